@@ -1,0 +1,26 @@
+# make run: build and open the program; make test: build and run the tests.
+BUILD := build
+JOBS := $(shell nproc)
+CMAKE_FLAGS := -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all bootstrap configure build test run clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+configure: bootstrap
+	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	@scripts/run-tests $(BUILD)
+
+run: build
+	@scripts/run-app $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,36 @@
+#include "units.h"
+
+#include <windows.h>
+
+#include <cfenv>
+#include <cmath>
+
+namespace rt {
+namespace {
+
+int ScreenDpi(int index) {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, index) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+constexpr double kHimetricPerInch = 2540.0;
+constexpr double kTwipsPerInch = 1440.0;
+
+}  // namespace
+
+long RoundHalfEven(double value) {
+    // lrint rounds in the current mode; the default (and only one we use) is to-nearest-even.
+    return std::lrint(value);
+}
+
+double TwipsPerPixelX() { return kTwipsPerInch / ScreenDpi(LOGPIXELSX); }
+double TwipsPerPixelY() { return kTwipsPerInch / ScreenDpi(LOGPIXELSY); }
+
+double HimetricToPixelsX(double himetric) { return himetric * ScreenDpi(LOGPIXELSX) / kHimetricPerInch; }
+double HimetricToPixelsY(double himetric) { return himetric * ScreenDpi(LOGPIXELSY) / kHimetricPerInch; }
+double PixelsToHimetricX(double pixels) { return pixels * kHimetricPerInch / ScreenDpi(LOGPIXELSX); }
+double PixelsToHimetricY(double pixels) { return pixels * kHimetricPerInch / ScreenDpi(LOGPIXELSY); }
+
+}  // namespace rt
