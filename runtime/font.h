@@ -1,0 +1,63 @@
+// Font objects: shared, reference-counted fonts whose attributes can change;
+// the GDI font is rebuilt on demand after a change.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace rt {
+
+class StdFont {
+public:
+    StdFont() = default;
+    StdFont(std::wstring name, float sizePoints, short weight = FW_NORMAL);
+    ~StdFont();
+    StdFont(const StdFont&) = delete;
+    StdFont& operator=(const StdFont&) = delete;
+
+    const std::wstring& Name() const { return name_; }
+    float Size() const { return size_; }  // points, single precision
+    bool Bold() const { return weight_ >= FW_BOLD; }
+    bool Italic() const { return italic_; }
+    bool Underline() const { return underline_; }
+    bool Strikethrough() const { return strikethrough_; }
+    short Weight() const { return weight_; }
+    short Charset() const { return charset_; }
+
+    void SetName(const std::wstring& name);
+    void SetSize(float points);
+    void SetBold(bool bold);  // bold is weight 700, regular 400
+    void SetItalic(bool italic);
+    void SetUnderline(bool underline);
+    void SetStrikethrough(bool strikethrough);
+    void SetWeight(short weight);
+    void SetCharset(short charset);
+
+    // The GDI font for the current attributes at the screen's DPI. Owned by this
+    // object: valid until the next attribute change or the object's end.
+    HFONT Handle() const;
+
+    // A new, independent object with the same attributes.
+    std::shared_ptr<StdFont> Clone() const;
+    bool SameAttributes(const StdFont& other) const;
+
+private:
+    void Invalidate();
+
+    std::wstring name_ = L"MS Sans Serif";
+    float size_ = 8.25f;
+    short weight_ = FW_NORMAL;
+    short charset_ = 0;
+    bool italic_ = false;
+    bool underline_ = false;
+    bool strikethrough_ = false;
+    mutable HFONT handle_ = nullptr;
+};
+
+using FontRef = std::shared_ptr<StdFont>;
+
+FontRef MakeFont(const std::wstring& name, float sizePoints, short weight = FW_NORMAL);
+
+}  // namespace rt
