@@ -45,9 +45,14 @@ public:
 
 private:
     StdPicture(PictureType type, HANDLE handle, int pixelWidth, int pixelHeight);
+    static std::shared_ptr<StdPicture> FromIconHandle(HICON icon, bool cursor);
 
     PictureType type_;
     HANDLE handle_;
+    bool cursor_ = false;
+    // The bytes the picture was loaded from, saved again unchanged so that a
+    // stored picture round-trips exactly; empty for pictures made from a handle.
+    std::vector<uint8_t> original_;
     int pixelWidth_;
     int pixelHeight_;
     long widthHimetric_;

@@ -27,4 +27,10 @@ PictureRef ToPicture(const Variant& v);
 // booleans by value across types, strings exactly, objects by reference.
 bool SameValue(const Variant& a, const Variant& b);
 
+// True for an empty value and for an unset font or picture.
+bool IsNothing(const Variant& v);
+
+// The shortest decimal text that reads back as exactly the same single.
+std::wstring SingleToText(float value);
+
 }  // namespace rt
