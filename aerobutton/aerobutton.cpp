@@ -1,0 +1,208 @@
+#include "aerobutton.h"
+
+#include "caption.h"
+#include "colourmath.h"
+#include "layout.h"
+#include "paint.h"
+#include "picture_draw.h"
+#include "units.h"
+
+namespace aero {
+namespace {
+
+constexpr int kRegionEllipse = 3;
+constexpr long kInset = 4;
+constexpr long kMinimumSize = 15;
+constexpr float kDisabledOpacity = 0.2f;
+// Icons leave their transparent area in this colour when no mask colour is in force.
+constexpr long kIconKey = 0;
+
+}  // namespace
+
+bool IsWinNT() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+    const BOOL ok = GetVersionExA(&info);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    return ok && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+AeroButton::AeroButton() : surface_(*this) {}
+
+// The surface raises Terminate while this object's state is still whole.
+AeroButton::~AeroButton() { surface_.Destroy(); }
+
+bool AeroButton::Create(rt::Container& container, const std::wstring& name, int x, int y, int width,
+                        int height) {
+    return surface_.Create(container, name, x, y, width, height);
+}
+
+Canvas AeroButton::MakeCanvas() const { return Canvas{surface_.hDC(), s_.nWidth, s_.nHeight}; }
+
+void AeroButton::RefreshColors() { s_.palette = ComputePalette(s_.BackColor, s_.ForeColor, s_.MaskColor); }
+
+void AeroButton::Redraw(long state, bool force) {
+    if (s_.bHidden) return;
+    if (state == kKeepState) state = s_.nState;
+    if (!force && state == s_.nState && s_.bHasFocus == s_.bFocusPainted) return;
+    surface_.Cls();
+    s_.bFocusPainted = s_.bHasFocus;
+    s_.nState = state;
+    PaintButton(state);
+}
+
+void AeroButton::Refresh() {
+    s_.bLayoutDirty = true;
+    Redraw(kKeepState, true);
+}
+
+void AeroButton::PaintButton(long& state) {
+    if (s_.bLayoutDirty) {
+        SetButtonRegion(kRegionEllipse, kRegionEllipse);
+        CalcLayout(kInset, kInset);
+    }
+    state = FaceState(state, s_);
+    const long F = state;
+    const Canvas canvas = MakeCanvas();
+    DrawFace(canvas, ChooseFace(F, s_.Value), s_.palette);
+
+    if (s_.nState == Disabled) {
+        if (s_.PictureNormal) DrawPicture(s_.PictureNormal);
+        DrawCaption(s_.palette.clrDisabledText);
+    } else {
+        DrawStatePicture();
+        DrawCaption(s_.palette.clrText);
+    }
+    DrawFrame(canvas, ChooseFrame(F, s_), s_.ButtonShape);
+}
+
+void AeroButton::SetButtonRegion(int ellipseW, int ellipseH) {
+    gdi::Region region = BuildButtonRegion(s_.nWidth, s_.nHeight, s_.ButtonShape, ellipseW, ellipseH);
+    // The window owns the region from here on.
+    if (SetWindowRgn(surface_.hWnd(), region.Get(), TRUE)) region.Release();
+}
+
+void AeroButton::CalcLayout(long a, long b) {
+    s_.bLayoutDirty = false;
+    LayoutInput in;
+    in.W = s_.nWidth;
+    in.H = s_.nHeight;
+    const SIZE text = MeasureCaption(surface_.hDC(), s_.Caption, in.W, in.H, s_.bIsNT);
+    in.tw = text.cx;
+    in.th = text.cy;
+    in.hasCaption = !s_.Caption.empty();
+    in.hasPicture = s_.PictureNormal != nullptr;
+    in.PW = s_.PictureSizeW;
+    in.PH = s_.PictureSizeH;
+    in.alignment = s_.PictureAlignment;
+    in.a = a;
+    in.b = b;
+    const LayoutResult out = PlaceCaptionAndPicture(in);
+    s_.rcCaption = out.caption;
+    if (in.hasPicture) s_.rcPicture = out.picture;
+}
+
+void AeroButton::DrawCaption(long colour) {
+    DrawCaptionText(surface_.hDC(), s_.Caption, s_.rcCaption, colour, s_.bIsNT);
+}
+
+void AeroButton::DrawStatePicture() {
+    if (!s_.PictureNormal) return;
+    if (s_.PictureHot && s_.nState == Hot) {
+        DrawPicture(s_.PictureHot);
+    } else if (s_.nState == Down || s_.Value) {
+        DrawPicture(s_.PictureDown ? s_.PictureDown : s_.PictureHot ? s_.PictureHot : s_.PictureNormal);
+    } else {
+        DrawPicture(s_.PictureNormal);
+    }
+}
+
+void AeroButton::DrawPicture(const rt::PictureRef& picture) {
+    if (!picture) return;
+    PictureSource source{picture->Type(), picture->Handle(),
+                         rt::RoundHalfEven(surface_.ScaleX(static_cast<double>(picture->Width()))),
+                         rt::RoundHalfEven(surface_.ScaleY(static_cast<double>(picture->Height())))};
+    PictureDrawing how{};
+    how.box = s_.rcPicture;
+    how.natural = s_.PictureSize == Natural;
+    if (s_.UseMaskColor) {
+        how.hasKey = true;
+        how.key = static_cast<long>(s_.palette.clrMask);
+    } else if (picture->Type() != rt::PictureType::Bitmap) {
+        how.hasKey = true;
+        how.key = kIconKey;
+    }
+    how.alpha = s_.nState == Disabled ? kDisabledOpacity : s_.PictureOpacity;
+    aero::DrawPicture(MakeCanvas(), source, how);
+}
+
+void AeroButton::Initialize() {
+    s_.bIsNT = IsWinNT();
+    s_.bPropsLoaded = false;
+    // The designed look of a new surface: Arial 9 points, regular.
+    surface_.SetFont(rt::MakeFont(L"Arial", 9.0f));
+}
+
+void AeroButton::InitProperties() {
+    s_.BackColor = kDefaultBackColor;
+    s_.Caption = surface_.AmbientDisplayName();
+    s_.CheckBoxMode = false;
+    s_.Enabled = true;
+    if (rt::FontRef ambient = surface_.AmbientFont()) surface_.Font()->SetName(ambient->Name());
+    s_.ForeColor = static_cast<long>(surface_.AmbientForeColor());
+    s_.MaskColor = kDefaultMaskColor;
+    s_.PictureAlignment = kDefaultPictureAlignment;
+    s_.PictureDown = nullptr;
+    s_.PictureHot = nullptr;
+    s_.PictureNormal = nullptr;
+    s_.PictureOpacity = 1.0f;
+    s_.PictureSize = Natural;
+    s_.UseMaskColor = true;
+    s_.Value = false;
+    RefreshColors();
+    s_.bPropsLoaded = true;
+}
+
+void AeroButton::Resize() {
+    RECT client{};
+    GetClientRect(surface_.hWnd(), &client);
+    s_.nWidth = client.right;
+    s_.nHeight = client.bottom;
+    if (s_.nHeight >= kMinimumSize && s_.nWidth >= kMinimumSize) {
+        s_.bLayoutDirty = true;
+        if (surface_.AmbientUserMode() || s_.bPropsLoaded) Redraw(kKeepState, true);
+        return;
+    }
+    // Each size change raises Resize again, and that pass repaints.
+    if (s_.nHeight < kMinimumSize) surface_.SetSize(s_.nWidth, kMinimumSize);
+    if (s_.nWidth < kMinimumSize) surface_.SetSize(kMinimumSize, surface_.ScaleHeight());
+}
+
+void AeroButton::Show() { s_.bHidden = false; }
+void AeroButton::Hide() { s_.bHidden = true; }
+
+// Persistence, input, focus and hover tracking arrive with their own changes;
+// until then these notifications leave the button as it is.
+void AeroButton::ReadProperties(rt::PropertyBag&) {}
+void AeroButton::WriteProperties(rt::PropertyBag&) {}
+void AeroButton::AmbientChanged(const std::wstring&) {}
+void AeroButton::Terminate() {}
+void AeroButton::GotFocus() {}
+void AeroButton::LostFocus() {}
+void AeroButton::MouseDown(short&, short&, float&, float&) {}
+void AeroButton::MouseMove(short&, short&, float&, float&) {}
+void AeroButton::MouseUp(short&, short&, float&, float&) {}
+void AeroButton::Click() {}
+void AeroButton::DblClick() {}
+void AeroButton::KeyDown(short&, short&) {}
+void AeroButton::KeyUp(short&, short&) {}
+void AeroButton::KeyPress(short&) {}
+void AeroButton::AccessKeyPress(short&) {}
+
+}  // namespace aero

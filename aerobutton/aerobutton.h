@@ -1,0 +1,77 @@
+// AeroButton: the owner-drawn push button. It draws every pixel of itself into
+// the persistent image of its user-control surface; all painting goes through
+// Redraw (or Refresh, when geometry changed).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "primitives.h"
+#include "state.h"
+#include "usercontrol.h"
+
+namespace aero {
+
+class AeroButton : public rt::UserControlEvents {
+public:
+    AeroButton();
+    ~AeroButton() override;
+    AeroButton(const AeroButton&) = delete;
+    AeroButton& operator=(const AeroButton&) = delete;
+
+    // Creates the control's window in the container (pixels).
+    bool Create(rt::Container& container, const std::wstring& name, int x, int y, int width, int height);
+
+    rt::UserControl& Surface() { return surface_; }
+    const rt::UserControl& Surface() const { return surface_; }
+    // The shared fields; code outside the control changes them only before a Redraw or Refresh.
+    AeroButtonState& Fields() { return s_; }
+    const AeroButtonState& Fields() const { return s_; }
+
+    // Repaints for state (0..3, or -1 to keep nState) unless nothing changed and force is false.
+    void Redraw(long state, bool force);
+    // Rebuilds region and layout at a forced repaint.
+    void Refresh();
+    // Recomputes the palette from the colour properties.
+    void RefreshColors();
+
+    // Notifications of the surface.
+    void Initialize() override;
+    void InitProperties() override;
+    void ReadProperties(rt::PropertyBag& bag) override;
+    void WriteProperties(rt::PropertyBag& bag) override;
+    void AmbientChanged(const std::wstring& propertyName) override;
+    void Resize() override;
+    void Show() override;
+    void Hide() override;
+    void Terminate() override;
+    void GotFocus() override;
+    void LostFocus() override;
+    void MouseDown(short& button, short& shift, float& x, float& y) override;
+    void MouseMove(short& button, short& shift, float& x, float& y) override;
+    void MouseUp(short& button, short& shift, float& x, float& y) override;
+    void Click() override;
+    void DblClick() override;
+    void KeyDown(short& keyCode, short& shift) override;
+    void KeyUp(short& keyCode, short& shift) override;
+    void KeyPress(short& keyAscii) override;
+    void AccessKeyPress(short& keyAscii) override;
+
+private:
+    Canvas MakeCanvas() const;
+    void PaintButton(long& state);
+    void SetButtonRegion(int ellipseW, int ellipseH);
+    void CalcLayout(long a, long b);
+    void DrawCaption(long colour);
+    void DrawStatePicture();
+    void DrawPicture(const rt::PictureRef& picture);
+
+    AeroButtonState s_;
+    rt::UserControl surface_;
+};
+
+// True on the NT family of systems, where the wide text calls exist.
+bool IsWinNT();
+
+}  // namespace aero

@@ -1,0 +1,31 @@
+// Drawing one picture (bitmap or icon) onto the painted face: scaled to its
+// box, a key colour made transparent, blended at an opacity.
+#pragma once
+
+#include <windows.h>
+
+#include "picture.h"
+#include "primitives.h"
+
+namespace aero {
+
+struct PictureSource {
+    rt::PictureType type;
+    HANDLE handle;
+    long picW;  // the picture's own size in pixels
+    long picH;
+};
+
+struct PictureDrawing {
+    RECT box;             // rcPicture
+    bool natural;         // PictureSize is Natural: clip to the client area, copy one to one
+    bool hasKey;          // pixels of the key colour show the face
+    long key;
+    float alpha;          // 1 draws opaque
+};
+
+// Icons are rendered over a background of the key colour, so that whatever
+// they leave transparent takes the key and shows the face.
+void DrawPicture(const Canvas& canvas, const PictureSource& picture, const PictureDrawing& how);
+
+}  // namespace aero
