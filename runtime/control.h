@@ -48,6 +48,9 @@ public:
     int TabIndex() const { return tabIndex_; }
     void SetTabIndex(int index) { tabIndex_ = index; }
     virtual bool CanTakeFocus() const { return false; }
+    // A button: while it has the focus, Enter goes to it instead of the form's
+    // default control, and it is the one shown as default.
+    virtual bool ActsOnEnter() const { return false; }
 
     // Lower-case letters that Alt+letter routes to this control.
     virtual std::wstring AccessKeys() const { return {}; }

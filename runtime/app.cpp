@@ -1,0 +1,73 @@
+#include "app.h"
+
+#include <ole2.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "form.h"
+
+namespace rt {
+namespace {
+
+// Loaded forms of the window thread; forms live on one thread only.
+std::vector<Form*>& LoadedForms() {
+    static std::vector<Form*> forms;
+    return forms;
+}
+
+HWND& LastSeenFocus() {
+    static HWND focus = nullptr;
+    return focus;
+}
+
+}  // namespace
+
+App::App() : ole_(OleInitialize(nullptr)) {}
+
+App::~App() {
+    if (SUCCEEDED(ole_)) OleUninitialize();
+}
+
+int App::Run() {
+    MSG msg{};
+    while (LoadedFormCount() > 0) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(msg.wParam);
+        if (got < 0) return -1;
+        ProcessMessage(msg);
+    }
+    return 0;
+}
+
+void ProcessMessage(const MSG& msg) {
+    Form* form = nullptr;
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSCHAR) form = Form::FromHandle(GetAncestor(msg.hwnd, GA_ROOT));
+    if (!form || !form->PreTranslate(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    HWND focus = GetFocus();
+    if (focus != LastSeenFocus()) {
+        LastSeenFocus() = focus;
+        if (Form* owner = Form::FromHandle(GetAncestor(focus, GA_ROOT))) owner->FocusChanged(focus);
+    }
+}
+
+int LoadedFormCount() { return static_cast<int>(LoadedForms().size()); }
+
+namespace detail {
+
+void FormOpened(Form* form) { LoadedForms().push_back(form); }
+
+void FormClosed(Form* form) {
+    auto& forms = LoadedForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), form), forms.end());
+    LastSeenFocus() = nullptr;
+    // Wakes a loop waiting in GetMessage when the unload came from a sent message.
+    if (forms.empty()) PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+}  // namespace detail
+
+}  // namespace rt

@@ -1,0 +1,39 @@
+// The process: OLE on the window thread, the message loop with dialog
+// navigation, and the end of the loop when the last form is unloaded.
+#pragma once
+
+#include <windows.h>
+
+namespace rt {
+
+class Form;
+
+class App {
+public:
+    // Initialises OLE on this thread (before any form exists: servers' own
+    // registration code relies on it).
+    App();
+    // Uninitialises OLE, if this object initialised it.
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    bool OleReady() const { return SUCCEEDED(ole_); }
+    // Runs the message loop until no form is loaded (or WM_QUIT arrives); the exit code.
+    int Run();
+
+private:
+    HRESULT ole_;
+};
+
+// One message through the forms' keyboard navigation, then translated and
+// dispatched; afterwards a focus change is reported to its form.
+void ProcessMessage(const MSG& msg);
+int LoadedFormCount();
+
+namespace detail {
+void FormOpened(Form* form);
+void FormClosed(Form* form);
+}  // namespace detail
+
+}  // namespace rt

@@ -1,0 +1,48 @@
+#include "basewindow.h"
+
+namespace rt {
+
+bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style) {
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExW(module, className, &existing)) return true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = module;
+    wc.hCursor = cursor;
+    wc.lpszClassName = className;
+    return RegisterClassExW(&wc) != 0;
+}
+
+}  // namespace rt
+
+namespace rt {
+
+RECT ChildRect(HWND child) {
+    RECT rect{};
+    if (!GetWindowRect(child, &rect)) return rect;
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+short MouseButtonsOf(WPARAM wParam) {
+    short buttons = 0;
+    if (wParam & MK_LBUTTON) buttons |= 1;
+    if (wParam & MK_RBUTTON) buttons |= 2;
+    if (wParam & MK_MBUTTON) buttons |= 4;
+    return buttons;
+}
+
+short ShiftStateOf(WPARAM wParam) {
+    short shift = 0;
+    if (wParam & MK_SHIFT) shift |= 1;
+    if (wParam & MK_CONTROL) shift |= 2;
+    // Mouse messages do not carry Alt.
+    if (GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+}  // namespace rt

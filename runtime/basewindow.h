@@ -1,0 +1,80 @@
+// Binding of a C++ object to the window it owns: `this` arrives at WM_NCCREATE,
+// lives in GWLP_USERDATA and is cleared at WM_NCDESTROY, so a late message never
+// reaches a dead object.
+#pragma once
+
+#include <windows.h>
+
+namespace rt {
+
+// Registers a window class of this module once; true when it is (or already was) registered.
+bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style = 0);
+
+// T provides `LRESULT HandleMessage(UINT, WPARAM, LPARAM)` and may provide
+// `void OnWindowGone()`, called after WM_NCDESTROY has been handled.
+template <class T>
+class BaseWindow {
+public:
+    BaseWindow() = default;
+    BaseWindow(const BaseWindow&) = delete;
+    BaseWindow& operator=(const BaseWindow&) = delete;
+
+    HWND Window() const { return window_; }
+
+    static T* FromWindow(HWND hwnd) {
+        return hwnd ? reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+    }
+
+protected:
+    // Derived parts are gone by now: unbind first, so the destroy messages meet
+    // only DefWindowProc.
+    ~BaseWindow() {
+        if (!window_) return;
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+
+    HWND CreateBound(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
+                     int width, int height, HWND parent) {
+        return CreateWindowExW(exStyle, className, text, style, x, y, width, height, parent, nullptr,
+                               GetModuleHandleW(nullptr), static_cast<T*>(this));
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        T* self = nullptr;
+        if (msg == WM_NCCREATE) {
+            self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            self->window_ = hwnd;
+        } else {
+            self = FromWindow(hwnd);
+        }
+        if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+        LRESULT result = self->HandleMessage(msg, wParam, lParam);
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            self->window_ = nullptr;
+            self->OnWindowGone();
+        }
+        return result;
+    }
+
+    void OnWindowGone() {}
+
+private:
+    HWND window_ = nullptr;
+};
+
+}  // namespace rt
+
+namespace rt {
+
+// A child's rectangle in its parent's client coordinates (pixels).
+RECT ChildRect(HWND child);
+
+// Mouse-event arguments from a mouse message: buttons 1 left, 2 right, 4 middle;
+// shift 1 Shift, 2 Ctrl, 4 Alt.
+short MouseButtonsOf(WPARAM wParam);
+short ShiftStateOf(WPARAM wParam);
+
+}  // namespace rt

@@ -1,0 +1,103 @@
+#include "imagezone.h"
+
+#include <windowsx.h>
+
+#include "backdrop.h"
+#include "form.h"
+#include "tooltip.h"
+
+namespace rt {
+namespace {
+
+constexpr wchar_t kImageClass[] = L"TessiverImage";
+
+float Coordinate(int value) { return static_cast<float>(value); }
+
+}  // namespace
+
+bool ImageZone::Create(Container& container, const std::wstring& name, int x, int y, int width, int height) {
+    if (Window()) return false;
+    SetName(name);
+    SetParent(&container);
+    if (!RegisterWindowClassOnce(kImageClass, &BaseWindow<ImageZone>::WindowProc, LoadCursor(nullptr, IDC_ARROW)))
+        return false;
+    return CreateBound(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, container.hWnd()) != nullptr;
+}
+
+void ImageZone::SetPicture(PictureRef picture) {
+    picture_ = std::move(picture);
+    if (Window()) InvalidateRect(Window(), nullptr, FALSE);
+}
+
+void ImageZone::SetToolTipText(const std::wstring& text) {
+    toolTip_ = text;
+    Form* form = FormOf(Parent());
+    if (form && form->hWnd() && Window()) form->ToolTips().SetText(Window(), text);
+}
+
+void ImageZone::Move(int x, int y, int width, int height) {
+    if (Window()) MoveWindow(Window(), x, y, width, height, TRUE);
+}
+
+void ImageZone::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Window(), &ps);
+    PaintParentBackground(Window(), dc);
+    if (picture_) DrawPicture(dc, *picture_, 0, 0);
+    EndPaint(Window(), &ps);
+}
+
+void ImageZone::OnButtonDown(short button, WPARAM wParam, int x, int y) {
+    if (button == 1) leftPressed_ = true;
+    SetCapture(Window());
+    if (MouseDown) MouseDown(button, ShiftStateOf(wParam), Coordinate(x), Coordinate(y));
+}
+
+void ImageZone::OnButtonUp(short button, WPARAM wParam, int x, int y) {
+    const bool clicked = button == 1 && leftPressed_;
+    if (button == 1) leftPressed_ = false;
+    // The capture stays while another button is still held.
+    if (MouseButtonsOf(wParam) == 0 && GetCapture() == Window()) ReleaseCapture();
+    RECT client{};
+    GetClientRect(Window(), &client);
+    POINT point{x, y};
+    if (clicked && PtInRect(&client, point) && Click) Click();
+}
+
+LRESULT ImageZone::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(1, wParam, x, y);
+        return 0;
+    case WM_RBUTTONDOWN:
+        OnButtonDown(2, wParam, x, y);
+        return 0;
+    case WM_MBUTTONDOWN:
+        OnButtonDown(4, wParam, x, y);
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp(1, wParam, x, y);
+        return 0;
+    case WM_RBUTTONUP:
+        OnButtonUp(2, wParam, x, y);
+        return 0;
+    case WM_MBUTTONUP:
+        OnButtonUp(4, wParam, x, y);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (MouseMove) MouseMove(MouseButtonsOf(wParam), ShiftStateOf(wParam), Coordinate(x), Coordinate(y));
+        return 0;
+    case WM_CAPTURECHANGED:
+        leftPressed_ = false;
+        return 0;
+    }
+    return DefWindowProcW(Window(), msg, wParam, lParam);
+}
+
+}  // namespace rt

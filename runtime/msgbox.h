@@ -1,0 +1,22 @@
+// Message boxes: modal over their owner, one OK button.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace rt {
+
+enum MsgBoxStyle : UINT {
+    MsgBoxPlain = 0,
+    MsgBoxExclamation = MB_ICONEXCLAMATION,  // 48
+    MsgBoxInformation = MB_ICONINFORMATION,  // 64
+};
+
+// Shows the message and waits for OK; the button pressed (IDOK). Without an
+// owner the box is modal over this thread's active window. An empty title
+// shows the program's name.
+int MsgBox(const std::wstring& prompt, UINT style = MsgBoxPlain, const std::wstring& title = {},
+           HWND owner = nullptr);
+
+}  // namespace rt

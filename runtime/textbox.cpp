@@ -1,0 +1,57 @@
+#include "textbox.h"
+
+#include <commctrl.h>
+
+namespace rt {
+
+TextBox::~TextBox() {
+    if (!hwnd_) return;
+    RemoveWindowSubclass(hwnd_, &TextBox::SubclassProc, 0);
+    DestroyWindow(hwnd_);
+}
+
+bool TextBox::Create(Container& container, const std::wstring& name, int x, int y, int width, int height) {
+    if (hwnd_) return false;
+    SetName(name);
+    SetParent(&container);
+    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+                            x, y, width, height, container.hWnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) return false;
+    // Learns of the window's end, so a form unloaded first leaves no stale handle here.
+    SetWindowSubclass(hwnd_, &TextBox::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (FontRef ambient = container.AmbientFont()) SetFont(ambient->Clone());
+    return true;
+}
+
+LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &TextBox::SubclassProc, 0);
+        reinterpret_cast<TextBox*>(data)->hwnd_ = nullptr;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+std::wstring TextBox::Text() const {
+    if (!hwnd_) return {};
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void TextBox::SetText(const std::wstring& text) {
+    if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
+}
+
+void TextBox::SetFont(FontRef font) {
+    if (!font) return;
+    font_ = std::move(font);
+    if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
+}
+
+void TextBox::Move(int x, int y, int width, int height) {
+    if (hwnd_) MoveWindow(hwnd_, x, y, width, height, TRUE);
+}
+
+bool TextBox::CanTakeFocus() const { return hwnd_ && tabStop_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_); }
+
+}  // namespace rt

@@ -1,0 +1,43 @@
+// A one-line text box: the system edit control as a control of a form.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "control.h"
+#include "font.h"
+
+namespace rt {
+
+class TextBox : public Control {
+public:
+    TextBox() = default;
+    ~TextBox() override;
+    TextBox(const TextBox&) = delete;
+    TextBox& operator=(const TextBox&) = delete;
+
+    // Creates the edit window inside the container (pixels), visible, in a copy of the container's ambient font.
+    bool Create(Container& container, const std::wstring& name, int x, int y, int width, int height);
+    HWND hWnd() const override { return hwnd_; }
+
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    FontRef Font() const { return font_; }
+    void SetFont(FontRef font);
+    void Move(int x, int y, int width, int height);
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+
+    bool CanTakeFocus() const override;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR data);
+
+    HWND hwnd_ = nullptr;
+    FontRef font_;
+    bool tabStop_ = true;
+};
+
+}  // namespace rt

@@ -1,0 +1,30 @@
+// Tool tips for any window by its handle, through the common controls'
+// tool-tip window (the tip follows the tool's own mouse messages by subclassing).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace rt {
+
+class ToolTip {
+public:
+    // The tip window is owned by `owner` (a form), so it stays above it.
+    explicit ToolTip(HWND owner);
+    ~ToolTip();
+    ToolTip(const ToolTip&) = delete;
+    ToolTip& operator=(const ToolTip&) = delete;
+
+    HWND hWnd() const { return tip_; }
+    // Adds the tool or changes its text; an empty text removes it.
+    bool SetText(HWND tool, const std::wstring& text);
+    std::wstring Text(HWND tool) const;
+    int Count() const;
+
+private:
+    HWND owner_;
+    HWND tip_ = nullptr;
+};
+
+}  // namespace rt
