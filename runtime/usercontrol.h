@@ -6,9 +6,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "control.h"
+#include "dibimage.h"
 #include "font.h"
 #include "picture.h"
 #include "propertybag.h"
@@ -17,6 +19,11 @@ namespace rt {
 
 // Notifications the surface delivers to the control built on it, one at a time
 // on the window thread. Arguments are by reference where the control may change them.
+//
+// Order of the mouse notifications: a left click gives MouseDown, MouseUp, Click;
+// a double click gives MouseDown, MouseUp, Click, DblClick, MouseUp (the second
+// press raises DblClick only). A button released away from the control gives
+// MouseUp and no Click. Right and middle clicks also give Click.
 class UserControlEvents {
 public:
     virtual ~UserControlEvents() = default;
@@ -45,24 +52,44 @@ public:
 
 class UserControl : public Control {
 public:
+    // The designed client size of a new surface, in pixels.
+    static constexpr int DesignWidth = 73;
+    static constexpr int DesignHeight = 23;
+
     explicit UserControl(UserControlEvents& events);
-    ~UserControl() override;  // raises Terminate, destroys the window
+    // Destroys the window (raising Terminate) if the owner has not done so. An
+    // owner that implements the events should call Destroy from its own
+    // destructor, while its state is still whole.
+    ~UserControl() override;
     UserControl(const UserControl&) = delete;
     UserControl& operator=(const UserControl&) = delete;
 
     // Creates the child window inside the container (pixels, container's client
-    // coordinates), visible, and raises Initialize.
+    // coordinates) and raises Initialize, then Resize, then shows the window
+    // (Show). Sets the control's Name and Parent. False when the window could not
+    // be made or the surface already has one.
     bool Create(Container& container, const std::wstring& name, int x, int y, int width, int height);
+    // Destroys the window; Terminate is raised while the window still exists.
+    // Terminate is also raised when the window goes with its parent.
     void Destroy();
 
     HWND hWnd() const override { return hwnd_; }
 
     // The persistent image and its device context (font selected, transparent text
     // background, hollow brush). Drawing goes here; WM_PAINT copies it to the screen.
+    // Each call also selects the font again if the font object's attributes have
+    // changed since the last selection, so a control picks up such changes by
+    // asking for the DC before it draws.
     HDC hDC() const;
-    void Cls();  // fills the image with BackColor
+    // Fills the image with BackColor (an OLE colour) and schedules a repaint of
+    // the window, so what is drawn after it shows at the next WM_PAINT.
+    void Cls();
+    // Shows the image on the screen now.
+    void Refresh();
     COLORREF BackColor() const { return backColor_; }
     void SetBackColor(COLORREF colour) { backColor_ = colour; }
+    // The image's pixels (flushes pending drawing first).
+    PixelView Pixels() const;
 
     int ScaleWidth() const;   // client width, pixels
     int ScaleHeight() const;  // client height, pixels
@@ -77,13 +104,15 @@ public:
     bool Visible() const;
 
     FontRef Font() const { return font_; }
-    void SetFont(FontRef font);  // by reference; selected into hDC
+    void SetFont(FontRef font);  // by reference; selected into hDC. Null raises error 380.
     short MousePointer() const { return mousePointer_; }
-    void SetMousePointer(short pointer);  // 0 default, 99 MouseIcon, else a standard pointer
+    // 0 default, 99 MouseIcon, else a standard pointer (cursors.h); an unknown
+    // number raises error 380. Shown at once when the cursor is over the window.
+    void SetMousePointer(short pointer);
     PictureRef MouseIcon() const { return mouseIcon_; }
-    void SetMouseIcon(PictureRef icon);
+    void SetMouseIcon(PictureRef icon);  // shown while MousePointer is 99 (icons only)
     std::wstring AccessKeys() const override { return accessKeys_; }
-    void SetAccessKeys(const std::wstring& keys);
+    void SetAccessKeys(const std::wstring& keys);  // kept in lower case
     bool Enabled() const;
     void SetEnabled(bool enabled);  // a disabled window gets no mouse or keyboard input
 
@@ -109,16 +138,45 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnPaint();
+    void OnSize();
+    void OnWindowPosChanged(const WINDOWPOS& pos);
+    bool OnSetCursor(HWND target, int hitTest);
+    void OnButtonDown(short button, int x, int y, WPARAM keys);
+    void OnButtonUp(short button, int x, int y, WPARAM keys);
+    void OnButtonDblClk(short button, int x, int y, WPARAM keys);
+    void OnMouseMove(int x, int y, WPARAM keys);
+    bool OnKey(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnDestroy();
+    void OnNcDestroy();
+    bool IsOverWindow(int x, int y) const;
+    HCURSOR PointerCursor() const;
+    void SelectCurrentFont() const;
 
     UserControlEvents& events_;
     HWND hwnd_ = nullptr;
+    bool live_ = false;        // Initialize raised and Terminate not yet: events may flow
+    bool visible_ = false;     // the visibility last reported by Show / Hide
+    SIZE reportedSize_{-1, -1};  // the client size last reported by Resize
+    short buttonsHeld_ = 0;    // buttons pressed on the control and not yet released
+    short dblClickButton_ = 0; // the button whose next release follows a double click
+    bool tookCapture_ = false; // the surface set the capture for the buttons it tracks
+    bool enabled_ = true;
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
     FontRef font_;
     short mousePointer_ = 0;
     PictureRef mouseIcon_;
     std::wstring accessKeys_;
-    struct Image;  // the DIB section behind hDC
-    Image* image_ = nullptr;
+    std::unique_ptr<DibImage> image_;
+    // The surface's own copy of the font as last selected, and the attributes it
+    // was made from, so a change to the shared font object is noticed.
+    struct FontDeleter {
+        void operator()(HFONT font) const;
+    };
+    mutable FontRef selectedAttributes_;
+    mutable std::unique_ptr<HFONT__, FontDeleter> selectedFont_;
+    HGDIOBJ originalFont_ = nullptr;
+    HGDIOBJ originalBrush_ = nullptr;
 };
 
 }  // namespace rt

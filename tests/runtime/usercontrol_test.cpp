@@ -1,0 +1,477 @@
+#include "usercontrol.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "errors.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+void Pump(DWORD milliseconds = 0) {
+    DWORD end = GetTickCount() + milliseconds;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (milliseconds) Sleep(5);
+    } while (GetTickCount() < end);
+}
+
+// Records every notification as a short text, in order.
+class Recorder : public rt::UserControlEvents {
+public:
+    Log log;
+    bool recordMoves = false;
+
+    void Initialize() override { log.push_back("Initialize"); }
+    void InitProperties() override { log.push_back("InitProperties"); }
+    void ReadProperties(rt::PropertyBag&) override { log.push_back("ReadProperties"); }
+    void WriteProperties(rt::PropertyBag&) override { log.push_back("WriteProperties"); }
+    void AmbientChanged(const std::wstring& name) override {
+        log.push_back("Ambient " + std::string(name.begin(), name.end()));
+    }
+    void Resize() override { log.push_back("Resize"); }
+    void Show() override { log.push_back("Show"); }
+    void Hide() override { log.push_back("Hide"); }
+    void Terminate() override { log.push_back("Terminate"); }
+    void GotFocus() override { log.push_back("GotFocus"); }
+    void LostFocus() override { log.push_back("LostFocus"); }
+    void MouseDown(short& b, short& s, float&, float&) override { log.push_back(Mouse("Down", b, s)); }
+    void MouseMove(short& b, short& s, float&, float&) override {
+        if (recordMoves) log.push_back(Mouse("Move", b, s));
+    }
+    void MouseUp(short& b, short& s, float&, float&) override { log.push_back(Mouse("Up", b, s)); }
+    void Click() override { log.push_back("Click"); }
+    void DblClick() override { log.push_back("DblClick"); }
+    void KeyDown(short& k, short& s) override { log.push_back("KeyDown " + std::to_string(k) + " " + std::to_string(s)); }
+    void KeyUp(short& k, short& s) override { log.push_back("KeyUp " + std::to_string(k) + " " + std::to_string(s)); }
+    void KeyPress(short& k) override { log.push_back("KeyPress " + std::to_string(k)); }
+    void AccessKeyPress(short& k) override { log.push_back("AccessKey " + std::to_string(k)); }
+
+private:
+    static std::string Mouse(const char* what, short button, short shift) {
+        return std::string(what) + " " + std::to_string(button) + (shift ? " shift " + std::to_string(shift) : "");
+    }
+};
+
+// A top-level window standing in for a form, with ambient values of its own.
+class HostWindow : public rt::Container {
+public:
+    int sysCommands = 0;
+    std::vector<std::pair<const rt::Control*, std::wstring>> changes;
+    bool userMode = false;
+    const rt::Control* defaultControl = nullptr;
+
+    HostWindow(int x = 100, int y = 100) {
+        static const ATOM atom = [] {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = &HostWindow::Proc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+            wc.lpszClassName = L"SurfaceTestHost";
+            return RegisterClassExW(&wc);
+        }();
+        hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, 300, 200,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), this);
+        SetForegroundWindow(hwnd_);
+        Pump(50);
+    }
+    ~HostWindow() override {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+
+    HWND hWnd() const override { return hwnd_; }
+    rt::Container* Parent() const override { return nullptr; }
+    rt::FontRef AmbientFont() const override { return rt::MakeFont(L"Tahoma", 11.0f); }
+    COLORREF AmbientForeColor() const override { return RGB(1, 2, 3); }
+    bool AmbientUserMode() const override { return userMode; }
+    bool DisplaysAsDefault(const rt::Control& control) const override { return &control == defaultControl; }
+    void PropertyChanged(rt::Control& control, const std::wstring& key) override {
+        changes.emplace_back(&control, key);
+    }
+    void DestroyNow() {
+        DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_NCCREATE)
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (msg == WM_SYSCOMMAND && self) {
+            ++self->sysCommands;
+            return 0;  // record only: never open a menu during the tests
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    HWND hwnd_ = nullptr;
+};
+
+// A container inside the form that answers no ambient question itself.
+class InnerContainer : public rt::Container {
+public:
+    explicit InnerContainer(HostWindow& host) : host_(host) {}
+    HWND hWnd() const override { return host_.hWnd(); }
+    rt::Container* Parent() const override { return &host_; }
+
+private:
+    HostWindow& host_;
+};
+
+struct SurfaceTest : ::testing::Test {
+    HostWindow host;
+    Recorder events;
+    rt::UserControl surface{events};
+
+    void SetUp() override {
+        ASSERT_TRUE(surface.Create(host, L"cmdTest", 20, 30, rt::UserControl::DesignWidth,
+                                   rt::UserControl::DesignHeight));
+        Pump(20);
+        events.log.clear();
+    }
+    void TearDown() override { surface.Destroy(); }
+
+    POINT ScreenPoint(int x, int y) const {
+        POINT pt{x, y};
+        ClientToScreen(surface.hWnd(), &pt);
+        return pt;
+    }
+    // Real input: the cursor is moved and the buttons pressed through the system queue.
+    static void MouseInput(POINT at, DWORD flags) {
+        SetCursorPos(at.x, at.y);
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof(input));
+        Pump(60);
+    }
+    void Post(UINT msg, WPARAM wParam, int x, int y) {
+        PostMessageW(surface.hWnd(), msg, wParam, MAKELPARAM(x, y));
+        Pump();
+    }
+    Log Without(const char* prefix) const {
+        Log out;
+        for (const auto& entry : events.log)
+            if (entry.rfind(prefix, 0) != 0) out.push_back(entry);
+        return out;
+    }
+};
+
+struct Message {
+    UINT msg;
+    WPARAM keys;
+    int x, y;
+};
+
+TEST_F(SurfaceTest, MouseMessagesGiveTheExpectedNotificationSequences) {
+    struct Case {
+        const char* name;
+        std::vector<Message> input;
+        Log expected;
+    };
+    const std::vector<Case> cases = {
+        {"left click", {{WM_LBUTTONDOWN, MK_LBUTTON, 5, 5}, {WM_LBUTTONUP, 0, 5, 5}}, {"Down 1", "Up 1", "Click"}},
+        {"double click",
+         {{WM_LBUTTONDOWN, MK_LBUTTON, 5, 5}, {WM_LBUTTONUP, 0, 5, 5}, {WM_LBUTTONDBLCLK, MK_LBUTTON, 5, 5},
+          {WM_LBUTTONUP, 0, 5, 5}},
+         {"Down 1", "Up 1", "Click", "DblClick", "Up 1"}},
+        {"right click", {{WM_RBUTTONDOWN, MK_RBUTTON, 5, 5}, {WM_RBUTTONUP, 0, 5, 5}}, {"Down 2", "Up 2", "Click"}},
+        {"middle click with shift and ctrl",
+         {{WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT | MK_CONTROL, 5, 5}, {WM_MBUTTONUP, MK_SHIFT | MK_CONTROL, 5, 5}},
+         {"Down 4 shift 3", "Up 4 shift 3", "Click"}},
+        {"release away", {{WM_LBUTTONDOWN, MK_LBUTTON, 5, 5}, {WM_LBUTTONUP, 0, -30, 5}}, {"Down 1", "Up 1"}},
+        {"release below", {{WM_LBUTTONDOWN, MK_LBUTTON, 5, 5}, {WM_LBUTTONUP, 0, 5, 23}}, {"Down 1", "Up 1"}},
+        {"release without press", {{WM_LBUTTONUP, 0, 5, 5}}, {}},
+        {"right double click is a press",
+         {{WM_RBUTTONDOWN, MK_RBUTTON, 5, 5}, {WM_RBUTTONUP, 0, 5, 5}, {WM_RBUTTONDBLCLK, MK_RBUTTON, 5, 5},
+          {WM_RBUTTONUP, 0, 5, 5}},
+         {"Down 2", "Up 2", "Click", "Down 2", "Up 2", "Click"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.log.clear();
+        for (const auto& m : c.input) Post(m.msg, m.keys, m.x, m.y);
+        EXPECT_EQ(Without("GotFocus"), c.expected);
+        EXPECT_NE(GetCapture(), surface.hWnd()) << "capture kept after the release";
+    }
+}
+
+TEST_F(SurfaceTest, PressTakesFocusAndMovesReportButtonsAndShift) {
+    SetFocus(host.hWnd());
+    Pump();
+    events.log.clear();
+    events.recordMoves = true;
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+    Post(WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT, 6, 6);
+    Post(WM_LBUTTONUP, 0, 6, 6);
+    Post(WM_MOUSEMOVE, MK_RBUTTON | MK_MBUTTON | MK_CONTROL, 7, 7);
+    EXPECT_EQ(events.log, (Log{"GotFocus", "Down 1", "Move 1 shift 1", "Up 1", "Click", "Move 6 shift 2"}));
+    EXPECT_EQ(GetFocus(), surface.hWnd());
+    SetFocus(host.hWnd());
+    Pump();
+    EXPECT_EQ(events.log.back(), "LostFocus");
+}
+
+TEST_F(SurfaceTest, RealMouseClickAndReleaseAwayFromTheControl) {
+    POINT inside = ScreenPoint(30, 10);
+    POINT outside = ScreenPoint(200, 120);
+    MouseInput(inside, MOUSEEVENTF_LEFTDOWN);
+    MouseInput(inside, MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(Without("GotFocus"), (Log{"Down 1", "Up 1", "Click"}));
+
+    events.log.clear();
+    Sleep(GetDoubleClickTime() + 50);  // the next press must not count as a double click
+    MouseInput(inside, MOUSEEVENTF_LEFTDOWN);
+    EXPECT_EQ(GetCapture(), surface.hWnd());
+    MouseInput(outside, MOUSEEVENTF_LEFTUP);  // the capture brings the release here
+    EXPECT_EQ(Without("GotFocus"), (Log{"Down 1", "Up 1"}));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(SurfaceTest, DisabledSurfaceGetsNoInput) {
+    surface.SetEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(surface.hWnd()));
+    EXPECT_FALSE(surface.CanTakeFocus());
+    POINT inside = ScreenPoint(30, 10);
+    MouseInput(inside, MOUSEEVENTF_LEFTDOWN);
+    MouseInput(inside, MOUSEEVENTF_LEFTUP);
+    SetFocus(surface.hWnd());
+    Pump(20);
+    EXPECT_EQ(events.log, Log{});
+    EXPECT_NE(GetFocus(), surface.hWnd());
+
+    surface.SetEnabled(true);
+    Sleep(GetDoubleClickTime() + 50);
+    MouseInput(inside, MOUSEEVENTF_LEFTDOWN);
+    MouseInput(inside, MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(Without("GotFocus"), (Log{"Down 1", "Up 1", "Click"}));
+}
+
+TEST_F(SurfaceTest, KeysArriveAsKeyEventsAndAltSpaceOpensNoMenu) {
+    SetFocus(surface.hWnd());
+    Pump();
+    events.log.clear();
+    HWND w = surface.hWnd();
+    const LPARAM alt = 1 << 29;
+    SendMessageW(w, WM_KEYDOWN, 'A', 0);
+    SendMessageW(w, WM_CHAR, 'a', 0);
+    SendMessageW(w, WM_KEYUP, 'A', 0);
+    SendMessageW(w, WM_SYSKEYDOWN, VK_SPACE, alt);
+    SendMessageW(w, WM_SYSCHAR, L' ', alt);
+    SendMessageW(w, WM_SYSKEYUP, VK_SPACE, alt);
+    Pump(20);
+    EXPECT_EQ(events.log, (Log{"KeyDown 65 0", "KeyPress 97", "KeyUp 65 0", "KeyDown 32 4", "KeyUp 32 4"}));
+    EXPECT_EQ(host.sysCommands, 0);
+
+    // The dialog navigation of the form leaves arrows and characters to the control.
+    LRESULT code = SendMessageW(w, WM_GETDLGCODE, 0, 0);
+    EXPECT_EQ(code & (DLGC_WANTARROWS | DLGC_WANTCHARS), DLGC_WANTARROWS | DLGC_WANTCHARS);
+}
+
+TEST_F(SurfaceTest, RealAltSpaceReachesTheControl) {
+    SetForegroundWindow(host.hWnd());
+    SetFocus(surface.hWnd());
+    Pump(30);
+    events.log.clear();
+    auto key = [](WORD vk, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        SendInput(1, &input, sizeof(input));
+        Pump(40);
+    };
+    key(VK_MENU, 0);
+    key(VK_SPACE, 0);
+    key(VK_SPACE, KEYEVENTF_KEYUP);
+    key(VK_MENU, KEYEVENTF_KEYUP);
+    Log keys;
+    for (const auto& e : events.log)
+        if (e.rfind("KeyDown 32", 0) == 0) keys.push_back(e);
+    EXPECT_EQ(keys, Log{"KeyDown 32 4"});
+    EXPECT_EQ(host.sysCommands, 0);
+}
+
+TEST_F(SurfaceTest, ImageIsShownOnRepaintAndSurvivesBeingCovered) {
+    const COLORREF red = RGB(200, 10, 20);
+    surface.SetBackColor(red);
+    surface.Cls();
+    HDC dc = surface.hDC();
+    SetPixelV(dc, 2, 1, RGB(0, 255, 0));  // top-down: row 1 is the second row
+    rt::PixelView view = surface.Pixels();
+    ASSERT_EQ(view.width, 73);
+    ASSERT_EQ(view.height, 23);
+    EXPECT_EQ(view.At(2, 1), 0x0000FF00u);
+    EXPECT_EQ(view.ColorAt(40, 20), red);
+    EXPECT_EQ(view.At(40, 20), 0x00C80A14u);  // 0x00RRGGBB words
+
+    POINT at = ScreenPoint(0, 0);
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"SurfaceTestHost", L"cover", WS_POPUP | WS_VISIBLE, at.x, at.y, 100,
+                                 50, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Pump(50);
+    DestroyWindow(cover);
+    InvalidateRect(surface.hWnd(), nullptr, FALSE);
+    UpdateWindow(surface.hWnd());
+    Pump(50);
+    HDC screen = GetDC(surface.hWnd());
+    EXPECT_EQ(GetPixel(screen, 40, 20), red);
+    EXPECT_EQ(GetPixel(screen, 2, 1), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(screen, 72, 22), red);
+    ReleaseDC(surface.hWnd(), screen);
+}
+
+TEST_F(SurfaceTest, ClsTranslatesSystemColours) {
+    surface.SetBackColor(0x80000000 | COLOR_HIGHLIGHT);
+    surface.Cls();
+    EXPECT_EQ(surface.Pixels().ColorAt(10, 10), GetSysColor(COLOR_HIGHLIGHT));
+}
+
+TEST_F(SurfaceTest, ResizeRebuildsTheImageAndKeepsWhatFits) {
+    surface.SetBackColor(RGB(0, 0, 255));
+    surface.Cls();
+    SetPixelV(surface.hDC(), 3, 3, RGB(255, 255, 0));
+    surface.SetSize(100, 40);
+    EXPECT_EQ(events.log, Log{"Resize"});
+    EXPECT_EQ(surface.ScaleWidth(), 100);
+    EXPECT_EQ(surface.ScaleHeight(), 40);
+    rt::PixelView view = surface.Pixels();
+    ASSERT_EQ(view.width, 100);
+    ASSERT_EQ(view.height, 40);
+    EXPECT_EQ(view.ColorAt(3, 3), RGB(255, 255, 0));
+    EXPECT_EQ(view.ColorAt(99, 39), RGB(0, 0, 255));
+
+    surface.Move(5, 5, 100, 40);  // same size: no Resize
+    surface.SetSize(20, 10);
+    EXPECT_EQ(events.log, (Log{"Resize", "Resize"}));
+    EXPECT_EQ(surface.Pixels().width, 20);
+    EXPECT_EQ(surface.Pixels().ColorAt(3, 3), RGB(255, 255, 0));
+}
+
+TEST(UserControlScale, HimetricToPixels) {
+    Recorder events;
+    rt::UserControl surface(events);
+    EXPECT_EQ(std::lround(surface.ScaleX(1931)), 73);
+    EXPECT_EQ(std::lround(surface.ScaleY(608)), 23);
+    EXPECT_NEAR(surface.ScaleX(2540), 96.0, 1e-9);  // one inch
+}
+
+TEST(UserControlLifecycle, CreationVisibilityAndTermination) {
+    HostWindow host;
+    Recorder events;
+    {
+        rt::UserControl surface(events);
+        ASSERT_TRUE(surface.Create(host, L"cmdOne", 0, 0, 50, 20));
+        EXPECT_FALSE(surface.Create(host, L"cmdOne", 0, 0, 50, 20));
+        surface.InitProperties();
+        surface.SetVisible(false);
+        surface.SetVisible(false);
+        surface.SetVisible(true);
+        surface.OnAccessKey('r');
+        surface.OnAmbientChanged(L"DisplayAsDefault");
+        surface.Destroy();
+        EXPECT_EQ(surface.hWnd(), nullptr);
+    }
+    EXPECT_EQ(events.log, (Log{"Initialize", "Resize", "Show", "InitProperties", "Hide", "Show", "AccessKey 114",
+                               "Ambient DisplayAsDefault", "Terminate"}));
+
+    // A surface whose form goes first terminates with it, once.
+    Recorder second;
+    {
+        rt::UserControl surface(second);
+        ASSERT_TRUE(surface.Create(host, L"cmdTwo", 0, 0, 50, 20));
+        host.DestroyNow();
+        EXPECT_EQ(surface.hWnd(), nullptr);
+    }
+    EXPECT_EQ(second.log.back(), "Terminate");
+    EXPECT_EQ(std::count(second.log.begin(), second.log.end(), "Terminate"), 1);
+}
+
+TEST(UserControlAmbient, ValuesComeFromTheContainerChain) {
+    HostWindow host;
+    InnerContainer inner(host);
+    Recorder events;
+    rt::UserControl surface(events);
+    // Without a container the defaults of a bare host apply.
+    EXPECT_TRUE(surface.AmbientUserMode());
+    EXPECT_FALSE(surface.AmbientDisplayAsDefault());
+
+    ASSERT_TRUE(surface.Create(inner, L"cmdInner", 0, 0, 50, 20));
+    host.defaultControl = &surface;
+    EXPECT_EQ(surface.AmbientFont()->Name(), L"Tahoma");
+    EXPECT_EQ(surface.AmbientForeColor(), RGB(1, 2, 3));
+    EXPECT_FALSE(surface.AmbientUserMode());
+    EXPECT_TRUE(surface.AmbientDisplayAsDefault());
+    EXPECT_EQ(surface.AmbientDisplayName(), L"cmdInner");
+    surface.PropertyChanged(L"Caption");
+    ASSERT_EQ(host.changes.size(), 1u);
+    EXPECT_EQ(host.changes[0].first, &surface);
+    EXPECT_EQ(host.changes[0].second, L"Caption");
+    surface.Destroy();
+}
+
+TEST_F(SurfaceTest, FontIsSelectedAndItsChangesArePickedUp) {
+    ASSERT_EQ(surface.Font()->Name(), L"Arial");
+    EXPECT_FLOAT_EQ(surface.Font()->Size(), 9.0f);
+    auto height = [&] {
+        TEXTMETRICW tm{};
+        GetTextMetricsW(surface.hDC(), &tm);
+        return tm.tmHeight;
+    };
+    const LONG small = height();
+    rt::FontRef font = rt::MakeFont(L"Arial", 9.0f);
+    surface.SetFont(font);
+    EXPECT_EQ(height(), small);
+    font->SetSize(24.0f);  // a change of the shared object, not of the surface
+    EXPECT_GT(height(), small + 10);
+    EXPECT_THROW(surface.SetFont(nullptr), rt::RuntimeError);
+    EXPECT_EQ(surface.Font(), font);
+}
+
+int releasesSeen = 0;
+LRESULT CALLBACK observe(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+    LRESULT r = DefSubclassProc(h, m, w, l);
+    if (m == WM_LBUTTONUP) ++releasesSeen;
+    return r;
+}
+
+TEST_F(SurfaceTest, PointerAccessKeysAndSubclassing) {
+    surface.SetMousePointer(11);
+    SendMessageW(surface.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(surface.hWnd()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    surface.SetMousePointer(0);
+    SendMessageW(surface.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(surface.hWnd()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_THROW(surface.SetMousePointer(42), rt::RuntimeError);
+    EXPECT_EQ(surface.MousePointer(), 0);
+
+    surface.SetAccessKeys(L"R");
+    EXPECT_EQ(surface.AccessKeys(), L"r");
+
+    // A control hooks its own window; the surface keeps working beneath the hook
+    // and leaves the window's user data to it.
+    releasesSeen = 0;
+    ASSERT_TRUE(SetWindowSubclass(surface.hWnd(), observe, 1, 0));
+    SetWindowLongPtrW(surface.hWnd(), GWLP_USERDATA, 12345);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+    Post(WM_LBUTTONUP, 0, 5, 5);
+    EXPECT_EQ(Without("GotFocus"), (Log{"Down 1", "Up 1", "Click"}));
+    EXPECT_EQ(releasesSeen, 1);
+    RemoveWindowSubclass(surface.hWnd(), observe, 1);
+}
+
+}  // namespace
