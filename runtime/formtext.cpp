@@ -335,7 +335,8 @@ class Parser {
 public:
     StoredObject Parse(const std::wstring& text) {
         size_t number = 0;
-        size_t start = 0;
+        // A byte-order mark left over from decoding the file is not text.
+        size_t start = !text.empty() && text[0] == 0xFEFF ? 1 : 0;
         while (start <= text.size()) {
             size_t end = text.find(L'\n', start);
             if (end == std::wstring::npos) end = text.size();

@@ -145,7 +145,7 @@ TEST(FormText, StringsAndSinglesSurviveExactly) {
 
 TEST(FormText, HandWrittenTextWithCommentsBlankLinesAndTabs) {
     const StoredObject o = rt::ParseFormText(
-        L"' the main window\n"
+        L"\xFEFF' the main window\n"
         L"\n"
         L"Begin Form frmReg\n"
         L"\tCaption=String \"A\"   \n"
