@@ -1,0 +1,94 @@
+#include "modfunctions.h"
+
+#include <shellapi.h>
+
+#include "colour.h"
+#include "gdi_handles.h"
+#include "units.h"
+
+namespace modFunctions {
+namespace {
+
+constexpr int kCornerEllipse = 8;
+
+}  // namespace
+
+RegionBounds RoundedRegionBounds(double outerWidthTwips, double outerHeightTwips, double clientWidthTwips,
+                                 double clientHeightTwips, long twipsPerPixelX, long twipsPerPixelY) {
+    const double tppX = static_cast<double>(twipsPerPixelX);
+    const double tppY = static_cast<double>(twipsPerPixelY);
+    const long frame = rt::RoundHalfEven((outerWidthTwips - clientWidthTwips) / 2.0 / tppX);
+    return RegionBounds{
+        frame,
+        rt::RoundHalfEven((outerHeightTwips - clientHeightTwips) / tppY - frame),
+        rt::RoundHalfEven(outerWidthTwips / tppX - frame),
+        rt::RoundHalfEven(outerHeightTwips / tppY - frame),
+    };
+}
+
+void MakeRoundedWindow(HWND window) {
+    RECT outer{};
+    RECT client{};
+    if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return;
+    // Sizes in twips as a form reports them; the divisors are the rounded twips per pixel.
+    const double toTwipsX = rt::TwipsPerPixelX();
+    const double toTwipsY = rt::TwipsPerPixelY();
+    const RegionBounds bounds = RoundedRegionBounds(
+        (outer.right - outer.left) * toTwipsX, (outer.bottom - outer.top) * toTwipsY,
+        (client.right - client.left) * toTwipsX, (client.bottom - client.top) * toTwipsY,
+        rt::RoundHalfEven(toTwipsX), rt::RoundHalfEven(toTwipsY));
+    gdi::OwnedRegion region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom, kCornerEllipse,
+                                          kCornerEllipse));
+    if (!region) return;
+    // On success the window owns the region; on failure it is still ours to delete.
+    if (SetWindowRgn(window, region.get(), TRUE)) region.release();
+}
+
+void DragWindow(HWND window) {
+    ReleaseCapture();
+    SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+std::wstring OpenUrlResultText(INT_PTR shellResult) {
+    return shellResult == 0 ? L"Insufficent system memory or corrupt program file" : L"";
+}
+
+INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
+    // Wide texts, so addresses and paths outside the ANSI code page reach the shell intact.
+    HINSTANCE result = ShellExecuteW(nullptr, L"Open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                                     directory.empty() ? nullptr : directory.c_str(), SW_SHOW);
+    return reinterpret_cast<INT_PTR>(result);
+}
+
+std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
+    return OpenUrlResultText(ShellOpen(file, parameters, directory));
+}
+
+COLORREF TranslateColor(long oleColour) { return rt::TranslateColor(oleColour); }
+
+HWND TopLevelOwner(HWND window) {
+    HWND owner = window;
+    while (HWND next = GetWindow(owner, GW_OWNER)) owner = next;
+    return owner;
+}
+
+void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner) {
+    HWND owner = alsoOwner ? TopLevelOwner(window) : nullptr;
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    // Shared icons belong to the system's cache and are never destroyed.
+    const struct {
+        WPARAM kind;
+        int cx;
+        int cy;
+    } sizes[] = {
+        {ICON_BIG, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)},
+        {ICON_SMALL, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)},
+    };
+    for (const auto& size : sizes) {
+        auto icon = reinterpret_cast<LPARAM>(LoadImageW(module, name, IMAGE_ICON, size.cx, size.cy, LR_SHARED));
+        if (owner) SendMessageW(owner, WM_SETICON, size.kind, icon);
+        SendMessageW(window, WM_SETICON, size.kind, icon);
+    }
+}
+
+}  // namespace modFunctions

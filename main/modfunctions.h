@@ -1,0 +1,48 @@
+// Window utility routines of the main window: rounded client-area region, caption-style
+// drag, shell open, OLE colour translation and window icons from a named resource.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace modFunctions {
+
+// The region's rectangle in the window's own pixel coordinates.
+struct RegionBounds {
+    long Left;
+    long Top;
+    long Right;
+    long Bottom;
+    bool operator==(const RegionBounds&) const = default;
+};
+
+// The client area of a window, from its outer and client sizes in twips and the screen's
+// twips per pixel (already rounded). Assumes equal side and bottom frames.
+RegionBounds RoundedRegionBounds(double outerWidthTwips, double outerHeightTwips, double clientWidthTwips,
+                                 double clientHeightTwips, long twipsPerPixelX, long twipsPerPixelY);
+
+// Clips the window to its client area with 8 x 8 pixel rounded corners.
+void MakeRoundedWindow(HWND window);
+
+// Lets the window follow the mouse as if its caption were being dragged.
+void DragWindow(HWND window);
+
+// The text OpenURL gives for a shell result: only 0 (out of memory or resources) fails.
+std::wstring OpenUrlResultText(INT_PTR shellResult);
+// Asks the shell to open a file or address; empty parameters or directory mean none.
+INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory);
+// Empty on success, else "Insufficent system memory or corrupt program file".
+std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory);
+
+// The RGB value of an OLE colour (system colours resolved); 0 when untranslatable.
+COLORREF TranslateColor(long oleColour);
+
+// Sets the window's large and small icons from the executable's icon resource `name`;
+// with `alsoOwner`, also on the application's top-level owner of the window.
+void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner);
+
+// The end of the window's chain of owners (the window itself when it has none).
+HWND TopLevelOwner(HWND window);
+
+}  // namespace modFunctions

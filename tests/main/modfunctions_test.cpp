@@ -1,0 +1,252 @@
+#include "modfunctions.h"
+
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "gdi_handles.h"
+#include "resource_names.h"
+
+namespace {
+
+using modFunctions::RegionBounds;
+
+// A top-level test window, destroyed with the scope.
+class TestWindow {
+public:
+    explicit TestWindow(DWORD style, HWND owner = nullptr, int width = 300, int height = 200) {
+        static const bool registered = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"ModFunctionsTest";
+            return RegisterClassW(&wc) != 0;
+        }();
+        EXPECT_TRUE(registered);
+        handle_ = CreateWindowExW(0, L"ModFunctionsTest", L"test", style, 100, 100, width, height, owner,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        EXPECT_NE(handle_, nullptr);
+    }
+    ~TestWindow() { DestroyWindow(handle_); }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND get() const { return handle_; }
+
+private:
+    HWND handle_;
+};
+
+TEST(RoundedRegionBounds, ClientAreaFromTwipsWithHalvesToEven) {
+    const struct {
+        double outerW, outerH, clientW, clientH;
+        long tppX, tppY;
+        RegionBounds expected;
+    } cases[] = {
+        // 3-pixel frame, 29-pixel caption, 15 twips per pixel.
+        {7755, 3045, 7665, 2520, 15, 15, {3, 32, 514, 200}},
+        // No frame: the whole window.
+        {7665, 2520, 7665, 2520, 15, 15, {0, 0, 511, 168}},
+        // Side frames of 2.5 pixels round to 2, 3.5 to 4 (not away from zero).
+        {7755, 3045, 7680, 2520, 15, 15, {2, 33, 515, 201}},
+        {7755, 3045, 7650, 2520, 15, 15, {4, 31, 513, 199}},
+        // 120 DPI: 12 twips per pixel.
+        {6204, 2436, 6132, 2016, 12, 12, {3, 32, 514, 200}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(modFunctions::RoundedRegionBounds(c.outerW, c.outerH, c.clientW, c.clientH, c.tppX, c.tppY),
+                  c.expected)
+            << c.outerW << " x " << c.outerH << " / " << c.clientW << " x " << c.clientH;
+    }
+}
+
+// The window's region, in its own coordinates, is its client area with rounded corners.
+void ExpectRoundedClientRegion(HWND window) {
+    modFunctions::MakeRoundedWindow(window);
+    gdi::OwnedRegion copy(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(window, copy.get()), ERROR);
+
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    OffsetRect(&client, -outer.left, -outer.top);
+
+    // Rounded-rectangle regions leave out the last column and row of their rectangle.
+    RECT box;
+    GetRgnBox(copy.get(), &box);
+    EXPECT_EQ(box.left, client.left);
+    EXPECT_EQ(box.top, client.top);
+    EXPECT_EQ(box.right, client.right - 1);
+    EXPECT_EQ(box.bottom, client.bottom - 1);
+
+    const long midX = (box.left + box.right) / 2, midY = (box.top + box.bottom) / 2;
+    const POINT inside[] = {{midX, midY}, {midX, box.top}, {box.left, midY}, {box.right - 1, midY},
+                            {midX, box.bottom - 1}, {box.left + 4, box.top + 4}};
+    const POINT outside[] = {{box.left, box.top}, {box.right - 1, box.top}, {box.left, box.bottom - 1},
+                             {box.right - 1, box.bottom - 1}, {box.left - 1, midY}, {midX, box.top - 1},
+                             {box.right, midY}, {midX, box.bottom}};
+    for (const POINT& p : inside) EXPECT_TRUE(PtInRegion(copy.get(), p.x, p.y)) << p.x << "," << p.y;
+    for (const POINT& p : outside) EXPECT_FALSE(PtInRegion(copy.get(), p.x, p.y)) << p.x << "," << p.y;
+}
+
+TEST(MakeRoundedWindow, FramedWindowKeepsOnlyItsClientArea) {
+    TestWindow window(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, nullptr, 517, 203);
+    ExpectRoundedClientRegion(window.get());
+    RECT client;
+    GetClientRect(window.get(), &client);
+    EXPECT_GT(client.right, 0);
+}
+
+TEST(MakeRoundedWindow, FramelessWindowKeepsItsWholeSize) {
+    TestWindow window(WS_POPUP, nullptr, 511, 168);
+    ExpectRoundedClientRegion(window.get());
+    gdi::OwnedRegion copy(CreateRectRgn(0, 0, 0, 0));
+    GetWindowRgn(window.get(), copy.get());
+    RECT box;
+    GetRgnBox(copy.get(), &box);
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.top, 0);
+    EXPECT_EQ(box.right, 510);
+    EXPECT_EQ(box.bottom, 167);
+}
+
+TEST(OpenURL, OnlyAZeroResultIsAFailure) {
+    const struct {
+        INT_PTR result;
+        const wchar_t* text;
+    } cases[] = {
+        {0, L"Insufficent system memory or corrupt program file"},
+        {SE_ERR_FNF, L""},
+        {SE_ERR_NOASSOC, L""},
+        {33, L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(modFunctions::OpenUrlResultText(c.result), c.text) << c.result;
+}
+
+std::wstring TempPath(const std::wstring& name) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + name;
+}
+
+TEST(OpenURL, NonAnsiPathsReachTheShellIntact) {
+    // A missing file is "not found" (2) and no failure text.
+    const std::wstring missing = TempPath(L"\u043d\u0435\u0442-\u0444\u0430\u0439\u043b\u0430-\u4e2d.tsvmissing");
+    EXPECT_EQ(modFunctions::ShellOpen(missing, L"", L""), SE_ERR_FNF);
+    EXPECT_EQ(modFunctions::OpenURL(missing, L"", L""), L"");
+
+    // An existing file with a non-ANSI name and no handler is found: a mangled name would not be.
+    const std::wstring present = TempPath(L"\u0444\u0430\u0439\u043b-\u4e2d\u6587.tsvnoassoc");
+    HANDLE file = CreateFileW(present.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_EQ(modFunctions::ShellOpen(present, L"", L""), SE_ERR_NOASSOC);
+    DeleteFileW(present.c_str());
+}
+
+TEST(TranslateColor, SystemColoursResolveAndRgbPassesThrough) {
+    EXPECT_EQ(modFunctions::TranslateColor(static_cast<long>(0x8000000F)), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(modFunctions::TranslateColor(static_cast<long>(0x80000005)), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(modFunctions::TranslateColor(0x00FF0000), 0x00FF0000u);
+    EXPECT_EQ(modFunctions::TranslateColor(0x00123456), 0x00123456u);
+}
+
+HICON IconOf(HWND window, WPARAM kind) {
+    return reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, kind, 0));
+}
+
+TEST(SetWindowIcon, OwnerFlagReachesTheTopOwnerOnly) {
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    HICON big = static_cast<HICON>(LoadImageW(module, res::MainIcon, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                              GetSystemMetrics(SM_CYICON), LR_SHARED));
+    HICON small = static_cast<HICON>(LoadImageW(module, res::MainIcon, IMAGE_ICON,
+                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                LR_SHARED));
+    ASSERT_NE(big, nullptr);
+    ASSERT_NE(small, nullptr);
+    ASSERT_NE(big, small);
+
+    for (bool alsoOwner : {true, false}) {
+        TestWindow a(WS_OVERLAPPEDWINDOW);
+        TestWindow b(WS_OVERLAPPEDWINDOW, a.get());
+        TestWindow c(WS_OVERLAPPEDWINDOW, b.get());
+        ASSERT_EQ(modFunctions::TopLevelOwner(c.get()), a.get());
+        ASSERT_EQ(modFunctions::TopLevelOwner(a.get()), a.get());
+
+        modFunctions::SetWindowIcon(c.get(), res::MainIcon, alsoOwner);
+        SCOPED_TRACE(alsoOwner ? "with owner" : "without owner");
+        EXPECT_EQ(IconOf(c.get(), ICON_BIG), big);
+        EXPECT_EQ(IconOf(c.get(), ICON_SMALL), small);
+        EXPECT_EQ(IconOf(a.get(), ICON_BIG), alsoOwner ? big : nullptr);
+        EXPECT_EQ(IconOf(a.get(), ICON_SMALL), alsoOwner ? small : nullptr);
+        EXPECT_EQ(IconOf(b.get(), ICON_BIG), nullptr);
+        EXPECT_EQ(IconOf(b.get(), ICON_SMALL), nullptr);
+    }
+}
+
+TEST(SetWindowIcon, UnknownResourceLeavesNoIcon) {
+    TestWindow window(WS_OVERLAPPEDWINDOW);
+    modFunctions::SetWindowIcon(window.get(), res::MainIcon, false);
+    modFunctions::SetWindowIcon(window.get(), L"NOSUCHICON", false);
+    EXPECT_EQ(IconOf(window.get(), ICON_BIG), nullptr);
+    EXPECT_EQ(IconOf(window.get(), ICON_SMALL), nullptr);
+}
+
+// Real mouse input: press on the client area, then the timer moves and releases the
+// mouse while DragWindow runs the platform's move loop.
+struct DragScript {
+    POINT to;
+    int tick = 0;
+};
+DragScript* g_drag = nullptr;
+
+void SendMouse(DWORD flags, POINT at) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    // Normalised coordinates that map back onto exactly this pixel.
+    input.mi.dx = static_cast<LONG>((at.x * 65536LL + w - 1) / w);
+    input.mi.dy = static_cast<LONG>((at.y * 65536LL + h - 1) / h);
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+void CALLBACK DragTick(HWND, UINT, UINT_PTR, DWORD) {
+    switch (++g_drag->tick) {
+        case 1: SendMouse(MOUSEEVENTF_MOVE, g_drag->to); break;
+        case 2: SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP, g_drag->to); break;
+        case 20: keybd_event(VK_ESCAPE, 0, 0, 0); keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0); break;
+        default: break;
+    }
+}
+
+TEST(DragWindow, WindowFollowsTheMouseUntilRelease) {
+    TestWindow window(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE);
+    SetForegroundWindow(window.get());
+    RECT before;
+    GetWindowRect(window.get(), &before);
+    POINT grab{before.left + 60, before.top + 80};
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN, grab);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    SetCapture(window.get());
+
+    DragScript script{{grab.x + 40, grab.y + 25}};
+    g_drag = &script;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, DragTick);
+    modFunctions::DragWindow(window.get());
+    KillTimer(nullptr, timer);
+    g_drag = nullptr;
+    if (script.tick < 2) SendMouse(MOUSEEVENTF_LEFTUP, grab);  // never leave the button down
+
+    RECT after;
+    GetWindowRect(window.get(), &after);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 25);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+}  // namespace
