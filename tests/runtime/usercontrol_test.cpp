@@ -131,8 +131,19 @@ private:
     HostWindow& host_;
 };
 
+// One form for all tests: under Wine without a window manager, the first
+// change to a new top-level window waits two seconds for its mapping. Left to
+// the end of the process on purpose.
+HostWindow& SharedHost() {
+    static HostWindow* host = new HostWindow;
+    host->sysCommands = 0;
+    host->changes.clear();
+    host->defaultControl = nullptr;
+    return *host;
+}
+
 struct SurfaceTest : ::testing::Test {
-    HostWindow host;
+    HostWindow& host = SharedHost();
     Recorder events;
     rt::UserControl surface{events};
 
@@ -400,7 +411,7 @@ TEST(UserControlLifecycle, CreationVisibilityAndTermination) {
 }
 
 TEST(UserControlAmbient, ValuesComeFromTheContainerChain) {
-    HostWindow host;
+    HostWindow& host = SharedHost();
     InnerContainer inner(host);
     Recorder events;
     rt::UserControl surface(events);
