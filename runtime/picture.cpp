@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "gdiscope.h"
 #include "units.h"
 
 namespace rt {
@@ -10,20 +11,6 @@ namespace {
 // Refuse pictures larger than this many pixels: persisted bytes may come from
 // edited text, and a forged header must not make us allocate gigabytes.
 constexpr long long kMaxPixels = 16LL * 1024 * 1024;
-
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 class OwnedBitmap {
 public:
@@ -164,7 +151,7 @@ HBITMAP DecodeBmp(const std::vector<uint8_t>& b) {
     if (!dib.Get() || !bits) return nullptr;
     if (rle) {
         h.biSizeImage = static_cast<DWORD>(available);
-        ScreenDC screen;
+        ClientDC screen(nullptr);
         if (SetDIBits(screen.Get(), dib.Get(), 0, static_cast<UINT>(height), &b[offBits], info.Get(),
                       DIB_RGB_COLORS) == 0)
             return nullptr;
@@ -186,7 +173,7 @@ bool ReadDib(HBITMAP bitmap, int bitCount, int height, DibInfo& info, std::vecto
     info.header.biBitCount = static_cast<WORD>(bitCount);
     info.header.biCompression = BI_RGB;
     bits.assign(static_cast<size_t>(Stride(bm.bmWidth, bitCount) * height), 0);
-    ScreenDC screen;
+    ClientDC screen(nullptr);
     if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), bits.data(), info.Get(), DIB_RGB_COLORS) == 0)
         return false;
     info.header.biSizeImage = static_cast<DWORD>(bits.size());
