@@ -116,6 +116,13 @@ public:
     bool Enabled() const;
     void SetEnabled(bool enabled);  // a disabled window gets no mouse or keyboard input
 
+    // Takes part in the form's default and cancel handling like a button: while
+    // it has the focus, Enter goes to it (as OnAccessKey 13). On by default, as
+    // designed for the buttons built on the surface.
+    bool DefaultCancel() const { return defaultCancel_; }
+    void SetDefaultCancel(bool on) { defaultCancel_ = on; }
+    bool ActsOnEnter() const override { return defaultCancel_; }
+
     bool CanTakeFocus() const override;
     void OnAccessKey(short keyAscii) override;                   // raises AccessKeyPress
     void OnAmbientChanged(const std::wstring& name) override;    // raises AmbientChanged
@@ -162,6 +169,7 @@ private:
     short dblClickButton_ = 0; // the button whose next release follows a double click
     bool tookCapture_ = false; // the surface set the capture for the buttons it tracks
     bool enabled_ = true;
+    bool defaultCancel_ = true;
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
     FontRef font_;
     short mousePointer_ = 0;

@@ -1,4 +1,5 @@
 #include "usercontrol.h"
+#include "cursors.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app.h"
 #include "errors.h"
+#include "form.h"
+#include "picture.h"
 
 namespace {
 
@@ -470,6 +474,15 @@ TEST_F(SurfaceTest, PointerAccessKeysAndSubclassing) {
     EXPECT_THROW(surface.SetMousePointer(42), rt::RuntimeError);
     EXPECT_EQ(surface.MousePointer(), 0);
 
+    rt::PictureRef icon = rt::StdPicture::FromIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+    ASSERT_TRUE(icon);
+    surface.SetMouseIcon(icon);
+    surface.SetMousePointer(rt::PointerCustom);
+    SendMessageW(surface.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(surface.hWnd()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), icon->Icon());
+    surface.SetMousePointer(0);
+
     surface.SetAccessKeys(L"R");
     EXPECT_EQ(surface.AccessKeys(), L"r");
 
@@ -483,6 +496,41 @@ TEST_F(SurfaceTest, PointerAccessKeysAndSubclassing) {
     EXPECT_EQ(Without("GotFocus"), (Log{"Down 1", "Up 1", "Click"}));
     EXPECT_EQ(releasesSeen, 1);
     RemoveWindowSubclass(surface.hWnd(), observe, 1);
+}
+
+// The form's message loop routes Enter, arrows and access keys to the surface
+// as a control built on it expects.
+TEST(UserControlOnForm, FormRoutesKeysToTheSurface) {
+    rt::Form form;
+    ASSERT_TRUE(form.Create(L"form", 200, 100));
+    form.Load();
+    Recorder events;
+    rt::UserControl surface(events);
+    ASSERT_TRUE(surface.Create(form, L"cmdGo", 10, 10, 73, 23));
+    surface.SetAccessKeys(L"G");
+    form.Attach(surface);
+    form.Show();
+    auto pump = [] {
+        MSG msg;
+        for (int i = 0; i < 20; ++i, Sleep(5))
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) rt::ProcessMessage(msg);
+    };
+    pump();
+    ASSERT_EQ(GetFocus(), surface.hWnd());
+    EXPECT_TRUE(surface.AmbientDisplayAsDefault());
+    EXPECT_NE(std::find(events.log.begin(), events.log.end(), "Ambient DisplayAsDefault"), events.log.end());
+
+    events.log.clear();
+    PostMessageW(surface.hWnd(), WM_KEYDOWN, VK_RETURN, 0);
+    pump();
+    PostMessageW(surface.hWnd(), WM_KEYDOWN, VK_RIGHT, 0);
+    pump();
+    PostMessageW(surface.hWnd(), WM_SYSCHAR, 'g', 1 << 29);
+    pump();
+    EXPECT_EQ(events.log, (Log{"AccessKey 13", "KeyDown 39 0", "AccessKey 103"}));
+    EXPECT_EQ(GetFocus(), surface.hWnd());
+    form.Unload();
+    EXPECT_EQ(events.log.back(), "Terminate");
 }
 
 }  // namespace
