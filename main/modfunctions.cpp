@@ -33,12 +33,12 @@ void MakeRoundedWindow(HWND window) {
     // Sizes in twips as a form reports them; the divisors are the rounded twips per pixel.
     const double toTwipsX = rt::TwipsPerPixelX();
     const double toTwipsY = rt::TwipsPerPixelY();
-    const RegionBounds bounds = RoundedRegionBounds(
-        (outer.right - outer.left) * toTwipsX, (outer.bottom - outer.top) * toTwipsY,
-        (client.right - client.left) * toTwipsX, (client.bottom - client.top) * toTwipsY,
-        rt::RoundHalfEven(toTwipsX), rt::RoundHalfEven(toTwipsY));
-    gdi::OwnedRegion region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom, kCornerEllipse,
-                                          kCornerEllipse));
+    const RegionBounds bounds =
+        RoundedRegionBounds((outer.right - outer.left) * toTwipsX, (outer.bottom - outer.top) * toTwipsY,
+                            (client.right - client.left) * toTwipsX, (client.bottom - client.top) * toTwipsY,
+                            rt::RoundHalfEven(toTwipsX), rt::RoundHalfEven(toTwipsY));
+    gdi::OwnedRegion region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom,
+                                               kCornerEllipse, kCornerEllipse));
     if (!region) return;
     // On success the window owns the region; on failure it is still ours to delete.
     if (SetWindowRgn(window, region.get(), TRUE)) region.release();
@@ -55,16 +55,20 @@ std::wstring OpenUrlResultText(INT_PTR shellResult) {
 
 INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
     // Wide texts, so addresses and paths outside the ANSI code page reach the shell intact.
-    HINSTANCE result = ShellExecuteW(nullptr, L"Open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                                     directory.empty() ? nullptr : directory.c_str(), SW_SHOW);
+    HINSTANCE result =
+        ShellExecuteW(nullptr, L"Open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                      directory.empty() ? nullptr : directory.c_str(), SW_SHOW);
     return reinterpret_cast<INT_PTR>(result);
 }
 
-std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
+std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters,
+                     const std::wstring& directory) {
     return OpenUrlResultText(ShellOpen(file, parameters, directory));
 }
 
-COLORREF TranslateColor(long oleColour) { return rt::TranslateColor(oleColour); }
+COLORREF TranslateColor(long oleColour) {
+    return rt::TranslateColor(oleColour);
+}
 
 HWND TopLevelOwner(HWND window) {
     HWND owner = window;
@@ -85,7 +89,8 @@ void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner) {
         {ICON_SMALL, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)},
     };
     for (const auto& size : sizes) {
-        auto icon = reinterpret_cast<LPARAM>(LoadImageW(module, name, IMAGE_ICON, size.cx, size.cy, LR_SHARED));
+        auto icon =
+            reinterpret_cast<LPARAM>(LoadImageW(module, name, IMAGE_ICON, size.cx, size.cy, LR_SHARED));
         if (owner) SendMessageW(owner, WM_SETICON, size.kind, icon);
         SendMessageW(window, WM_SETICON, size.kind, icon);
     }

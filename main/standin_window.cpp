@@ -41,8 +41,8 @@ HWND StandInWindow::Create(HINSTANCE instance, StandInWindow& state) {
 LRESULT CALLBACK StandInWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* self = static_cast<StandInWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->background_.reset(static_cast<HBITMAP>(
-            LoadImageW(reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance, res::Background, IMAGE_BITMAP, 0, 0, 0)));
+        self->background_.reset(static_cast<HBITMAP>(LoadImageW(
+            reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance, res::Background, IMAGE_BITMAP, 0, 0, 0)));
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<StandInWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));

@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include "standin_window.h"
 

@@ -1,8 +1,7 @@
 #include "modfunctions.h"
 
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <fstream>
 #include <string>
@@ -83,11 +82,12 @@ void ExpectRoundedClientRegion(HWND window) {
     EXPECT_EQ(box.bottom, client.bottom - 1);
 
     const long midX = (box.left + box.right) / 2, midY = (box.top + box.bottom) / 2;
-    const POINT inside[] = {{midX, midY}, {midX, box.top}, {box.left, midY}, {box.right - 1, midY},
-                            {midX, box.bottom - 1}, {box.left + 4, box.top + 4}};
-    const POINT outside[] = {{box.left, box.top}, {box.right - 1, box.top}, {box.left, box.bottom - 1},
-                             {box.right - 1, box.bottom - 1}, {box.left - 1, midY}, {midX, box.top - 1},
-                             {box.right, midY}, {midX, box.bottom}};
+    const POINT inside[] = {{midX, midY},          {midX, box.top},        {box.left, midY},
+                            {box.right - 1, midY}, {midX, box.bottom - 1}, {box.left + 4, box.top + 4}};
+    const POINT outside[] = {{box.left, box.top},        {box.right - 1, box.top},
+                             {box.left, box.bottom - 1}, {box.right - 1, box.bottom - 1},
+                             {box.left - 1, midY},       {midX, box.top - 1},
+                             {box.right, midY},          {midX, box.bottom}};
     for (const POINT& p : inside) EXPECT_TRUE(PtInRegion(copy.get(), p.x, p.y)) << p.x << "," << p.y;
     for (const POINT& p : outside) EXPECT_FALSE(PtInRegion(copy.get(), p.x, p.y)) << p.x << "," << p.y;
 }
@@ -95,22 +95,11 @@ void ExpectRoundedClientRegion(HWND window) {
 TEST(MakeRoundedWindow, FramedWindowKeepsOnlyItsClientArea) {
     TestWindow window(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, nullptr, 517, 203);
     ExpectRoundedClientRegion(window.get());
-    RECT client;
-    GetClientRect(window.get(), &client);
-    EXPECT_GT(client.right, 0);
 }
 
 TEST(MakeRoundedWindow, FramelessWindowKeepsItsWholeSize) {
     TestWindow window(WS_POPUP, nullptr, 511, 168);
-    ExpectRoundedClientRegion(window.get());
-    gdi::OwnedRegion copy(CreateRectRgn(0, 0, 0, 0));
-    GetWindowRgn(window.get(), copy.get());
-    RECT box;
-    GetRgnBox(copy.get(), &box);
-    EXPECT_EQ(box.left, 0);
-    EXPECT_EQ(box.top, 0);
-    EXPECT_EQ(box.right, 510);
-    EXPECT_EQ(box.bottom, 167);
+    ExpectRoundedClientRegion(window.get());  // the client area is the whole window here
 }
 
 TEST(OpenURL, OnlyAZeroResultIsAFailure) {
@@ -134,7 +123,8 @@ std::wstring TempPath(const std::wstring& name) {
 
 TEST(OpenURL, NonAnsiPathsReachTheShellIntact) {
     // A missing file is "not found" (2) and no failure text.
-    const std::wstring missing = TempPath(L"\u043d\u0435\u0442-\u0444\u0430\u0439\u043b\u0430-\u4e2d.tsvmissing");
+    const std::wstring missing =
+        TempPath(L"\u043d\u0435\u0442-\u0444\u0430\u0439\u043b\u0430-\u4e2d.tsvmissing");
     EXPECT_EQ(modFunctions::ShellOpen(missing, L"", L""), SE_ERR_FNF);
     EXPECT_EQ(modFunctions::OpenURL(missing, L"", L""), L"");
 
@@ -162,9 +152,9 @@ TEST(SetWindowIcon, OwnerFlagReachesTheTopOwnerOnly) {
     HINSTANCE module = GetModuleHandleW(nullptr);
     HICON big = static_cast<HICON>(LoadImageW(module, res::MainIcon, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                               GetSystemMetrics(SM_CYICON), LR_SHARED));
-    HICON small = static_cast<HICON>(LoadImageW(module, res::MainIcon, IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                LR_SHARED));
+    HICON small =
+        static_cast<HICON>(LoadImageW(module, res::MainIcon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     ASSERT_NE(big, nullptr);
     ASSERT_NE(small, nullptr);
     ASSERT_NE(big, small);
@@ -216,10 +206,18 @@ void SendMouse(DWORD flags, POINT at) {
 
 void CALLBACK DragTick(HWND, UINT, UINT_PTR, DWORD) {
     switch (++g_drag->tick) {
-        case 1: SendMouse(MOUSEEVENTF_MOVE, g_drag->to); break;
-        case 2: SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP, g_drag->to); break;
-        case 20: keybd_event(VK_ESCAPE, 0, 0, 0); keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0); break;
-        default: break;
+        case 1:
+            SendMouse(MOUSEEVENTF_MOVE, g_drag->to);
+            break;
+        case 2:
+            SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP, g_drag->to);
+            break;
+        case 20:
+            keybd_event(VK_ESCAPE, 0, 0, 0);
+            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+            break;
+        default:
+            break;
     }
 }
 

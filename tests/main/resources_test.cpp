@@ -1,14 +1,15 @@
 // Reads the resources back out of the built tessiver.exe.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
 
 std::wstring ExePath() {
     wchar_t self[MAX_PATH];
@@ -66,8 +67,10 @@ TEST_F(ExeResources, VersionRecordNamesCompanyAndProduct) {
         const wchar_t* key;
         const wchar_t* value;
     } strings[] = {
-        {L"CompanyName", L"Quorvane System"}, {L"ProductName", L"Quorvane Tessiver"},
-        {L"FileDescription", L"Quorvane Tessiver"}, {L"FileVersion", L"1.00"},
+        {L"CompanyName", L"Quorvane System"},
+        {L"ProductName", L"Quorvane Tessiver"},
+        {L"FileDescription", L"Quorvane Tessiver"},
+        {L"FileVersion", L"1.00"},
         {L"ProductVersion", L"1.00"},
     };
     for (const auto& s : strings) {
@@ -84,12 +87,13 @@ TEST_F(ExeResources, ManifestAsksForAdministratorAndCommonControls6) {
     EXPECT_EQ(Names(RT_MANIFEST), std::vector<std::wstring>{L"#1"});
     std::vector<BYTE> bytes = Resource(MAKEINTRESOURCEW(1), RT_MANIFEST);
     const std::string text(bytes.begin(), bytes.end());
-    for (const char* expected : {
-             R"(<assemblyIdentity name="Quorvane.System.Vexo" version="1.0.0.0" processorArchitecture="X86" type="win32"/>)",
-             "<description>Tessiver</description>",
-             R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0" processorArchitecture="X86" publicKeyToken="6595b64144ccf1df" language="*")",
-             R"(<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>)",
-         }) {
+    for (
+        const char* expected : {
+            R"(<assemblyIdentity name="Quorvane.System.Vexo" version="1.0.0.0" processorArchitecture="X86" type="win32"/>)",
+            "<description>Tessiver</description>",
+            R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0" processorArchitecture="X86" publicKeyToken="6595b64144ccf1df" language="*")",
+            R"(<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>)",
+        }) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
     }
 }
@@ -194,8 +198,8 @@ TEST_F(ExeResources, SkinPicturesHaveTheirSizesAndRoles) {
     const Bitmap24 background = load(L"BACKGROUND", 510, 171);
     ASSERT_EQ(background.width, 510);
     EXPECT_EQ(background.At(250, 100), RGB(211, 211, 211));
-    EXPECT_LT(GetGValue(background.At(250, 5)), 100);   // dark title band
-    EXPECT_LT(GetGValue(background.At(0, 100)), 100);   // dark edge
+    EXPECT_LT(GetGValue(background.At(250, 5)), 100);  // dark title band
+    EXPECT_LT(GetGValue(background.At(0, 100)), 100);  // dark edge
     EXPECT_LT(GetGValue(background.At(509, 170)), 100);
 
     const Bitmap24 normal = load(L"STRIPNORMAL", 69, 20);
@@ -204,7 +208,8 @@ TEST_F(ExeResources, SkinPicturesHaveTheirSizesAndRoles) {
     const struct {
         const wchar_t* name;
         bool minHalf;
-    } states[] = {{L"STRIPMINH", true}, {L"STRIPMIND", true}, {L"STRIPCLOSEH", false}, {L"STRIPCLOSED", false}};
+    } states[] = {
+        {L"STRIPMINH", true}, {L"STRIPMIND", true}, {L"STRIPCLOSEH", false}, {L"STRIPCLOSED", false}};
     for (const auto& s : states) {
         SCOPED_TRACE(Narrow(s.name));
         const Bitmap24 b = load(s.name, 69, 20);
