@@ -1,5 +1,6 @@
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the Windows types declared first.
+#include <commctrl.h>
 
 #include "standin_window.h"
 
