@@ -177,14 +177,6 @@ TEST(SetWindowIcon, OwnerFlagReachesTheTopOwnerOnly) {
     }
 }
 
-TEST(SetWindowIcon, UnknownResourceLeavesNoIcon) {
-    TestWindow window(WS_OVERLAPPEDWINDOW);
-    modFunctions::SetWindowIcon(window.get(), res::MainIcon, false);
-    modFunctions::SetWindowIcon(window.get(), L"NOSUCHICON", false);
-    EXPECT_EQ(IconOf(window.get(), ICON_BIG), nullptr);
-    EXPECT_EQ(IconOf(window.get(), ICON_SMALL), nullptr);
-}
-
 // Real mouse input: press on the client area, then the timer moves and releases the
 // mouse while DragWindow runs the platform's move loop.
 struct DragScript {
