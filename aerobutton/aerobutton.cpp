@@ -145,8 +145,6 @@ void AeroButton::DrawPicture(const rt::PictureRef& picture) {
 void AeroButton::Initialize() {
     s_.bIsNT = IsWinNT();
     s_.bPropsLoaded = false;
-    // The designed look of a new surface: Arial 9 points, regular.
-    surface_.SetFont(rt::MakeFont(L"Arial", 9.0f));
 }
 
 void AeroButton::InitProperties() {
@@ -154,6 +152,8 @@ void AeroButton::InitProperties() {
     s_.Caption = surface_.AmbientDisplayName();
     s_.CheckBoxMode = false;
     s_.Enabled = true;
+    // Only the name follows the host; size and style stay the designed Arial 9 points.
+    if (!surface_.Font()) surface_.SetFont(rt::MakeFont(L"Arial", 9.0f));
     if (rt::FontRef ambient = surface_.AmbientFont()) surface_.Font()->SetName(ambient->Name());
     s_.ForeColor = static_cast<long>(surface_.AmbientForeColor());
     s_.MaskColor = kDefaultMaskColor;

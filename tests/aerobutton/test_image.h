@@ -1,0 +1,40 @@
+// A 32-bit top-down DIB section with its own memory DC and a hollow brush:
+// the same kind of surface the control paints on, readable pixel by pixel.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "primitives.h"
+
+namespace aerotest {
+
+class TestImage {
+public:
+    TestImage(long width, long height, COLORREF fill = RGB(1, 2, 3));
+    ~TestImage();
+    TestImage(const TestImage&) = delete;
+    TestImage& operator=(const TestImage&) = delete;
+
+    aero::Canvas Canvas() const { return {dc_, width_, height_}; }
+    HDC Dc() const { return dc_; }
+    void Fill(COLORREF colour);
+    COLORREF At(long x, long y) const;  // as RGB()
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ oldBitmap_ = nullptr;
+    HGDIOBJ oldBrush_ = nullptr;
+    uint32_t* bits_ = nullptr;
+    long width_, height_;
+};
+
+// Writes 32-bit pixels (0x00RRGGBB, top row first) as a .bmp file.
+bool WriteBmp(const std::wstring& path, long width, long height, const uint32_t* pixels);
+
+inline COLORREF Grey(int v) { return RGB(v, v, v); }
+
+}  // namespace aerotest
