@@ -1,15 +1,16 @@
 #include "usercontrol.h"
-#include "cursors.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app.h"
+#include "cursors.h"
 #include "errors.h"
 #include "form.h"
 #include "picture.h"
@@ -30,20 +31,24 @@ void Pump(DWORD milliseconds = 0) {
     } while (GetTickCount() < end);
 }
 
+std::string Num(int n) { return " " + std::to_string(n); }
+
 // Records every notification as a short text, in order.
 class Recorder : public rt::UserControlEvents {
 public:
     Log log;
     bool recordMoves = false;
+    std::function<void()> onResize;
 
     void Initialize() override { log.push_back("Initialize"); }
     void InitProperties() override { log.push_back("InitProperties"); }
     void ReadProperties(rt::PropertyBag&) override { log.push_back("ReadProperties"); }
     void WriteProperties(rt::PropertyBag&) override { log.push_back("WriteProperties"); }
-    void AmbientChanged(const std::wstring& name) override {
-        log.push_back("Ambient " + std::string(name.begin(), name.end()));
+    void AmbientChanged(const std::wstring& name) override { log.push_back("Ambient " + Narrow(name)); }
+    void Resize() override {
+        log.push_back("Resize");
+        if (onResize) onResize();
     }
-    void Resize() override { log.push_back("Resize"); }
     void Show() override { log.push_back("Show"); }
     void Hide() override { log.push_back("Hide"); }
     void Terminate() override { log.push_back("Terminate"); }
@@ -56,14 +61,15 @@ public:
     void MouseUp(short& b, short& s, float&, float&) override { log.push_back(Mouse("Up", b, s)); }
     void Click() override { log.push_back("Click"); }
     void DblClick() override { log.push_back("DblClick"); }
-    void KeyDown(short& k, short& s) override { log.push_back("KeyDown " + std::to_string(k) + " " + std::to_string(s)); }
-    void KeyUp(short& k, short& s) override { log.push_back("KeyUp " + std::to_string(k) + " " + std::to_string(s)); }
-    void KeyPress(short& k) override { log.push_back("KeyPress " + std::to_string(k)); }
-    void AccessKeyPress(short& k) override { log.push_back("AccessKey " + std::to_string(k)); }
+    void KeyDown(short& k, short& s) override { log.push_back("KeyDown" + Num(k) + Num(s)); }
+    void KeyUp(short& k, short& s) override { log.push_back("KeyUp" + Num(k) + Num(s)); }
+    void KeyPress(short& k) override { log.push_back("KeyPress" + Num(k)); }
+    void AccessKeyPress(short& k) override { log.push_back("AccessKey" + Num(k)); }
 
 private:
+    static std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
     static std::string Mouse(const char* what, short button, short shift) {
-        return std::string(what) + " " + std::to_string(button) + (shift ? " shift " + std::to_string(shift) : "");
+        return what + Num(button) + (shift ? " shift" + Num(shift) : "");
     }
 };
 
@@ -72,41 +78,37 @@ class HostWindow : public rt::Container {
 public:
     int sysCommands = 0;
     std::vector<std::pair<const rt::Control*, std::wstring>> changes;
-    bool userMode = false;
     const rt::Control* defaultControl = nullptr;
 
-    HostWindow(int x = 100, int y = 100) {
+    HostWindow() {
         static const ATOM atom = [] {
             WNDCLASSEXW wc{};
             wc.cbSize = sizeof(wc);
             wc.lpfnWndProc = &HostWindow::Proc;
             wc.hInstance = GetModuleHandleW(nullptr);
-            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
             wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
             wc.lpszClassName = L"SurfaceTestHost";
             return RegisterClassExW(&wc);
         }();
-        hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, 300, 200,
-                                nullptr, nullptr, GetModuleHandleW(nullptr), this);
+        hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 300,
+                                200, nullptr, nullptr, GetModuleHandleW(nullptr), this);
         SetForegroundWindow(hwnd_);
         Pump(50);
     }
-    ~HostWindow() override {
+    ~HostWindow() override { DestroyNow(); }
+    void DestroyNow() {
         if (hwnd_) DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
     }
 
     HWND hWnd() const override { return hwnd_; }
     rt::Container* Parent() const override { return nullptr; }
     rt::FontRef AmbientFont() const override { return rt::MakeFont(L"Tahoma", 11.0f); }
     COLORREF AmbientForeColor() const override { return RGB(1, 2, 3); }
-    bool AmbientUserMode() const override { return userMode; }
+    bool AmbientUserMode() const override { return false; }
     bool DisplaysAsDefault(const rt::Control& control) const override { return &control == defaultControl; }
     void PropertyChanged(rt::Control& control, const std::wstring& key) override {
         changes.emplace_back(&control, key);
-    }
-    void DestroyNow() {
-        DestroyWindow(hwnd_);
-        hwnd_ = nullptr;
     }
 
 private:
@@ -122,17 +124,6 @@ private:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     HWND hwnd_ = nullptr;
-};
-
-// A container inside the form that answers no ambient question itself.
-class InnerContainer : public rt::Container {
-public:
-    explicit InnerContainer(HostWindow& host) : host_(host) {}
-    HWND hWnd() const override { return host_.hWnd(); }
-    rt::Container* Parent() const override { return &host_; }
-
-private:
-    HostWindow& host_;
 };
 
 // One form for all tests: under Wine without a window manager, the first
@@ -173,43 +164,54 @@ struct SurfaceTest : ::testing::Test {
         SendInput(1, &input, sizeof(input));
         Pump(60);
     }
+    static void KeyInput(WORD vk, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        SendInput(1, &input, sizeof(input));
+        Pump(40);
+    }
     void Post(UINT msg, WPARAM wParam, int x, int y) {
         PostMessageW(surface.hWnd(), msg, wParam, MAKELPARAM(x, y));
         Pump();
     }
-    Log Without(const char* prefix) const {
+    void SetCursorMessage() {
+        SendMessageW(surface.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(surface.hWnd()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+    Log Without(const std::string& part) const {
         Log out;
         for (const auto& entry : events.log)
-            if (entry.rfind(prefix, 0) != 0) out.push_back(entry);
+            if (entry.find(part) == std::string::npos) out.push_back(entry);
         return out;
     }
 };
 
-struct Message {
-    UINT msg;
-    WPARAM keys;
-    int x, y;
-};
-
 TEST_F(SurfaceTest, MouseMessagesGiveTheExpectedNotificationSequences) {
+    struct Message {
+        UINT msg;
+        WPARAM keys;
+        int x, y;
+    };
     struct Case {
         const char* name;
         std::vector<Message> input;
         Log expected;
     };
+    const UINT down = WM_LBUTTONDOWN, up = WM_LBUTTONUP;
     const std::vector<Case> cases = {
-        {"left click", {{WM_LBUTTONDOWN, MK_LBUTTON, 5, 5}, {WM_LBUTTONUP, 0, 5, 5}}, {"Down 1", "Up 1", "Click"}},
+        {"left click", {{down, MK_LBUTTON, 5, 5}, {up, 0, 5, 5}}, {"Down 1", "Up 1", "Click"}},
         {"double click",
-         {{WM_LBUTTONDOWN, MK_LBUTTON, 5, 5}, {WM_LBUTTONUP, 0, 5, 5}, {WM_LBUTTONDBLCLK, MK_LBUTTON, 5, 5},
-          {WM_LBUTTONUP, 0, 5, 5}},
+         {{down, MK_LBUTTON, 5, 5}, {up, 0, 5, 5}, {WM_LBUTTONDBLCLK, MK_LBUTTON, 5, 5}, {up, 0, 5, 5}},
          {"Down 1", "Up 1", "Click", "DblClick", "Up 1"}},
         {"right click", {{WM_RBUTTONDOWN, MK_RBUTTON, 5, 5}, {WM_RBUTTONUP, 0, 5, 5}}, {"Down 2", "Up 2", "Click"}},
         {"middle click with shift and ctrl",
          {{WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT | MK_CONTROL, 5, 5}, {WM_MBUTTONUP, MK_SHIFT | MK_CONTROL, 5, 5}},
          {"Down 4 shift 3", "Up 4 shift 3", "Click"}},
-        {"release away", {{WM_LBUTTONDOWN, MK_LBUTTON, 5, 5}, {WM_LBUTTONUP, 0, -30, 5}}, {"Down 1", "Up 1"}},
-        {"release below", {{WM_LBUTTONDOWN, MK_LBUTTON, 5, 5}, {WM_LBUTTONUP, 0, 5, 23}}, {"Down 1", "Up 1"}},
-        {"release without press", {{WM_LBUTTONUP, 0, 5, 5}}, {}},
+        {"release left of it", {{down, MK_LBUTTON, 5, 5}, {up, 0, -30, 5}}, {"Down 1", "Up 1"}},
+        {"release just below", {{down, MK_LBUTTON, 5, 5}, {up, 0, 5, 23}}, {"Down 1", "Up 1"}},
+        {"release without press", {{up, 0, 5, 5}}, {}},
         {"right double click is a press",
          {{WM_RBUTTONDOWN, MK_RBUTTON, 5, 5}, {WM_RBUTTONUP, 0, 5, 5}, {WM_RBUTTONDBLCLK, MK_RBUTTON, 5, 5},
           {WM_RBUTTONUP, 0, 5, 5}},
@@ -264,74 +266,41 @@ TEST_F(SurfaceTest, DisabledSurfaceGetsNoInput) {
     MouseInput(inside, MOUSEEVENTF_LEFTDOWN);
     MouseInput(inside, MOUSEEVENTF_LEFTUP);
     SetFocus(surface.hWnd());
-    Pump(20);
+    KeyInput('A', 0);
+    KeyInput('A', KEYEVENTF_KEYUP);
     EXPECT_EQ(events.log, Log{});
-    EXPECT_NE(GetFocus(), surface.hWnd());
-
-    surface.SetEnabled(true);
-    Sleep(GetDoubleClickTime() + 50);
-    MouseInput(inside, MOUSEEVENTF_LEFTDOWN);
-    MouseInput(inside, MOUSEEVENTF_LEFTUP);
-    EXPECT_EQ(Without("GotFocus"), (Log{"Down 1", "Up 1", "Click"}));
 }
 
-TEST_F(SurfaceTest, KeysArriveAsKeyEventsAndAltSpaceOpensNoMenu) {
-    SetFocus(surface.hWnd());
-    Pump();
-    events.log.clear();
-    HWND w = surface.hWnd();
-    const LPARAM alt = 1 << 29;
-    SendMessageW(w, WM_KEYDOWN, 'A', 0);
-    SendMessageW(w, WM_CHAR, 'a', 0);
-    SendMessageW(w, WM_KEYUP, 'A', 0);
-    SendMessageW(w, WM_SYSKEYDOWN, VK_SPACE, alt);
-    SendMessageW(w, WM_SYSCHAR, L' ', alt);
-    SendMessageW(w, WM_SYSKEYUP, VK_SPACE, alt);
-    Pump(20);
-    EXPECT_EQ(events.log, (Log{"KeyDown 65 0", "KeyPress 97", "KeyUp 65 0", "KeyDown 32 4", "KeyUp 32 4"}));
-    EXPECT_EQ(host.sysCommands, 0);
-
-    // The dialog navigation of the form leaves arrows and characters to the control.
-    LRESULT code = SendMessageW(w, WM_GETDLGCODE, 0, 0);
-    EXPECT_EQ(code & (DLGC_WANTARROWS | DLGC_WANTCHARS), DLGC_WANTARROWS | DLGC_WANTCHARS);
-}
-
-TEST_F(SurfaceTest, RealAltSpaceReachesTheControl) {
+TEST_F(SurfaceTest, RealKeysArriveAsKeyEventsAndAltSpaceOpensNoMenu) {
     SetForegroundWindow(host.hWnd());
     SetFocus(surface.hWnd());
     Pump(30);
     events.log.clear();
-    auto key = [](WORD vk, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = flags;
-        SendInput(1, &input, sizeof(input));
-        Pump(40);
-    };
-    key(VK_MENU, 0);
-    key(VK_SPACE, 0);
-    key(VK_SPACE, KEYEVENTF_KEYUP);
-    key(VK_MENU, KEYEVENTF_KEYUP);
-    Log keys;
-    for (const auto& e : events.log)
-        if (e.rfind("KeyDown 32", 0) == 0) keys.push_back(e);
-    EXPECT_EQ(keys, Log{"KeyDown 32 4"});
+    KeyInput('A', 0);
+    KeyInput('A', KEYEVENTF_KEYUP);
+    KeyInput(VK_MENU, 0);
+    KeyInput(VK_SPACE, 0);
+    KeyInput(VK_SPACE, KEYEVENTF_KEYUP);
+    KeyInput(VK_MENU, KEYEVENTF_KEYUP);
+    EXPECT_EQ(Without(" 18 "), (Log{"KeyDown 65 0", "KeyPress 97", "KeyUp 65 0", "KeyDown 32 4", "KeyUp 32 4"}));
     EXPECT_EQ(host.sysCommands, 0);
 }
 
 TEST_F(SurfaceTest, ImageIsShownOnRepaintAndSurvivesBeingCovered) {
+    surface.SetBackColor(0x80000000 | COLOR_HIGHLIGHT);  // OLE system colour
+    surface.Cls();
+    EXPECT_EQ(surface.Pixels().ColorAt(10, 10), GetSysColor(COLOR_HIGHLIGHT));
+
     const COLORREF red = RGB(200, 10, 20);
     surface.SetBackColor(red);
     surface.Cls();
-    HDC dc = surface.hDC();
-    SetPixelV(dc, 2, 1, RGB(0, 255, 0));  // top-down: row 1 is the second row
+    SetPixelV(surface.hDC(), 2, 1, RGB(0, 255, 0));  // top-down: row 1 is the second row
     rt::PixelView view = surface.Pixels();
     ASSERT_EQ(view.width, 73);
     ASSERT_EQ(view.height, 23);
     EXPECT_EQ(view.At(2, 1), 0x0000FF00u);
-    EXPECT_EQ(view.ColorAt(40, 20), red);
     EXPECT_EQ(view.At(40, 20), 0x00C80A14u);  // 0x00RRGGBB words
+    EXPECT_EQ(view.ColorAt(40, 20), red);
 
     POINT at = ScreenPoint(0, 0);
     HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"SurfaceTestHost", L"cover", WS_POPUP | WS_VISIBLE, at.x, at.y, 100,
@@ -348,17 +317,12 @@ TEST_F(SurfaceTest, ImageIsShownOnRepaintAndSurvivesBeingCovered) {
     ReleaseDC(surface.hWnd(), screen);
 }
 
-TEST_F(SurfaceTest, ClsTranslatesSystemColours) {
-    surface.SetBackColor(0x80000000 | COLOR_HIGHLIGHT);
-    surface.Cls();
-    EXPECT_EQ(surface.Pixels().ColorAt(10, 10), GetSysColor(COLOR_HIGHLIGHT));
-}
-
 TEST_F(SurfaceTest, ResizeRebuildsTheImageAndKeepsWhatFits) {
     surface.SetBackColor(RGB(0, 0, 255));
     surface.Cls();
     SetPixelV(surface.hDC(), 3, 3, RGB(255, 255, 0));
     surface.SetSize(100, 40);
+    surface.Move(5, 5, 100, 40);  // same size: no second Resize
     EXPECT_EQ(events.log, Log{"Resize"});
     EXPECT_EQ(surface.ScaleWidth(), 100);
     EXPECT_EQ(surface.ScaleHeight(), 40);
@@ -368,19 +332,19 @@ TEST_F(SurfaceTest, ResizeRebuildsTheImageAndKeepsWhatFits) {
     EXPECT_EQ(view.ColorAt(3, 3), RGB(255, 255, 0));
     EXPECT_EQ(view.ColorAt(99, 39), RGB(0, 0, 255));
 
-    surface.Move(5, 5, 100, 40);  // same size: no Resize
-    surface.SetSize(20, 10);
-    EXPECT_EQ(events.log, (Log{"Resize", "Resize"}));
-    EXPECT_EQ(surface.Pixels().width, 20);
-    EXPECT_EQ(surface.Pixels().ColorAt(3, 3), RGB(255, 255, 0));
-}
-
-TEST(UserControlScale, HimetricToPixels) {
-    Recorder events;
-    rt::UserControl surface(events);
-    EXPECT_EQ(std::lround(surface.ScaleX(1931)), 73);
-    EXPECT_EQ(std::lround(surface.ScaleY(608)), 23);
-    EXPECT_NEAR(surface.ScaleX(2540), 96.0, 1e-9);  // one inch
+    // A control that keeps a minimum size resizes itself from inside Resize.
+    events.log.clear();
+    events.onResize = [&] {
+        if (surface.ScaleHeight() < 15) surface.SetSize(surface.ScaleWidth(), 15);
+        if (surface.ScaleWidth() < 15) surface.SetSize(15, surface.ScaleHeight());
+    };
+    surface.SetSize(10, 10);
+    events.onResize = nullptr;
+    EXPECT_EQ(events.log, (Log{"Resize", "Resize", "Resize"}));
+    view = surface.Pixels();
+    EXPECT_EQ(surface.ScaleWidth() * 100 + surface.ScaleHeight(), 1515);
+    EXPECT_EQ(view.width * 100 + view.height, 1515);
+    EXPECT_EQ(view.ColorAt(3, 3), RGB(255, 255, 0));
 }
 
 TEST(UserControlLifecycle, CreationVisibilityAndTermination) {
@@ -414,26 +378,32 @@ TEST(UserControlLifecycle, CreationVisibilityAndTermination) {
     EXPECT_EQ(std::count(second.log.begin(), second.log.end(), "Terminate"), 1);
 }
 
-TEST(UserControlAmbient, ValuesComeFromTheContainerChain) {
-    HostWindow& host = SharedHost();
-    InnerContainer inner(host);
+TEST(UserControlAmbient, ValuesComeFromTheContainerChainAndUnitsFromTheScreen) {
+    // A container inside the form that answers no ambient question itself.
+    struct Inner : rt::Container {
+        HostWindow& host = SharedHost();
+        HWND hWnd() const override { return host.hWnd(); }
+        rt::Container* Parent() const override { return &host; }
+    } inner;
     Recorder events;
     rt::UserControl surface(events);
+    EXPECT_EQ(std::lround(surface.ScaleX(1931)), 73);
+    EXPECT_EQ(std::lround(surface.ScaleY(608)), 23);
     // Without a container the defaults of a bare host apply.
     EXPECT_TRUE(surface.AmbientUserMode());
     EXPECT_FALSE(surface.AmbientDisplayAsDefault());
 
     ASSERT_TRUE(surface.Create(inner, L"cmdInner", 0, 0, 50, 20));
-    host.defaultControl = &surface;
+    inner.host.defaultControl = &surface;
     EXPECT_EQ(surface.AmbientFont()->Name(), L"Tahoma");
     EXPECT_EQ(surface.AmbientForeColor(), RGB(1, 2, 3));
     EXPECT_FALSE(surface.AmbientUserMode());
     EXPECT_TRUE(surface.AmbientDisplayAsDefault());
     EXPECT_EQ(surface.AmbientDisplayName(), L"cmdInner");
     surface.PropertyChanged(L"Caption");
-    ASSERT_EQ(host.changes.size(), 1u);
-    EXPECT_EQ(host.changes[0].first, &surface);
-    EXPECT_EQ(host.changes[0].second, L"Caption");
+    ASSERT_EQ(inner.host.changes.size(), 1u);
+    EXPECT_EQ(inner.host.changes[0].first, &surface);
+    EXPECT_EQ(inner.host.changes[0].second, L"Caption");
     surface.Destroy();
 }
 
@@ -456,7 +426,7 @@ TEST_F(SurfaceTest, FontIsSelectedAndItsChangesArePickedUp) {
 }
 
 int releasesSeen = 0;
-LRESULT CALLBACK observe(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK CountReleases(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
     LRESULT r = DefSubclassProc(h, m, w, l);
     if (m == WM_LBUTTONUP) ++releasesSeen;
     return r;
@@ -464,24 +434,19 @@ LRESULT CALLBACK observe(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR
 
 TEST_F(SurfaceTest, PointerAccessKeysAndSubclassing) {
     surface.SetMousePointer(11);
-    SendMessageW(surface.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(surface.hWnd()),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    SetCursorMessage();
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
-    surface.SetMousePointer(0);
-    SendMessageW(surface.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(surface.hWnd()),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_THROW(surface.SetMousePointer(42), rt::RuntimeError);
-    EXPECT_EQ(surface.MousePointer(), 0);
-
     rt::PictureRef icon = rt::StdPicture::FromIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
     ASSERT_TRUE(icon);
     surface.SetMouseIcon(icon);
     surface.SetMousePointer(rt::PointerCustom);
-    SendMessageW(surface.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(surface.hWnd()),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    SetCursorMessage();
     EXPECT_EQ(GetCursor(), icon->Icon());
     surface.SetMousePointer(0);
+    SetCursorMessage();
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_THROW(surface.SetMousePointer(42), rt::RuntimeError);
+    EXPECT_EQ(surface.MousePointer(), 0);
 
     surface.SetAccessKeys(L"R");
     EXPECT_EQ(surface.AccessKeys(), L"r");
@@ -489,13 +454,13 @@ TEST_F(SurfaceTest, PointerAccessKeysAndSubclassing) {
     // A control hooks its own window; the surface keeps working beneath the hook
     // and leaves the window's user data to it.
     releasesSeen = 0;
-    ASSERT_TRUE(SetWindowSubclass(surface.hWnd(), observe, 1, 0));
+    ASSERT_TRUE(SetWindowSubclass(surface.hWnd(), CountReleases, 1, 0));
     SetWindowLongPtrW(surface.hWnd(), GWLP_USERDATA, 12345);
     Post(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
     Post(WM_LBUTTONUP, 0, 5, 5);
     EXPECT_EQ(Without("GotFocus"), (Log{"Down 1", "Up 1", "Click"}));
     EXPECT_EQ(releasesSeen, 1);
-    RemoveWindowSubclass(surface.hWnd(), observe, 1);
+    RemoveWindowSubclass(surface.hWnd(), CountReleases, 1);
 }
 
 // The form's message loop routes Enter, arrows and access keys to the surface
@@ -510,23 +475,21 @@ TEST(UserControlOnForm, FormRoutesKeysToTheSurface) {
     surface.SetAccessKeys(L"G");
     form.Attach(surface);
     form.Show();
-    auto pump = [] {
-        MSG msg;
+    auto post = [&](UINT msg, WPARAM wParam, LPARAM lParam) {
+        PostMessageW(surface.hWnd(), msg, wParam, lParam);
+        MSG m;
         for (int i = 0; i < 20; ++i, Sleep(5))
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) rt::ProcessMessage(msg);
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) rt::ProcessMessage(m);
     };
-    pump();
+    post(WM_NULL, 0, 0);
     ASSERT_EQ(GetFocus(), surface.hWnd());
     EXPECT_TRUE(surface.AmbientDisplayAsDefault());
     EXPECT_NE(std::find(events.log.begin(), events.log.end(), "Ambient DisplayAsDefault"), events.log.end());
 
     events.log.clear();
-    PostMessageW(surface.hWnd(), WM_KEYDOWN, VK_RETURN, 0);
-    pump();
-    PostMessageW(surface.hWnd(), WM_KEYDOWN, VK_RIGHT, 0);
-    pump();
-    PostMessageW(surface.hWnd(), WM_SYSCHAR, 'g', 1 << 29);
-    pump();
+    post(WM_KEYDOWN, VK_RETURN, 0);
+    post(WM_KEYDOWN, VK_RIGHT, 0);
+    post(WM_SYSCHAR, 'g', 1 << 29);
     EXPECT_EQ(events.log, (Log{"AccessKey 13", "KeyDown 39 0", "AccessKey 103"}));
     EXPECT_EQ(GetFocus(), surface.hWnd());
     form.Unload();
