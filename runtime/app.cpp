@@ -40,18 +40,23 @@ int App::Run() {
     return 0;
 }
 
+void SyncFocus() {
+    HWND focus = GetFocus();
+    if (focus == LastSeenFocus()) return;
+    LastSeenFocus() = focus;
+    if (Form* owner = Form::FromHandle(GetAncestor(focus, GA_ROOT))) owner->FocusChanged(focus);
+}
+
 void ProcessMessage(const MSG& msg) {
+    // A focus change made outside the loop (by code between messages) counts before the key does.
+    SyncFocus();
     Form* form = nullptr;
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSCHAR) form = Form::FromHandle(GetAncestor(msg.hwnd, GA_ROOT));
     if (!form || !form->PreTranslate(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    HWND focus = GetFocus();
-    if (focus != LastSeenFocus()) {
-        LastSeenFocus() = focus;
-        if (Form* owner = Form::FromHandle(GetAncestor(focus, GA_ROOT))) owner->FocusChanged(focus);
-    }
+    SyncFocus();
 }
 
 int LoadedFormCount() { return static_cast<int>(LoadedForms().size()); }

@@ -29,6 +29,8 @@ private:
 // One message through the forms' keyboard navigation, then translated and
 // dispatched; afterwards a focus change is reported to its form.
 void ProcessMessage(const MSG& msg);
+// Reports a focus change since the last look to the form that now has the focus.
+void SyncFocus();
 int LoadedFormCount();
 
 namespace detail {

@@ -59,13 +59,15 @@ void Form::Show() {
                      (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    const int resizesBefore = resizesRaised_;
     ShowWindow(hwnd, SW_SHOW);
     SetForegroundWindow(hwnd);
     SetActiveWindow(hwnd);
     if (!InsideOrSame(hwnd, GetFocus()) || GetFocus() == hwnd) FocusFirstControl();
     if (!shown_) {
         shown_ = true;
-        if (events_.Resize && Window()) events_.Resize();
+        // The first showing is a resize, whether or not the platform sent WM_SIZE for it.
+        if (resizesRaised_ == resizesBefore && Window()) RaiseResize();
     }
 }
 
@@ -284,6 +286,11 @@ void Form::Perform(const NavAction& action) {
     target.OnAccessKey(action.keyAscii);
 }
 
+void Form::RaiseResize() {
+    ++resizesRaised_;
+    if (events_.Resize) events_.Resize();
+}
+
 void Form::OnPaint() {
     PAINTSTRUCT ps;
     BeginPaint(Window(), &ps);
@@ -322,7 +329,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnPaint();
         return 0;
     case WM_SIZE:
-        if (loadRaised_ && events_.Resize) events_.Resize();
+        if (loadRaised_) RaiseResize();
         return 0;
     case WM_MOUSEMOVE:
         OnMouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

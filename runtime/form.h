@@ -139,6 +139,7 @@ private:
     int IndexOfWindow(HWND hwnd) const;
     std::vector<NavEntry> Snapshot() const;
     void ResizeOuter(int widthPixels, int heightPixels);
+    void RaiseResize();
 
     FormEvents events_;
     std::vector<Control*> controls_;
@@ -155,6 +156,7 @@ private:
     ScaleMode scaleMode_ = ScaleMode::Pixels;
     bool loadRaised_ = false;
     bool shown_ = false;
+    int resizesRaised_ = 0;
     bool unloading_ = false;
     // Last, so owned controls end first, while the form they may ask still stands.
     std::vector<std::unique_ptr<Control>> owned_;

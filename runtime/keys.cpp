@@ -26,6 +26,7 @@ int DoEvents() {
         }
         ProcessMessage(msg);
     }
+    SyncFocus();
     return LoadedFormCount();
 }
 

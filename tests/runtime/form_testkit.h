@@ -1,0 +1,100 @@
+// Helpers shared by the form, control, key and message-box tests: a real push
+// button that records what the form routes to it, input and pumping helpers.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "control.h"
+#include "keys.h"
+#include "picture.h"
+
+namespace formtest {
+
+// A system push button as a control of a form; records the form's calls.
+class RecordingButton : public rt::Control {
+public:
+    RecordingButton(rt::Container& parent, const std::wstring& name, int tabIndex, int x, int y,
+                    const std::wstring& caption = L"") {
+        SetName(name);
+        SetParent(&parent);
+        SetTabIndex(tabIndex);
+        hwnd_ = CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x,
+                                y, 60, 22, parent.hWnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ~RecordingButton() override {
+        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    }
+    HWND hWnd() const override { return hwnd_; }
+    bool CanTakeFocus() const override { return IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_); }
+    bool ActsOnEnter() const override { return true; }
+    std::wstring AccessKeys() const override { return accessKeys; }
+    void OnAccessKey(short keyAscii) override { calls.push_back(L"key " + std::to_wstring(keyAscii)); }
+    void OnAmbientChanged(const std::wstring& name) override { calls.push_back(L"ambient " + name); }
+
+    std::wstring accessKeys;
+    std::vector<std::wstring> calls;
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// Lets posted and typed input arrive: pumps through the loop's processing for a while.
+inline void Pump(int milliseconds = 150) {
+    DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    do {
+        rt::DoEvents();
+        Sleep(10);
+    } while (static_cast<long>(end - GetTickCount()) > 0);
+}
+
+// Types key events: {vk, up}.
+inline void Type(std::initializer_list<std::pair<WORD, bool>> keys) {
+    std::vector<INPUT> inputs;
+    for (auto [vk, up] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Pump();
+}
+
+inline void Press(WORD vk) { Type({{vk, false}, {vk, true}}); }
+
+// A bitmap picture whose columns left of `split` are `left` and the rest `right`.
+inline rt::PictureRef TwoColourPicture(int width, int height, int split, COLORREF left, COLORREF right) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH leftBrush = CreateSolidBrush(left), rightBrush = CreateSolidBrush(right);
+    RECT leftPart{0, 0, split, height}, rightPart{split, 0, width, height};
+    FillRect(dc, &leftPart, leftBrush);
+    FillRect(dc, &rightPart, rightBrush);
+    DeleteObject(leftBrush);
+    DeleteObject(rightBrush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return rt::StdPicture::FromBitmap(bitmap);
+}
+
+// The colour the screen shows at a point of a window's client area.
+inline COLORREF ScreenPixel(HWND hwnd, int x, int y) {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    POINT point{x, y};
+    ClientToScreen(hwnd, &point);
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+}  // namespace formtest
