@@ -11,12 +11,7 @@ namespace {
 using aerotest::Grey;
 using aerotest::HostedButton;
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kActive = RGB(60, 127, 177);
-constexpr COLORREF kCyan = RGB(72, 216, 251);
-constexpr COLORREF kPressed = RGB(44, 98, 139);
-constexpr COLORREF kPlain = RGB(112, 112, 112);
-constexpr COLORREF kDisabledBorder = RGB(173, 178, 181);
+using namespace aerotest;  // frame colours
 
 // Border on the outermost rows and columns, and the four corner pixels.
 void ExpectBorder(const HostedButton& b, COLORREF border, const char* what) {
@@ -286,6 +281,52 @@ TEST(Caption, AmpersandUnderlinesWithoutTakingSpaceAndTheNarrowPathMatches) {
         }
     EXPECT_GT(differ, 2);  // the underline under the R
     EXPECT_EQ(narrowDiffers, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Creation, ZeroFieldsThenTheNewInstanceValues) {
+    aero::AeroButton button;
+    ASSERT_TRUE(button.Create(aerotest::SharedHost(), L"cmdNew", 0, 0, 73, 23));
+    const aero::AeroButtonState& s = button.Fields();
+    EXPECT_EQ(s.BackColor, 0);
+    EXPECT_FALSE(s.Enabled);
+    EXPECT_FALSE(s.UseMaskColor);
+    EXPECT_FALSE(s.bPropsLoaded);
+    EXPECT_TRUE(s.bIsNT);  // Wine and Windows are both of the NT family
+    EXPECT_EQ(s.nWidth, 73);
+    EXPECT_EQ(s.nHeight, 23);
+
+    button.Surface().InitProperties();
+    EXPECT_EQ(s.BackColor, 15132390);
+    EXPECT_EQ(s.MaskColor, 12632256);
+    EXPECT_EQ(s.ForeColor, 0);  // the host's ambient foreground
+    EXPECT_EQ(s.Caption, L"cmdNew");
+    EXPECT_TRUE(s.Enabled);
+    EXPECT_TRUE(s.UseMaskColor);
+    EXPECT_FALSE(s.Value);
+    EXPECT_EQ(s.ButtonShape, aero::Rounded);
+    EXPECT_EQ(s.PictureAlignment, aero::LeftOfCaption);
+    EXPECT_EQ(s.PictureSize, aero::Natural);
+    EXPECT_EQ(s.PictureOpacity, 1.0f);
+    EXPECT_TRUE(s.TipText.empty());
+    EXPECT_EQ(s.palette.clrDisabledFace, RGB(250, 250, 250));
+    EXPECT_TRUE(s.bPropsLoaded);
+    EXPECT_EQ(button.Surface().Font()->Name(), L"Arial");
+    EXPECT_EQ(button.Surface().Font()->Size(), 9.0f);
+}
+
+TEST(Creation, ResizeKeepsAtLeastFifteenPixels) {
+    HostedButton b;
+    b.Button().Surface().SetSize(10, 8);
+    EXPECT_EQ(b.Fields().nWidth, 15);
+    EXPECT_EQ(b.Fields().nHeight, 15);
+    // Repainted at the new size: border on the last row and column, ring inside.
+    EXPECT_EQ(b.At(7, 14), kPlain);
+    EXPECT_EQ(b.At(14, 7), kPlain);
+    EXPECT_EQ(b.At(7, 13), kWhite);
 }
 
 }  // namespace

@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "test_image.h"
+
 namespace {
 
-constexpr long kWhite = RGB(255, 255, 255);
-constexpr long kActive = RGB(60, 127, 177);
-constexpr long kCyan = RGB(72, 216, 251);
-constexpr long kPressed = RGB(44, 98, 139);
-constexpr long kPlain = RGB(112, 112, 112);
-constexpr long kDisabled = RGB(173, 178, 181);
+using namespace aerotest;  // frame colours
 
 TEST(FacePainting, MiddleRowRoundsHalvesToEven) {
     const long heights[] = {22, 23, 24, 25, 26, 27};
@@ -67,7 +64,7 @@ TEST(FacePainting, RingAndBorderRules) {
         {"hot beats focus", aero::Hot, 1, false, true, true, true, false, kActive, true, kWhite},
         {"pressed with focus", aero::Down, 2, true, true, true, true, false, kPressed, false, 0},
         {"checked and pressed", aero::Down, 0, true, true, true, true, false, kPressed, false, 0},
-        {"disabled with focus", aero::Disabled, 3, false, true, true, true, true, kDisabled, false, 0},
+        {"disabled with focus", aero::Disabled, 3, false, true, true, true, true, kDisabledBorder, false, 0},
     };
     for (const Case& c : cases) {
         aero::AeroButtonState s;

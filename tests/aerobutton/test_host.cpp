@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_image.h"
+
 namespace aerotest {
 namespace {
 
@@ -44,13 +46,7 @@ HostedButton::HostedButton(int width, int height) : button_(std::make_unique<aer
 }
 
 rt::PictureRef MakeBitmapPicture(int width, int height, COLORREF (*colour)(int, int)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     auto* words = static_cast<uint32_t*>(bits);

@@ -5,7 +5,7 @@
 
 namespace aerotest {
 
-TestImage::TestImage(long width, long height, COLORREF fill) : width_(width), height_(height) {
+BITMAPINFO TopDown32(long width, long height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -13,6 +13,11 @@ TestImage::TestImage(long width, long height, COLORREF fill) : width_(width), he
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+TestImage::TestImage(long width, long height, COLORREF fill) : width_(width), height_(height) {
+    BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     dc_ = CreateCompatibleDC(nullptr);
     bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -44,13 +49,7 @@ COLORREF TestImage::At(long x, long y) const {
 
 bool WriteBmp(const std::wstring& path, long width, long height, const uint32_t* pixels) {
     BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = -height;
-    info.biPlanes = 1;
-    info.biBitCount = 32;
-    info.biCompression = BI_RGB;
+    const BITMAPINFOHEADER info = TopDown32(width, height).bmiHeader;
     const DWORD bytes = static_cast<DWORD>(width * height * 4);
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(file) + sizeof(info);

@@ -35,6 +35,17 @@ private:
 // Writes 32-bit pixels (0x00RRGGBB, top row first) as a .bmp file.
 bool WriteBmp(const std::wstring& path, long width, long height, const uint32_t* pixels);
 
+// The header of a 32-bit top-down DIB of that size.
+BITMAPINFO TopDown32(long width, long height);
+
 inline COLORREF Grey(int v) { return RGB(v, v, v); }
+
+// The fixed frame colours of the button.
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kActive = RGB(60, 127, 177);
+constexpr COLORREF kCyan = RGB(72, 216, 251);
+constexpr COLORREF kPressed = RGB(44, 98, 139);
+constexpr COLORREF kPlain = RGB(112, 112, 112);
+constexpr COLORREF kDisabledBorder = RGB(173, 178, 181);
 
 }  // namespace aerotest
