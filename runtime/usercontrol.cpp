@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "basewindow.h"
 #include "colour.h"
 #include "cursors.h"
 #include "errors.h"
@@ -25,23 +26,9 @@ public:
     Container* Parent() const override { return nullptr; }
 };
 
-short ShiftBits(bool shift, bool ctrl, bool alt) {
-    return static_cast<short>((shift ? 1 : 0) | (ctrl ? 2 : 0) | (alt ? 4 : 0));
-}
-
-bool AltHeld() { return GetKeyState(VK_MENU) < 0; }
-
-short ShiftFromKeyState() { return ShiftBits(GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0, AltHeld()); }
-
-// Mouse messages do not carry Alt.
-short ShiftFromMouseKeys(WPARAM keys) { return ShiftBits(keys & MK_SHIFT, keys & MK_CONTROL, AltHeld()); }
-
-short ButtonsFromMouseKeys(WPARAM keys) {
-    short buttons = 0;
-    if (keys & MK_LBUTTON) buttons |= 1;
-    if (keys & MK_RBUTTON) buttons |= 2;
-    if (keys & MK_MBUTTON) buttons |= 4;
-    return buttons;
+short ShiftFromKeyState() {
+    return static_cast<short>((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                              (GetKeyState(VK_MENU) < 0 ? 4 : 0));
 }
 
 }  // namespace
@@ -217,7 +204,7 @@ void UserControl::OnButtonDown(short button, int x, int y, WPARAM keys) {
         tookCapture_ = true;
     }
     if (!live_) return;
-    short shift = ShiftFromMouseKeys(keys);
+    short shift = ShiftStateOf(keys);
     float fx = static_cast<float>(x), fy = static_cast<float>(y);
     events_.MouseDown(button, shift, fx, fy);
 }
@@ -231,7 +218,7 @@ void UserControl::OnButtonUp(short button, int x, int y, WPARAM keys) {
     const bool click = !afterDoubleClick && IsOverWindow(x, y);
 
     if (live_) {
-        short shift = ShiftFromMouseKeys(keys);
+        short shift = ShiftStateOf(keys);
         float fx = static_cast<float>(x), fy = static_cast<float>(y);
         events_.MouseUp(button, shift, fx, fy);
     }
@@ -260,8 +247,8 @@ void UserControl::OnButtonDblClk(short button, int x, int y, WPARAM keys) {
 
 void UserControl::OnMouseMove(int x, int y, WPARAM keys) {
     if (!live_) return;
-    short button = ButtonsFromMouseKeys(keys);
-    short shift = ShiftFromMouseKeys(keys);
+    short button = MouseButtonsOf(keys);
+    short shift = ShiftStateOf(keys);
     float fx = static_cast<float>(x), fy = static_cast<float>(y);
     events_.MouseMove(button, shift, fx, fy);
 }
