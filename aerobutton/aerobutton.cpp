@@ -22,12 +22,18 @@ constexpr long kIconKey = 0;
 bool IsWinNT() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
-#if defined(__GNUC__)
+    // Deprecated for version checks, but the platform id it reports is all we need.
+#if defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4996)
+#elif defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
     const BOOL ok = GetVersionExA(&info);
-#if defined(__GNUC__)
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#elif defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
     return ok && info.dwPlatformId == VER_PLATFORM_WIN32_NT;

@@ -107,25 +107,4 @@ TEST(Gradient, SplitRow) {
     EXPECT_EQ(aero::PlanGradient(0, 0, 0, 0, 11).split, 1.0f);     // a zero split would divide by zero
 }
 
-TEST(Gradient, ColouredFacesOfTheWorkedExample) {
-    struct Band {
-        long top, bottom, y1, y2;
-        long first, last;  // colours of the first and the last row the face keeps
-    };
-    const long hotLower = MakeRGB(217, 240, 252), downFace = MakeRGB(196, 229, 246);
-    const Band bands[] = {
-        {MakeRGB(234, 246, 253), hotLower, 2, 12, MakeRGB(232, 245, 253), MakeRGB(219, 241, 252)},
-        {MakeRGB(190, 230, 253), MakeRGB(167, 217, 245), 12, 23, MakeRGB(182, 226, 250), MakeRGB(167, 217, 245)},
-        {MakeRGB(229, 244, 252), downFace, 2, 12, MakeRGB(224, 242, 251), MakeRGB(199, 230, 247)},
-        {MakeRGB(152, 209, 239), MakeRGB(104, 179, 219), 12, 23, MakeRGB(135, 198, 232), MakeRGB(104, 179, 219)},
-    };
-    for (const Band& b : bands) {
-        const aero::GradientRows plan = aero::PlanGradient(b.top, b.bottom, 50, b.y1, b.y2);
-        EXPECT_EQ(aero::GradientRowColour(plan, b.y1), b.first) << std::hex << b.top;
-        // The upper bands end at row 11 in the face: row 12 belongs to the lower band.
-        const long lastRow = b.y1 == 2 ? 11 : b.y2;
-        EXPECT_EQ(aero::GradientRowColour(plan, lastRow), b.last) << std::hex << b.top;
-    }
-}
-
 }  // namespace

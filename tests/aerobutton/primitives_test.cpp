@@ -82,18 +82,6 @@ TEST(Primitives, GradientBoundsAndClamps) {
     EXPECT_EQ(Drawn(image, 3, 1, 5, 6), "...\n.#.\n.#.\n.#.\n.#.\n...\n");
 }
 
-TEST(Primitives, GradientPaintsTheWorkedRows) {
-    TestImage image(73, 25, kBlank);
-    aero::DrawGradient(image.Canvas(), Grey(250), Grey(235), 50, 0, 2, 72, 12);
-    const int rows[] = {248, 246, 245, 244, 243, 241, 240, 239, 238, 236, 235};
-    for (long y = 2; y <= 12; ++y) {
-        EXPECT_EQ(image.At(0, y), Grey(rows[y - 2])) << "row " << y;
-        EXPECT_EQ(image.At(72, y), Grey(rows[y - 2])) << "row " << y;
-    }
-    EXPECT_EQ(image.At(0, 1), kBlank);
-    EXPECT_EQ(image.At(0, 13), kBlank);
-}
-
 TEST(Primitives, GiveBackEveryObjectTheyMake) {
     TestImage image(30, 20);
     const long before = aero::gdi::LiveObjects();
