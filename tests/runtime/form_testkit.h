@@ -86,14 +86,14 @@ inline rt::PictureRef TwoColourPicture(int width, int height, int split, COLORRE
     return rt::StdPicture::FromBitmap(bitmap);
 }
 
-// The colour the screen shows at a point of a window's client area.
+// The colour a window shows at a point of its client area, after it has
+// repainted. Read through the window's own DC: under Wine the screen is
+// updated from the window's surface only later.
 inline COLORREF ScreenPixel(HWND hwnd, int x, int y) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    POINT point{x, y};
-    ClientToScreen(hwnd, &point);
-    HDC screen = GetDC(nullptr);
-    COLORREF colour = GetPixel(screen, point.x, point.y);
-    ReleaseDC(nullptr, screen);
+    HDC dc = GetDC(hwnd);
+    COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
     return colour;
 }
 
