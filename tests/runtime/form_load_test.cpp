@@ -1,0 +1,186 @@
+#include "formload.h"
+
+#include <gtest/gtest.h>
+
+#include "app.h"
+#include "errors.h"
+#include "form_testkit.h"
+#include "imagezone.h"
+#include "label.h"
+#include "picturebox.h"
+#include "textbox.h"
+#include "tooltip.h"
+
+namespace {
+
+const wchar_t kDescription[] =
+    L"Begin Form frmTest\r\n"
+    L"   Caption = String \"Stored form\"\r\n"
+    L"   ClientWidth = Long 7665\r\n"
+    L"   ClientHeight = Long 2520\r\n"
+    L"   BackColor = Long 16776960\r\n"
+    L"   Begin TextBox txtSource\r\n"
+    L"      Left = Long 240\r\n"
+    L"      Top = Long 960\r\n"
+    L"      Width = Long 7215\r\n"
+    L"      Height = Long 375\r\n"
+    L"      TabIndex = Integer 0\r\n"
+    L"   End\r\n"
+    L"   Begin PictureBox picN\r\n"
+    L"      Left = Long 6480\r\n"
+    L"      Width = Long 975\r\n"
+    L"      Height = Long 375\r\n"
+    L"      TabIndex = Integer 1\r\n"
+    L"      TabStop = Boolean False\r\n"
+    L"      Begin Image btnClose\r\n"
+    L"         Left = Long 360\r\n"
+    L"         Width = Long 615\r\n"
+    L"         Height = Long 375\r\n"
+    L"         ToolTipText = String \"Close (Alt + F4)\"\r\n"
+    L"      End\r\n"
+    L"   End\r\n"
+    L"   Begin Label lblSource\r\n"
+    L"      Left = Long 240\r\n"
+    L"      Top = Long 720\r\n"
+    L"      Width = Long 600\r\n"
+    L"      Height = Long 195\r\n"
+    L"      Caption = String \"&Source..\"\r\n"
+    L"      AutoSize = Boolean True\r\n"
+    L"      BackStyle = Integer 0\r\n"
+    L"      ForeColor = Long 16711680\r\n"
+    L"      TabIndex = Integer 2\r\n"
+    L"   End\r\n"
+    L"   Begin Tessiver.TestButton cmdReg\r\n"
+    L"      Left = Long 1560\r\n"
+    L"      Top = Long 2040\r\n"
+    L"      TabIndex = Integer 4\r\n"
+    L"      Default = Boolean True\r\n"
+    L"      ToolTipText = String \"Click to register activeX\"\r\n"
+    L"      _extentx = Long 1931\r\n"
+    L"      _extenty = Long 661\r\n"
+    L"      caption = String \"Register\"\r\n"
+    L"   End\r\n"
+    L"End\r\n";
+
+std::vector<std::wstring> factoryLog;
+
+// A user-control-like type: its factory reads its own keys from the bag.
+std::unique_ptr<rt::Control> MakeTestButton(const rt::StoredObject& stored, rt::Container& container,
+                                            const RECT& bounds) {
+    factoryLog.push_back(stored.Name + L" " + rt::ToString(stored.Properties.ReadProperty(L"Caption", {})) + L" " +
+                         std::to_wstring(bounds.left) + L"," + std::to_wstring(bounds.top) + L" " +
+                         std::to_wstring(bounds.right - bounds.left) + L"x" +
+                         std::to_wstring(bounds.bottom - bounds.top));
+    auto button = std::make_unique<formtest::RecordingButton>(container, stored.Name, 0, bounds.left, bounds.top);
+    return button;
+}
+
+RECT PlaceOf(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST(FormLoad, BuildsTheFormAndItsControlsFromTheDescription) {
+    rt::RegisterControlType(L"Tessiver.TestButton", &MakeTestButton);
+    factoryLog.clear();
+    std::vector<std::wstring> events;
+    rt::Form form;
+    form.Events().Initialize = [&] { events.push_back(form.hWnd() ? L"Initialize late" : L"Initialize"); };
+    form.Events().Load = [&] {
+        events.push_back(form.Find(L"cmdReg") && form.Find(L"btnClose") ? L"Load" : L"Load too early");
+    };
+    rt::LoadForm(form, rt::ParseFormText(kDescription));
+    EXPECT_EQ(events, (std::vector<std::wstring>{L"Initialize", L"Load"}));
+    EXPECT_EQ(factoryLog, (std::vector<std::wstring>{L"cmdReg Register 104,136 73x25"}));
+
+    EXPECT_EQ(form.Caption(), L"Stored form");
+    EXPECT_EQ(form.ScaleWidth(), 511);
+    EXPECT_EQ(form.ScaleHeight(), 168);
+    EXPECT_EQ(form.BackColor(), 16776960);
+    EXPECT_FALSE(IsWindowVisible(form.hWnd()));
+
+    auto* text = form.Find<rt::TextBox>(L"txtSource");
+    ASSERT_TRUE(text);
+    RECT place = PlaceOf(text->hWnd());
+    EXPECT_EQ(place.left, 16);
+    EXPECT_EQ(place.top, 64);
+    EXPECT_EQ(place.right - place.left, 481);
+    EXPECT_EQ(place.bottom - place.top, 25);
+
+    auto* strip = form.Find<rt::PictureBox>(L"picN");
+    auto* zone = form.Find<rt::ImageZone>(L"btnClose");
+    ASSERT_TRUE(strip && zone);
+    EXPECT_EQ(GetParent(zone->hWnd()), strip->hWnd());
+    EXPECT_EQ(zone->Parent(), static_cast<rt::Container*>(strip));
+    EXPECT_EQ(PlaceOf(zone->hWnd()).left, 24);
+    EXPECT_EQ(strip->Width(), 65);
+    EXPECT_EQ(form.ToolTips().Text(zone->hWnd()), L"Close (Alt + F4)");
+
+    auto* label = form.Find<rt::Label>(L"lblSource");
+    ASSERT_TRUE(label);
+    EXPECT_TRUE(label->AutoSize());
+    EXPECT_TRUE(label->Transparent());
+    EXPECT_EQ(label->ForeColor(), 16711680);
+    EXPECT_EQ(label->AccessKeys(), L"s");
+    EXPECT_EQ(PlaceOf(label->hWnd()).right - PlaceOf(label->hWnd()).left, label->TextSize().cx);
+
+    auto* reg = form.Find(L"cmdReg");
+    ASSERT_TRUE(reg);
+    EXPECT_EQ(form.Default(), reg);
+    EXPECT_EQ(reg->TabIndex(), 4);
+    EXPECT_EQ(form.ToolTips().Text(reg->hWnd()), L"Click to register activeX");
+
+    // Tab order from the stored indices: the text box first; the picture box is no tab stop.
+    form.Show();
+    formtest::Pump(50);
+    EXPECT_EQ(GetFocus(), text->hWnd());
+    formtest::Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), reg->hWnd());
+    form.Unload();
+}
+
+TEST(FormLoad, AnUnknownTypeRefusesTheWholeDescription) {
+    const wchar_t text[] =
+        L"Begin Form frmBad\r\n"
+        L"   Begin TextBox txtA\r\n"
+        L"   End\r\n"
+        L"   Begin PictureBox picB\r\n"
+        L"      Begin Spinner spnC\r\n"
+        L"      End\r\n"
+        L"   End\r\n"
+        L"End\r\n";
+    int before = rt::LoadedFormCount();
+    rt::Form form;
+    try {
+        rt::LoadForm(form, rt::ParseFormText(text));
+        FAIL() << "no error raised";
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.Number(), 711);
+        EXPECT_NE(e.Info().Description.find(L"Spinner"), std::wstring::npos);
+    }
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_TRUE(form.Controls().empty());
+    EXPECT_EQ(rt::LoadedFormCount(), before);
+}
+
+TEST(FormLoad, TypeNamesMatchWithoutRegardToCase) {
+    EXPECT_TRUE(rt::IsControlTypeRegistered(L"textbox"));
+    EXPECT_TRUE(rt::IsControlTypeRegistered(L"PICTUREBOX"));
+    EXPECT_TRUE(rt::IsControlTypeRegistered(L"Image"));
+    EXPECT_FALSE(rt::IsControlTypeRegistered(L"Frame"));
+
+    rt::StoredObject extent{L"AeroButton", L"cmdX", {}, {}};
+    extent.Properties.Set(L"Left", int32_t{6360});
+    extent.Properties.Set(L"Top", int32_t{1440});
+    extent.Properties.Set(L"_extentx", int32_t{1931});
+    extent.Properties.Set(L"_extenty", int32_t{661});
+    RECT bounds = rt::StoredBounds(extent);
+    EXPECT_EQ(bounds.left, 424);
+    EXPECT_EQ(bounds.top, 96);
+    EXPECT_EQ(bounds.right, 424 + 73);
+    EXPECT_EQ(bounds.bottom, 96 + 25);
+}
+
+}  // namespace
