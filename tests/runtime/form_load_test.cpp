@@ -165,11 +165,7 @@ TEST(FormLoad, AnUnknownTypeRefusesTheWholeDescription) {
     EXPECT_EQ(rt::LoadedFormCount(), before);
 }
 
-TEST(FormLoad, TypeNamesMatchWithoutRegardToCase) {
-    EXPECT_TRUE(rt::IsControlTypeRegistered(L"textbox"));
-    EXPECT_TRUE(rt::IsControlTypeRegistered(L"PICTUREBOX"));
-    EXPECT_TRUE(rt::IsControlTypeRegistered(L"Image"));
-    EXPECT_FALSE(rt::IsControlTypeRegistered(L"Frame"));
+TEST(FormLoad, UserControlsArePlacedByTheirStoredExtent) {
 
     rt::StoredObject extent{L"AeroButton", L"cmdX", {}, {}};
     extent.Properties.Set(L"Left", int32_t{6360});

@@ -50,11 +50,6 @@ TEST(FormNavigation, TabOrderSkipsWhatCannotTakeTheFocusAndWraps) {
     EXPECT_EQ(rt::NextFocusable({}, -1, false), -1);
 }
 
-TEST(FormNavigation, TabIndexTiesKeepListOrder) {
-    std::vector<NavEntry> entries = {{1, true, false, L""}, {0, true, false, L""}, {1, true, false, L""}};
-    EXPECT_EQ(rt::TabOrder(entries), (std::vector<int>{1, 0, 2}));
-}
-
 TEST(FormNavigation, KeysGoWhereTheFormSends) {
     const auto entries = SampleForm();
     auto request = [](NavKey key, int focused, UINT dlgCode = 0, bool shift = false, wchar_t letter = 0) {
@@ -79,7 +74,6 @@ TEST(FormNavigation, KeysGoWhereTheFormSends) {
         {"Tab", request(NavKey::Tab, 1), Kind::Focus, 4, 0, false},
         {"Shift+Tab", request(NavKey::Tab, 1, 0, true), Kind::Focus, 5, 0, false},
         {"Tab kept by the window", request(NavKey::Tab, 1, DLGC_WANTTAB), Kind::None, -1, 0, false},
-        {"Tab kept by a window wanting all keys", request(NavKey::Tab, 1, DLGC_WANTALLKEYS), Kind::None, -1, 0, false},
         {"Tab with arrows and chars wanted", request(NavKey::Tab, 1, DLGC_WANTARROWS | DLGC_WANTCHARS), Kind::Focus, 4,
          0, false},
         {"Enter in a text box: the default", request(NavKey::Enter, 1, DLGC_WANTCHARS), Kind::AccessKey, 4, 13, false},
@@ -108,43 +102,6 @@ TEST(FormNavigation, KeysGoWhereTheFormSends) {
     NavRequest noCancel = request(NavKey::Escape, 1);
     noCancel.cancelControl = -1;
     EXPECT_EQ(rt::Navigate(entries, noCancel).kind, Kind::None);
-}
-
-TEST(FormNavigation, TheFocusedButtonIsShownAsDefault) {
-    const auto entries = SampleForm();
-    EXPECT_EQ(rt::ShownDefault(entries, 1, 4), 4);   // text box focused
-    EXPECT_EQ(rt::ShownDefault(entries, 5, 4), 5);   // another button focused
-    EXPECT_EQ(rt::ShownDefault(entries, -1, 4), 4);
-    EXPECT_EQ(rt::ShownDefault(entries, 1, -1), -1);
-}
-
-TEST(FormNavigation, KeyboardMessagesAreClassified) {
-    struct Case {
-        UINT message;
-        WPARAM key;
-        bool shift, ctrl, alt;
-        NavKey expected;
-    } cases[] = {
-        {WM_KEYDOWN, VK_TAB, false, false, false, NavKey::Tab},
-        {WM_KEYDOWN, VK_TAB, true, false, false, NavKey::Tab},
-        {WM_KEYDOWN, VK_TAB, false, true, false, NavKey::None},  // Ctrl+Tab is the control's
-        {WM_KEYDOWN, VK_RETURN, false, false, false, NavKey::Enter},
-        {WM_KEYDOWN, VK_RETURN, false, false, true, NavKey::None},
-        {WM_KEYDOWN, VK_ESCAPE, false, false, false, NavKey::Escape},
-        {WM_KEYDOWN, VK_LEFT, false, false, false, NavKey::None},  // arrows stay with the control
-        {WM_KEYUP, VK_TAB, false, false, false, NavKey::None},
-        {WM_SYSCHAR, L'r', false, false, true, NavKey::AccessLetter},
-        {WM_SYSCHAR, L' ', false, false, true, NavKey::None},
-        {WM_CHAR, L'r', false, false, false, NavKey::None},
-    };
-    for (const Case& c : cases) {
-        NavRequest r = rt::ClassifyKey(c.message, c.key, c.shift, c.ctrl, c.alt);
-        EXPECT_EQ(r.key, c.expected) << "message " << c.message << " key " << c.key;
-        if (c.expected == NavKey::Tab) {
-            EXPECT_EQ(r.shift, c.shift);
-        }
-    }
-    EXPECT_EQ(rt::ClassifyKey(WM_SYSCHAR, L'R', false, false, true).letter, L'R');
 }
 
 TEST(FormNavigation, AccessKeysOfCaptions) {
