@@ -1,0 +1,76 @@
+#include "reg.h"
+
+#include <objbase.h>
+#include <windows.h>
+
+#include <cstring>
+
+#include "callbyaddress.h"
+#include "errors.h"
+
+namespace services {
+
+const wchar_t kSource[] = L"clsReg";
+
+namespace {
+
+// Relative paths are made full so that the module's own folder is known to
+// the loader and GetModuleHandleW can match an earlier load of the same file.
+std::wstring FullPath(const std::wstring& path) {
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    full.resize(n);
+    return full;
+}
+
+HMODULE FindOrLoad(const std::wstring& path) {
+    if (path.empty()) {
+        rt::Raise(ErrLibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
+    }
+    const std::wstring full = FullPath(path);
+    if (HMODULE loaded = GetModuleHandleW(full.c_str())) return loaded;
+    // The server's folder comes first when its own dependencies are searched,
+    // so a control that ships a helper DLL beside it loads.
+    HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module) rt::Raise(ErrLibraryMissing, kSource, L"library missing!", GetLastError());
+    return module;
+}
+
+}  // namespace
+
+uintptr_t ResolveExport(const std::wstring& path, const char* exportName) {
+    HMODULE module = FindOrLoad(path);
+    FARPROC proc = GetProcAddress(module, exportName);
+    if (!proc) rt::Raise(ErrNotExported, kSource, L"not a exported function!", GetLastError());
+    return reinterpret_cast<uintptr_t>(proc);
+}
+
+}  // namespace services
+
+bool clsReg::IsProgIDRegistered(const std::wstring& progId) {
+    CLSID clsid{};
+    return CLSIDFromProgID(progId.c_str(), &clsid) == S_OK;
+}
+
+bool clsReg::RegisterCOMServer(const std::wstring& path) {
+    return CallServerExport(path, "DllRegisterServer");
+}
+
+bool clsReg::UnregisterCOMServer(const std::wstring& path) {
+    return CallServerExport(path, "DllUnregisterServer");
+}
+
+bool clsReg::CallServerExport(const std::wstring& path, const char* exportName) {
+    rt::ClearErr();
+    uintptr_t address = 0;
+    if (rt::Suppress([&] { address = services::ResolveExport(path, exportName); })) return false;
+    const auto hr = static_cast<HRESULT>(services::CallByAddress(address));
+    if (SUCCEEDED(hr)) return true;
+    // Kept so the window can tell a refusing server from a missing one.
+    std::wstring description(exportName, exportName + std::strlen(exportName));
+    description += L" failed";
+    rt::RecordErr({hr, services::kSource, description, 0, hr});
+    return false;
+}

@@ -1,0 +1,34 @@
+// clsReg: registers and unregisters an in-process COM server by calling its
+// self-registration export inside this process.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Errors raised while finding an export; the public operations suppress them
+// and leave them in rt::Err() for the caller to explain.
+namespace services {
+constexpr long ErrLibraryMissing = 999;  // "library missing!" (LastDllError: the loader's code)
+constexpr long ErrNotExported = 998;     // "not a exported function!"
+// An export that returns a failure HRESULT leaves an error whose Number and
+// HResult are that HRESULT.
+
+// Address of `exportName` in the module at `path`. A module already loaded from
+// that path is reused; otherwise it is loaded with its own folder searched first
+// for its dependencies. Nothing is ever unloaded. Raises ErrLibraryMissing or
+// ErrNotExported.
+uintptr_t ResolveExport(const std::wstring& path, const char* exportName);
+}  // namespace services
+
+class clsReg {
+public:
+    // True exactly when the ProgID resolves to a class identifier with S_OK.
+    bool IsProgIDRegistered(const std::wstring& progId);
+    // True when DllRegisterServer was found, called and returned a success code.
+    bool RegisterCOMServer(const std::wstring& path);
+    // True when DllUnregisterServer was found, called and returned a success code.
+    bool UnregisterCOMServer(const std::wstring& path);
+
+private:
+    bool CallServerExport(const std::wstring& path, const char* exportName);
+};

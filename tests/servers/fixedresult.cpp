@@ -1,0 +1,11 @@
+// Registration exports that do nothing but answer with a fixed HRESULT,
+// chosen at build time (a refusing server, a server answering S_FALSE).
+#include <objbase.h>
+#include <windows.h>
+
+STDAPI DllRegisterServer() {
+    return SERVER_RESULT;
+}
+STDAPI DllUnregisterServer() {
+    return SERVER_RESULT;
+}
