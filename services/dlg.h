@@ -2,8 +2,9 @@
 // into full paths.
 #pragma once
 
-#include <commdlg.h>
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <commdlg.h>
 
 #include <string>
 

@@ -1,7 +1,8 @@
 #include "reg.h"
 
-#include <objbase.h>
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <objbase.h>
 
 #include <cstring>
 

@@ -1,7 +1,8 @@
 // A real in-process COM server: one class with a class factory, registered
 // under its CLSID and ProgID by its own DllRegisterServer.
-#include <objbase.h>
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <objbase.h>
 
 #include <atomic>
 #include <new>

@@ -1,6 +1,7 @@
 // A server that cannot load unless its helper DLL, lying beside it, is found.
-#include <objbase.h>
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <objbase.h>
 
 extern "C" __declspec(dllimport) HRESULT BesideHelperAnswer();
 

@@ -1,8 +1,9 @@
 // The one class of the test COM server, shared by the server and its tests.
 #pragma once
 
-#include <unknwn.h>
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <unknwn.h>
 
 // {C0C6DFF0-060E-41C8-8299-B087C396BCAB}
 inline constexpr CLSID CLSID_TessiverTestObject = {

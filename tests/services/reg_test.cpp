@@ -1,8 +1,9 @@
 #include "reg.h"
 
 #include <gtest/gtest.h>
-#include <objbase.h>
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <objbase.h>
 
 #include <optional>
 #include <string>
