@@ -89,7 +89,7 @@ void AeroButton::PaintButton(long& state) {
 }
 
 void AeroButton::SetButtonRegion(int ellipseW, int ellipseH) {
-    gdi::Region region = BuildButtonRegion(s_.nWidth, s_.nHeight, s_.ButtonShape, ellipseW, ellipseH);
+    rt::gdi::Region region = BuildButtonRegion(s_.nWidth, s_.nHeight, s_.ButtonShape, ellipseW, ellipseH);
     // The window owns the region from here on.
     if (SetWindowRgn(surface_.hWnd(), region.Get(), TRUE)) region.Release();
 }

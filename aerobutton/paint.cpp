@@ -99,15 +99,15 @@ void DrawFrame(const Canvas& c, const Frame& frame, long shape) {
     }
 }
 
-gdi::Region BuildButtonRegion(long W, long H, long shape, int ellipseW, int ellipseH) {
-    gdi::Region region(CreateRoundRectRgn(0, 0, W + 1, H + 1, ellipseW, ellipseH));
+rt::gdi::Region BuildButtonRegion(long W, long H, long shape, int ellipseW, int ellipseH) {
+    rt::gdi::Region region(CreateRoundRectRgn(0, 0, W + 1, H + 1, ellipseW, ellipseH));
     const long half = rt::RoundHalfEven(W / 2.0);
     if (SquaresLeft(shape)) {
-        gdi::Region left(CreateRectRgn(0, 0, half, H + 1));
+        rt::gdi::Region left(CreateRectRgn(0, 0, half, H + 1));
         CombineRgn(region.Get(), region.Get(), left.Get(), RGN_OR);
     }
     if (SquaresRight(shape)) {
-        gdi::Region right(CreateRectRgn(half, 0, W + 1, H + 1));
+        rt::gdi::Region right(CreateRectRgn(half, 0, W + 1, H + 1));
         CombineRgn(region.Get(), region.Get(), right.Get(), RGN_OR);
     }
     return region;

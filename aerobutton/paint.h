@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "gdihandles.h"
+#include "gdi.h"
 #include "primitives.h"
 #include "state.h"
 
@@ -33,6 +33,6 @@ void DrawFrame(const Canvas& canvas, const Frame& frame, long buttonShape);
 
 // The window region: a rounded rectangle, with the halves the shape makes square
 // joined in as plain rectangles.
-gdi::Region BuildButtonRegion(long W, long H, long buttonShape, int ellipseW, int ellipseH);
+rt::gdi::Region BuildButtonRegion(long W, long H, long buttonShape, int ellipseW, int ellipseH);
 
 }  // namespace aero

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "colourmath.h"
-#include "gdihandles.h"
+#include "gdi.h"
 
 namespace aero {
 namespace {
@@ -34,18 +34,18 @@ struct PixelBuffer {
 
 // The picture at w x h: from (srcX, srcY), one to one where it was clipped,
 // else the whole picture stretched.
-gdi::Bitmap ScaledPicture(const Canvas& canvas, const PictureSource& pic, const PictureDrawing& how, long w,
-                          long h, long srcX, long srcY, const RECT& R) {
-    gdi::MemoryDC source(canvas.dc);
-    gdi::Bitmap rendered;  // only for icons; the picture's own bitmap is never freed here
+rt::gdi::Bitmap ScaledPicture(const Canvas& canvas, const PictureSource& pic, const PictureDrawing& how,
+                              long w, long h, long srcX, long srcY, const RECT& R) {
+    rt::gdi::MemoryDC source(canvas.dc);
+    rt::gdi::Bitmap rendered;  // only for icons; the picture's own bitmap is never freed here
     HGDIOBJ image = pic.handle;
     if (pic.type != rt::PictureType::Bitmap) {
-        rendered = gdi::Bitmap(CreateCompatibleBitmap(canvas.dc, pic.picW, pic.picH));
+        rendered = rt::gdi::Bitmap(CreateCompatibleBitmap(canvas.dc, pic.picW, pic.picH));
         image = rendered.Get();
     }
-    gdi::Selection sourceImage(source.Get(), image);
+    rt::gdi::Selection sourceImage(source.Get(), image);
     if (pic.type != rt::PictureType::Bitmap) {
-        gdi::Brush background(CreateSolidBrush(static_cast<COLORREF>(how.hasKey ? how.key : 0)));
+        rt::gdi::Brush background = rt::gdi::SolidBrush(static_cast<COLORREF>(how.hasKey ? how.key : 0));
         DrawIconEx(source.Get(), 0, 0, static_cast<HICON>(pic.handle), pic.picW, pic.picH, 0,
                    background.Get(), DI_NORMAL);
     }
@@ -54,17 +54,17 @@ gdi::Bitmap ScaledPicture(const Canvas& canvas, const PictureSource& pic, const 
     // reaches the client edge must still be scaled as a whole.
     const long srcW = how.natural && (srcX > 0 || R.right == canvas.W) ? w : pic.picW;
     const long srcH = how.natural && (srcY > 0 || R.bottom == canvas.H) ? h : pic.picH;
-    gdi::Bitmap scaled(CreateCompatibleBitmap(canvas.dc, w, h));
-    gdi::MemoryDC target(canvas.dc);
-    gdi::Selection targetImage(target.Get(), scaled.Get());
+    rt::gdi::Bitmap scaled(CreateCompatibleBitmap(canvas.dc, w, h));
+    rt::gdi::MemoryDC target(canvas.dc);
+    rt::gdi::Selection targetImage(target.Get(), scaled.Get());
     StretchBlt(target.Get(), 0, 0, w, h, source.Get(), srcX, srcY, srcW, srcH, SRCCOPY);
     return scaled;
 }
 
-gdi::Bitmap Background(const Canvas& canvas, const RECT& R, long w, long h) {
-    gdi::Bitmap face(CreateCompatibleBitmap(canvas.dc, w, h));
-    gdi::MemoryDC target(canvas.dc);
-    gdi::Selection targetImage(target.Get(), face.Get());
+rt::gdi::Bitmap Background(const Canvas& canvas, const RECT& R, long w, long h) {
+    rt::gdi::Bitmap face(CreateCompatibleBitmap(canvas.dc, w, h));
+    rt::gdi::MemoryDC target(canvas.dc);
+    rt::gdi::Selection targetImage(target.Get(), face.Get());
     BitBlt(target.Get(), 0, 0, w, h, canvas.dc, R.left, R.top, SRCCOPY);
     return face;
 }
@@ -109,8 +109,8 @@ void DrawPicture(const Canvas& canvas, const PictureSource& pic, const PictureDr
     const long w = R.right - R.left, h = R.bottom - R.top;
     if (w < 1 || h < 1 || !pic.handle || pic.picW < 1 || pic.picH < 1) return;
 
-    gdi::Bitmap scaled = ScaledPicture(canvas, pic, how, w, h, srcX, srcY, R);
-    gdi::Bitmap face = Background(canvas, R, w, h);
+    rt::gdi::Bitmap scaled = ScaledPicture(canvas, pic, how, w, h, srcX, srcY, R);
+    rt::gdi::Bitmap face = Background(canvas, R, w, h);
     PixelBuffer picture(w, h), background(w, h);
     picture.Read(canvas.dc, scaled.Get());
     background.Read(canvas.dc, face.Get());

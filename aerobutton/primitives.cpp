@@ -1,13 +1,13 @@
 #include "primitives.h"
 
 #include "colourmath.h"
-#include "gdihandles.h"
+#include "gdi.h"
 #include "units.h"
 
 namespace aero {
 
 void FillButton(const Canvas& canvas, long colour) {
-    gdi::Brush brush(CreateSolidBrush(static_cast<COLORREF>(colour)));
+    rt::gdi::Brush brush = rt::gdi::SolidBrush(static_cast<COLORREF>(colour));
     RECT all{0, 0, canvas.W, canvas.H};
     FillRect(canvas.dc, &all, brush.Get());
 }
@@ -16,15 +16,15 @@ void DrawLine(const Canvas& canvas, long colour, long x1, long y1, long x2, long
     // LineTo leaves out the end point; stretch the line by one so it is drawn.
     if (x1 == x2) ++y2;
     if (y1 == y2) ++x2;
-    gdi::Pen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(colour)));
-    gdi::Selection use(canvas.dc, pen.Get());
+    rt::gdi::Pen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(colour)));
+    rt::gdi::Selection use(canvas.dc, pen.Get());
     MoveToEx(canvas.dc, x1, y1, nullptr);
     LineTo(canvas.dc, x2, y2);
 }
 
 void DrawBox(const Canvas& canvas, long colour, long left, long top, long right, long bottom) {
-    gdi::Pen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(colour)));
-    gdi::Selection use(canvas.dc, pen.Get());
+    rt::gdi::Pen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(colour)));
+    rt::gdi::Selection use(canvas.dc, pen.Get());
     Rectangle(canvas.dc, left, top, right, bottom);
 }
 

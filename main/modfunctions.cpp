@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "colour.h"
-#include "gdi_handles.h"
+#include "gdi.h"
 #include "units.h"
 
 namespace modFunctions {
@@ -37,11 +37,11 @@ void MakeRoundedWindow(HWND window) {
         RoundedRegionBounds((outer.right - outer.left) * toTwipsX, (outer.bottom - outer.top) * toTwipsY,
                             (client.right - client.left) * toTwipsX, (client.bottom - client.top) * toTwipsY,
                             rt::RoundHalfEven(toTwipsX), rt::RoundHalfEven(toTwipsY));
-    gdi::OwnedRegion region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom,
-                                               kCornerEllipse, kCornerEllipse));
+    rt::gdi::Region region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom,
+                                              kCornerEllipse, kCornerEllipse));
     if (!region) return;
     // On success the window owns the region; on failure it is still ours to delete.
-    if (SetWindowRgn(window, region.get(), TRUE)) region.release();
+    if (SetWindowRgn(window, region.Get(), TRUE)) region.Release();
 }
 
 void DragWindow(HWND window) {

@@ -1,15 +1,15 @@
 #include "backdrop.h"
 
 #include "colour.h"
-#include "gdiscope.h"
+#include "gdi.h"
 
 namespace rt {
 
 void DrawPicture(HDC dc, const StdPicture& picture, int x, int y) {
     if (HBITMAP bitmap = picture.Bitmap()) {
-        MemoryDC source(dc);
+        gdi::MemoryDC source(dc);
         if (!source.Get()) return;
-        ScopedSelect select(source.Get(), bitmap);
+        gdi::Selection select(source.Get(), bitmap);
         BitBlt(dc, x, y, picture.PixelWidth(), picture.PixelHeight(), source.Get(), 0, 0, SRCCOPY);
     } else if (HICON icon = picture.Icon()) {
         DrawIconEx(dc, x, y, icon, picture.PixelWidth(), picture.PixelHeight(), 0, nullptr, DI_NORMAL);
@@ -17,7 +17,7 @@ void DrawPicture(HDC dc, const StdPicture& picture, int x, int y) {
 }
 
 void PaintBackdrop(HDC dc, const RECT& area, long oleColour, const StdPicture* picture) {
-    SolidBrush brush(TranslateColor(oleColour));
+    gdi::Brush brush = gdi::SolidBrush(TranslateColor(oleColour));
     FillRect(dc, &area, brush.Get());
     if (picture) DrawPicture(dc, *picture, 0, 0);
 }

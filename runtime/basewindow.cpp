@@ -28,6 +28,12 @@ RECT ChildRect(HWND child) {
     return rect;
 }
 
+bool InClientArea(HWND hwnd, int x, int y) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    return PtInRect(&client, POINT{x, y}) != FALSE;
+}
+
 short MouseButtonsOf(WPARAM wParam) {
     short buttons = 0;
     if (wParam & MK_LBUTTON) buttons |= 1;

@@ -72,6 +72,9 @@ namespace rt {
 // A child's rectangle in its parent's client coordinates (pixels).
 RECT ChildRect(HWND child);
 
+// Whether a point in the window's client coordinates lies inside its client area.
+bool InClientArea(HWND hwnd, int x, int y);
+
 // Mouse-event arguments from a mouse message: buttons 1 left, 2 right, 4 middle;
 // shift 1 Shift, 2 Ctrl, 4 Alt.
 short MouseButtonsOf(WPARAM wParam);

@@ -27,16 +27,12 @@ uint32_t ToPixel(COLORREF colour) {
 
 }  // namespace
 
-DibImage::DibImage() : dc_(CreateCompatibleDC(nullptr)) {
-    if (dc_) originalBitmap_ = GetCurrentObject(dc_, OBJ_BITMAP);
+DibImage::DibImage() {
+    if (dc_) originalBitmap_ = GetCurrentObject(dc_.Get(), OBJ_BITMAP);
 }
 
 DibImage::~DibImage() {
-    if (dc_) {
-        SelectObject(dc_, originalBitmap_);
-        DeleteDC(dc_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
+    if (dc_) SelectObject(dc_.Get(), originalBitmap_);
 }
 
 bool DibImage::Resize(int width, int height, COLORREF fill) {
@@ -46,7 +42,7 @@ bool DibImage::Resize(int width, int height, COLORREF fill) {
     if (width == width_ && height == height_ && (bitmap_ || width == 0 || height == 0)) return true;
 
     uint32_t* newBits = nullptr;
-    HBITMAP newBitmap = width > 0 && height > 0 ? CreateTopDownDib(width, height, &newBits) : nullptr;
+    gdi::Bitmap newBitmap(width > 0 && height > 0 ? CreateTopDownDib(width, height, &newBits) : nullptr);
     if (width > 0 && height > 0 && !newBitmap) return false;  // the old image stays
     if (newBitmap) {
         GdiFlush();  // finish drawing on the old image before reading it
@@ -56,12 +52,11 @@ bool DibImage::Resize(int width, int height, COLORREF fill) {
         for (int y = 0; y < keepH; ++y) std::copy_n(bits_ + y * width_, keepW, newBits + y * width);
     }
 
-    SelectObject(dc_, newBitmap ? static_cast<HGDIOBJ>(newBitmap) : originalBitmap_);
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = newBitmap;
-    bits_ = newBits;
+    SelectObject(dc_.Get(), newBitmap ? static_cast<HGDIOBJ>(newBitmap.Get()) : originalBitmap_);
     width_ = newBitmap ? width : 0;
     height_ = newBitmap ? height : 0;
+    bitmap_ = std::move(newBitmap);
+    bits_ = newBits;
     return true;
 }
 
@@ -73,8 +68,8 @@ void DibImage::Fill(COLORREF colour) {
 
 void DibImage::CopyTo(HDC target, const RECT& area) const {
     if (!bitmap_) return;
-    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_, area.left, area.top,
-           SRCCOPY);
+    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_.Get(), area.left,
+           area.top, SRCCOPY);
 }
 
 PixelView DibImage::Pixels() const {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "gdi.h"
+
 namespace rt {
 
 // A read-only view of an image's pixels: width × height words 0x00RRGGBB,
@@ -32,7 +34,7 @@ public:
 
     // The memory DC; valid for the image's lifetime, across resizes. Objects the
     // caller selects into it stay selected when the image is resized.
-    HDC Dc() const { return dc_; }
+    HDC Dc() const { return dc_.Get(); }
     int Width() const { return width_; }
     int Height() const { return height_; }
 
@@ -47,8 +49,9 @@ public:
     PixelView Pixels() const;
 
 private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
+    // The bitmap outlives the DC's last use of it: members end in reverse order.
+    gdi::Bitmap bitmap_;
+    gdi::MemoryDC dc_{nullptr};
     HGDIOBJ originalBitmap_ = nullptr;
     uint32_t* bits_ = nullptr;
     int width_ = 0;

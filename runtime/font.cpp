@@ -25,9 +25,7 @@ void StdFont::SetCharset(short charset) { charset_ = charset; Invalidate(); }
 
 HFONT StdFont::Handle() const {
     if (handle_) return handle_;
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    const int dpi = ScreenDpiY();
     LOGFONTW lf{};
     // Negative height: the character height (not the cell) in pixels.
     lf.lfHeight = -RoundHalfEven(static_cast<double>(size_) * dpi / 72.0);

@@ -58,10 +58,7 @@ void ImageZone::OnButtonUp(short button, WPARAM wParam, int x, int y) {
     if (button == 1) leftPressed_ = false;
     // The capture stays while another button is still held.
     if (MouseButtonsOf(wParam) == 0 && GetCapture() == Window()) ReleaseCapture();
-    RECT client{};
-    GetClientRect(Window(), &client);
-    POINT point{x, y};
-    if (clicked && PtInRect(&client, point) && Click) Click();
+    if (clicked && InClientArea(Window(), x, y) && Click) Click();
 }
 
 LRESULT ImageZone::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

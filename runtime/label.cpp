@@ -4,7 +4,7 @@
 
 #include "backdrop.h"
 #include "colour.h"
-#include "gdiscope.h"
+#include "gdi.h"
 #include "navigation.h"
 
 namespace rt {
@@ -69,8 +69,8 @@ void Label::Move(int x, int y, int width, int height) {
 std::wstring Label::AccessKeys() const { return AccessKeysOf(caption_); }
 
 SIZE Label::TextSize() const {
-    ClientDC screen(nullptr);
-    ScopedSelect select(screen.Get(), font_ ? font_->Handle() : nullptr);
+    gdi::ClientDC screen(nullptr);
+    gdi::Selection select(screen.Get(), font_ ? font_->Handle() : nullptr);
     RECT rect{0, 0, 0, 0};
     DrawTextW(screen.Get(), caption_.c_str(), static_cast<int>(caption_.size()), &rect, kTextFormat | DT_CALCRECT);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
@@ -97,7 +97,7 @@ void Label::OnPaint() {
     } else {
         PaintBackdrop(dc, client, backColor_, nullptr);
     }
-    ScopedSelect select(dc, font_ ? font_->Handle() : nullptr);
+    gdi::Selection select(dc, font_ ? font_->Handle() : nullptr);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, TranslateColor(foreColor_));
     DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, kTextFormat);
@@ -114,10 +114,7 @@ void Label::OnButtonUp(int x, int y) {
     if (!pressed_) return;
     pressed_ = false;
     if (GetCapture() == Window()) ReleaseCapture();
-    RECT client{};
-    GetClientRect(Window(), &client);
-    POINT point{x, y};
-    if (PtInRect(&client, point) && Click) Click();
+    if (InClientArea(Window(), x, y) && Click) Click();
 }
 
 LRESULT Label::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

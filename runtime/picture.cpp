@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "gdiscope.h"
+#include "gdi.h"
 #include "units.h"
 
 namespace rt {
@@ -12,30 +12,11 @@ namespace {
 // edited text, and a forged header must not make us allocate gigabytes.
 constexpr long long kMaxPixels = 16LL * 1024 * 1024;
 
-class OwnedBitmap {
-public:
-    explicit OwnedBitmap(HBITMAP bitmap = nullptr) : bitmap_(bitmap) {}
-    ~OwnedBitmap() {
-        if (bitmap_) DeleteObject(bitmap_);
-    }
-    OwnedBitmap(const OwnedBitmap&) = delete;
-    OwnedBitmap& operator=(const OwnedBitmap&) = delete;
-    HBITMAP Get() const { return bitmap_; }
-    HBITMAP Release() {
-        HBITMAP b = bitmap_;
-        bitmap_ = nullptr;
-        return b;
-    }
-
-private:
-    HBITMAP bitmap_;
-};
-
 // The two bitmaps GetIconInfo hands out, which the caller must delete.
 struct IconBitmaps {
     explicit IconBitmaps(HICON icon) : IconBitmaps(Query(icon)) {}
-    OwnedBitmap color;
-    OwnedBitmap mask;
+    gdi::Bitmap color;
+    gdi::Bitmap mask;
     POINT hotspot;
     bool isIcon;
 
@@ -147,11 +128,11 @@ HBITMAP DecodeBmp(const std::vector<uint8_t>& b) {
     target.header.biCompression = fields ? BI_BITFIELDS : BI_RGB;
     target.header.biSizeImage = 0;
     void* bits = nullptr;
-    OwnedBitmap dib(CreateDIBSection(nullptr, target.Get(), DIB_RGB_COLORS, &bits, nullptr, 0));
+    gdi::Bitmap dib(CreateDIBSection(nullptr, target.Get(), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib.Get() || !bits) return nullptr;
     if (rle) {
         h.biSizeImage = static_cast<DWORD>(available);
-        ClientDC screen(nullptr);
+        gdi::ClientDC screen(nullptr);
         if (SetDIBits(screen.Get(), dib.Get(), 0, static_cast<UINT>(height), &b[offBits], info.Get(),
                       DIB_RGB_COLORS) == 0)
             return nullptr;
@@ -173,7 +154,7 @@ bool ReadDib(HBITMAP bitmap, int bitCount, int height, DibInfo& info, std::vecto
     info.header.biBitCount = static_cast<WORD>(bitCount);
     info.header.biCompression = BI_RGB;
     bits.assign(static_cast<size_t>(Stride(bm.bmWidth, bitCount) * height), 0);
-    ClientDC screen(nullptr);
+    gdi::ClientDC screen(nullptr);
     if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), bits.data(), info.Get(), DIB_RGB_COLORS) == 0)
         return false;
     info.header.biSizeImage = static_cast<DWORD>(bits.size());

@@ -5,13 +5,14 @@
 #include <cfenv>
 #include <cmath>
 
+#include "gdi.h"
+
 namespace rt {
 namespace {
 
 int ScreenDpi(int index) {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, index) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    gdi::ClientDC screen(nullptr);
+    int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), index) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -27,6 +28,8 @@ long RoundHalfEven(double value) {
 
 double TwipsPerPixelX() { return kTwipsPerInch / ScreenDpi(LOGPIXELSX); }
 double TwipsPerPixelY() { return kTwipsPerInch / ScreenDpi(LOGPIXELSY); }
+
+int ScreenDpiY() { return ScreenDpi(LOGPIXELSY); }
 
 double HimetricToPixelsX(double himetric) { return himetric * ScreenDpi(LOGPIXELSX) / kHimetricPerInch; }
 double HimetricToPixelsY(double himetric) { return himetric * ScreenDpi(LOGPIXELSY) / kHimetricPerInch; }

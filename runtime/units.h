@@ -10,6 +10,9 @@ long RoundHalfEven(double value);
 double TwipsPerPixelX();
 double TwipsPerPixelY();
 
+// The screen's vertical pixels per inch (96 when it cannot be read).
+int ScreenDpiY();
+
 // HIMETRIC (0.01 mm) <-> pixels at the screen's DPI, unrounded.
 double HimetricToPixelsX(double himetric);
 double HimetricToPixelsY(double himetric);

@@ -33,8 +33,6 @@ short ShiftFromKeyState() {
 
 }  // namespace
 
-void UserControl::FontDeleter::operator()(HFONT font) const { DeleteObject(font); }
-
 UserControl::UserControl(UserControlEvents& events)
     : events_(events), font_(MakeFont(L"Arial", 9.0f)), image_(std::make_unique<DibImage>()) {
     image_->Resize(DesignWidth, DesignHeight, TranslateColor(static_cast<long>(backColor_)));
@@ -295,10 +293,8 @@ void UserControl::OnNcDestroy() {
 }
 
 bool UserControl::IsOverWindow(int x, int y) const {
-    RECT rc{};
-    GetClientRect(hwnd_, &rc);
+    if (!InClientArea(hwnd_, x, y)) return false;
     POINT pt{x, y};
-    if (!PtInRect(&rc, pt)) return false;
     // Within the client area but under another window, or in a part cut away by
     // the window region, is not over the control.
     ClientToScreen(hwnd_, &pt);
@@ -319,10 +315,10 @@ void UserControl::SelectCurrentFont() const {
     LOGFONTW lf{};
     HFONT source = font_->Handle();
     if (!source || !GetObjectW(source, sizeof(lf), &lf)) return;
-    HFONT copy = CreateFontIndirectW(&lf);
+    gdi::Font copy(CreateFontIndirectW(&lf));
     if (!copy) return;
-    SelectObject(dc, copy);
-    selectedFont_.reset(copy);
+    SelectObject(dc, copy.Get());
+    selectedFont_ = std::move(copy);
     selectedAttributes_ = font_->Clone();
 }
 

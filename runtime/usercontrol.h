@@ -12,6 +12,7 @@
 #include "control.h"
 #include "dibimage.h"
 #include "font.h"
+#include "gdi.h"
 #include "picture.h"
 #include "propertybag.h"
 
@@ -178,11 +179,8 @@ private:
     std::unique_ptr<DibImage> image_;
     // The surface's own copy of the font as last selected, and the attributes it
     // was made from, so a change to the shared font object is noticed.
-    struct FontDeleter {
-        void operator()(HFONT font) const;
-    };
     mutable FontRef selectedAttributes_;
-    mutable std::unique_ptr<HFONT__, FontDeleter> selectedFont_;
+    mutable gdi::Font selectedFont_;
     HGDIOBJ originalFont_ = nullptr;
     HGDIOBJ originalBrush_ = nullptr;
 };

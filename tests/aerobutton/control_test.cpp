@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "colourmath.h"
-#include "gdihandles.h"
+#include "gdi.h"
 #include "paint.h"
 #include "test_host.h"
 #include "test_image.h"
@@ -174,7 +174,8 @@ TEST(ButtonShapes, CornersAndWindowRegion) {
         EXPECT_EQ(b.At(71, 1), c.rightCorners ? kPlain : kWhite) << "shape " << c.shape;
         EXPECT_EQ(b.At(71, 23), c.rightCorners ? kPlain : kWhite) << "shape " << c.shape;
 
-        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        rt::gdi::Region owned(CreateRectRgn(0, 0, 0, 0));
+        const HRGN region = owned.Get();
         ASSERT_NE(GetWindowRgn(b.Window(), region), ERROR) << "shape " << c.shape;
         // Rounded corners cut the outermost corner pixel; square halves keep it.
         EXPECT_EQ(PtInRegion(region, 0, 0) != 0, !c.leftCorners) << "shape " << c.shape;
@@ -183,11 +184,9 @@ TEST(ButtonShapes, CornersAndWindowRegion) {
         EXPECT_EQ(PtInRegion(region, 72, 24) != 0, !c.rightCorners) << "shape " << c.shape;
         EXPECT_TRUE(PtInRegion(region, 36, 0) && PtInRegion(region, 1, 12) && PtInRegion(region, 72, 12));
         if (c.shape == 3) {
-            HRGN rect = CreateRectRgn(0, 0, 74, 26);
-            EXPECT_TRUE(EqualRgn(region, rect));
-            DeleteObject(rect);
+            rt::gdi::Region rect(CreateRectRgn(0, 0, 74, 26));
+            EXPECT_TRUE(EqualRgn(region, rect.Get()));
         }
-        DeleteObject(region);
     }
 }
 
@@ -222,7 +221,8 @@ TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
     b.Fields().ButtonShape = aero::Square;
     b.Fields().Caption = L"Register";
     b.Button().Redraw(aero::kKeepState, true);
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    rt::gdi::Region owned(CreateRectRgn(0, 0, 0, 0));
+    const HRGN region = owned.Get();
     GetWindowRgn(b.Window(), region);
     EXPECT_FALSE(PtInRegion(region, 0, 0));  // still the rounded region
     EXPECT_EQ(b.Fields().rcCaption.left, b.Fields().rcCaption.right);
@@ -232,7 +232,6 @@ TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
     EXPECT_TRUE(PtInRegion(region, 0, 0));
     EXPECT_GT(b.Fields().rcCaption.right - b.Fields().rcCaption.left, 20);
     EXPECT_FALSE(b.Fields().bLayoutDirty);
-    DeleteObject(region);
 
     // Refresh repaints even with nothing changed.
     SetPixelV(b.Button().Surface().hDC(), 36, 2, RGB(255, 0, 0));

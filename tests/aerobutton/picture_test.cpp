@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "colourmath.h"
-#include "gdihandles.h"
+#include "gdi.h"
 #include "picture_draw.h"
 #include "test_host.h"
 #include "test_image.h"
@@ -92,12 +92,12 @@ TEST(Pictures, SizedPictureIsStretchedWholeEvenAtTheEdge) {
 TEST(Pictures, EmptyBoxDrawsNothingAndNothingLeaks) {
     TestImage image(30, 30, Grey(9));
     const rt::PictureRef picture = MakeBitmapPicture(16, 16, Black);
-    const long before = aero::gdi::LiveObjects();
+    const long before = rt::gdi::LiveObjects();
     aero::DrawPicture(image.Canvas(), SourceOf(picture), Drawing({5, 5, 5, 20}));
     aero::DrawPicture(image.Canvas(), SourceOf(picture), Drawing({40, 40, 56, 56}));  // clipped away
     EXPECT_EQ(image.At(5, 10), Grey(9));
     aero::DrawPicture(image.Canvas(), SourceOf(picture), Drawing({5, 5, 21, 21}, true, 0.5f));
-    EXPECT_EQ(aero::gdi::LiveObjects(), before);
+    EXPECT_EQ(rt::gdi::LiveObjects(), before);
     EXPECT_EQ(GetCurrentObject(image.Dc(), OBJ_BRUSH), GetStockObject(HOLLOW_BRUSH));
 }
 
@@ -106,16 +106,13 @@ rt::PictureRef HalfTransparentIcon() {
     const int size = 16;
     std::vector<uint8_t> andBits(size * 4, 0);  // 32-bit aligned rows of 16 pixels
     for (int y = 0; y < size; ++y) andBits[y * 4] = 0xFF;  // first 8 pixels transparent
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, andBits.data());
+    rt::gdi::Bitmap mask(CreateBitmap(size, size, 1, 1, andBits.data()));
     std::vector<uint32_t> colour(size * size, 0);
     for (int y = 0; y < size; ++y)
         for (int x = 8; x < size; ++x) colour[y * size + x] = 0x00FF0000;  // red as 0x00RRGGBB
-    HBITMAP colourBitmap = CreateBitmap(size, size, 1, 32, colour.data());
-    ICONINFO info{TRUE, 0, 0, mask, colourBitmap};
-    HICON icon = CreateIconIndirect(&info);
-    DeleteObject(mask);
-    DeleteObject(colourBitmap);
-    return rt::StdPicture::FromIcon(icon);
+    rt::gdi::Bitmap colourBitmap(CreateBitmap(size, size, 1, 32, colour.data()));
+    ICONINFO info{TRUE, 0, 0, mask.Get(), colourBitmap.Get()};
+    return rt::StdPicture::FromIcon(CreateIconIndirect(&info));
 }
 
 TEST(Pictures, IconTransparencyShowsTheFace) {

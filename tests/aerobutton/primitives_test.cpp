@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gdihandles.h"
+#include "gdi.h"
 #include "test_image.h"
 
 namespace {
@@ -84,12 +84,12 @@ TEST(Primitives, GradientBoundsAndClamps) {
 
 TEST(Primitives, GiveBackEveryObjectTheyMake) {
     TestImage image(30, 20);
-    const long before = aero::gdi::LiveObjects();
+    const long before = rt::gdi::LiveObjects();
     aero::FillButton(image.Canvas(), 1);
     aero::DrawLine(image.Canvas(), 1, 0, 0, 5, 5);
     aero::DrawBox(image.Canvas(), 1, 0, 0, 5, 5);
     aero::DrawGradient(image.Canvas(), 1, 2, 50, 0, 0, -1, -1);
-    EXPECT_EQ(aero::gdi::LiveObjects(), before);
+    EXPECT_EQ(rt::gdi::LiveObjects(), before);
     // Nothing the primitives made stays selected: the hollow stock brush is still in place.
     EXPECT_EQ(GetCurrentObject(image.Dc(), OBJ_BRUSH), GetStockObject(HOLLOW_BRUSH));
     EXPECT_EQ(GetCurrentObject(image.Dc(), OBJ_PEN), GetStockObject(BLACK_PEN));

@@ -2,7 +2,7 @@
 // look of each state is written to a .bmp beside the test program.
 #include <gtest/gtest.h>
 
-#include "gdihandles.h"
+#include "gdi.h"
 #include "test_host.h"
 #include "test_image.h"
 
@@ -65,13 +65,13 @@ TEST(States, TenThousandRepaintsLeakNothing) {
     HostedButton b(90, 25);
     Dressed(b);
     for (const Look& look : kLooks) Apply(b, look);
-    const long liveBefore = aero::gdi::LiveObjects();
+    const long liveBefore = rt::gdi::LiveObjects();
     const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     for (int i = 0; i < 10000; ++i) {
         Apply(b, kLooks[i % 7]);
         if (i % 1000 == 0) b.Button().Refresh();  // region and layout too
     }
-    EXPECT_EQ(aero::gdi::LiveObjects(), liveBefore);
+    EXPECT_EQ(rt::gdi::LiveObjects(), liveBefore);
     const DWORD gdiAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     // Wine may not count GDI objects per process; when it does, the count must not grow.
     if (gdiBefore != 0) {

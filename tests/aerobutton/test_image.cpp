@@ -16,23 +16,24 @@ BITMAPINFO TopDown32(long width, long height) {
     return info;
 }
 
-TestImage::TestImage(long width, long height, COLORREF fill) : width_(width), height_(height) {
+namespace {
+HBITMAP TopDownSection(HDC dc, long width, long height, uint32_t** bits) {
     BITMAPINFO info = TopDown32(width, height);
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<uint32_t*>(bits);
-    oldBitmap_ = SelectObject(dc_, bitmap_);
-    oldBrush_ = SelectObject(dc_, GetStockObject(HOLLOW_BRUSH));
-    SetBkMode(dc_, TRANSPARENT);
-    Fill(fill);
+    void* raw = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &raw, nullptr, 0);
+    *bits = static_cast<uint32_t*>(raw);
+    return bitmap;
 }
+}  // namespace
 
-TestImage::~TestImage() {
-    SelectObject(dc_, oldBrush_);
-    SelectObject(dc_, oldBitmap_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
+TestImage::TestImage(long width, long height, COLORREF fill)
+    : width_(width),
+      height_(height),
+      bitmap_(TopDownSection(dc_.Get(), width, height, &bits_)),
+      imageSelected_(dc_.Get(), bitmap_.Get()),
+      hollowBrush_(dc_.Get(), GetStockObject(HOLLOW_BRUSH)) {
+    SetBkMode(dc_.Get(), TRANSPARENT);
+    Fill(fill);
 }
 
 void TestImage::Fill(COLORREF colour) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "gdi.h"
 #include "primitives.h"
 
 namespace aerotest {
@@ -14,22 +15,22 @@ namespace aerotest {
 class TestImage {
 public:
     TestImage(long width, long height, COLORREF fill = RGB(1, 2, 3));
-    ~TestImage();
     TestImage(const TestImage&) = delete;
     TestImage& operator=(const TestImage&) = delete;
 
-    aero::Canvas Canvas() const { return {dc_, width_, height_}; }
-    HDC Dc() const { return dc_; }
+    aero::Canvas Canvas() const { return {dc_.Get(), width_, height_}; }
+    HDC Dc() const { return dc_.Get(); }
     void Fill(COLORREF colour);
     COLORREF At(long x, long y) const;  // as RGB()
 
 private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
-    HGDIOBJ oldBrush_ = nullptr;
-    uint32_t* bits_ = nullptr;
+    // In this order so that the end undoes the selections before freeing the bitmap and the DC.
     long width_, height_;
+    uint32_t* bits_ = nullptr;
+    rt::gdi::MemoryDC dc_{nullptr};
+    rt::gdi::Bitmap bitmap_;
+    rt::gdi::Selection imageSelected_;
+    rt::gdi::Selection hollowBrush_;
 };
 
 // Writes 32-bit pixels (0x00RRGGBB, top row first) as a .bmp file.

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "gdi_handles.h"
+#include "gdi.h"
 #include "resource_names.h"
 
 namespace {
@@ -64,8 +64,8 @@ TEST(RoundedRegionBounds, ClientAreaFromTwipsWithHalvesToEven) {
 // The window's region, in its own coordinates, is its client area with rounded corners.
 void ExpectRoundedClientRegion(HWND window) {
     modFunctions::MakeRoundedWindow(window);
-    gdi::OwnedRegion copy(CreateRectRgn(0, 0, 0, 0));
-    ASSERT_NE(GetWindowRgn(window, copy.get()), ERROR);
+    rt::gdi::Region copy(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(window, copy.Get()), ERROR);
 
     RECT outer, client;
     GetWindowRect(window, &outer);
@@ -75,7 +75,7 @@ void ExpectRoundedClientRegion(HWND window) {
 
     // Rounded-rectangle regions leave out the last column and row of their rectangle.
     RECT box;
-    GetRgnBox(copy.get(), &box);
+    GetRgnBox(copy.Get(), &box);
     EXPECT_EQ(box.left, client.left);
     EXPECT_EQ(box.top, client.top);
     EXPECT_EQ(box.right, client.right - 1);
@@ -88,8 +88,8 @@ void ExpectRoundedClientRegion(HWND window) {
                              {box.left, box.bottom - 1}, {box.right - 1, box.bottom - 1},
                              {box.left - 1, midY},       {midX, box.top - 1},
                              {box.right, midY},          {midX, box.bottom}};
-    for (const POINT& p : inside) EXPECT_TRUE(PtInRegion(copy.get(), p.x, p.y)) << p.x << "," << p.y;
-    for (const POINT& p : outside) EXPECT_FALSE(PtInRegion(copy.get(), p.x, p.y)) << p.x << "," << p.y;
+    for (const POINT& p : inside) EXPECT_TRUE(PtInRegion(copy.Get(), p.x, p.y)) << p.x << "," << p.y;
+    for (const POINT& p : outside) EXPECT_FALSE(PtInRegion(copy.Get(), p.x, p.y)) << p.x << "," << p.y;
 }
 
 TEST(MakeRoundedWindow, FramedWindowKeepsOnlyItsClientArea) {

@@ -3,6 +3,7 @@
 #include "colour.h"
 #include "form.h"
 #include "form_testkit.h"
+#include "gdi.h"
 #include "imagezone.h"
 #include "label.h"
 #include "picturebox.h"
@@ -49,14 +50,12 @@ T& Make(rt::Container& container, const wchar_t* name, int x, int y, int width, 
 }
 
 SIZE ExtentOf(const std::wstring& text, const rt::StdFont& font) {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font.Handle());
+    rt::gdi::ClientDC screen(nullptr);
+    rt::gdi::Selection use(screen.Get(), font.Handle());
     SIZE size{};
-    GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     TEXTMETRICW metrics{};
-    GetTextMetricsW(screen, &metrics);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    GetTextMetricsW(screen.Get(), &metrics);
     return SIZE{size.cx, metrics.tmHeight};
 }
 
@@ -98,10 +97,11 @@ TEST_F(Controls, LabelIsSeeThroughOverThePictureAndDrawsItsTextInItsColour) {
     EXPECT_EQ(ScreenPixel(label.hWnd(), 55, 2), kBlue);   // (135, 142) on the form
     EXPECT_EQ(ScreenPixel(label.hWnd(), 55, 15), kCyan);  // (135, 155): below the picture
     int yellow = 0;
-    HDC dc = GetDC(label.hWnd());
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 30; ++x) yellow += GetPixel(dc, x, y) == kYellow;
-    ReleaseDC(label.hWnd(), dc);
+    {
+        rt::gdi::ClientDC dc(label.hWnd());
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 30; ++x) yellow += GetPixel(dc.Get(), x, y) == kYellow;
+    }
     EXPECT_GT(yellow, 3);
 
     label.SetTransparent(false);

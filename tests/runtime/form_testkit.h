@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control.h"
+#include "gdi.h"
 #include "keys.h"
 #include "picture.h"
 
@@ -70,20 +71,16 @@ inline void Press(WORD vk) { Type({{vk, false}, {vk, true}}); }
 
 // A bitmap picture whose columns left of `split` are `left` and the rest `right`.
 inline rt::PictureRef TwoColourPicture(int width, int height, int split, COLORREF left, COLORREF right) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    HBRUSH leftBrush = CreateSolidBrush(left), rightBrush = CreateSolidBrush(right);
-    RECT leftPart{0, 0, split, height}, rightPart{split, 0, width, height};
-    FillRect(dc, &leftPart, leftBrush);
-    FillRect(dc, &rightPart, rightBrush);
-    DeleteObject(leftBrush);
-    DeleteObject(rightBrush);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return rt::StdPicture::FromBitmap(bitmap);
+    rt::gdi::ClientDC screen(nullptr);
+    rt::gdi::Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    {
+        rt::gdi::MemoryDC dc(screen.Get());
+        rt::gdi::Selection image(dc.Get(), bitmap.Get());
+        RECT leftPart{0, 0, split, height}, rightPart{split, 0, width, height};
+        FillRect(dc.Get(), &leftPart, rt::gdi::SolidBrush(left).Get());
+        FillRect(dc.Get(), &rightPart, rt::gdi::SolidBrush(right).Get());
+    }
+    return rt::StdPicture::FromBitmap(bitmap.Release());
 }
 
 // The colour a window shows at a point of its client area, after it has
@@ -91,10 +88,7 @@ inline rt::PictureRef TwoColourPicture(int width, int height, int split, COLORRE
 // updated from the window's surface only later.
 inline COLORREF ScreenPixel(HWND hwnd, int x, int y) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    HDC dc = GetDC(hwnd);
-    COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(hwnd, dc);
-    return colour;
+    return GetPixel(rt::gdi::ClientDC(hwnd).Get(), x, y);
 }
 
 }  // namespace formtest

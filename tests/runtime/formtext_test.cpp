@@ -6,6 +6,7 @@
 #include <random>
 
 #include "errors.h"
+#include "gdi.h"
 
 namespace {
 
@@ -22,13 +23,10 @@ rt::PictureRef SmallBitmap() {
 }
 
 rt::PictureRef SmallIcon() {
-    HBITMAP color = CreateBitmap(4, 4, 1, 32, nullptr);
-    HBITMAP mask = CreateBitmap(4, 4, 1, 1, nullptr);
-    ICONINFO info{TRUE, 0, 0, mask, color};
-    HICON icon = CreateIconIndirect(&info);
-    DeleteObject(color);
-    DeleteObject(mask);
-    return rt::StdPicture::FromIcon(icon);
+    rt::gdi::Bitmap color(CreateBitmap(4, 4, 1, 32, nullptr));
+    rt::gdi::Bitmap mask(CreateBitmap(4, 4, 1, 1, nullptr));
+    ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
+    return rt::StdPicture::FromIcon(CreateIconIndirect(&info));
 }
 
 StoredObject Button(const std::wstring& name, const std::wstring& caption) {

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "gdi.h"
+
 namespace {
 
 // A w x h DIB section of the given depth whose pixels follow a fixed pattern.
@@ -33,30 +35,24 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     std::vector<uint32_t> out(static_cast<size_t>(bm.bmWidth * bm.bmHeight));
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, bm.bmHeight, out.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    rt::gdi::ClientDC screen(nullptr);
+    GetDIBits(screen.Get(), bitmap, 0, bm.bmHeight, out.data(), &bi, DIB_RGB_COLORS);
     for (auto& px : out) px &= 0xFFFFFF;
     return out;
 }
 
 HICON PatternIcon(bool icon) {
-    HBITMAP color = PatternBitmap(16, 16, 32);
-    HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
-    ICONINFO info{icon ? TRUE : FALSE, 3, 5, mask, color};
-    HICON result = CreateIconIndirect(&info);
-    DeleteObject(color);
-    DeleteObject(mask);
-    return result;
+    rt::gdi::Bitmap color(PatternBitmap(16, 16, 32));
+    rt::gdi::Bitmap mask(CreateBitmap(16, 16, 1, 1, nullptr));
+    ICONINFO info{icon ? TRUE : FALSE, 3, 5, mask.Get(), color.Get()};
+    return CreateIconIndirect(&info);
 }
 
 std::vector<uint32_t> IconPixels(const rt::StdPicture& picture) {
     ICONINFO info{};
     if (!GetIconInfo(picture.Icon(), &info)) return {};
-    std::vector<uint32_t> out = Pixels(info.hbmColor);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return out;
+    rt::gdi::Bitmap color(info.hbmColor), mask(info.hbmMask);
+    return Pixels(color.Get());
 }
 
 TEST(StdPicture, SizesAreHimetricRoundedHalfToEven) {

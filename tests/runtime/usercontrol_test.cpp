@@ -13,6 +13,7 @@
 #include "cursors.h"
 #include "errors.h"
 #include "form.h"
+#include "gdi.h"
 #include "picture.h"
 
 namespace {
@@ -310,11 +311,10 @@ TEST_F(SurfaceTest, ImageIsShownOnRepaintAndSurvivesBeingCovered) {
     InvalidateRect(surface.hWnd(), nullptr, FALSE);
     UpdateWindow(surface.hWnd());
     Pump(50);
-    HDC screen = GetDC(surface.hWnd());
-    EXPECT_EQ(GetPixel(screen, 40, 20), red);
-    EXPECT_EQ(GetPixel(screen, 2, 1), RGB(0, 255, 0));
-    EXPECT_EQ(GetPixel(screen, 72, 22), red);
-    ReleaseDC(surface.hWnd(), screen);
+    rt::gdi::ClientDC screen(surface.hWnd());
+    EXPECT_EQ(GetPixel(screen.Get(), 40, 20), red);
+    EXPECT_EQ(GetPixel(screen.Get(), 2, 1), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(screen.Get(), 72, 22), red);
 }
 
 TEST_F(SurfaceTest, ResizeRebuildsTheImageAndKeepsWhatFits) {
