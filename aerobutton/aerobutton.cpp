@@ -19,26 +19,6 @@ constexpr long kIconKey = 0;
 
 }  // namespace
 
-bool IsWinNT() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-    // Deprecated for version checks, but the platform id it reports is all we need.
-#if defined(_MSC_VER)
-#pragma warning(push)
-#pragma warning(disable : 4996)
-#elif defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-    const BOOL ok = GetVersionExA(&info);
-#if defined(_MSC_VER)
-#pragma warning(pop)
-#elif defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-    return ok && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 AeroButton::AeroButton() : surface_(*this) {}
 
 // The surface raises Terminate while this object's state is still whole.
@@ -198,7 +178,6 @@ void AeroButton::Hide() { s_.bHidden = true; }
 void AeroButton::ReadProperties(rt::PropertyBag&) {}
 void AeroButton::WriteProperties(rt::PropertyBag&) {}
 void AeroButton::AmbientChanged(const std::wstring&) {}
-void AeroButton::Terminate() {}
 void AeroButton::GotFocus() {}
 void AeroButton::LostFocus() {}
 void AeroButton::MouseDown(short&, short&, float&, float&) {}

@@ -7,7 +7,9 @@
 
 #include <string>
 
+#include "hook.h"
 #include "primitives.h"
+#include "probes.h"
 #include "state.h"
 #include "usercontrol.h"
 
@@ -58,6 +60,14 @@ public:
     void KeyPress(short& keyAscii) override;
     void AccessKeyPress(short& keyAscii) override;
 
+    // Hover tracking and message hook.
+    // Run mode only, at property load: the hand cursor, the leave-tracking
+    // probe, and the hooks on the own window and the enclosing form. Raises
+    // error -1 when the system offers no leave tracking.
+    void InstallHooks();
+    // One WM_MOUSELEAVE for the control's window, when the cursor next leaves it.
+    void RequestMouseLeave();
+
 private:
     Canvas MakeCanvas() const;
     void PaintButton(long& state);
@@ -69,9 +79,15 @@ private:
 
     AeroButtonState s_;
     rt::UserControl surface_;
-};
 
-// True on the NT family of systems, where the wide text calls exist.
-bool IsWinNT();
+    // Hover tracking and message hook.
+    HookCallback OwnHookCallback();
+    HWND EnclosingFormWindow() const;
+    void OnHookMessage(bool before, bool& handled, LRESULT& lReturn, HWND hWnd, UINT uMsg, WPARAM wParam,
+                       LPARAM lParam, long& userValue);
+    void OnHostActivation(bool active);
+    void OnMouseLeaveMessage();
+    HookFacility hooks_{OwnHookCallback()};
+};
 
 }  // namespace aero

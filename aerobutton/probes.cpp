@@ -1,0 +1,66 @@
+#include "probes.h"
+
+#include <commctrl.h>
+
+namespace aero {
+namespace {
+
+// Export names are plain ASCII.
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+}  // namespace
+
+bool IsFunctionExported(const std::wstring& functionName, const std::wstring& moduleName) {
+    HMODULE module = GetModuleHandleW(moduleName.c_str());
+    bool loadedHere = false;
+    if (!module) {
+        module = LoadLibraryW(moduleName.c_str());
+        if (!module) return false;
+        loadedHere = true;
+    }
+    const bool found = GetProcAddress(module, Narrow(functionName).c_str()) != nullptr;
+    if (loadedHere) FreeLibrary(module);
+    return found;
+}
+
+FARPROC GetExportAddress(const std::wstring& moduleName, const std::wstring& functionName) {
+    const HMODULE module = GetModuleHandleW(moduleName.c_str());
+    if (!module) return nullptr;
+    return GetProcAddress(module, Narrow(functionName).c_str());
+}
+
+bool IsWinNT() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    // Deprecated for version checks, but the platform id it reports is all we need.
+#if defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4996)
+#elif defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+    const BOOL ok = GetVersionExA(&info);
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#elif defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    return ok && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+void RequestMouseLeave(HWND hWnd, bool useUser32) {
+    using TrackFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+    // Looked up rather than imported, so a system without either still starts.
+    const FARPROC address = useUser32 ? GetExportAddress(L"user32", L"TrackMouseEvent")
+                                      : GetExportAddress(L"comctl32", L"_TrackMouseEvent");
+    if (!address) return;
+    TRACKMOUSEEVENT request{};
+    request.cbSize = sizeof(request);
+    request.dwFlags = TME_LEAVE;
+    request.hwndTrack = hWnd;
+    request.dwHoverTime = 0;
+    reinterpret_cast<TrackFn>(reinterpret_cast<void*>(address))(&request);
+}
+
+}  // namespace aero
