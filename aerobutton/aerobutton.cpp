@@ -177,17 +177,5 @@ void AeroButton::Hide() { s_.bHidden = true; }
 // until then these notifications leave the button as it is.
 void AeroButton::ReadProperties(rt::PropertyBag&) {}
 void AeroButton::WriteProperties(rt::PropertyBag&) {}
-void AeroButton::AmbientChanged(const std::wstring&) {}
-void AeroButton::GotFocus() {}
-void AeroButton::LostFocus() {}
-void AeroButton::MouseDown(short&, short&, float&, float&) {}
-void AeroButton::MouseMove(short&, short&, float&, float&) {}
-void AeroButton::MouseUp(short&, short&, float&, float&) {}
-void AeroButton::Click() {}
-void AeroButton::DblClick() {}
-void AeroButton::KeyDown(short&, short&) {}
-void AeroButton::KeyUp(short&, short&) {}
-void AeroButton::KeyPress(short&) {}
-void AeroButton::AccessKeyPress(short&) {}
 
 }  // namespace aero

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "events.h"
 #include "hook.h"
 #include "primitives.h"
 #include "probes.h"
@@ -60,6 +61,13 @@ public:
     void KeyPress(short& keyAscii) override;
     void AccessKeyPress(short& keyAscii) override;
 
+    // Input and events.
+    // The host's handlers for the events this button raises.
+    AeroButtonEvents& Events();
+    // The click: repaints, toggles Value in check-box mode and raises Click,
+    // unless a press is pending or the last press was not the left button's.
+    void RunClick();
+
     // Hover tracking and message hook.
     // Run mode only, at property load: the hand cursor, the leave-tracking
     // probe, and the hooks on the own window and the enclosing form. Raises
@@ -77,7 +85,18 @@ private:
     void DrawStatePicture();
     void DrawPicture(const rt::PictureRef& picture);
 
+    // Input and events.
+    void TakeCapture();
+    void FreeCapture();
+    void ShowHandCursor();
+    bool CursorIsOver() const;
+    void MouseMovedAway();
+    void SpaceDown();
+    void CancelSpacePress();
+    void ArrowKeyDown(short keyCode, short shift);
+
     AeroButtonState s_;
+    AeroButtonEvents events_;  // Input and events.
     rt::UserControl surface_;
 
     // Hover tracking and message hook.
