@@ -133,28 +133,6 @@ void AeroButton::Initialize() {
     s_.bPropsLoaded = false;
 }
 
-void AeroButton::InitProperties() {
-    s_.BackColor = kDefaultBackColor;
-    s_.Caption = surface_.AmbientDisplayName();
-    s_.CheckBoxMode = false;
-    s_.Enabled = true;
-    // Only the name follows the host; size and style stay the designed Arial 9 points.
-    if (!surface_.Font()) surface_.SetFont(rt::MakeFont(L"Arial", 9.0f));
-    if (rt::FontRef ambient = surface_.AmbientFont()) surface_.Font()->SetName(ambient->Name());
-    s_.ForeColor = static_cast<long>(surface_.AmbientForeColor());
-    s_.MaskColor = kDefaultMaskColor;
-    s_.PictureAlignment = kDefaultPictureAlignment;
-    s_.PictureDown = nullptr;
-    s_.PictureHot = nullptr;
-    s_.PictureNormal = nullptr;
-    s_.PictureOpacity = 1.0f;
-    s_.PictureSize = Natural;
-    s_.UseMaskColor = true;
-    s_.Value = false;
-    RefreshColors();
-    s_.bPropsLoaded = true;
-}
-
 void AeroButton::Resize() {
     RECT client{};
     GetClientRect(surface_.hWnd(), &client);
@@ -172,10 +150,5 @@ void AeroButton::Resize() {
 
 void AeroButton::Show() { s_.bHidden = false; }
 void AeroButton::Hide() { s_.bHidden = true; }
-
-// Persistence, input, focus and hover tracking arrive with their own changes;
-// until then these notifications leave the button as it is.
-void AeroButton::ReadProperties(rt::PropertyBag&) {}
-void AeroButton::WriteProperties(rt::PropertyBag&) {}
 
 }  // namespace aero

@@ -39,6 +39,67 @@ public:
     // Recomputes the palette from the colour properties.
     void RefreshColors();
 
+    // Public properties and persistence. Setters store, then repaint and notify the host.
+    long BackColor() const;
+    void SetBackColor(long colour);
+    long ButtonShape() const;
+    void SetButtonShape(long shape);
+    std::wstring TipText() const;
+    void SetTipText(const std::wstring& text);
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+    bool CheckBoxMode() const;
+    void SetCheckBoxMode(bool on);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    rt::FontRef Font() const;
+    void SetFont(rt::FontRef font);
+    bool FontBold() const;
+    void SetFontBold(bool bold);
+    bool FontItalic() const;
+    void SetFontItalic(bool italic);
+    bool FontStrikethru() const;
+    void SetFontStrikethru(bool strikethru);
+    bool FontUnderline() const;
+    void SetFontUnderline(bool underline);
+    std::wstring FontName() const;
+    void SetFontName(const std::wstring& name);
+    float FontSize() const;
+    void SetFontSize(float points);
+    long ForeColor() const;
+    void SetForeColor(long colour);
+    bool HandPointer() const;
+    void SetHandPointer(bool on);
+    HWND Hwnd() const;
+    long MaskColor() const;
+    void SetMaskColor(long colour);
+    rt::PictureRef MouseIcon() const;
+    void SetMouseIcon(rt::PictureRef icon);
+    long MousePointer() const;
+    void SetMousePointer(long pointer);
+    long PictureAlignment() const;
+    void SetPictureAlignment(long alignment);
+    rt::PictureRef PictureDown() const;
+    void SetPictureDown(rt::PictureRef picture);
+    rt::PictureRef PictureHot() const;
+    void SetPictureHot(rt::PictureRef picture);
+    rt::PictureRef PictureNormal() const;
+    void SetPictureNormal(rt::PictureRef picture);
+    long PictureOpacity() const;  // percent
+    void SetPictureOpacity(long percent);
+    long PictureSize() const;
+    void SetPictureSize(long mode);
+    long PictureSizeH() const;
+    void SetPictureSizeH(long pixels);
+    long PictureSizeW() const;
+    void SetPictureSizeW(long pixels);
+    bool UseMaskColor() const;
+    void SetUseMaskColor(bool on);
+    bool Value() const;
+    void SetValue(bool value);
+    // The description a property browser shows for a member; null when it has none.
+    static const wchar_t* Description(const std::wstring& member);
+
     // Notifications of the surface.
     void Initialize() override;
     void InitProperties() override;

@@ -1,0 +1,110 @@
+// The control's stored properties: defaults for a new instance, and the 23
+// keys it saves to and loads from its host's property bag.
+#include <cstdint>
+
+#include "accesskey.h"
+#include "aerobutton.h"
+
+namespace aero {
+namespace {
+
+// Stored defaults, with the variant types they are compared in.
+const rt::Variant kZero = int16_t{0};
+const rt::Variant kNoPicture = rt::PictureRef{};
+const rt::Variant kBackColorDefault = int32_t{kDefaultBackColor};
+const rt::Variant kMaskColorDefault = int32_t{kDefaultMaskColor};
+const rt::Variant kAlignmentDefault = int32_t{kDefaultPictureAlignment};
+const rt::Variant kOpacityDefault = int16_t{1};
+const wchar_t kTipTextDefault[] = L"ToolTip";
+
+}  // namespace
+
+void AeroButton::InitProperties() {
+    s_.BackColor = kDefaultBackColor;
+    s_.Caption = surface_.AmbientDisplayName();
+    s_.CheckBoxMode = false;
+    s_.Enabled = true;
+    // Only the name follows the host; size and style stay the designed Arial 9 points.
+    if (!surface_.Font()) surface_.SetFont(rt::MakeFont(L"Arial", 9.0f));
+    if (rt::FontRef ambient = surface_.AmbientFont()) surface_.Font()->SetName(ambient->Name());
+    s_.ForeColor = static_cast<long>(surface_.AmbientForeColor());
+    s_.MaskColor = kDefaultMaskColor;
+    s_.PictureAlignment = kDefaultPictureAlignment;
+    s_.PictureDown = nullptr;
+    s_.PictureHot = nullptr;
+    s_.PictureNormal = nullptr;
+    s_.PictureOpacity = 1.0f;
+    s_.PictureSize = Natural;
+    s_.UseMaskColor = true;
+    s_.Value = false;
+    RefreshColors();
+    s_.bPropsLoaded = true;
+}
+
+void AeroButton::WriteProperties(rt::PropertyBag& bag) {
+    const rt::Variant no = false;
+    const rt::Variant yes = true;
+    bag.WriteProperty(L"BackColor", static_cast<int32_t>(s_.BackColor), kBackColorDefault);
+    bag.WriteProperty(L"ButtonShape", static_cast<int32_t>(s_.ButtonShape), kZero);
+    bag.WriteProperty(L"Caption", s_.Caption, surface_.AmbientDisplayName());
+    bag.WriteProperty(L"CheckBox", s_.CheckBoxMode, no);
+    bag.WriteProperty(L"Enabled", s_.Enabled, yes);
+    bag.WriteProperty(L"Font", surface_.Font(), surface_.AmbientFont());
+    bag.WriteProperty(L"ForeColor", static_cast<int32_t>(s_.ForeColor),
+                      static_cast<int32_t>(surface_.AmbientForeColor()));
+    bag.WriteProperty(L"HandPointer", s_.HandPointer, no);
+    bag.WriteProperty(L"MaskColor", static_cast<int32_t>(s_.MaskColor), kMaskColorDefault);
+    bag.WriteProperty(L"MouseIcon", surface_.MouseIcon(), kNoPicture);
+    bag.WriteProperty(L"MousePointer", int16_t{surface_.MousePointer()}, kZero);
+    bag.WriteProperty(L"PicAlign", static_cast<int32_t>(s_.PictureAlignment), kAlignmentDefault);
+    bag.WriteProperty(L"PicDown", s_.PictureDown, kNoPicture);
+    bag.WriteProperty(L"PicHot", s_.PictureHot, kNoPicture);
+    bag.WriteProperty(L"PicNormal", s_.PictureNormal, kNoPicture);
+    bag.WriteProperty(L"PicOpacity", s_.PictureOpacity, kOpacityDefault);
+    bag.WriteProperty(L"PicSize", static_cast<int32_t>(s_.PictureSize), kZero);
+    bag.WriteProperty(L"PicSizeH", static_cast<int32_t>(s_.PictureSizeH), kZero);
+    bag.WriteProperty(L"PicSizeW", static_cast<int32_t>(s_.PictureSizeW), kZero);
+    bag.WriteProperty(L"State", static_cast<int32_t>(s_.nState), kZero);
+    bag.WriteProperty(L"UseMask", s_.UseMaskColor, yes);
+    bag.WriteProperty(L"Value", s_.Value, no);
+    bag.WriteProperty(L"TipText", s_.TipText, std::wstring(kTipTextDefault));
+}
+
+void AeroButton::ReadProperties(rt::PropertyBag& bag) {
+    // Values go straight into the fields, unchecked: the stored state is trusted as saved.
+    s_.BackColor = rt::ToLong(bag.ReadProperty(L"BackColor", kBackColorDefault));
+    s_.ButtonShape = rt::ToLong(bag.ReadProperty(L"ButtonShape", kZero));
+    s_.Caption = rt::ToString(bag.ReadProperty(L"Caption", surface_.AmbientDisplayName()));
+    s_.CheckBoxMode = rt::ToBoolean(bag.ReadProperty(L"CheckBox", false));
+    s_.Enabled = rt::ToBoolean(bag.ReadProperty(L"Enabled", true));
+    s_.ForeColor =
+        rt::ToLong(bag.ReadProperty(L"ForeColor", static_cast<int32_t>(surface_.AmbientForeColor())));
+    s_.HandPointer = rt::ToBoolean(bag.ReadProperty(L"HandPointer", false));
+    s_.MaskColor = rt::ToLong(bag.ReadProperty(L"MaskColor", kMaskColorDefault));
+    s_.PictureAlignment = rt::ToLong(bag.ReadProperty(L"PicAlign", kAlignmentDefault));
+    s_.PictureDown = rt::ToPicture(bag.ReadProperty(L"PicDown", kNoPicture));
+    s_.PictureHot = rt::ToPicture(bag.ReadProperty(L"PicHot", kNoPicture));
+    s_.PictureNormal = rt::ToPicture(bag.ReadProperty(L"PicNormal", kNoPicture));
+    s_.PictureOpacity = rt::ToSingle(bag.ReadProperty(L"PicOpacity", kOpacityDefault));
+    s_.PictureSize = rt::ToLong(bag.ReadProperty(L"PicSize", kZero));
+    s_.PictureSizeH = rt::ToLong(bag.ReadProperty(L"PicSizeH", kZero));
+    s_.PictureSizeW = rt::ToLong(bag.ReadProperty(L"PicSizeW", kZero));
+    s_.nState = rt::ToLong(bag.ReadProperty(L"State", kZero));
+    s_.UseMaskColor = rt::ToBoolean(bag.ReadProperty(L"UseMask", true));
+    s_.Value = rt::ToBoolean(bag.ReadProperty(L"Value", false));
+    SetTipText(rt::ToString(bag.ReadProperty(L"TipText", std::wstring(kTipTextDefault))));
+    surface_.SetFont(rt::ToFont(bag.ReadProperty(L"Font", surface_.AmbientFont())));
+    surface_.SetMouseIcon(rt::ToPicture(bag.ReadProperty(L"MouseIcon", kNoPicture)));
+    surface_.SetMousePointer(rt::ToInteger(bag.ReadProperty(L"MousePointer", kZero)));
+
+    surface_.SetAccessKeys(GetAccessKey(s_.Caption));
+    surface_.SetEnabled(s_.Enabled);
+    // Hooks and the hand cursor belong to a running form; a designer's instance gets none.
+    if (surface_.AmbientUserMode()) InstallHooks();
+    RefreshColors();
+    s_.bLayoutDirty = true;
+    Redraw(s_.nState, true);
+    s_.bPropsLoaded = true;
+}
+
+}  // namespace aero

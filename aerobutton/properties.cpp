@@ -1,0 +1,411 @@
+// The public properties: each setter stores first, then repaints and tells the
+// host which stored key changed.
+#include <climits>
+#include <utility>
+
+#include "accesskey.h"
+#include "aerobutton.h"
+#include "colour.h"
+#include "errors.h"
+#include "units.h"
+
+namespace aero {
+namespace {
+
+constexpr long kCustomPointer = 99;
+constexpr long kOverflow = 6;
+
+// The face painted again in its current state.
+void Repaint(AeroButton& button) {
+    button.Redraw(kKeepState, true);
+}
+
+// Pictures are compared in whole HIMETRIC units, as they report their size.
+bool SameSize(const rt::StdPicture& a, const rt::StdPicture& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height();
+}
+
+// The down and hot pictures exist only beside a normal one; without it the
+// picture becomes the normal one instead (false: nothing more to do). A size
+// other than the normal picture's makes the drawn size custom, kept from it.
+bool KeepBesideNormal(AeroButton& button, rt::PictureRef& picture) {
+    if (!picture) return true;
+    if (!button.PictureNormal()) {
+        button.SetPictureNormal(std::move(picture));
+        return false;
+    }
+    if (button.PictureSize() == Natural && !SameSize(*picture, *button.PictureNormal()))
+        button.SetPictureSize(Custom);
+    return true;
+}
+
+// A dimension set by hand makes the drawn size custom.
+void SetCustomDimension(AeroButton& button, long AeroButtonState::*dimension, long pixels,
+                        const wchar_t* key) {
+    button.Fields().PictureSize = Custom;
+    button.Fields().*dimension = pixels;
+    button.Refresh();
+    button.Surface().PropertyChanged(L"PicSize");
+    button.Surface().PropertyChanged(key);
+}
+
+}  // namespace
+
+long AeroButton::BackColor() const {
+    return s_.BackColor;
+}
+void AeroButton::SetBackColor(long colour) {
+    s_.BackColor = colour;
+    RefreshColors();
+    Repaint(*this);
+    surface_.PropertyChanged(L"BackColor");
+}
+
+long AeroButton::ButtonShape() const {
+    return s_.ButtonShape;
+}
+void AeroButton::SetButtonShape(long shape) {
+    s_.ButtonShape = shape;
+    Refresh();
+    surface_.PropertyChanged(L"ButtonShape");
+}
+
+std::wstring AeroButton::TipText() const {
+    return s_.TipText;
+}
+void AeroButton::SetTipText(const std::wstring& text) {
+    s_.TipText = text;
+    surface_.PropertyChanged(L"TipText");
+    Refresh();
+}
+
+std::wstring AeroButton::Caption() const {
+    return s_.Caption;
+}
+void AeroButton::SetCaption(const std::wstring& caption) {
+    s_.Caption = caption;
+    surface_.SetAccessKeys(GetAccessKey(caption));
+    Refresh();
+    surface_.PropertyChanged(L"Caption");
+}
+
+bool AeroButton::CheckBoxMode() const {
+    return s_.CheckBoxMode;
+}
+void AeroButton::SetCheckBoxMode(bool on) {
+    s_.CheckBoxMode = on;
+    // A push button cannot stay checked.
+    if (!on && s_.Value) {
+        s_.Value = false;
+        surface_.PropertyChanged(L"Value");
+    }
+    Repaint(*this);
+    surface_.PropertyChanged(L"CheckBox");
+}
+
+bool AeroButton::Enabled() const {
+    return s_.Enabled;
+}
+void AeroButton::SetEnabled(bool enabled) {
+    s_.Enabled = enabled;
+    surface_.SetEnabled(enabled);
+    Redraw(!enabled ? Disabled : s_.bIsHot ? Hot : Normal, false);
+    surface_.PropertyChanged(L"Enabled");
+}
+
+rt::FontRef AeroButton::Font() const {
+    return surface_.Font();
+}
+void AeroButton::SetFont(rt::FontRef font) {
+    surface_.SetFont(std::move(font));
+    Refresh();
+    surface_.PropertyChanged(L"Font");
+}
+
+// The font's parts change the shared font object; the surface notices the
+// change when it next hands out its DC. They have no keys of their own.
+bool AeroButton::FontBold() const {
+    return surface_.Font()->Bold();
+}
+void AeroButton::SetFontBold(bool bold) {
+    surface_.Font()->SetBold(bold);
+    Refresh();
+}
+bool AeroButton::FontItalic() const {
+    return surface_.Font()->Italic();
+}
+void AeroButton::SetFontItalic(bool italic) {
+    surface_.Font()->SetItalic(italic);
+    Refresh();
+}
+bool AeroButton::FontStrikethru() const {
+    return surface_.Font()->Strikethrough();
+}
+void AeroButton::SetFontStrikethru(bool strikethru) {
+    surface_.Font()->SetStrikethrough(strikethru);
+    Refresh();
+}
+bool AeroButton::FontUnderline() const {
+    return surface_.Font()->Underline();
+}
+void AeroButton::SetFontUnderline(bool underline) {
+    surface_.Font()->SetUnderline(underline);
+    Refresh();
+}
+std::wstring AeroButton::FontName() const {
+    return surface_.Font()->Name();
+}
+void AeroButton::SetFontName(const std::wstring& name) {
+    surface_.Font()->SetName(name);
+    Refresh();
+}
+float AeroButton::FontSize() const {
+    return surface_.Font()->Size();
+}
+void AeroButton::SetFontSize(float points) {
+    surface_.Font()->SetSize(points);
+    Refresh();
+}
+
+long AeroButton::ForeColor() const {
+    return s_.ForeColor;
+}
+void AeroButton::SetForeColor(long colour) {
+    s_.ForeColor = colour;
+    // A disabled face shows the disabled text colour; the new one waits for the next palette refresh.
+    if (s_.Enabled) {
+        RefreshColors();
+        Repaint(*this);
+    }
+    surface_.PropertyChanged(L"ForeColor");
+}
+
+bool AeroButton::HandPointer() const {
+    return s_.HandPointer;
+}
+void AeroButton::SetHandPointer(bool on) {
+    s_.HandPointer = on;
+    surface_.PropertyChanged(L"HandPointer");
+}
+
+HWND AeroButton::Hwnd() const {
+    return surface_.hWnd();
+}
+
+long AeroButton::MaskColor() const {
+    return s_.MaskColor;
+}
+void AeroButton::SetMaskColor(long colour) {
+    s_.MaskColor = colour;
+    s_.palette.clrMask = rt::TranslateColor(colour);
+    Repaint(*this);
+    surface_.PropertyChanged(L"MaskColor");
+}
+
+rt::PictureRef AeroButton::MouseIcon() const {
+    return surface_.MouseIcon();
+}
+void AeroButton::SetMouseIcon(rt::PictureRef icon) {
+    const bool none = !icon;
+    surface_.SetMouseIcon(std::move(icon));
+    SetMousePointer(none ? 0 : kCustomPointer);
+    surface_.PropertyChanged(L"MouseIcon");
+}
+
+long AeroButton::MousePointer() const {
+    return surface_.MousePointer();
+}
+void AeroButton::SetMousePointer(long pointer) {
+    // A standard pointer replaces the hand, even when the number then proves invalid.
+    if (pointer != kCustomPointer && s_.HandPointer) SetHandPointer(false);
+    if (pointer < SHRT_MIN || pointer > SHRT_MAX) rt::Raise(kOverflow, L"AeroButton", L"Overflow");
+    surface_.SetMousePointer(static_cast<short>(pointer));
+    surface_.PropertyChanged(L"MousePointer");
+}
+
+long AeroButton::PictureAlignment() const {
+    return s_.PictureAlignment;
+}
+void AeroButton::SetPictureAlignment(long alignment) {
+    s_.PictureAlignment = alignment;
+    Refresh();
+    surface_.PropertyChanged(L"PicAlign");
+}
+
+// The normal picture is the anchor: the down and hot pictures only exist beside
+// it, and their drawn size follows it.
+rt::PictureRef AeroButton::PictureNormal() const {
+    return s_.PictureNormal;
+}
+void AeroButton::SetPictureNormal(rt::PictureRef picture) {
+    if (!picture) {
+        SetPictureDown(nullptr);
+        SetPictureHot(nullptr);
+        s_.PictureOpacity = 0.0f;
+    } else if (s_.PictureOpacity == 0.0f) {
+        s_.PictureOpacity = 1.0f;
+    }
+    s_.PictureNormal = std::move(picture);
+    SetPictureSize(s_.PictureSize);
+    Refresh();
+    surface_.PropertyChanged(L"PicNormal");
+    surface_.PropertyChanged(L"PicOpacity");
+}
+
+rt::PictureRef AeroButton::PictureDown() const {
+    return s_.PictureDown;
+}
+void AeroButton::SetPictureDown(rt::PictureRef picture) {
+    if (!KeepBesideNormal(*this, picture)) return;
+    s_.PictureDown = std::move(picture);
+    if (s_.bIsDown) Repaint(*this);
+    surface_.PropertyChanged(L"PicDown");
+}
+
+rt::PictureRef AeroButton::PictureHot() const {
+    return s_.PictureHot;
+}
+void AeroButton::SetPictureHot(rt::PictureRef picture) {
+    if (!KeepBesideNormal(*this, picture)) return;
+    s_.PictureHot = std::move(picture);
+    if (s_.bIsHot) Repaint(*this);
+    surface_.PropertyChanged(L"PicHot");
+}
+
+long AeroButton::PictureOpacity() const {
+    return rt::RoundHalfEven(static_cast<double>(s_.PictureOpacity) * 100.0);
+}
+void AeroButton::SetPictureOpacity(long percent) {
+    float value = static_cast<float>(percent);
+    if (value > 100.0f) value = 100.0f;
+    if (value < 10.0f) value = 10.0f;
+    s_.PictureOpacity = value / 100.0f;
+    Repaint(*this);
+    surface_.PropertyChanged(L"PicOpacity");
+}
+
+long AeroButton::PictureSize() const {
+    return s_.PictureSize;
+}
+void AeroButton::SetPictureSize(long mode) {
+    if (!s_.PictureNormal) {
+        s_.PictureSize = 0;
+        s_.PictureSizeH = 0;
+        s_.PictureSizeW = 0;
+    } else {
+        s_.PictureSize = mode;
+        switch (mode) {
+            case Natural:
+                s_.PictureSizeH =
+                    rt::RoundHalfEven(surface_.ScaleY(static_cast<double>(s_.PictureNormal->Height())));
+                s_.PictureSizeW =
+                    rt::RoundHalfEven(surface_.ScaleX(static_cast<double>(s_.PictureNormal->Width())));
+                break;
+            case Size16:
+                s_.PictureSizeH = s_.PictureSizeW = 16;
+                break;
+            case Size24:
+                s_.PictureSizeH = s_.PictureSizeW = 24;
+                break;
+            case Size32:
+                s_.PictureSizeH = s_.PictureSizeW = 32;
+                break;
+            case Size48:
+                s_.PictureSizeH = s_.PictureSizeW = 48;
+                break;
+            default:
+                break;  // custom: the dimensions stay as they are
+        }
+    }
+    Refresh();
+    surface_.PropertyChanged(L"PicSize");
+    surface_.PropertyChanged(L"PicSizeH");
+    surface_.PropertyChanged(L"PicSizeW");
+}
+
+long AeroButton::PictureSizeH() const {
+    return s_.PictureSizeH;
+}
+void AeroButton::SetPictureSizeH(long pixels) {
+    SetCustomDimension(*this, &AeroButtonState::PictureSizeH, pixels, L"PicSizeH");
+}
+
+long AeroButton::PictureSizeW() const {
+    return s_.PictureSizeW;
+}
+void AeroButton::SetPictureSizeW(long pixels) {
+    SetCustomDimension(*this, &AeroButtonState::PictureSizeW, pixels, L"PicSizeW");
+}
+
+bool AeroButton::UseMaskColor() const {
+    return s_.UseMaskColor;
+}
+void AeroButton::SetUseMaskColor(bool on) {
+    s_.UseMaskColor = on;
+    Repaint(*this);
+    surface_.PropertyChanged(L"UseMask");
+}
+
+bool AeroButton::Value() const {
+    return s_.Value;
+}
+void AeroButton::SetValue(bool value) {
+    s_.Value = value;
+    if (value && !s_.CheckBoxMode) {
+        // A push button set to True is clicked by code; in a designer it just springs back.
+        if (surface_.AmbientUserMode()) {
+            s_.nLastButton = 1;
+            RunClick();
+        } else {
+            s_.Value = false;
+        }
+    } else {
+        Repaint(*this);
+    }
+    surface_.PropertyChanged(L"Value");
+}
+
+const wchar_t* AeroButton::Description(const std::wstring& member) {
+    static const std::pair<const wchar_t*, const wchar_t*> kDescriptions[] = {
+        {L"BackColor", L"Returns/sets the background color used for the button."},
+        {L"ButtonShape", L"Returns/sets a value to determine the shape used to draw the button."},
+        {L"Caption", L"Returns/sets the text displayed in the button."},
+        {L"CheckBoxMode", L"Returns/sets the type of control the button will observe."},
+        {L"Enabled", L"Returns/sets a value to determine whether the button can respond to events."},
+        {L"Font", L"Returns/sets the Font used to display text on the button."},
+        {L"FontBold", L"Returns/sets bold font style."},
+        {L"FontItalic", L"Returns/sets italic font style."},
+        {L"FontName", L"Specifies the name of the font used for the button caption."},
+        {L"FontSize", L"Specifies the size (in points) of the font used for the button caption."},
+        {L"FontStrikethru", L"Returns/sets strikethrough font style."},
+        {L"FontUnderline", L"Returns/sets underline font style."},
+        {L"ForeColor", L"Returns/sets the text color of the button caption."},
+        {L"HandPointer",
+         L"Returns/sets a value to determine whether the control uses the system's hand pointer as its "
+         L"cursor."},
+        {L"Hwnd", L"Returns a handle that uniquely identifies the control."},
+        {L"MaskColor", L"Returns/sets a color in a button's picture to be transparent."},
+        {L"MouseIcon", L"Sets a custom mouse icon for the button."},
+        {L"MousePointer", L"Returns/sets the type of mouse pointer displayed when cursor over the button."},
+        {L"PictureAlignment", L"Returns/sets a value to determine where to draw the picture in the button."},
+        {L"PictureDown",
+         L"Returns/sets the picture displayed when the control is pressed down or in checked state."},
+        {L"PictureHot", L"Returns/sets the picture displayed when the cursor is over the control."},
+        {L"PictureNormal", L"Returns/sets the picture displayed on a normal state button."},
+        {L"PictureOpacity",
+         L"Returns/sets a value in percent how the pictures will be blended to the button."},
+        {L"PictureSize", L"Returns/sets a value to determine the size of the picture to draw."},
+        {L"PictureSizeH", L"Returns/sets the standard/custom height of the defined pictures in pixels."},
+        {L"PictureSizeW", L"Returns/sets the standard/custom width of the defined pictures in pixels."},
+        {L"UseMaskColor",
+         L"Returns/sets a value to determine whether to use MaskColor to create transparent areas of the "
+         L"picture."},
+        {L"Value", L"Returns/sets the value or state of the button."},
+        {L"Refresh", L"Forces a complete repaint of the button."},
+    };
+    for (const auto& [name, text] : kDescriptions)
+        if (member == name) return text;
+    return nullptr;
+}
+
+}  // namespace aero
