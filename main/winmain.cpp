@@ -1,31 +1,20 @@
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "app.h"
-#include "form.h"
-#include "modfunctions.h"
-#include "picture.h"
-#include "resource_names.h"
-
-namespace {
-
-// The skinned main window is not built yet; until then the program shows a
-// plain form of the runtime with the window's caption, size, picture and icons.
-constexpr int kClientWidth = 511;
-constexpr int kClientHeight = 168;
-
-}  // namespace
+#include "errors.h"
+#include "frmreg.h"
+#include "msgbox.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     rt::App app;  // OLE before any form exists
-    // Registers the version 6 common controls that the manifest asks for.
-    InitCommonControls();
-    auto form = rt::MakePlainForm(L"Quorvane Tessiver", kClientWidth, kClientHeight);
-    if (!form) return 1;
-    form->SetBackColor(RGB(0, 255, 255));
-    form->SetPicture(rt::StdPicture::FromBitmapResource(instance, res::Background));
-    modFunctions::SetWindowIcon(form->hWnd(), res::MainIcon, true);
-    form->Show();
+    frmReg window;
+    try {
+        window.Load(instance);
+    } catch (const rt::RuntimeError& e) {
+        // Only a damaged executable gets here; say so rather than vanish.
+        rt::MsgBox(L"The main window could not be built: " + e.Info().Description, rt::MsgBoxExclamation, L"Error!");
+        return 1;
+    }
+    window.Show();
     return app.Run();
 }

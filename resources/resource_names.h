@@ -12,5 +12,6 @@ inline constexpr const wchar_t* StripMinDown = L"STRIPMIND";
 inline constexpr const wchar_t* StripCloseHot = L"STRIPCLOSEH";
 inline constexpr const wchar_t* StripCloseDown = L"STRIPCLOSED";
 inline constexpr const wchar_t* HandCursor = L"HANDCURSOR";
+inline constexpr const wchar_t* FormDescription = L"FRMREG";  // RCDATA
 
 }  // namespace res

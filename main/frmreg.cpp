@@ -1,0 +1,196 @@
+#include "frmreg.h"
+
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <commctrl.h>
+
+#include "hosting.h"
+#include "modfunctions.h"
+#include "picture.h"
+#include "resource_names.h"
+
+namespace {
+
+constexpr long kCannotLoad = 745;
+const wchar_t kSource[] = L"frmReg";
+// The strip's right edge stays this far inside the client area.
+constexpr int kStripMargin = 8;
+
+[[noreturn]] void Missing(const std::wstring& what) {
+    rt::Raise(kCannotLoad, kSource, L"the main window's description has no " + what);
+}
+
+rt::StoredObject* FindStored(rt::StoredObject& object, const std::wstring& name) {
+    if (lstrcmpiW(object.Name.c_str(), name.c_str()) == 0) return &object;
+    for (rt::StoredObject& child : object.Children)
+        if (rt::StoredObject* found = FindStored(child, name)) return found;
+    return nullptr;
+}
+
+void SetStored(rt::StoredObject& root, const std::wstring& name, const std::wstring& key, rt::Variant value) {
+    rt::StoredObject* object = FindStored(root, name);
+    if (!object) Missing(name);
+    object->Properties.Set(key, std::move(value));
+}
+
+std::wstring ResourceText(HINSTANCE module, const wchar_t* name) {
+    HRSRC found = FindResourceW(module, name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    const int size = found ? static_cast<int>(SizeofResource(module, found)) : 0;
+    if (!bytes || size <= 0) rt::Raise(kCannotLoad, kSource, L"the main window's description is missing");
+    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, size, nullptr, 0);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes, size, text.data(), length);
+    return text;
+}
+
+rt::PictureRef BitmapResource(HINSTANCE module, const wchar_t* name) {
+    rt::PictureRef picture = rt::StdPicture::FromBitmapResource(module, name);
+    if (!picture) rt::Raise(kCannotLoad, kSource, std::wstring(L"the picture resource ") + name + L" is missing");
+    return picture;
+}
+
+// Its own copy (not shared), so that the picture object may destroy it.
+rt::PictureRef CursorResource(HINSTANCE module, const wchar_t* name) {
+    HANDLE cursor = LoadImageW(module, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR | LR_DEFAULTSIZE);
+    return rt::StdPicture::FromIcon(static_cast<HICON>(cursor));
+}
+
+template <class T>
+T* Named(rt::Form& form, const wchar_t* name) {
+    T* control = form.Find<T>(name);
+    if (!control) Missing(name);
+    return control;
+}
+
+}  // namespace
+
+std::wstring FileOfPath(const std::wstring& path) {
+    for (size_t i = path.size(); i > 0; --i)
+        if (path[i - 1] == L'\\') return path.substr(i);
+    return {};
+}
+
+long OuterHeightTwips(const std::wstring& windowsId) { return windowsId == L"WinVista" ? 2970 : 3045; }
+
+rt::StoredObject StoredMainWindow(HINSTANCE module) {
+    rt::StoredObject stored = rt::ParseFormText(ResourceText(module, res::FormDescription));
+    // The art is kept once, in the executable's resources, rather than copied into the text.
+    SetStored(stored, stored.Name, L"Picture", BitmapResource(module, res::Background));
+    const struct {
+        const wchar_t* image;
+        const wchar_t* resource;
+    } strip[] = {
+        {L"imgNormal", res::StripNormal},   {L"imgMinH", res::StripMinHot},     {L"imgMinD", res::StripMinDown},
+        {L"imgCloseH", res::StripCloseHot}, {L"imgCloseD", res::StripCloseDown},
+    };
+    for (const auto& s : strip) SetStored(stored, s.image, L"Picture", BitmapResource(module, s.resource));
+    SetStored(stored, L"lblLink", L"MouseIcon", CursorResource(module, res::HandCursor));
+    SetStored(stored, L"lblLink", L"Caption", std::wstring(kHomePage));
+    return stored;
+}
+
+frmReg::frmReg() = default;
+
+frmReg::~frmReg() = default;
+
+void frmReg::Load(HINSTANCE module) {
+    rt::FormEvents& events = form_.Events();
+    events.Initialize = [this] { Form_Initialize(); };
+    events.Load = [this] {
+        Bind();
+        Form_Load();
+    };
+    events.Resize = [this] { Form_Resize(); };
+    events.MouseMove = [this](short button, short shift, float x, float y) { Form_MouseMove(button, shift, x, y); };
+    events.Unload = [this] { Form_Unload(); };
+    aero::LoadFormWithButtons(form_, StoredMainWindow(module), buttons_);
+}
+
+// Every control and button exists by now; their events go to the handlers.
+void frmReg::Bind() {
+    txtSource_ = Named<rt::TextBox>(form_, L"txtSource");
+    lblLink_ = Named<rt::Label>(form_, L"lblLink");
+    picN_ = Named<rt::PictureBox>(form_, L"picN");
+    btnMin_ = Named<rt::ImageZone>(form_, L"btnMin");
+    btnClose_ = Named<rt::ImageZone>(form_, L"btnClose");
+    imgNormal_ = Named<rt::ImageZone>(form_, L"imgNormal");
+    imgMinH_ = Named<rt::ImageZone>(form_, L"imgMinH");
+    imgMinD_ = Named<rt::ImageZone>(form_, L"imgMinD");
+    imgCloseH_ = Named<rt::ImageZone>(form_, L"imgCloseH");
+    imgCloseD_ = Named<rt::ImageZone>(form_, L"imgCloseD");
+
+    btnMin_->Click = [this] { btnMin_Click(); };
+    btnMin_->MouseDown = [this](short b, short s, float x, float y) { btnMin_MouseDown(b, s, x, y); };
+    btnMin_->MouseMove = [this](short b, short s, float x, float y) { btnMin_MouseMove(b, s, x, y); };
+    btnClose_->Click = [this] { btnClose_Click(); };
+    btnClose_->MouseDown = [this](short b, short s, float x, float y) { btnClose_MouseDown(b, s, x, y); };
+    btnClose_->MouseMove = [this](short b, short s, float x, float y) { btnClose_MouseMove(b, s, x, y); };
+    lblLink_->Click = [this] { lblLink_Click(); };
+
+    const struct {
+        const wchar_t* name;
+        void (frmReg::*handler)();
+    } commands[] = {
+        {L"cmdBrowse", &frmReg::cmdBrowse_Click}, {L"cmdReg", &frmReg::cmdReg_Click},
+        {L"cmdUnreg", &frmReg::cmdUnreg_Click},   {L"cmdHome", &frmReg::cmdHome_Click},
+        {L"cmdAbout", &frmReg::cmdAbout_Click},   {L"cmdCommunity", &frmReg::cmdCommunity_Click},
+    };
+    for (const auto& c : commands) {
+        aero::AeroButton* button = aero::FindButton(buttons_, c.name);
+        if (!button) Missing(c.name);
+        button->Events().Click = [this, handler = c.handler] { (this->*handler)(); };
+    }
+}
+
+void frmReg::Form_Initialize() {
+    // The version 6 common controls that the manifest asks for, before any control exists.
+    InitCommonControls();
+}
+
+void frmReg::Form_Load() {
+    dlg_ = std::make_unique<clsDlg>();
+    reg_ = std::make_unique<clsReg>();
+    os_ = std::make_unique<clsOS>();
+    os_->GetSystemOS();
+    form_.SetWidth(kOuterWidthTwips);
+    form_.SetHeight(OuterHeightTwips(os_->WindowsID()));
+    modFunctions::MakeRoundedWindow(hWnd());
+    modFunctions::SetWindowIcon(hWnd(), res::MainIcon, true);
+    // The strip takes its picture's own size, so that the picture's right edge shows.
+    if (rt::PictureRef strip = imgNormal_->Picture()) {
+        picN_->SetWidth(strip->PixelWidth());
+        picN_->SetHeight(strip->PixelHeight());
+    }
+    PlaceStrip();
+}
+
+void frmReg::Form_Resize() {
+    if (picN_) PlaceStrip();
+}
+
+void frmReg::Form_MouseMove(short button, short, float, float) {
+    if (button == 1) modFunctions::DragWindow(hWnd());
+    ShowStrip(*imgNormal_);
+}
+
+void frmReg::Form_Unload() {
+    rt::Suppress([this] { dlg_.reset(); });
+    rt::Suppress([this] { reg_.reset(); });
+    rt::Suppress([this] { os_.reset(); });
+}
+
+void frmReg::btnMin_Click() { form_.SetWindowState(rt::WindowState::Minimized); }
+void frmReg::btnMin_MouseDown(short, short, float, float) { ShowStrip(*imgMinD_); }
+void frmReg::btnMin_MouseMove(short, short, float, float) { ShowStrip(*imgMinH_); }
+void frmReg::btnClose_Click() { form_.Unload(); }
+void frmReg::btnClose_MouseDown(short, short, float, float) { ShowStrip(*imgCloseD_); }
+void frmReg::btnClose_MouseMove(short, short, float, float) { ShowStrip(*imgCloseH_); }
+
+void frmReg::ShowStrip(const rt::ImageZone& image) { picN_->SetPicture(image.Picture()); }
+
+void frmReg::PlaceStrip() {
+    ShowStrip(*imgNormal_);
+    picN_->Move(static_cast<int>(form_.ScaleWidth()) - picN_->Width() - kStripMargin, 0);
+}

@@ -1,0 +1,115 @@
+// frmReg: the program's only window. A skinned panel built from its stored
+// description, with the path field, the link label, the picture strip that
+// stands in for the minimise and close buttons, and six AeroButtons whose
+// Click events run the commands.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "aerobutton.h"
+#include "dlg.h"
+#include "errors.h"
+#include "form.h"
+#include "formtext.h"
+#include "imagezone.h"
+#include "label.h"
+#include "os.h"
+#include "picturebox.h"
+#include "reg.h"
+#include "textbox.h"
+
+// The maker's home page; the community page is this followed by "/forum/".
+#ifndef TESSIVER_HOME_PAGE
+#define TESSIVER_HOME_PAGE L"https://www.quorvane.example"
+#endif
+inline constexpr const wchar_t* kHomePage = TESSIVER_HOME_PAGE;
+
+// The part of a path after its last backslash; empty when there is none.
+std::wstring FileOfPath(const std::wstring& path);
+
+// Outer height in twips: the shorter frame of "WinVista", else the taller one.
+long OuterHeightTwips(const std::wstring& windowsId);
+inline constexpr long kOuterWidthTwips = 7755;
+
+// The window's stored description, as embedded in `module`, with the pictures,
+// the hand cursor and the home page address filled in from the module's
+// resources and the build. Raises a run-time error when it is absent or malformed.
+rt::StoredObject StoredMainWindow(HINSTANCE module);
+
+// What the user is told when registering (or unregistering) `path` did not
+// succeed, from the error the registration service recorded; `fileExists`
+// tells a missing file from one that would not load.
+std::wstring RegistrationFailureText(const rt::ErrorInfo& err, bool registering, const std::wstring& path,
+                                     bool fileExists);
+
+class frmReg {
+public:
+    frmReg();
+    ~frmReg();
+    frmReg(const frmReg&) = delete;
+    frmReg& operator=(const frmReg&) = delete;
+
+    // Builds the window (Initialize, controls, Load) from the description
+    // embedded in `module`; it is ready to be shown. Raises a run-time error
+    // when it cannot be built.
+    void Load(HINSTANCE module);
+    // Shows the window centred, with the focus in the path field.
+    void Show() { form_.Show(); }
+
+    rt::Form& Form() { return form_; }
+    HWND hWnd() const { return form_.hWnd(); }
+
+    std::wstring file(const std::wstring& path) const { return FileOfPath(path); }
+
+private:
+    void Bind();
+
+    void Form_Initialize();
+    void Form_Load();
+    void Form_Resize();
+    void Form_MouseMove(short button, short shift, float x, float y);
+    void Form_Unload();
+    void btnMin_Click();
+    void btnMin_MouseDown(short button, short shift, float x, float y);
+    void btnMin_MouseMove(short button, short shift, float x, float y);
+    void btnClose_Click();
+    void btnClose_MouseDown(short button, short shift, float x, float y);
+    void btnClose_MouseMove(short button, short shift, float x, float y);
+    void ShowStrip(const rt::ImageZone& image);
+    void PlaceStrip();
+
+    // Commands (commands.cpp).
+    void cmdBrowse_Click();
+    void cmdReg_Click();
+    void cmdUnreg_Click();
+    void cmdAbout_Click();
+    void cmdHome_Click();
+    void cmdCommunity_Click();
+    void lblLink_Click();
+    void RunRegistration(bool registering);
+    void OpenPage(const std::wstring& address);
+
+    // Declared before the form: its window, and the buttons' windows with it,
+    // go first, while the button objects still stand.
+    std::vector<std::unique_ptr<aero::AeroButton>> buttons_;
+    rt::Form form_;
+
+    std::unique_ptr<clsDlg> dlg_;
+    std::unique_ptr<clsReg> reg_;
+    std::unique_ptr<clsOS> os_;
+
+    rt::TextBox* txtSource_ = nullptr;
+    rt::Label* lblLink_ = nullptr;
+    rt::PictureBox* picN_ = nullptr;
+    rt::ImageZone* btnMin_ = nullptr;
+    rt::ImageZone* btnClose_ = nullptr;
+    rt::ImageZone* imgNormal_ = nullptr;
+    rt::ImageZone* imgMinH_ = nullptr;
+    rt::ImageZone* imgMinD_ = nullptr;
+    rt::ImageZone* imgCloseH_ = nullptr;
+    rt::ImageZone* imgCloseD_ = nullptr;
+};
