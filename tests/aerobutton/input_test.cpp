@@ -1,0 +1,342 @@
+// Input on real AeroButtons inside a real form: mouse messages through the
+// surface's window procedure, keys typed into the input stream, and the events
+// the host sees recorded in order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "aerobutton.h"
+#include "app.h"
+#include "form.h"
+#include "keys.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+void Pump(DWORD milliseconds = 60) {
+    const DWORD end = GetTickCount() + milliseconds;
+    do {
+        rt::DoEvents();
+        Sleep(5);
+    } while (static_cast<long>(end - GetTickCount()) > 0);
+}
+
+// "b1 KeyDown 32 0": who, what, then the numbers. Appended piece by piece:
+// GCC 12 warns wrongly about chains of string additions.
+std::string Entry(std::string who, const char* what, std::initializer_list<int> numbers = {}) {
+    who.append(what);
+    for (int n : numbers) who.append(" ").append(std::to_string(n));
+    return who;
+}
+
+// Three buttons in tab order on one form, made once: under Wine every new
+// top-level window waits for its mapping.
+struct Rig {
+    rt::Form form;
+    aero::AeroButton buttons[3];
+    Log log;
+
+    Rig() {
+        EXPECT_TRUE(form.Create(L"input", 320, 60));
+        for (int i = 0; i < 3; ++i) {
+            aero::AeroButton& b = buttons[i];
+            EXPECT_TRUE(b.Create(form, L"cmd" + std::to_wstring(i), 10 + 100 * i, 15, 90, 25));
+            b.Surface().SetTabIndex(i);
+            form.Attach(b.Surface());
+            b.Surface().InitProperties();
+            std::string who = "b0 ";
+            who[1] = static_cast<char>('0' + i);
+            Record(b, who);
+        }
+        form.Load();
+        form.Show();
+        Pump(200);
+    }
+
+    void Record(aero::AeroButton& b, const std::string& who) {
+        aero::AeroButtonEvents& e = b.Events();
+        e.Click = [this, who, &b] {
+            log.push_back(Entry(who, b.Fields().Value ? "Click checked" : "Click"));
+        };
+        e.DblClick = [this, who] { log.push_back(Entry(who, "DblClick")); };
+        e.KeyDown = [this, who](short& k, short& s) { log.push_back(Entry(who, "KeyDown", {k, s})); };
+        e.KeyUp = [this, who](short& k, short& s) { log.push_back(Entry(who, "KeyUp", {k, s})); };
+        e.KeyPress = [this, who](short& k) { log.push_back(Entry(who, "KeyPress", {k})); };
+        e.MouseDown = [this, who](short& b, short&, float&, float&) {
+            log.push_back(Entry(who, "MouseDown", {b}));
+        };
+        e.MouseUp = [this, who](short& b, short&, float&, float&) {
+            log.push_back(Entry(who, "MouseUp", {b}));
+        };
+        e.MouseMove = [this, who](short&, short&, float&, float&) { log.push_back(Entry(who, "MouseMove")); };
+        e.MouseEnter = [this, who] { log.push_back(Entry(who, "MouseEnter")); };
+        e.MouseLeave = [this, who] { log.push_back(Entry(who, "MouseLeave")); };
+    }
+};
+
+Rig& SharedRig() {
+    static Rig* rig = new Rig;  // left to the end of the process
+    return *rig;
+}
+
+struct InputTest : ::testing::Test {
+    Rig& rig = SharedRig();
+    aero::AeroButton& b = rig.buttons[1];
+
+    void SetUp() override {
+        for (aero::AeroButton& each : rig.buttons) {
+            aero::AeroButtonState& s = each.Fields();
+            s.bIsDown = s.bMouseDown = s.bSpaceDown = s.bIsHot = false;
+            s.CheckBoxMode = s.Value = false;
+            s.bTrackingLeave = true;  // no enter events unless a test asks for them
+        }
+        SetForegroundWindow(rig.form.hWnd());
+        SetFocus(b.Surface().hWnd());
+        CursorTo(Outside());
+        rig.log.clear();
+    }
+
+    POINT Over(int x = 40, int y = 12) const {
+        POINT pt{x, y};
+        ClientToScreen(b.Surface().hWnd(), &pt);
+        return pt;
+    }
+    POINT Outside() const {
+        POINT pt{5, 50};
+        ClientToScreen(rig.form.hWnd(), &pt);
+        return pt;
+    }
+    static void CursorTo(POINT pt) {
+        SetCursorPos(pt.x, pt.y);
+        Pump();
+    }
+    // A mouse message through the surface's window procedure, at a screen point.
+    void Post(UINT msg, WPARAM keys, POINT at) {
+        ScreenToClient(b.Surface().hWnd(), &at);
+        PostMessageW(b.Surface().hWnd(), msg, keys, MAKELPARAM(at.x, at.y));
+        Pump(20);
+    }
+    static void Key(WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        SendInput(1, &input, sizeof(input));
+        Pump();
+    }
+    // The log so far without the entries containing any of `without`; clears it.
+    Log Take(std::initializer_list<const char*> without = {"MouseMove"}) {
+        Log out;
+        for (const auto& entry : rig.log)
+            if (std::none_of(without.begin(), without.end(),
+                             [&](const char* part) { return entry.find(part) != std::string::npos; }))
+                out.push_back(entry);
+        rig.log.clear();
+        return out;
+    }
+    HWND Focus(int i) const { return rig.buttons[i].Surface().hWnd(); }
+};
+
+TEST_F(InputTest, MouseSequencesOverAndAwayFromTheButton) {
+    const UINT down = WM_LBUTTONDOWN, up = WM_LBUTTONUP;
+    CursorTo(Over());
+    Take();
+
+    Post(down, MK_LBUTTON, Over());
+    EXPECT_EQ(b.Fields().nState, aero::Down);
+    Post(up, 0, Over());
+    EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 MouseUp 1", "b1 Click"}));
+    EXPECT_EQ(b.Fields().nState, aero::Hot);
+
+    Post(down, MK_LBUTTON, Over());
+    Post(up, 0, Over());
+    Post(WM_LBUTTONDBLCLK, MK_LBUTTON, Over());
+    EXPECT_EQ(b.Fields().nState, aero::Down);
+    Post(up, 0, Over());
+    EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 MouseUp 1", "b1 Click", "b1 DblClick", "b1 MouseUp 1"}));
+    EXPECT_EQ(b.Fields().nState, aero::Hot);
+    EXPECT_NE(GetCapture(), b.Surface().hWnd());
+
+    Post(WM_RBUTTONDOWN, MK_RBUTTON, Over());
+    Post(WM_RBUTTONUP, 0, Over());
+    Post(WM_MBUTTONDOWN, MK_MBUTTON, Over());
+    Post(WM_MBUTTONUP, 0, Over());
+    EXPECT_EQ(Take(), (Log{"b1 MouseDown 2", "b1 MouseDown 4"}));
+    EXPECT_EQ(b.Fields().nState, aero::Hot);
+
+    // Dragged away: still down at the first move, hot from the second, no click.
+    Post(down, MK_LBUTTON, Over());
+    CursorTo(Outside());  // the held mouse brings this move to the button
+    EXPECT_EQ(b.Fields().nState, aero::Down);
+    Post(WM_MOUSEMOVE, MK_LBUTTON, Outside());
+    EXPECT_EQ(b.Fields().nState, aero::Hot);
+    Post(up, 0, Outside());
+    // A release with no press before it is no click either.
+    Post(up, 0, Over());
+    EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 MouseLeave", "b1 MouseUp 1"}));
+    EXPECT_FALSE(b.Fields().bIsDown);
+}
+
+TEST_F(InputTest, FirstMoveOverTheButtonEntersLaterOnesMove) {
+    b.Fields().bTrackingLeave = false;
+    CursorTo(Over(30, 10));
+    CursorTo(Over(31, 11));
+    const Log log = Take({});
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), "b1 MouseEnter");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "b1 MouseEnter"), 1);
+    EXPECT_EQ(log.back(), "b1 MouseMove");
+    EXPECT_TRUE(b.Fields().bIsHot);
+    EXPECT_EQ(b.Fields().nState, aero::Hot);
+}
+
+TEST_F(InputTest, SpacePressesAndOtherKeysCancel) {
+    Key(VK_SPACE, false);
+    EXPECT_EQ(b.Fields().nState, aero::Down);
+    EXPECT_EQ(GetCapture(), b.Surface().hWnd());
+    Key(VK_SPACE, true);
+    EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 Click", "b1 KeyUp 32 0"}));
+    EXPECT_EQ(b.Fields().nState, aero::Normal);
+    EXPECT_NE(GetCapture(), b.Surface().hWnd());
+
+    Key(VK_SPACE, false);
+    Key(VK_F2, false);
+    EXPECT_EQ(b.Fields().nState, aero::Normal);
+    Key(VK_F2, true);
+    Key(VK_SPACE, true);
+    EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 KeyDown 113 0", "b1 KeyUp 113 0",
+                           "b1 KeyUp 32 0"}));
+
+    // Alt alone with Space raises the event but does not press.
+    Key(VK_MENU, false);
+    Key(VK_SPACE, false);
+    EXPECT_FALSE(b.Fields().bIsDown);
+    EXPECT_NE(b.Fields().nState, aero::Down);
+    Key(VK_SPACE, true);
+    Key(VK_MENU, false);
+    Key(VK_MENU, true);
+    EXPECT_EQ(Take({" 18 ", "MouseMove"}), (Log{"b1 KeyDown 32 4", "b1 KeyUp 32 4"}));
+}
+
+TEST_F(InputTest, SpaceAndLeftButtonTogetherClickOnceOnTheLastRelease) {
+    CursorTo(Over());
+    Take();
+    Key(VK_SPACE, false);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
+    Post(WM_LBUTTONUP, 0, Over());
+    EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 MouseDown 1", "b1 MouseUp 1"}));
+    Key(VK_SPACE, true);
+    EXPECT_EQ(Take(), (Log{"b1 Click", "b1 KeyUp 32 0"}));
+
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
+    Key(VK_SPACE, false);
+    Key(VK_SPACE, true);
+    EXPECT_EQ(GetCapture(), b.Surface().hWnd()) << "the held button keeps the mouse";
+    Post(WM_LBUTTONUP, 0, Over());
+    EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 KeyDown 32 0", "b1 KeyPress 32", "b1 KeyUp 32 0",
+                           "b1 MouseUp 1", "b1 Click"}));
+}
+
+TEST_F(InputTest, ArrowsMoveTheFocusWithoutKeyDownAndClickAHeldSpace) {
+    struct Case {
+        WORD modifier;  // 0: none
+        WORD arrow;
+        int focusAfter;
+    };
+    const Case cases[] = {
+        {0, VK_RIGHT, 2}, {0, VK_DOWN, 2},           {0, VK_LEFT, 0},
+        {0, VK_UP, 0},    {VK_CONTROL, VK_RIGHT, 1}, {VK_SHIFT, VK_LEFT, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arrow);
+        SetFocus(Focus(1));
+        Pump();
+        if (c.modifier) Key(c.modifier, false);
+        Key(c.arrow, false);
+        Key(c.arrow, true);
+        if (c.modifier) Key(c.modifier, true);
+        EXPECT_EQ(GetFocus(), Focus(c.focusAfter));
+        for (const std::string& entry : Take())
+            EXPECT_EQ(entry.find("KeyDown 3"), std::string::npos) << entry;
+    }
+
+    // Space held: the focus leaves, which ends the press, and the button clicks.
+    SetFocus(Focus(1));
+    Pump();
+    Key(VK_SPACE, false);
+    Key(VK_RIGHT, false);
+    EXPECT_EQ(GetFocus(), Focus(2));
+    Key(VK_RIGHT, true);
+    Key(VK_SPACE, true);
+    EXPECT_EQ(Take(),
+              (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b2 KeyUp 9 0", "b1 Click", "b2 KeyUp 39 0",
+                           "b2 KeyUp 32 0"}));
+}
+
+TEST_F(InputTest, FocusLeavingDuringASpacePressLetsGoOfTheMouse) {
+    Key(VK_SPACE, false);
+    ASSERT_EQ(GetCapture(), b.Surface().hWnd());
+    Key(VK_TAB, false);
+    Key(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Focus(2));
+    EXPECT_NE(GetCapture(), b.Surface().hWnd());
+    Key(VK_SPACE, true);
+    for (const std::string& entry : Take()) EXPECT_EQ(entry.find("Click"), std::string::npos) << entry;
+    EXPECT_FALSE(b.Fields().bSpaceDown);
+}
+
+TEST_F(InputTest, CheckBoxModeTogglesBeforeClickAndIgnoresEnterAndEsc) {
+    b.Fields().CheckBoxMode = true;
+    CursorTo(Over());
+    Take();
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
+    Post(WM_LBUTTONUP, 0, Over());
+    EXPECT_TRUE(b.Fields().Value);
+    Key(VK_SPACE, false);
+    Key(VK_SPACE, true);
+    EXPECT_FALSE(b.Fields().Value);
+    Key(VK_RETURN, false);
+    Key(VK_RETURN, true);
+    short esc = 27;
+    b.AccessKeyPress(esc);
+    EXPECT_FALSE(b.Fields().Value);
+    EXPECT_EQ(Take({"Key", "MouseMove"}), (Log{"b1 MouseDown 1", "b1 MouseUp 1", "b1 Click checked", "b1 Click"}));
+
+    // A push button: Enter (routed by the form) clicks and Value reads False again.
+    b.Fields().CheckBoxMode = false;
+    Key(VK_RETURN, false);
+    Key(VK_RETURN, true);
+    EXPECT_EQ(Take({"Key", "MouseMove"}), Log{"b1 Click"});
+    EXPECT_FALSE(b.Fields().Value);
+
+    b.Fields().Enabled = false;
+    short letter = 'a';
+    b.AccessKeyPress(letter);
+    b.Fields().Enabled = true;
+    EXPECT_EQ(Take(), Log{});
+}
+
+TEST_F(InputTest, OnlyTheExactAmbientNameEndsAPendingPress) {
+    aero::AeroButtonState& s = b.Fields();
+    s.bIsDown = s.bSpaceDown = true;
+    b.AmbientChanged(L"displayasdefault");
+    EXPECT_TRUE(s.bIsDown);
+    b.AmbientChanged(L"DisplayAsDefault");
+    EXPECT_FALSE(s.bIsDown);
+    EXPECT_FALSE(s.bSpaceDown);
+
+    // A focused button is the one the form shows as its default.
+    Pump();
+    EXPECT_TRUE(s.bDisplayAsDefault);
+    SetFocus(Focus(2));
+    Pump();
+    EXPECT_FALSE(s.bDisplayAsDefault);
+    EXPECT_TRUE(rig.buttons[2].Fields().bDisplayAsDefault);
+}
+
+}  // namespace
