@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "aerobutton.h"
-#include "app.h"
 #include "form.h"
 #include "keys.h"
 
@@ -25,16 +24,8 @@ void Pump(DWORD milliseconds = 60) {
     } while (static_cast<long>(end - GetTickCount()) > 0);
 }
 
-// "b1 KeyDown 32 0": who, what, then the numbers. Appended piece by piece:
-// GCC 12 warns wrongly about chains of string additions.
-std::string Entry(std::string who, const char* what, std::initializer_list<int> numbers = {}) {
-    who.append(what);
-    for (int n : numbers) who.append(" ").append(std::to_string(n));
-    return who;
-}
-
 // Three buttons in tab order on one form, made once: under Wine every new
-// top-level window waits for its mapping.
+// top-level window waits for its mapping. Left to the end of the process.
 struct Rig {
     rt::Form form;
     aero::AeroButton buttons[3];
@@ -48,43 +39,41 @@ struct Rig {
             b.Surface().SetTabIndex(i);
             form.Attach(b.Surface());
             b.Surface().InitProperties();
-            std::string who = "b0 ";
-            who[1] = static_cast<char>('0' + i);
-            Record(b, who);
+            Record(b, static_cast<char>('0' + i));
         }
         form.Load();
         form.Show();
         Pump(200);
     }
 
-    void Record(aero::AeroButton& b, const std::string& who) {
+    // Entries read "b1 KeyDown 32 0": the button, the event, its numbers.
+    void Add(char who, const char* what, std::initializer_list<int> numbers = {}) {
+        std::string entry{'b', who, ' '};
+        entry.append(what);
+        for (int n : numbers) entry.append(" ").append(std::to_string(n));
+        log.push_back(entry);
+    }
+
+    void Record(aero::AeroButton& b, char who) {
         aero::AeroButtonEvents& e = b.Events();
-        e.Click = [this, who, &b] {
-            log.push_back(Entry(who, b.Fields().Value ? "Click checked" : "Click"));
-        };
-        e.DblClick = [this, who] { log.push_back(Entry(who, "DblClick")); };
-        e.KeyDown = [this, who](short& k, short& s) { log.push_back(Entry(who, "KeyDown", {k, s})); };
-        e.KeyUp = [this, who](short& k, short& s) { log.push_back(Entry(who, "KeyUp", {k, s})); };
-        e.KeyPress = [this, who](short& k) { log.push_back(Entry(who, "KeyPress", {k})); };
-        e.MouseDown = [this, who](short& b, short&, float&, float&) {
-            log.push_back(Entry(who, "MouseDown", {b}));
-        };
-        e.MouseUp = [this, who](short& b, short&, float&, float&) {
-            log.push_back(Entry(who, "MouseUp", {b}));
-        };
-        e.MouseMove = [this, who](short&, short&, float&, float&) { log.push_back(Entry(who, "MouseMove")); };
-        e.MouseEnter = [this, who] { log.push_back(Entry(who, "MouseEnter")); };
-        e.MouseLeave = [this, who] { log.push_back(Entry(who, "MouseLeave")); };
+        e.Click = [=, this, &b] { Add(who, b.Fields().Value ? "Click checked" : "Click"); };
+        e.DblClick = [=, this] { Add(who, "DblClick"); };
+        e.KeyDown = [=, this](short& k, short& s) { Add(who, "KeyDown", {k, s}); };
+        e.KeyUp = [=, this](short& k, short& s) { Add(who, "KeyUp", {k, s}); };
+        e.KeyPress = [=, this](short& k) { Add(who, "KeyPress", {k}); };
+        e.MouseDown = [=, this](short& button, short&, float&, float&) { Add(who, "MouseDown", {button}); };
+        e.MouseUp = [=, this](short& button, short&, float&, float&) { Add(who, "MouseUp", {button}); };
+        e.MouseMove = [=, this](short&, short&, float&, float&) { Add(who, "MouseMove"); };
+        e.MouseEnter = [=, this] { Add(who, "MouseEnter"); };
+        e.MouseLeave = [=, this] { Add(who, "MouseLeave"); };
     }
 };
 
-Rig& SharedRig() {
-    static Rig* rig = new Rig;  // left to the end of the process
-    return *rig;
-}
-
 struct InputTest : ::testing::Test {
-    Rig& rig = SharedRig();
+    Rig& rig = *[] {
+        static Rig* rig = new Rig;
+        return rig;
+    }();
     aero::AeroButton& b = rig.buttons[1];
 
     void SetUp() override {
@@ -95,7 +84,7 @@ struct InputTest : ::testing::Test {
             s.bTrackingLeave = true;  // no enter events unless a test asks for them
         }
         SetForegroundWindow(rig.form.hWnd());
-        SetFocus(b.Surface().hWnd());
+        Focus(1);
         CursorTo(Outside());
         rig.log.clear();
     }
@@ -120,6 +109,10 @@ struct InputTest : ::testing::Test {
         PostMessageW(b.Surface().hWnd(), msg, keys, MAKELPARAM(at.x, at.y));
         Pump(20);
     }
+    void LeftClick() {
+        Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
+        Post(WM_LBUTTONUP, 0, Over());
+    }
     static void Key(WORD vk, bool up) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
@@ -129,6 +122,15 @@ struct InputTest : ::testing::Test {
         SendInput(1, &input, sizeof(input));
         Pump();
     }
+    static void Tap(WORD vk) {
+        Key(vk, false);
+        Key(vk, true);
+    }
+    void Focus(int i) {
+        SetFocus(Window(i));
+        Pump(20);
+    }
+    HWND Window(int i) const { return rig.buttons[i].Surface().hWnd(); }
     // The log so far without the entries containing any of `without`; clears it.
     Log Take(std::initializer_list<const char*> without = {"MouseMove"}) {
         Log out;
@@ -139,47 +141,38 @@ struct InputTest : ::testing::Test {
         rig.log.clear();
         return out;
     }
-    HWND Focus(int i) const { return rig.buttons[i].Surface().hWnd(); }
 };
 
 TEST_F(InputTest, MouseSequencesOverAndAwayFromTheButton) {
-    const UINT down = WM_LBUTTONDOWN, up = WM_LBUTTONUP;
     CursorTo(Over());
     Take();
-
-    Post(down, MK_LBUTTON, Over());
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
     EXPECT_EQ(b.Fields().nState, aero::Down);
-    Post(up, 0, Over());
+    Post(WM_LBUTTONUP, 0, Over());
     EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 MouseUp 1", "b1 Click"}));
     EXPECT_EQ(b.Fields().nState, aero::Hot);
 
-    Post(down, MK_LBUTTON, Over());
-    Post(up, 0, Over());
+    LeftClick();
     Post(WM_LBUTTONDBLCLK, MK_LBUTTON, Over());
     EXPECT_EQ(b.Fields().nState, aero::Down);
-    Post(up, 0, Over());
+    Post(WM_LBUTTONUP, 0, Over());
     EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 MouseUp 1", "b1 Click", "b1 DblClick", "b1 MouseUp 1"}));
     EXPECT_EQ(b.Fields().nState, aero::Hot);
     EXPECT_NE(GetCapture(), b.Surface().hWnd());
 
     Post(WM_RBUTTONDOWN, MK_RBUTTON, Over());
     Post(WM_RBUTTONUP, 0, Over());
-    Post(WM_MBUTTONDOWN, MK_MBUTTON, Over());
-    Post(WM_MBUTTONUP, 0, Over());
-    EXPECT_EQ(Take(), (Log{"b1 MouseDown 2", "b1 MouseDown 4"}));
-    EXPECT_EQ(b.Fields().nState, aero::Hot);
+    EXPECT_EQ(Take(), Log{"b1 MouseDown 2"});
 
     // Dragged away: still down at the first move, hot from the second, no click.
-    Post(down, MK_LBUTTON, Over());
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
     CursorTo(Outside());  // the held mouse brings this move to the button
     EXPECT_EQ(b.Fields().nState, aero::Down);
     Post(WM_MOUSEMOVE, MK_LBUTTON, Outside());
     EXPECT_EQ(b.Fields().nState, aero::Hot);
-    Post(up, 0, Outside());
-    // A release with no press before it is no click either.
-    Post(up, 0, Over());
+    Post(WM_LBUTTONUP, 0, Outside());
+    Post(WM_LBUTTONUP, 0, Over());  // a release with no press before it
     EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 MouseLeave", "b1 MouseUp 1"}));
-    EXPECT_FALSE(b.Fields().bIsDown);
 }
 
 TEST_F(InputTest, FirstMoveOverTheButtonEntersLaterOnesMove) {
@@ -191,17 +184,15 @@ TEST_F(InputTest, FirstMoveOverTheButtonEntersLaterOnesMove) {
     EXPECT_EQ(log.front(), "b1 MouseEnter");
     EXPECT_EQ(std::count(log.begin(), log.end(), "b1 MouseEnter"), 1);
     EXPECT_EQ(log.back(), "b1 MouseMove");
-    EXPECT_TRUE(b.Fields().bIsHot);
     EXPECT_EQ(b.Fields().nState, aero::Hot);
 }
 
-TEST_F(InputTest, SpacePressesAndOtherKeysCancel) {
+TEST_F(InputTest, SpacePressesOtherKeysCancelAltSpaceOnlyReports) {
     Key(VK_SPACE, false);
     EXPECT_EQ(b.Fields().nState, aero::Down);
     EXPECT_EQ(GetCapture(), b.Surface().hWnd());
     Key(VK_SPACE, true);
     EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 Click", "b1 KeyUp 32 0"}));
-    EXPECT_EQ(b.Fields().nState, aero::Normal);
     EXPECT_NE(GetCapture(), b.Surface().hWnd());
 
     Key(VK_SPACE, false);
@@ -209,16 +200,13 @@ TEST_F(InputTest, SpacePressesAndOtherKeysCancel) {
     EXPECT_EQ(b.Fields().nState, aero::Normal);
     Key(VK_F2, true);
     Key(VK_SPACE, true);
-    EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 KeyDown 113 0", "b1 KeyUp 113 0",
-                           "b1 KeyUp 32 0"}));
+    EXPECT_EQ(Take(),
+              (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 KeyDown 113 0", "b1 KeyUp 113 0", "b1 KeyUp 32 0"}));
 
-    // Alt alone with Space raises the event but does not press.
     Key(VK_MENU, false);
     Key(VK_SPACE, false);
     EXPECT_FALSE(b.Fields().bIsDown);
-    EXPECT_NE(b.Fields().nState, aero::Down);
     Key(VK_SPACE, true);
-    Key(VK_MENU, false);
     Key(VK_MENU, true);
     EXPECT_EQ(Take({" 18 ", "MouseMove"}), (Log{"b1 KeyDown 32 4", "b1 KeyUp 32 4"}));
 }
@@ -227,98 +215,74 @@ TEST_F(InputTest, SpaceAndLeftButtonTogetherClickOnceOnTheLastRelease) {
     CursorTo(Over());
     Take();
     Key(VK_SPACE, false);
-    Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
-    Post(WM_LBUTTONUP, 0, Over());
+    LeftClick();
     EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 MouseDown 1", "b1 MouseUp 1"}));
     Key(VK_SPACE, true);
     EXPECT_EQ(Take(), (Log{"b1 Click", "b1 KeyUp 32 0"}));
 
     Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
-    Key(VK_SPACE, false);
-    Key(VK_SPACE, true);
+    Tap(VK_SPACE);
     EXPECT_EQ(GetCapture(), b.Surface().hWnd()) << "the held button keeps the mouse";
     Post(WM_LBUTTONUP, 0, Over());
-    EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 KeyDown 32 0", "b1 KeyPress 32", "b1 KeyUp 32 0",
-                           "b1 MouseUp 1", "b1 Click"}));
+    EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 KeyDown 32 0", "b1 KeyPress 32", "b1 KeyUp 32 0", "b1 MouseUp 1",
+                           "b1 Click"}));
 }
 
 TEST_F(InputTest, ArrowsMoveTheFocusWithoutKeyDownAndClickAHeldSpace) {
     struct Case {
-        WORD modifier;  // 0: none
-        WORD arrow;
+        WORD modifier, arrow;
         int focusAfter;
     };
-    const Case cases[] = {
-        {0, VK_RIGHT, 2}, {0, VK_DOWN, 2},           {0, VK_LEFT, 0},
-        {0, VK_UP, 0},    {VK_CONTROL, VK_RIGHT, 1}, {VK_SHIFT, VK_LEFT, 1},
-    };
+    const Case cases[] = {{0, VK_RIGHT, 2},         {0, VK_DOWN, 2},         {0, VK_LEFT, 0},
+                          {0, VK_UP, 0},            {VK_CONTROL, VK_DOWN, 1}, {VK_SHIFT, VK_LEFT, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arrow);
-        SetFocus(Focus(1));
-        Pump();
+        Focus(1);
         if (c.modifier) Key(c.modifier, false);
-        Key(c.arrow, false);
-        Key(c.arrow, true);
+        Tap(c.arrow);
         if (c.modifier) Key(c.modifier, true);
-        EXPECT_EQ(GetFocus(), Focus(c.focusAfter));
-        for (const std::string& entry : Take())
-            EXPECT_EQ(entry.find("KeyDown 3"), std::string::npos) << entry;
+        EXPECT_EQ(GetFocus(), Window(c.focusAfter));
+        for (const std::string& entry : Take()) EXPECT_EQ(entry.find("KeyDown 3"), std::string::npos) << entry;
     }
 
-    // Space held: the focus leaves, which ends the press, and the button clicks.
-    SetFocus(Focus(1));
-    Pump();
+    // The focus leaves, which ends the press, and the button clicks; the typed
+    // Tab's release has reached the next button by then.
+    Focus(1);
     Key(VK_SPACE, false);
-    Key(VK_RIGHT, false);
-    EXPECT_EQ(GetFocus(), Focus(2));
-    Key(VK_RIGHT, true);
+    Tap(VK_RIGHT);
     Key(VK_SPACE, true);
-    EXPECT_EQ(Take(),
-              (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b2 KeyUp 9 0", "b1 Click", "b2 KeyUp 39 0",
+    EXPECT_EQ(GetFocus(), Window(2));
+    EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b2 KeyUp 9 0", "b1 Click", "b2 KeyUp 39 0",
                            "b2 KeyUp 32 0"}));
-}
 
-TEST_F(InputTest, FocusLeavingDuringASpacePressLetsGoOfTheMouse) {
+    // Tab itself does not click, and the mouse held for Space is let go.
+    Focus(1);
     Key(VK_SPACE, false);
-    ASSERT_EQ(GetCapture(), b.Surface().hWnd());
-    Key(VK_TAB, false);
-    Key(VK_TAB, true);
-    EXPECT_EQ(GetFocus(), Focus(2));
-    EXPECT_NE(GetCapture(), b.Surface().hWnd());
+    Tap(VK_TAB);
+    EXPECT_EQ(GetFocus(), Window(2));
+    EXPECT_NE(GetCapture(), Window(1));
     Key(VK_SPACE, true);
-    for (const std::string& entry : Take()) EXPECT_EQ(entry.find("Click"), std::string::npos) << entry;
-    EXPECT_FALSE(b.Fields().bSpaceDown);
+    EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b2 KeyUp 9 0", "b2 KeyUp 32 0"}));
 }
 
 TEST_F(InputTest, CheckBoxModeTogglesBeforeClickAndIgnoresEnterAndEsc) {
     b.Fields().CheckBoxMode = true;
     CursorTo(Over());
-    Take();
-    Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
-    Post(WM_LBUTTONUP, 0, Over());
-    EXPECT_TRUE(b.Fields().Value);
-    Key(VK_SPACE, false);
-    Key(VK_SPACE, true);
-    EXPECT_FALSE(b.Fields().Value);
-    Key(VK_RETURN, false);
-    Key(VK_RETURN, true);
+    LeftClick();
+    Tap(VK_SPACE);
+    Tap(VK_RETURN);  // the form routes Enter to the focused button
     short esc = 27;
     b.AccessKeyPress(esc);
     EXPECT_FALSE(b.Fields().Value);
     EXPECT_EQ(Take({"Key", "MouseMove"}), (Log{"b1 MouseDown 1", "b1 MouseUp 1", "b1 Click checked", "b1 Click"}));
 
-    // A push button: Enter (routed by the form) clicks and Value reads False again.
     b.Fields().CheckBoxMode = false;
-    Key(VK_RETURN, false);
-    Key(VK_RETURN, true);
-    EXPECT_EQ(Take({"Key", "MouseMove"}), Log{"b1 Click"});
-    EXPECT_FALSE(b.Fields().Value);
-
+    Tap(VK_RETURN);
     b.Fields().Enabled = false;
     short letter = 'a';
     b.AccessKeyPress(letter);
     b.Fields().Enabled = true;
-    EXPECT_EQ(Take(), Log{});
+    EXPECT_EQ(Take({"Key", "MouseMove"}), Log{"b1 Click"});
 }
 
 TEST_F(InputTest, OnlyTheExactAmbientNameEndsAPendingPress) {
@@ -327,16 +291,7 @@ TEST_F(InputTest, OnlyTheExactAmbientNameEndsAPendingPress) {
     b.AmbientChanged(L"displayasdefault");
     EXPECT_TRUE(s.bIsDown);
     b.AmbientChanged(L"DisplayAsDefault");
-    EXPECT_FALSE(s.bIsDown);
-    EXPECT_FALSE(s.bSpaceDown);
-
-    // A focused button is the one the form shows as its default.
-    Pump();
-    EXPECT_TRUE(s.bDisplayAsDefault);
-    SetFocus(Focus(2));
-    Pump();
-    EXPECT_FALSE(s.bDisplayAsDefault);
-    EXPECT_TRUE(rig.buttons[2].Fields().bDisplayAsDefault);
+    EXPECT_FALSE(s.bIsDown || s.bSpaceDown);
 }
 
 }  // namespace
