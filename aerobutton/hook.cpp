@@ -77,18 +77,20 @@ void TableAddMessage(long msg, MessageTable& table) {
         count = ALL_MESSAGES;
         return;
     }
-    if (count >= MessageTable::kCapacity) return;
     // An every-message table restarts as a table of just this message.
     if (count < 0) count = 0;
+    // A hole is reused even in a full table, and only once the whole table is
+    // known not to hold the message already.
+    long* hole = nullptr;
     for (long i = 1; i <= count; ++i) {
-        if (table.entries[i] == 0) {
-            table.entries[i] = msg;
-            return;
-        }
         if (table.entries[i] == msg) return;
+        if (!hole && table.entries[i] == 0) hole = &table.entries[i];
     }
-    ++count;
-    table.entries[count] = msg;
+    if (hole) {
+        *hole = msg;
+    } else if (count < MessageTable::kCapacity) {
+        table.entries[++count] = msg;
+    }
 }
 
 void TableRemoveMessage(long msg, MessageTable& table) {

@@ -95,6 +95,7 @@ void AeroButton::OnMouseLeaveMessage() {
     // Space still holds the press: the face stays down until it is released.
     if (s_.bSpaceDown) return;
     if (s_.Enabled) Redraw(Normal, s_.nLastButton == 1);
+    if (Events().MouseLeave) Events().MouseLeave();
 }
 
 // Errors are of no use to anyone once the control goes.
