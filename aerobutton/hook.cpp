@@ -40,6 +40,11 @@ namespace {
 
 constexpr long kInvalidCall = 5;
 
+// "h" and the handle in decimal.
+std::wstring RegistryKey(HWND hWnd) {
+    return L"h" + std::to_wstring(static_cast<long>(reinterpret_cast<INT_PTR>(hWnd)));
+}
+
 LRESULT CALLBACK HookProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
     auto* block = reinterpret_cast<HookBlock*>(refData);
     ++block->nInUse;
@@ -118,10 +123,6 @@ HookFacility::HookFacility(HookCallback ownerCallback) : ownerCallback_(std::mov
 
 HookFacility::~HookFacility() {
     rt::Suppress([this] { UnhookAll(); });
-}
-
-std::wstring HookFacility::RegistryKey(HWND hWnd) {
-    return L"h" + std::to_wstring(static_cast<long>(reinterpret_cast<INT_PTR>(hWnd)));
 }
 
 bool HookFacility::HookWindow(HWND hWnd, long userValue, HookCallback callback) {

@@ -62,7 +62,6 @@ public:
     // The window's hook, or null.
     HookBlock* FindHookBlock(HWND hWnd) const;
     bool HasRegistry() const { return hasRegistry_; }
-    static std::wstring RegistryKey(HWND hWnd);
 
 private:
     friend struct HookBlock;

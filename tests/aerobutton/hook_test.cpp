@@ -54,11 +54,13 @@ private:
 
 using Log = std::vector<std::string>;
 
-// A callback that logs "<name> before|after <msg - WM_APP> <lReturn>".
+// A callback that logs "<name> before|after <msg - WM_APP> <lReturn>" and
+// counts its calls in the hook's user value.
 aero::HookCallback Recorder(Log& log, const std::string& name) {
-    return [&log, name](bool before, bool&, LRESULT& lReturn, HWND, UINT msg, WPARAM, LPARAM, long&) {
+    return [&log, name](bool before, bool&, LRESULT& lReturn, HWND, UINT msg, WPARAM, LPARAM, long& userValue) {
         log.push_back(name + (before ? " before " : " after ") + std::to_string(msg - WM_APP) + " " +
                       std::to_string(lReturn));
+        ++userValue;
     };
 }
 
@@ -111,6 +113,7 @@ TEST(HookFacility, RefusesQuietlyAndKeepsTheFirstHook) {
     hooks.AddHookMessage(w.Get(), kAnswer, aero::HOOK_AFTER);
     EXPECT_EQ(SendMessageW(w.Get(), kAnswer, 0, 0), kOwnResult);
     EXPECT_EQ(log, (Log{"a after 1 1234"}));
+    EXPECT_EQ(hooks.GetHookUserValue(w.Get()), 8);
 
     // Releasing a window this facility never hooked is an error once a registry exists.
     hooks.UnhookWindow(w.Get());
@@ -133,24 +136,34 @@ TEST(HookFacility, BeforeMayHandleAfterSeesTheResultUnchanged) {
     EXPECT_EQ(log, (Log{"a before 1 0", "a after 1 1234"}));
     EXPECT_EQ(ownProcCalls, 1);
 
-    // A before-callback that handles the message keeps it from the window.
-    aero::HookFacility handler(
-        [](bool before, bool& handled, LRESULT& lReturn, HWND, UINT, WPARAM, LPARAM, long&) {
-            if (before) {
-                handled = true;
-                lReturn = 55;
-            }
-        });
+    // A before-callback that handles the message keeps it from the hooks
+    // inside and from the window, unless it calls on past them itself.
+    bool callOn = false;
+    aero::HookFacility* self = nullptr;
+    aero::HookFacility handler([&](bool before, bool& handled, LRESULT& lReturn, HWND hwnd, UINT msg, WPARAM wParam,
+                                   LPARAM lParam, long&) {
+        if (!before) return;
+        handled = true;
+        lReturn = callOn ? self->CallPreviousProc(hwnd, msg, wParam, lParam) + 1 : 55;
+    });
+    self = &handler;
     ASSERT_TRUE(handler.HookWindow(w.Get()));
     handler.AddHookMessage(w.Get(), kAnswer, aero::HOOK_BEFORE);
     log.clear();
     EXPECT_EQ(SendMessageW(w.Get(), kAnswer, 0, 0), 55);
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(ownProcCalls, 1);
+    callOn = true;
+    EXPECT_EQ(SendMessageW(w.Get(), kAnswer, 0, 0), kOwnResult + 1);
+    EXPECT_EQ(log, (Log{"a before 1 0", "a after 1 1234"}));
+    EXPECT_EQ(ownProcCalls, 2);
 
     handler.RemoveHookMessage(w.Get(), kAnswer, aero::HOOK_BEFORE);
     EXPECT_EQ(SendMessageW(w.Get(), kAnswer, 0, 0), kOwnResult);
-    EXPECT_EQ(ownProcCalls, 2);
+    EXPECT_EQ(ownProcCalls, 3);
+    handler.UnhookAll();
+    EXPECT_EQ(handler.CallPreviousProc(w.Get(), kAnswer, 0, 0), 0);  // no hook, no call
+    EXPECT_EQ(ownProcCalls, 3);
 }
 
 TEST(HookFacility, ChainOfInstancesSurvivesReleaseInTheMiddle) {

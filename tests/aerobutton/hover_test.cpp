@@ -133,6 +133,21 @@ TEST(Hover, MouseLeaveRepaintsAndRaisesUnlessSpaceHoldsThePress) {
         EXPECT_EQ(rig.log, c.raised ? std::vector<std::string>{"2 MouseLeave"} : std::vector<std::string>{});
     }
     s.Enabled = true;
+
+    // The system's leave tracking, requested while the cursor is over the
+    // button, reaches the button through its own-window hook.
+    RECT r{};
+    GetWindowRect(b.Surface().hWnd(), &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Pump();
+    s.bIsHot = s.bTrackingLeave = true;
+    s.bSpaceDown = s.bIsDown = false;
+    rig.log.clear();
+    b.RequestMouseLeave();
+    SetCursorPos(0, 0);
+    for (int i = 0; i < 40 && s.bTrackingLeave; ++i) Pump(50);
+    EXPECT_FALSE(s.bTrackingLeave);
+    EXPECT_EQ(rig.log, std::vector<std::string>{"2 MouseLeave"});
 }
 
 TEST(Probes, ExportsAndModulesLoadedOnlyForTheQuestion) {
