@@ -61,7 +61,6 @@ public:
     void UnhookAll();
     // The window's hook, or null.
     HookBlock* FindHookBlock(HWND hWnd) const;
-    bool HasRegistry() const { return hasRegistry_; }
 
 private:
     friend struct HookBlock;
