@@ -1,0 +1,240 @@
+#include "driver.h"
+
+#include <vector>
+
+#ifndef TESSIVER_EXE_FROM_TEST
+#error "the build passes the program's path relative to the test"
+#endif
+
+namespace e2e {
+namespace {
+
+constexpr wchar_t kMainTitle[] = L"Quorvane Tessiver";
+constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr int kMessageTextId = 0xFFFF;  // the message box's text control
+
+std::wstring TestProgramDir() {
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    std::wstring dir(path, n);
+    return dir.substr(0, dir.find_last_of(L'\\'));
+}
+
+std::wstring FullPath(std::wstring path) {
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    wchar_t full[MAX_PATH * 4] = {};
+    GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
+    return full;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return name;
+}
+
+std::wstring TextOf(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                        5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+struct WindowQuery {
+    DWORD pid;
+    const wchar_t* className;
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
+    auto& q = *reinterpret_cast<WindowQuery*>(data);
+    if (ProcessOf(window) != q.pid || !IsWindowVisible(window) || ClassOf(window) != q.className) return TRUE;
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, static_cast<int>(std::size(title)));
+    if (*q.title != title) return TRUE;
+    q.found = window;
+    return FALSE;
+}
+
+// A visible top-level window of the process with that class and title.
+HWND FindTopLevel(DWORD pid, const wchar_t* className, const std::wstring& title) {
+    WindowQuery query{pid, className, &title, nullptr};
+    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+}  // namespace
+
+std::wstring ServerPath(const std::wstring& name) {
+    return FullPath(TestProgramDir() + L"\\" + SERVERS_FROM_TEST + L"\\" + name);
+}
+
+std::wstring ProgramPath() { return FullPath(TestProgramDir() + L"\\" + TESSIVER_EXE_FROM_TEST); }
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(20);
+    }
+}
+
+RunningApp::~RunningApp() {
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+bool RunningApp::Start() {
+    std::wstring program = ProgramPath();
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process_))
+        return false;
+    WaitUntil([this] {
+        main_ = FindTopLevel(process_.dwProcessId, L"TessiverForm", kMainTitle);
+        return main_ != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+    });
+    // Shown is not yet settled: wait until start-up has run to the message loop.
+    if (main_) WaitForInputIdle(process_.hProcess, 10000);
+    return main_ != nullptr;
+}
+
+DWORD RunningApp::WaitForExit(DWORD timeoutMs) const {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+HWND RunningApp::ChildAt(HWND parent, int x, int y) {
+    HWND child = ChildWindowFromPointEx(parent, POINT{x, y}, CWP_SKIPINVISIBLE);
+    return child == parent ? nullptr : child;
+}
+
+HWND RunningApp::PathField() const { return FindWindowExW(main_, nullptr, L"Edit", nullptr); }
+
+std::wstring RunningApp::PathText() const { return TextOf(PathField()); }
+
+void RunningApp::SetPathText(const std::wstring& text) const {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(PathField(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
+}
+
+HWND RunningApp::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+HWND RunningApp::FindBox(const std::wstring& title) const {
+    return FindTopLevel(process_.dwProcessId, kDialogClass, title);
+}
+
+HWND RunningApp::WaitForBox(const std::wstring& title, DWORD timeoutMs) const {
+    HWND box = nullptr;
+    WaitUntil([&] { return (box = FindBox(title)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+bool RunningApp::Activate() const {
+    SetForegroundWindow(main_);
+    return WaitUntil([this] { return GetForegroundWindow() == main_; }, 5000);
+}
+
+std::wstring BoxText(HWND box) { return TextOf(GetDlgItem(box, kMessageTextId)); }
+
+bool PressOk(HWND box) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    return WaitUntil([box] { return !IsWindow(box); });
+}
+
+POINT ClientToScreenPoint(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    return p;
+}
+
+POINT CentreOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// Through the input stream, so that a press sent after it lands where the
+// cursor now is (a separate cursor warp can be overtaken by queued input).
+void MoveCursor(POINT screen) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    auto arrived = [screen] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+    };
+    if (WaitUntil(arrived, 1000)) return;
+    SetCursorPos(screen.x, screen.y);
+    WaitUntil(arrived, 1000);
+}
+
+void MouseButtons(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+void Click(POINT screen) {
+    // Two clicks within the double-click time make a double click, not two clicks.
+    static ULONGLONG lastClick = 0;
+    const ULONGLONG quiet = lastClick + GetDoubleClickTime() + 50;
+    const ULONGLONG now = GetTickCount64();
+    if (now < quiet) Sleep(static_cast<DWORD>(quiet - now));
+    lastClick = GetTickCount64();
+    MoveCursor(screen);
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+}
+
+void Click(HWND window) { Click(CentreOf(window)); }
+
+void Keys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = key;
+        inputs.push_back(in);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = *--it;
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace e2e

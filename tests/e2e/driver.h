@@ -1,0 +1,67 @@
+// Starts the built program and drives it from outside as a person would: real
+// mouse and keyboard input, its message boxes read and answered, every wait a
+// poll with a deadline.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace e2e {
+
+// The test servers' folder and the program, found from the test program's own folder.
+std::wstring ServerPath(const std::wstring& name);
+std::wstring ProgramPath();
+
+// Polls until `done` holds or the time is up; its last answer.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+
+class RunningApp {
+public:
+    RunningApp() = default;
+    ~RunningApp();  // ends the process if it still runs
+    RunningApp(const RunningApp&) = delete;
+    RunningApp& operator=(const RunningApp&) = delete;
+
+    // Starts the program and waits for its main window. False on failure.
+    bool Start();
+    HWND Main() const { return main_; }
+    DWORD ProcessId() const { return process_.dwProcessId; }
+    // Waits for the process to end; its exit code, or STILL_ACTIVE.
+    DWORD WaitForExit(DWORD timeoutMs = 10000) const;
+
+    // The direct child of `parent` at a point of its client area; null if none.
+    static HWND ChildAt(HWND parent, int x, int y);
+    HWND PathField() const;
+    std::wstring PathText() const;
+    void SetPathText(const std::wstring& text) const;
+    // The window that has the keyboard focus in the program.
+    HWND Focus() const;
+    // A top-level message box of the program with that title; null if none shows.
+    HWND WaitForBox(const std::wstring& title, DWORD timeoutMs = 10000) const;
+    HWND FindBox(const std::wstring& title) const;
+    // Makes the program the foreground window (for keystrokes).
+    bool Activate() const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+};
+
+std::wstring BoxText(HWND box);
+// Presses OK and waits until the box is gone.
+bool PressOk(HWND box);
+
+// Real input: the cursor moves to the window's centre (or a point of its
+// client area) and the buttons go down and up there.
+POINT ClientToScreenPoint(HWND window, int x, int y);
+POINT CentreOf(HWND window);
+void MoveCursor(POINT screen);
+void MouseButtons(DWORD flags);
+void Click(POINT screen);
+void Click(HWND window);
+// Presses and releases the keys in order down, then in reverse order up.
+void Keys(std::initializer_list<WORD> keys);
+
+}  // namespace e2e

@@ -1,0 +1,254 @@
+// The program as a person meets it: start-up, the commands and their message
+// boxes, the registry they change, dragging, the strip buttons and closing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "driver.h"
+#include "os.h"
+#include "testobject.h"
+
+using namespace e2e;
+
+namespace {
+
+// Button centres in the window's client area, from its layout.
+constexpr POINT kSelect{460, 108};
+constexpr POINT kRegister{140, 148};
+constexpr POINT kUnregister{220, 148};
+constexpr POINT kAbout{460, 148};
+// A spot of bare background in the title band, away from every control.
+constexpr POINT kBareClient{250, 30};
+// The strip picture's width and its margin from the client area's right edge.
+constexpr int kStripWidth = 69;
+constexpr int kStripMargin = 8;
+
+const std::wstring kClsidKey = std::wstring(L"CLSID\\") + kTestObjectClsidText;
+
+bool KeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::wstring DefaultValue(const std::wstring& path) {
+    wchar_t value[MAX_PATH * 2] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return {};
+    return value;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    // One program serves the tests that leave it running; each gets a clean start state.
+    static void SetUpTestSuite() {
+        app = std::make_unique<RunningApp>();
+        started = app->Start();
+    }
+    static void TearDownTestSuite() { app.reset(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(started) << "the program's window did not appear";
+        for (const wchar_t* title : {L"Error!", L"Success!", L"About"})
+            ASSERT_EQ(app->FindBox(title), nullptr) << "a message box was left open";
+    }
+
+    HWND Button(POINT centre) const { return RunningApp::ChildAt(app->Main(), centre.x, centre.y); }
+
+    // Clicks the button and answers the box it shows: its text; empty when no box with that title shows.
+    std::wstring ClickAndRead(POINT button, const std::wstring& title) const {
+        Click(ClientToScreenPoint(app->Main(), button.x, button.y));
+        HWND box = app->WaitForBox(title);
+        if (!box) return {};
+        std::wstring text = BoxText(box);
+        EXPECT_TRUE(PressOk(box));
+        return text;
+    }
+
+    static std::unique_ptr<RunningApp> app;
+    static bool started;
+};
+
+std::unique_ptr<RunningApp> ProgramTest::app;
+bool ProgramTest::started = false;
+
+TEST_F(ProgramTest, StartsCentredAndShapedWithTheFocusInThePathField) {
+    HWND main = app->Main();
+    RECT outer{}, client{};
+    GetWindowRect(main, &outer);
+    GetClientRect(main, &client);
+    // 7755 twips wide; 2970 twips high on the short-framed systems, else 3045 (15 twips a pixel).
+    const bool vista = services::OsShortName(services::QueryOsVersion()) == L"WinVista";
+    EXPECT_EQ(outer.right - outer.left, 517);
+    EXPECT_EQ(outer.bottom - outer.top, vista ? 198 : 203);
+    EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+
+    // The region is the client area: frame and caption are cut away.
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(main, region), ERROR);
+    RECT box{};
+    GetRgnBox(region, &box);
+    DeleteObject(region);
+    POINT origin = ClientToScreenPoint(main, 0, 0);
+    EXPECT_EQ(box.left, origin.x - outer.left);
+    EXPECT_EQ(box.top, origin.y - outer.top);
+    // A rounded region leaves out its last column and row.
+    EXPECT_NEAR(box.right - box.left, client.right, 1);
+    EXPECT_NEAR(box.bottom - box.top, client.bottom, 1);
+
+    EXPECT_TRUE(WaitUntil([] { return app->Focus() == app->PathField(); }));
+    EXPECT_TRUE(app->PathText().empty());
+}
+
+TEST_F(ProgramTest, AnEmptyPathIsRefusedByBothCommands) {
+    app->SetPathText(L"");
+    for (POINT button : {kRegister, kUnregister}) {
+        EXPECT_EQ(ClickAndRead(button, L"Error!"), L"Select an ActiveX");
+        EXPECT_EQ(app->FindBox(L"Success!"), nullptr);
+    }
+}
+
+TEST_F(ProgramTest, RegistersAndUnregistersARealServer) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClsidKey.c_str());  // a clean registry whatever ran before
+    ASSERT_FALSE(KeyExists(kClsidKey));
+    const std::wstring server = ServerPath(L"testcomserver.dll");
+    app->SetPathText(server);
+
+    EXPECT_EQ(ClickAndRead(kRegister, L"Success!"), L"Registered successfully");
+    EXPECT_EQ(lstrcmpiW(DefaultValue(kClsidKey + L"\\InprocServer32").c_str(), server.c_str()), 0);
+    EXPECT_EQ(DefaultValue(kClsidKey + L"\\ProgID"), kTestObjectProgId);
+
+    EXPECT_EQ(ClickAndRead(kUnregister, L"Success!"), L"Unregistered successfully");
+    EXPECT_FALSE(KeyExists(kClsidKey));
+    EXPECT_EQ(app->PathText(), server);
+}
+
+TEST_F(ProgramTest, RefusalsSayWhyAndKeepThePath) {
+    const struct {
+        std::wstring path;
+        POINT button;
+        const wchar_t* explanation;
+    } cases[] = {
+        {ServerPath(L"no-such-server.dll"), kRegister, L"does not exist"},
+        {L"   ", kRegister, L"does not exist"},
+        {ServerPath(L"x64server.dll"), kRegister, L"not a 32-bit DLL"},
+        {ServerPath(L"plain.dll"), kUnregister, L"no DllUnregisterServer export"},
+        {ServerPath(L"failreg.dll"), kRegister, L"reported failure 0x80070005"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "path " << std::string(c.path.begin(), c.path.end()));
+        app->SetPathText(c.path);
+        const std::wstring text = ClickAndRead(c.button, L"Error!");
+        EXPECT_NE(text.find(c.explanation), std::wstring::npos) << std::string(text.begin(), text.end());
+        EXPECT_EQ(app->FindBox(L"Success!"), nullptr);
+        EXPECT_EQ(app->PathText(), c.path);
+    }
+}
+
+TEST_F(ProgramTest, EnterInThePathFieldRegisters) {
+    app->SetPathText(ServerPath(L"plain.dll"));
+    Click(app->PathField());
+    ASSERT_TRUE(WaitUntil([] { return app->Focus() == app->PathField(); }));
+    ASSERT_TRUE(app->Activate());
+    Keys({VK_RETURN});
+    HWND box = app->WaitForBox(L"Error!");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(BoxText(box).find(L"no DllRegisterServer export"), std::wstring::npos);
+    EXPECT_TRUE(PressOk(box));
+}
+
+TEST_F(ProgramTest, AboutShowsFourLines) {
+    EXPECT_EQ(ClickAndRead(kAbout, L"About"),
+              L"ActiveX DLL, OCX & AX korvatter\r\nDeveloper Orvik\r\nCEO of Quorvane System\r\nWeb: " TESSIVER_HOME_PAGE);
+}
+
+TEST_F(ProgramTest, OnlyTheLeftButtonDragsTheWindow) {
+    HWND main = app->Main();
+    RECT before{};
+    GetWindowRect(main, &before);
+    const POINT start = ClientToScreenPoint(main, kBareClient.x, kBareClient.y);
+
+    // The right button first: input is handled in order, so once the left drag
+    // has ended, this one has been handled too.
+    MoveCursor(start);
+    MouseButtons(MOUSEEVENTF_RIGHTDOWN);
+    MoveCursor(POINT{start.x + 60, start.y + 50});
+    MouseButtons(MOUSEEVENTF_RIGHTUP);
+
+    MoveCursor(start);
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    MoveCursor(POINT{start.x + 1, start.y});  // the move that starts the drag
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE); }));
+    MoveCursor(POINT{start.x + 41, start.y + 30});
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(WaitUntil([&] { return GetGUIThreadInfo(thread, &info) && !(info.flags & GUI_INMOVESIZE); }));
+
+    RECT after{};
+    GetWindowRect(main, &after);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 30);
+}
+
+TEST_F(ProgramTest, SelectOpensTheOpenDialogAndCancelEmptiesThePath) {
+    app->SetPathText(L"C:\\somewhere\\server.ocx");
+    Click(ClientToScreenPoint(app->Main(), kSelect.x, kSelect.y));
+    HWND dialog = app->WaitForBox(L"Open ActiveX");
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitUntil([] { return app->PathText().empty(); }));
+}
+
+// The strip's zones, found where the strip is placed: the client's right edge, less the margin.
+struct StripZones {
+    HWND min = nullptr;
+    HWND close = nullptr;
+};
+
+StripZones FindStrip(HWND main) {
+    RECT client{};
+    GetClientRect(main, &client);
+    const int left = client.right - kStripMargin - kStripWidth;
+    HWND strip = RunningApp::ChildAt(main, left + 30, 10);
+    StripZones zones;
+    if (!strip) return zones;
+    zones.min = RunningApp::ChildAt(strip, 10, 10);
+    zones.close = RunningApp::ChildAt(strip, 45, 10);
+    return zones;
+}
+
+TEST(ClosingTest, TheStripMinimisesAndClosesAndTheProcessEnds) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    const StripZones zones = FindStrip(app.Main());
+    ASSERT_NE(zones.min, nullptr);
+    ASSERT_NE(zones.close, nullptr);
+    ASSERT_NE(zones.min, zones.close);
+
+    Click(zones.min);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(app.Main()) != FALSE; }));
+    PostMessageW(app.Main(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsIconic(app.Main()); }));
+
+    Click(zones.close);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+TEST(ClosingTest, AltF4EndsTheProcess) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Activate());
+    Keys({VK_MENU, VK_F4});
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+}  // namespace
