@@ -1,0 +1,173 @@
+// The main window as built from the description embedded in this test
+// program: its layout, host tool tips, link label, strip pictures and the
+// texts the commands show.
+#include "frmreg.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tooltip.h"
+
+namespace {
+
+TEST(FrmRegRules, FileNameAndOuterHeight) {
+    const struct {
+        const wchar_t* path;
+        const wchar_t* file;
+    } files[] = {
+        {L"C:\\dir\\server.ocx", L"server.ocx"}, {L"server.ocx", L""}, {L"C:\\dir\\", L""}, {L"", L""},
+        {L"\\a.dll", L"a.dll"},
+    };
+    for (const auto& f : files) EXPECT_EQ(FileOfPath(f.path), f.file) << f.path;
+
+    EXPECT_EQ(OuterHeightTwips(L"WinVista"), 2970);
+    for (const wchar_t* other : {L"", L"WinXP", L"winvista", L"WinVista "}) EXPECT_EQ(OuterHeightTwips(other), 3045);
+}
+
+TEST(FrmRegRules, EveryRefusalIsExplained) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const struct {
+        rt::ErrorInfo err;
+        bool registering;
+        bool exists;
+        const wchar_t* expected;
+    } cases[] = {
+        {{services::ErrLibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0}, true, false,
+         L"does not exist"},
+        {{services::ErrLibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0}, true, true,
+         L"a DLL it depends on was not found"},
+        {{services::ErrLibraryMissing, L"clsReg", L"library missing!", ERROR_BAD_EXE_FORMAT, 0}, false, true,
+         L"not a 32-bit DLL"},
+        {{services::ErrLibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0}, true, true,
+         L"(error 5)"},
+        {{services::ErrNotExported, L"clsReg", L"not a exported function!", 0, 0}, false, true,
+         L"no DllUnregisterServer export"},
+        {{static_cast<long>(E_UNEXPECTED), L"clsReg", L"DllUnregisterServer failed", 0, static_cast<long>(E_UNEXPECTED)},
+         false, true, L"DllUnregisterServer reported failure 0x8000FFFF"},
+        {{}, true, true, L"could not be registered"},
+    };
+    for (const auto& c : cases) {
+        const std::wstring text = RegistrationFailureText(c.err, c.registering, self, c.exists);
+        EXPECT_EQ(text.rfind(self, 0), 0u) << "the path leads the message";
+        EXPECT_NE(text.find(c.expected), std::wstring::npos) << std::string(text.begin(), text.end());
+    }
+}
+
+class FrmRegWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.Load(GetModuleHandleW(nullptr));
+        window.Show();
+    }
+
+    template <class T>
+    T& Control(const wchar_t* name) {
+        T* control = window.Form().Find<T>(name);
+        EXPECT_NE(control, nullptr) << "no control " << std::string(name, name + wcslen(name));
+        return *control;
+    }
+
+    RECT Placed(const wchar_t* name) {
+        HWND hwnd = window.Form().Find(name)->hWnd();
+        RECT r{};
+        GetWindowRect(hwnd, &r);
+        MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+    bool StripShows(const wchar_t* image) {
+        return Control<rt::PictureBox>(L"picN").Picture() == Control<rt::ImageZone>(image).Picture();
+    }
+
+    frmReg window;
+};
+
+TEST_F(FrmRegWindow, ControlsSitWhereTheLayoutPutsThem) {
+    const struct {
+        const wchar_t* name;
+        RECT bounds;
+    } layout[] = {
+        {L"txtSource", {16, 64, 497, 89}},     {L"cmdBrowse", {424, 96, 497, 121}},
+        {L"cmdReg", {104, 136, 177, 161}},     {L"cmdUnreg", {184, 136, 257, 161}},
+        {L"cmdHome", {264, 136, 337, 161}},    {L"cmdCommunity", {344, 136, 417, 161}},
+        {L"cmdAbout", {424, 136, 497, 161}},   {L"btnMin", {0, 0, 25, 25}},
+        {L"btnClose", {24, 0, 65, 25}},        {L"imgMinD", {152, 328, 221, 348}},
+    };
+    for (const auto& c : layout) {
+        const RECT r = Placed(c.name);
+        EXPECT_TRUE(EqualRect(&r, &c.bounds)) << std::string(c.name, c.name + wcslen(c.name)) << " at " << r.left
+                                              << "," << r.top << "-" << r.right << "," << r.bottom;
+    }
+    // Labels size themselves to their text from their stored corner.
+    EXPECT_EQ(Placed(L"lblSource").left, 16);
+    EXPECT_EQ(Placed(L"lblSource").top, 48);
+    EXPECT_EQ(Placed(L"lblLink").top, 104);
+}
+
+TEST_F(FrmRegWindow, TabOrderDefaultButtonToolTipsAndLink) {
+    rt::Form& form = window.Form();
+    const wchar_t* order[] = {L"txtSource", L"picN",     L"lblSource", L"cmdBrowse", L"cmdReg",
+                              L"cmdUnreg",  L"cmdHome",  L"cmdAbout",  L"cmdCommunity", L"lblLink"};
+    for (int i = 0; i < static_cast<int>(std::size(order)); ++i) EXPECT_EQ(form.Find(order[i])->TabIndex(), i);
+    EXPECT_EQ(form.Default(), form.Find(L"cmdReg"));
+    EXPECT_EQ(GetFocus(), form.Find(L"txtSource")->hWnd());
+
+    EXPECT_EQ(form.ToolTips().Text(form.Find(L"cmdCommunity")->hWnd()), L"Join our community & get support");
+    EXPECT_EQ(form.ToolTips().Text(form.Find(L"cmdReg")->hWnd()), L"Click to register activeX");
+    EXPECT_EQ(Control<rt::ImageZone>(L"btnClose").ToolTipText(), L"Close (Alt + F4)");
+
+    rt::Label& link = Control<rt::Label>(L"lblLink");
+    EXPECT_EQ(link.Caption(), kHomePage);
+    EXPECT_EQ(link.ForeColor(), 0xFF0000);  // blue
+    EXPECT_TRUE(link.Font()->Underline());
+    EXPECT_EQ(link.MousePointer(), 99);
+    ASSERT_NE(link.MouseIcon(), nullptr);
+    EXPECT_NE(link.MouseIcon()->Icon(), nullptr);
+}
+
+TEST_F(FrmRegWindow, StripFollowsTheMouseAndKeepsItsPlace) {
+    rt::PictureBox& strip = Control<rt::PictureBox>(L"picN");
+    auto expectPlaced = [&] {
+        EXPECT_EQ(strip.Left() + strip.Width() + 8, window.Form().ScaleWidth());
+        EXPECT_EQ(strip.Top(), 0);
+    };
+    expectPlaced();
+    EXPECT_EQ(strip.Width(), 69);  // the strip picture's own size
+    EXPECT_TRUE(StripShows(L"imgNormal"));
+
+    HWND min = window.Form().Find(L"btnMin")->hWnd();
+    HWND close = window.Form().Find(L"btnClose")->hWnd();
+    const struct {
+        HWND target;
+        UINT message;
+        WPARAM keys;
+        const wchar_t* shown;
+    } steps[] = {
+        {min, WM_MOUSEMOVE, 0, L"imgMinH"},
+        {min, WM_LBUTTONDOWN, MK_LBUTTON, L"imgMinD"},
+        {close, WM_MOUSEMOVE, MK_LBUTTON, L"imgCloseH"},  // pressed elsewhere: the picture still follows
+        {close, WM_RBUTTONDOWN, MK_RBUTTON, L"imgCloseD"},
+        {window.hWnd(), WM_MOUSEMOVE, MK_RBUTTON, L"imgNormal"},  // no drag without the left button alone
+        {min, WM_MOUSEMOVE, 0, L"imgMinH"},
+    };
+    RECT before{};
+    GetWindowRect(window.hWnd(), &before);
+    for (const auto& s : steps) {
+        SendMessageW(s.target, s.message, s.keys, MAKELPARAM(5, 5));
+        ReleaseCapture();
+        EXPECT_TRUE(StripShows(s.shown)) << std::string(s.shown, s.shown + wcslen(s.shown));
+    }
+    RECT after{};
+    GetWindowRect(window.hWnd(), &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+
+    // Minimising and restoring shows the strip at rest, in its place.
+    window.Form().SetWindowState(rt::WindowState::Minimized);
+    window.Form().SetWindowState(rt::WindowState::Normal);
+    EXPECT_TRUE(StripShows(L"imgNormal"));
+    expectPlaced();
+}
+
+}  // namespace
