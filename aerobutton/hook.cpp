@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "errors.h"
+#include "unhandled.h"
 
 namespace aero {
 
@@ -48,7 +49,8 @@ std::wstring RegistryKey(HWND hWnd) {
 LRESULT CALLBACK HookProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
     auto* block = reinterpret_cast<HookBlock*>(refData);
     ++block->nInUse;
-    const LRESULT result = block->Pass(hWnd, msg, wParam, lParam);
+    // A handler's error stops here: the count must come down and the system's frames must not unwind.
+    const LRESULT result = rt::Guarded([&] { return block->Pass(hWnd, msg, wParam, lParam); });
     --block->nInUse;
     if (msg == WM_NCDESTROY) block->WindowGone();
     if (block->released && block->nInUse == 0) {

@@ -1,5 +1,7 @@
 #include "app.h"
 
+#include "unhandled.h"
+
 #include <ole2.h>
 
 #include <algorithm>
@@ -35,7 +37,11 @@ int App::Run() {
         BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(msg.wParam);
         if (got < 0) return -1;
-        ProcessMessage(msg);
+        // An event handler's error must not end the program.
+        Guarded([&] {
+            ProcessMessage(msg);
+            return LRESULT{0};
+        });
     }
     return 0;
 }

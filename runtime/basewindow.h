@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "unhandled.h"
+
 namespace rt {
 
 // Registers a window class of this module once; true when it is (or already was) registered.
@@ -50,7 +52,7 @@ protected:
             self = FromWindow(hwnd);
         }
         if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-        LRESULT result = self->HandleMessage(msg, wParam, lParam);
+        LRESULT result = Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
         if (msg == WM_NCDESTROY) {
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             self->window_ = nullptr;

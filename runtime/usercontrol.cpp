@@ -1,5 +1,7 @@
 #include "usercontrol.h"
 
+#include "unhandled.h"
+
 #include <windowsx.h>
 
 #include "basewindow.h"
@@ -107,7 +109,7 @@ LRESULT CALLBACK UserControl::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
         self->OnNcDestroy();
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
-    return self->HandleMessage(msg, wParam, lParam);
+    return Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
 }
 
 LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
