@@ -163,6 +163,21 @@ bool RunningApp::Activate() const {
 
 std::wstring BoxText(HWND box) { return TextOf(GetDlgItem(box, kMessageTextId)); }
 
+BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) != SS_ICON || !IsWindowVisible(child)) return TRUE;
+    DWORD_PTR icon = 0;
+    SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+    *reinterpret_cast<bool*>(found) = icon != 0;
+    return icon == 0;
+}
+
+bool BoxHasIcon(HWND box) {
+    bool found = false;
+    EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 bool PressOk(HWND box) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     return WaitUntil([box] { return !IsWindow(box); });

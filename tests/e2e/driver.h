@@ -50,6 +50,8 @@ private:
 };
 
 std::wstring BoxText(HWND box);
+// True when the box shows an icon beside its text.
+bool BoxHasIcon(HWND box);
 // Presses OK and waits until the box is gone.
 bool PressOk(HWND box);
 

@@ -61,11 +61,12 @@ protected:
     HWND Button(POINT centre) const { return RunningApp::ChildAt(app->Main(), centre.x, centre.y); }
 
     // Clicks the button and answers the box it shows: its text; empty when no box with that title shows.
-    std::wstring ClickAndRead(POINT button, const std::wstring& title) const {
+    std::wstring ClickAndRead(POINT button, const std::wstring& title, bool* icon = nullptr) const {
         Click(ClientToScreenPoint(app->Main(), button.x, button.y));
         HWND box = app->WaitForBox(title);
         if (!box) return {};
         std::wstring text = BoxText(box);
+        if (icon) *icon = BoxHasIcon(box);
         EXPECT_TRUE(PressOk(box));
         return text;
     }
@@ -109,7 +110,9 @@ TEST_F(ProgramTest, StartsCentredAndShapedWithTheFocusInThePathField) {
 TEST_F(ProgramTest, AnEmptyPathIsRefusedByBothCommands) {
     app->SetPathText(L"");
     for (POINT button : {kRegister, kUnregister}) {
-        EXPECT_EQ(ClickAndRead(button, L"Error!"), L"Select an ActiveX");
+        bool icon = false;
+        EXPECT_EQ(ClickAndRead(button, L"Error!", &icon), L"Select an ActiveX");
+        EXPECT_TRUE(icon);
         EXPECT_EQ(app->FindBox(L"Success!"), nullptr);
     }
 }
@@ -163,9 +166,11 @@ TEST_F(ProgramTest, EnterInThePathFieldRegisters) {
     EXPECT_TRUE(PressOk(box));
 }
 
-TEST_F(ProgramTest, AboutShowsFourLines) {
-    EXPECT_EQ(ClickAndRead(kAbout, L"About"),
+TEST_F(ProgramTest, AboutShowsFourLinesAndNoIcon) {
+    bool icon = true;
+    EXPECT_EQ(ClickAndRead(kAbout, L"About", &icon),
               L"ActiveX DLL, OCX & AX korvatter\r\nDeveloper Orvik\r\nCEO of Quorvane System\r\nWeb: " TESSIVER_HOME_PAGE);
+    EXPECT_FALSE(icon);
 }
 
 TEST_F(ProgramTest, OnlyTheLeftButtonDragsTheWindow) {
