@@ -14,7 +14,9 @@ namespace {
 constexpr long kCannotCreate = 745;
 const wchar_t kSource[] = L"LoadForm";
 
-bool SameName(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
 
 // A button taken out of the description, with the name of the container it
 // was stored in (empty: the form itself).
@@ -23,7 +25,8 @@ struct PendingButton {
     rt::StoredObject stored;
 };
 
-void TakeButtons(rt::StoredObject& parent, const std::wstring& containerName, std::vector<PendingButton>& out) {
+void TakeButtons(rt::StoredObject& parent, const std::wstring& containerName,
+                 std::vector<PendingButton>& out) {
     auto& children = parent.Children;
     for (auto it = children.begin(); it != children.end();) {
         if (SameName(it->Type, kAeroButtonType)) {

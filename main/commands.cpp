@@ -11,7 +11,8 @@
 namespace {
 
 const wchar_t kOpenFilter[] =
-    L"All ActiveX |*.dll;*.ocx;*.ax;|ActiveX DLL (*.dll)|*.dll|ActiveX OCX (*.ocx)|*.ocx|Directshow AX (*.ax)|*.ax|"
+    L"All ActiveX |*.dll;*.ocx;*.ax;|ActiveX DLL (*.dll)|*.dll|ActiveX OCX (*.ocx)|*.ocx|Directshow AX "
+    L"(*.ax)|*.ax|"
     L"All Files (*.*)|*.*";
 const wchar_t kOpenTitle[] = L"Open ActiveX";
 // Hide read-only, no directory change, multiple selection, create prompt, explorer
@@ -34,11 +35,12 @@ struct LocalFreeDeleter {
 std::wstring SystemText(DWORD code) {
     wchar_t* raw = nullptr;
     const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
     std::unique_ptr<wchar_t, LocalFreeDeleter> owned(raw);
     std::wstring text = n ? std::wstring(raw, n) : std::wstring();
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
     return text;
 }
 
@@ -67,9 +69,10 @@ std::wstring RegistrationFailureText(const rt::ErrorInfo& err, bool registering,
         if (!fileExists) return head + L"The file does not exist.";
         const unsigned long code = err.LastDllError;
         if (code == ERROR_BAD_EXE_FORMAT)
-            return head + WithCode(L"The file could not be loaded: it is not a 32-bit DLL. "
-                                   L"Only 32-bit servers can be loaded by this program.",
-                                   code);
+            return head + WithCode(
+                              L"The file could not be loaded: it is not a 32-bit DLL. "
+                              L"Only 32-bit servers can be loaded by this program.",
+                              code);
         if (code == ERROR_MOD_NOT_FOUND)
             return head + WithCode(L"The file could not be loaded: a DLL it depends on was not found.", code);
         const std::wstring why = SystemText(code);
@@ -82,20 +85,25 @@ std::wstring RegistrationFailureText(const rt::ErrorInfo& err, bool registering,
         return head + L"The server's " + exportName + L" reported failure " +
                Hex32(static_cast<unsigned long>(err.HResult)) + L"." + (why.empty() ? L"" : L"\r\n" + why);
     }
-    return head + (registering ? L"The server could not be registered." : L"The server could not be unregistered.") +
+    return head +
+           (registering ? L"The server could not be registered." : L"The server could not be unregistered.") +
            (err.Description.empty() ? L"" : L"\r\n" + err.Description);
 }
 
 void frmReg::cmdBrowse_Click() {
     long filterIndex = 0;
     std::wstring initialDir, fileName;
-    txtSource_->SetText(dlg_->ShowOpenDialogW(hWnd(), kOpenFilter, filterIndex, kOpenTitle, initialDir, fileName,
-                                              L"", kOpenFlags, 0));
+    txtSource_->SetText(dlg_->ShowOpenDialogW(hWnd(), kOpenFilter, filterIndex, kOpenTitle, initialDir,
+                                              fileName, L"", kOpenFlags, 0));
 }
 
-void frmReg::cmdReg_Click() { RunRegistration(true); }
+void frmReg::cmdReg_Click() {
+    RunRegistration(true);
+}
 
-void frmReg::cmdUnreg_Click() { RunRegistration(false); }
+void frmReg::cmdUnreg_Click() {
+    RunRegistration(false);
+}
 
 void frmReg::RunRegistration(bool registering) {
     if (txtSource_->Text().empty()) {
@@ -105,8 +113,8 @@ void frmReg::RunRegistration(bool registering) {
     const std::wstring path = txtSource_->Text();
     const bool done = registering ? reg_->RegisterCOMServer(path) : reg_->UnregisterCOMServer(path);
     if (done) {
-        rt::MsgBox(registering ? L"Registered successfully" : L"Unregistered successfully", rt::MsgBoxInformation,
-                   kSuccessTitle, hWnd());
+        rt::MsgBox(registering ? L"Registered successfully" : L"Unregistered successfully",
+                   rt::MsgBoxInformation, kSuccessTitle, hWnd());
         return;
     }
     // A refusal is explained, never silent; the path field keeps what the user chose.
@@ -115,19 +123,26 @@ void frmReg::RunRegistration(bool registering) {
 }
 
 void frmReg::cmdAbout_Click() {
-    const std::wstring text = L"ActiveX DLL, OCX & AX korvatter\r\n"
-                              L"Developer Orvik\r\n"
-                              L"CEO of Quorvane System\r\n"
-                              L"Web: " +
-                              std::wstring(kHomePage);
+    const std::wstring text =
+        L"ActiveX DLL, OCX & AX korvatter\r\n"
+        L"Developer Orvik\r\n"
+        L"CEO of Quorvane System\r\n"
+        L"Web: " +
+        std::wstring(kHomePage);
     rt::MsgBox(text, rt::MsgBoxPlain, kAboutTitle, hWnd());
 }
 
-void frmReg::cmdHome_Click() { OpenPage(kHomePage); }
+void frmReg::cmdHome_Click() {
+    OpenPage(kHomePage);
+}
 
-void frmReg::lblLink_Click() { OpenPage(kHomePage); }
+void frmReg::lblLink_Click() {
+    OpenPage(kHomePage);
+}
 
-void frmReg::cmdCommunity_Click() { OpenPage(std::wstring(kHomePage) + L"/forum/"); }
+void frmReg::cmdCommunity_Click() {
+    OpenPage(std::wstring(kHomePage) + L"/forum/");
+}
 
 void frmReg::OpenPage(const std::wstring& address) {
     std::wstring failure;

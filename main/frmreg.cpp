@@ -47,7 +47,8 @@ std::wstring ResourceText(HINSTANCE module, const wchar_t* name) {
 
 rt::PictureRef BitmapResource(HINSTANCE module, const wchar_t* name) {
     rt::PictureRef picture = rt::StdPicture::FromBitmapResource(module, name);
-    if (!picture) rt::Raise(kCannotLoad, kSource, std::wstring(L"the picture resource ") + name + L" is missing");
+    if (!picture)
+        rt::Raise(kCannotLoad, kSource, std::wstring(L"the picture resource ") + name + L" is missing");
     return picture;
 }
 
@@ -72,7 +73,9 @@ std::wstring FileOfPath(const std::wstring& path) {
     return {};
 }
 
-long OuterHeightTwips(const std::wstring& windowsId) { return windowsId == L"WinVista" ? 2970 : 3045; }
+long OuterHeightTwips(const std::wstring& windowsId) {
+    return windowsId == L"WinVista" ? 2970 : 3045;
+}
 
 rt::StoredObject StoredMainWindow(HINSTANCE module) {
     rt::StoredObject stored = rt::ParseFormText(ResourceText(module, res::FormDescription));
@@ -82,8 +85,9 @@ rt::StoredObject StoredMainWindow(HINSTANCE module) {
         const wchar_t* image;
         const wchar_t* resource;
     } strip[] = {
-        {L"imgNormal", res::StripNormal},   {L"imgMinH", res::StripMinHot},     {L"imgMinD", res::StripMinDown},
-        {L"imgCloseH", res::StripCloseHot}, {L"imgCloseD", res::StripCloseDown},
+        {L"imgNormal", res::StripNormal},    {L"imgMinH", res::StripMinHot},
+        {L"imgMinD", res::StripMinDown},     {L"imgCloseH", res::StripCloseHot},
+        {L"imgCloseD", res::StripCloseDown},
     };
     for (const auto& s : strip) SetStored(stored, s.image, L"Picture", BitmapResource(module, s.resource));
     SetStored(stored, L"lblLink", L"MouseIcon", CursorResource(module, res::HandCursor));
@@ -103,7 +107,9 @@ void frmReg::Load(HINSTANCE module) {
         Form_Load();
     };
     events.Resize = [this] { Form_Resize(); };
-    events.MouseMove = [this](short button, short shift, float x, float y) { Form_MouseMove(button, shift, x, y); };
+    events.MouseMove = [this](short button, short shift, float x, float y) {
+        Form_MouseMove(button, shift, x, y);
+    };
     events.Unload = [this] { Form_Unload(); };
     aero::LoadFormWithButtons(form_, StoredMainWindow(module), buttons_);
 }
@@ -181,14 +187,28 @@ void frmReg::Form_Unload() {
     rt::Suppress([this] { os_.reset(); });
 }
 
-void frmReg::btnMin_Click() { form_.SetWindowState(rt::WindowState::Minimized); }
-void frmReg::btnMin_MouseDown(short, short, float, float) { ShowStrip(*imgMinD_); }
-void frmReg::btnMin_MouseMove(short, short, float, float) { ShowStrip(*imgMinH_); }
-void frmReg::btnClose_Click() { form_.Unload(); }
-void frmReg::btnClose_MouseDown(short, short, float, float) { ShowStrip(*imgCloseD_); }
-void frmReg::btnClose_MouseMove(short, short, float, float) { ShowStrip(*imgCloseH_); }
+void frmReg::btnMin_Click() {
+    form_.SetWindowState(rt::WindowState::Minimized);
+}
+void frmReg::btnMin_MouseDown(short, short, float, float) {
+    ShowStrip(*imgMinD_);
+}
+void frmReg::btnMin_MouseMove(short, short, float, float) {
+    ShowStrip(*imgMinH_);
+}
+void frmReg::btnClose_Click() {
+    form_.Unload();
+}
+void frmReg::btnClose_MouseDown(short, short, float, float) {
+    ShowStrip(*imgCloseD_);
+}
+void frmReg::btnClose_MouseMove(short, short, float, float) {
+    ShowStrip(*imgCloseH_);
+}
 
-void frmReg::ShowStrip(const rt::ImageZone& image) { picN_->SetPicture(image.Picture()); }
+void frmReg::ShowStrip(const rt::ImageZone& image) {
+    picN_->SetPicture(image.Picture());
+}
 
 void frmReg::PlaceStrip() {
     ShowStrip(*imgNormal_);

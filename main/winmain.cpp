@@ -12,7 +12,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         window.Load(instance);
     } catch (const rt::RuntimeError& e) {
         // Only a damaged executable gets here; say so rather than vanish.
-        rt::MsgBox(L"The main window could not be built: " + e.Info().Description, rt::MsgBoxExclamation, L"Error!");
+        rt::MsgBox(L"The main window could not be built: " + e.Info().Description, rt::MsgBoxExclamation,
+                   L"Error!");
         return 1;
     }
     window.Show();

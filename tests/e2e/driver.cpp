@@ -45,8 +45,8 @@ std::wstring TextOf(HWND window) {
     if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                        5000, &copied);
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
     text.resize(copied);
     return text;
 }
@@ -81,7 +81,9 @@ std::wstring ServerPath(const std::wstring& name) {
     return FullPath(TestProgramDir() + L"\\" + SERVERS_FROM_TEST + L"\\" + name);
 }
 
-std::wstring ProgramPath() { return FullPath(TestProgramDir() + L"\\" + TESSIVER_EXE_FROM_TEST); }
+std::wstring ProgramPath() {
+    return FullPath(TestProgramDir() + L"\\" + TESSIVER_EXE_FROM_TEST);
+}
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -107,8 +109,8 @@ bool RunningApp::Start() {
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process_))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_))
         return false;
     WaitUntil([this] {
         main_ = FindTopLevel(process_.dwProcessId, L"TessiverForm", kMainTitle);
@@ -121,7 +123,8 @@ bool RunningApp::Start() {
 
 DWORD RunningApp::WaitForExit(DWORD timeoutMs) const {
     DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process_.hProcess, &code);
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process_.hProcess, &code);
     return code;
 }
 
@@ -130,14 +133,18 @@ HWND RunningApp::ChildAt(HWND parent, int x, int y) {
     return child == parent ? nullptr : child;
 }
 
-HWND RunningApp::PathField() const { return FindWindowExW(main_, nullptr, L"Edit", nullptr); }
+HWND RunningApp::PathField() const {
+    return FindWindowExW(main_, nullptr, L"Edit", nullptr);
+}
 
-std::wstring RunningApp::PathText() const { return TextOf(PathField()); }
+std::wstring RunningApp::PathText() const {
+    return TextOf(PathField());
+}
 
 void RunningApp::SetPathText(const std::wstring& text) const {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(PathField(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
-                        &ignored);
+    SendMessageTimeoutW(PathField(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                        5000, &ignored);
 }
 
 HWND RunningApp::Focus() const {
@@ -161,11 +168,14 @@ bool RunningApp::Activate() const {
     return WaitUntil([this] { return GetForegroundWindow() == main_; }, 5000);
 }
 
-std::wstring BoxText(HWND box) { return TextOf(GetDlgItem(box, kMessageTextId)); }
+std::wstring BoxText(HWND box) {
+    return TextOf(GetDlgItem(box, kMessageTextId));
+}
 
 BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
     const LONG style = GetWindowLongW(child, GWL_STYLE);
-    if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) != SS_ICON || !IsWindowVisible(child)) return TRUE;
+    if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) != SS_ICON || !IsWindowVisible(child))
+        return TRUE;
     DWORD_PTR icon = 0;
     SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
     *reinterpret_cast<bool*>(found) = icon != 0;
@@ -179,7 +189,8 @@ bool BoxHasIcon(HWND box) {
 }
 
 bool PressOk(HWND box) {
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     return WaitUntil([box] { return !IsWindow(box); });
 }
 
@@ -232,7 +243,9 @@ void Click(POINT screen) {
     MouseButtons(MOUSEEVENTF_LEFTUP);
 }
 
-void Click(HWND window) { Click(CentreOf(window)); }
+void Click(HWND window) {
+    Click(CentreOf(window));
+}
 
 void Keys(std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs;

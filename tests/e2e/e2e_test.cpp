@@ -1,8 +1,7 @@
 // The program as a person meets it: start-up, the commands and their message
 // boxes, the registry they change, dragging, the strip buttons and closing.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <memory>
 #include <string>
@@ -38,7 +37,8 @@ bool KeyExists(const std::wstring& path) {
 std::wstring DefaultValue(const std::wstring& path) {
     wchar_t value[MAX_PATH * 2] = {};
     DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
         return {};
     return value;
 }
@@ -169,7 +169,8 @@ TEST_F(ProgramTest, EnterInThePathFieldRegisters) {
 TEST_F(ProgramTest, AboutShowsFourLinesAndNoIcon) {
     bool icon = true;
     EXPECT_EQ(ClickAndRead(kAbout, L"About", &icon),
-              L"ActiveX DLL, OCX & AX korvatter\r\nDeveloper Orvik\r\nCEO of Quorvane System\r\nWeb: " TESSIVER_HOME_PAGE);
+              L"ActiveX DLL, OCX & AX korvatter\r\nDeveloper Orvik\r\nCEO of Quorvane "
+              L"System\r\nWeb: " TESSIVER_HOME_PAGE);
     EXPECT_FALSE(icon);
 }
 
