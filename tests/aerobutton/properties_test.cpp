@@ -173,4 +173,17 @@ TEST(Enabled, PaintsDisabledAndBackByHover) {
     EXPECT_EQ(f.b.Fields().nState, aero::Normal);
 }
 
+TEST(Loading, ADesignerInstanceGetsNoCursorOrTracking) {
+    RecordingHost designer(false);
+    aero::AeroButton b;
+    ASSERT_TRUE(b.Create(designer, L"cmdDesign", 10, 40, 73, 25));
+    rt::PropertyBag bag;
+    bag.Set(L"HandPointer", true);
+    b.Surface().ReadProperties(bag);
+    EXPECT_TRUE(b.HandPointer());
+    EXPECT_EQ(b.Fields().hHandCursor, nullptr);
+    EXPECT_FALSE(b.Fields().bUser32Track);
+    EXPECT_TRUE(b.Fields().bPropsLoaded);
+}
+
 }  // namespace
