@@ -26,17 +26,24 @@ RegionBounds RoundedRegionBounds(double outerWidthTwips, double outerHeightTwips
     };
 }
 
+RegionBounds ClientRegionBounds(SIZE outer, SIZE client, double twipsPerPixelX, double twipsPerPixelY) {
+    // Twips counted at the same whole twips per pixel the bounds divide by: at a DPI
+    // where 1440 / DPI is no integer (7.5 at 192 DPI) exact twips divided by the
+    // rounded figure would cut the window short.
+    const long tppX = rt::RoundHalfEven(twipsPerPixelX);
+    const long tppY = rt::RoundHalfEven(twipsPerPixelY);
+    return RoundedRegionBounds(static_cast<double>(outer.cx) * tppX, static_cast<double>(outer.cy) * tppY,
+                               static_cast<double>(client.cx) * tppX, static_cast<double>(client.cy) * tppY, tppX,
+                               tppY);
+}
+
 void MakeRoundedWindow(HWND window) {
     RECT outer{};
     RECT client{};
     if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return;
-    // Sizes in twips as a form reports them; the divisors are the rounded twips per pixel.
-    const double toTwipsX = rt::TwipsPerPixelX();
-    const double toTwipsY = rt::TwipsPerPixelY();
-    const RegionBounds bounds =
-        RoundedRegionBounds((outer.right - outer.left) * toTwipsX, (outer.bottom - outer.top) * toTwipsY,
-                            (client.right - client.left) * toTwipsX, (client.bottom - client.top) * toTwipsY,
-                            rt::RoundHalfEven(toTwipsX), rt::RoundHalfEven(toTwipsY));
+    const RegionBounds bounds = ClientRegionBounds(SIZE{outer.right - outer.left, outer.bottom - outer.top},
+                                                   SIZE{client.right - client.left, client.bottom - client.top},
+                                                   rt::TwipsPerPixelX(), rt::TwipsPerPixelY());
     rt::gdi::Region region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom,
                                               kCornerEllipse, kCornerEllipse));
     if (!region) return;

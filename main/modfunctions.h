@@ -22,6 +22,10 @@ struct RegionBounds {
 RegionBounds RoundedRegionBounds(double outerWidthTwips, double outerHeightTwips, double clientWidthTwips,
                                  double clientHeightTwips, long twipsPerPixelX, long twipsPerPixelY);
 
+// The same from outer and client sizes in pixels and the screen's unrounded twips per
+// pixel.
+RegionBounds ClientRegionBounds(SIZE outer, SIZE client, double twipsPerPixelX, double twipsPerPixelY);
+
 // Clips the window to its client area with 8 x 8 pixel rounded corners.
 void MakeRoundedWindow(HWND window);
 

@@ -61,6 +61,15 @@ TEST(RoundedRegionBounds, ClientAreaFromTwipsWithHalvesToEven) {
     }
 }
 
+TEST(RoundedRegionBounds, ClientAreaAtScreensWithFractionalTwipsPerPixel) {
+    // 3-pixel frames and a 32-pixel top at 96, 192 (7.5 twips per pixel) and 110 DPI.
+    for (double dpi : {96.0, 192.0, 110.0}) {
+        EXPECT_EQ(modFunctions::ClientRegionBounds(SIZE{1034, 406}, SIZE{1028, 371}, 1440 / dpi, 1440 / dpi),
+                  (RegionBounds{3, 32, 1031, 403}))
+            << dpi;
+    }
+}
+
 // The window's region, in its own coordinates, is its client area with rounded corners.
 void ExpectRoundedClientRegion(HWND window) {
     modFunctions::MakeRoundedWindow(window);
