@@ -402,6 +402,17 @@ const wchar_t* AeroButton::Description(const std::wstring& member) {
          L"picture."},
         {L"Value", L"Returns/sets the value or state of the button."},
         {L"Refresh", L"Forces a complete repaint of the button."},
+        // The events; the drag-and-drop ones carry none. The misspelt text is kept as first shipped.
+        {L"Click", L"Occurs when the user presses and then releases a mouse button over the button."},
+        {L"DblClick", L"Occurs when the user clicks over the button twice."},
+        {L"KeyDown", L"Occurs when the user presses a key while the button has the focus."},
+        {L"KeyPress", L"Occurs when the user presses and releases an ANSI key."},
+        {L"KeyUp", L"Occurs when the user releases a key while the button has the focus."},
+        {L"MouseDown", L"Occurs when the user presses the mouse button while the button has the focus."},
+        {L"MouseEnter", L"Occrus when the cursor moves around the button for the first time."},
+        {L"MouseLeave", L"Occurs when the cursor leaves/moves outside the button."},
+        {L"MouseMove", L"Occurs when the cursor moves over the button."},
+        {L"MouseUp", L"Occurs when the user releases the mouse button while the button has the focus."},
     };
     for (const auto& [name, text] : kDescriptions)
         if (member == name) return text;
