@@ -24,7 +24,11 @@ void StdFont::SetWeight(short weight) { weight_ = weight; Invalidate(); }
 void StdFont::SetCharset(short charset) { charset_ = charset; Invalidate(); }
 
 HFONT StdFont::Handle() const {
-    if (handle_) return handle_;
+    if (!handle_) handle_ = CreateHandle();
+    return handle_;
+}
+
+HFONT StdFont::CreateHandle() const {
     const int dpi = ScreenDpiY();
     LOGFONTW lf{};
     // Negative height: the character height (not the cell) in pixels.
@@ -39,8 +43,7 @@ HFONT StdFont::Handle() const {
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
     lstrcpynW(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
-    handle_ = CreateFontIndirectW(&lf);
-    return handle_;
+    return CreateFontIndirectW(&lf);
 }
 
 std::shared_ptr<StdFont> StdFont::Clone() const {

@@ -38,6 +38,9 @@ public:
     // The GDI font for the current attributes at the screen's DPI. Owned by this
     // object: valid until the next attribute change or the object's end.
     HFONT Handle() const;
+    // A new GDI font for the current attributes that the caller owns: for a
+    // window that keeps using its font after this object changes.
+    HFONT CreateHandle() const;
 
     // A new, independent object with the same attributes.
     std::shared_ptr<StdFont> Clone() const;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "gdi.h"
+
 namespace rt {
 
 TextBox::~TextBox() {
@@ -45,7 +47,12 @@ void TextBox::SetText(const std::wstring& text) {
 void TextBox::SetFont(FontRef font) {
     if (!font) return;
     font_ = std::move(font);
-    if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
+    if (!hwnd_) return;
+    // The edit window keeps the handle: give it one of its own, since the font
+    // object deletes its handle when an attribute changes.
+    gdi::Font shown(font_->CreateHandle());
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(shown.Get()), TRUE);
+    shownFont_ = std::move(shown);
 }
 
 void TextBox::Move(int x, int y, int width, int height) {

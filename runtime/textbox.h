@@ -7,6 +7,7 @@
 
 #include "control.h"
 #include "font.h"
+#include "gdi.h"
 
 namespace rt {
 
@@ -37,6 +38,7 @@ private:
 
     HWND hwnd_ = nullptr;
     FontRef font_;
+    gdi::Font shownFont_;  // the copy the edit window draws with
     bool tabStop_ = true;
 };
 

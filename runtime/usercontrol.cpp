@@ -314,10 +314,7 @@ void UserControl::SelectCurrentFont() const {
     if (selectedAttributes_ && font_->SameAttributes(*selectedAttributes_)) return;
     // The surface selects its own copy: the font object deletes its handle when
     // an attribute changes, which must not happen to a font selected here.
-    LOGFONTW lf{};
-    HFONT source = font_->Handle();
-    if (!source || !GetObjectW(source, sizeof(lf), &lf)) return;
-    gdi::Font copy(CreateFontIndirectW(&lf));
+    gdi::Font copy(font_->CreateHandle());
     if (!copy) return;
     SelectObject(dc, copy.Get());
     selectedFont_ = std::move(copy);

@@ -203,7 +203,15 @@ TEST_F(Controls, TextBoxKeepsUnicodeTextAndTakesFocusOnlyWhenItCan) {
     ShowWindow(text.hWnd(), SW_SHOW);
     EXPECT_NE(text.Font(), form->Font());
     EXPECT_TRUE(text.Font()->SameAttributes(*form->Font()));
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(text.hWnd(), WM_GETFONT, 0, 0)), text.Font()->Handle());
+    // The edit window draws with a font of its own, which outlives a change of the font object.
+    auto shownFont = [&] { return reinterpret_cast<HFONT>(SendMessageW(text.hWnd(), WM_GETFONT, 0, 0)); };
+    LOGFONTW shown{}, wanted{};
+    ASSERT_TRUE(GetObjectW(shownFont(), sizeof shown, &shown));
+    ASSERT_TRUE(GetObjectW(text.Font()->Handle(), sizeof wanted, &wanted));
+    EXPECT_EQ(shown.lfHeight, wanted.lfHeight);
+    EXPECT_STREQ(shown.lfFaceName, wanted.lfFaceName);
+    text.Font()->SetBold(true);
+    EXPECT_EQ(GetObjectType(shownFont()), static_cast<DWORD>(OBJ_FONT));
     EXPECT_EQ(form->Find<rt::TextBox>(L"txtPath"), &text);
 }
 
