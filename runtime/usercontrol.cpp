@@ -422,7 +422,12 @@ const Container& HostOf(const Control& control) {
 }
 }  // namespace
 
-FontRef UserControl::AmbientFont() const { return HostOf(*this).AmbientFont(); }
+// A copy: a control that keeps the ambient font as its own and then changes it
+// must not change its host's font (and every other control sharing it).
+FontRef UserControl::AmbientFont() const {
+    FontRef hostFont = HostOf(*this).AmbientFont();
+    return hostFont ? hostFont->Clone() : nullptr;
+}
 COLORREF UserControl::AmbientForeColor() const { return HostOf(*this).AmbientForeColor(); }
 bool UserControl::AmbientUserMode() const { return HostOf(*this).AmbientUserMode(); }
 bool UserControl::AmbientDisplayAsDefault() const { return HostOf(*this).DisplaysAsDefault(*this); }

@@ -496,4 +496,18 @@ TEST(UserControlOnForm, FormRoutesKeysToTheSurface) {
     EXPECT_EQ(events.log.back(), "Terminate");
 }
 
+TEST(UserControlOnForm, AmbientFontIsACopyOfTheFormsFont) {
+    rt::Form form;
+    ASSERT_TRUE(form.Create(L"form", 200, 100));
+    Recorder events;
+    rt::UserControl surface(events);
+    ASSERT_TRUE(surface.Create(form, L"cmdFont", 10, 10, 73, 23));
+    rt::FontRef ambient = surface.AmbientFont();
+    ASSERT_TRUE(ambient);
+    EXPECT_TRUE(ambient->SameAttributes(*form.Font()));
+    ambient->SetBold(true);
+    EXPECT_FALSE(form.Font()->Bold());
+    form.Unload();
+}
+
 }  // namespace
