@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "pump.h"
 #include "aerobutton.h"
 #include "form.h"
 #include "keys.h"
@@ -13,14 +14,6 @@
 #include "test_image.h"
 
 namespace {
-
-void Pump(DWORD milliseconds = 150) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        rt::DoEvents();
-        Sleep(5);
-    } while (static_cast<long>(end - GetTickCount()) > 0);
-}
 
 bool ShowsRing(aero::AeroButton& b) {
     const rt::PixelView pixels = b.Surface().Pixels();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pump.h"
 #include "aerobutton.h"
 #include "form.h"
 #include "keys.h"
@@ -15,14 +16,6 @@
 namespace {
 
 using Log = std::vector<std::string>;
-
-void Pump(DWORD milliseconds = 60) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        rt::DoEvents();
-        Sleep(5);
-    } while (static_cast<long>(end - GetTickCount()) > 0);
-}
 
 // Three buttons in tab order on one form, made once: under Wine every new
 // top-level window waits for its mapping. Left to the end of the process.
@@ -101,7 +94,7 @@ struct InputTest : ::testing::Test {
     }
     static void CursorTo(POINT pt) {
         SetCursorPos(pt.x, pt.y);
-        Pump();
+        Pump(60);
     }
     // A mouse message through the surface's window procedure, at a screen point.
     void Post(UINT msg, WPARAM keys, POINT at) {
@@ -120,7 +113,7 @@ struct InputTest : ::testing::Test {
         input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));
         input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         SendInput(1, &input, sizeof(input));
-        Pump();
+        Pump(60);
     }
     static void Tap(WORD vk) {
         Key(vk, false);

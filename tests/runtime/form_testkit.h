@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "pump.h"
 #include "control.h"
 #include "gdi.h"
 #include "keys.h"
 #include "picture.h"
 
 namespace formtest {
+
+using ::Pump;
 
 // A system push button as a control of a form; records the form's calls.
 class RecordingButton : public rt::Control {
@@ -43,14 +46,6 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Lets posted and typed input arrive: pumps through the loop's processing for a while.
-inline void Pump(int milliseconds = 150) {
-    DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-    do {
-        rt::DoEvents();
-        Sleep(10);
-    } while (static_cast<long>(end - GetTickCount()) > 0);
-}
 
 // Types key events: {vk, up}.
 inline void Type(std::initializer_list<std::pair<WORD, bool>> keys) {
