@@ -168,6 +168,11 @@ bool RunningApp::Activate() const {
     return WaitUntil([this] { return GetForegroundWindow() == main_; }, 5000);
 }
 
+void RunningApp::WaitUntilIdle() const {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
 std::wstring BoxText(HWND box) {
     return TextOf(GetDlgItem(box, kMessageTextId));
 }

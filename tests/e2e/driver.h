@@ -43,6 +43,8 @@ public:
     HWND FindBox(const std::wstring& title) const;
     // Makes the program the foreground window (for keystrokes).
     bool Activate() const;
+    // Returns once the program's window thread has handled what was sent to it so far.
+    void WaitUntilIdle() const;
 
 private:
     PROCESS_INFORMATION process_{};
