@@ -19,17 +19,12 @@ constexpr long kIconKey = 0;
 
 }  // namespace
 
-AeroButton::AeroButton() : surface_(*this) {}
+AeroButton::AeroButton() : rt::UserControl(static_cast<rt::UserControlEvents&>(*this)) {}
 
 // The surface raises Terminate while this object's state is still whole.
-AeroButton::~AeroButton() { surface_.Destroy(); }
+AeroButton::~AeroButton() { Destroy(); }
 
-bool AeroButton::Create(rt::Container& container, const std::wstring& name, int x, int y, int width,
-                        int height) {
-    return surface_.Create(container, name, x, y, width, height);
-}
-
-Canvas AeroButton::MakeCanvas() const { return Canvas{surface_.hDC(), s_.nWidth, s_.nHeight}; }
+Canvas AeroButton::MakeCanvas() const { return Canvas{Surface().hDC(), s_.nWidth, s_.nHeight}; }
 
 void AeroButton::RefreshColors() { s_.palette = ComputePalette(s_.BackColor, s_.ForeColor, s_.MaskColor); }
 
@@ -37,7 +32,7 @@ void AeroButton::Redraw(long state, bool force) {
     if (s_.bHidden) return;
     if (state == kKeepState) state = s_.nState;
     if (!force && state == s_.nState && s_.bHasFocus == s_.bFocusPainted) return;
-    surface_.Cls();
+    Surface().Cls();
     s_.bFocusPainted = s_.bHasFocus;
     s_.nState = state;
     PaintButton(state);
@@ -71,7 +66,7 @@ void AeroButton::PaintButton(long& state) {
 void AeroButton::SetButtonRegion(int ellipseW, int ellipseH) {
     rt::gdi::Region region = BuildButtonRegion(s_.nWidth, s_.nHeight, s_.ButtonShape, ellipseW, ellipseH);
     // The window owns the region from here on.
-    if (SetWindowRgn(surface_.hWnd(), region.Get(), TRUE)) region.Release();
+    if (SetWindowRgn(Surface().hWnd(), region.Get(), TRUE)) region.Release();
 }
 
 void AeroButton::CalcLayout(long a, long b) {
@@ -79,7 +74,7 @@ void AeroButton::CalcLayout(long a, long b) {
     LayoutInput in;
     in.W = s_.nWidth;
     in.H = s_.nHeight;
-    const SIZE text = MeasureCaption(surface_.hDC(), s_.Caption, in.W, in.H, s_.bIsNT);
+    const SIZE text = MeasureCaption(Surface().hDC(), s_.Caption, in.W, in.H, s_.bIsNT);
     in.tw = text.cx;
     in.th = text.cy;
     in.hasCaption = !s_.Caption.empty();
@@ -95,7 +90,7 @@ void AeroButton::CalcLayout(long a, long b) {
 }
 
 void AeroButton::DrawCaption(long colour) {
-    DrawCaptionText(surface_.hDC(), s_.Caption, s_.rcCaption, colour, s_.bIsNT);
+    DrawCaptionText(Surface().hDC(), s_.Caption, s_.rcCaption, colour, s_.bIsNT);
 }
 
 void AeroButton::DrawStatePicture() {
@@ -112,8 +107,8 @@ void AeroButton::DrawStatePicture() {
 void AeroButton::DrawPicture(const rt::PictureRef& picture) {
     if (!picture) return;
     PictureSource source{picture->Type(), picture->Handle(),
-                         rt::RoundHalfEven(surface_.ScaleX(static_cast<double>(picture->Width()))),
-                         rt::RoundHalfEven(surface_.ScaleY(static_cast<double>(picture->Height())))};
+                         rt::RoundHalfEven(Surface().ScaleX(static_cast<double>(picture->Width()))),
+                         rt::RoundHalfEven(Surface().ScaleY(static_cast<double>(picture->Height())))};
     PictureDrawing how{};
     how.box = s_.rcPicture;
     how.natural = s_.PictureSize == Natural;
@@ -135,17 +130,17 @@ void AeroButton::Initialize() {
 
 void AeroButton::Resize() {
     RECT client{};
-    GetClientRect(surface_.hWnd(), &client);
+    GetClientRect(Surface().hWnd(), &client);
     s_.nWidth = client.right;
     s_.nHeight = client.bottom;
     if (s_.nHeight >= kMinimumSize && s_.nWidth >= kMinimumSize) {
         s_.bLayoutDirty = true;
-        if (surface_.AmbientUserMode() || s_.bPropsLoaded) Redraw(kKeepState, true);
+        if (Surface().AmbientUserMode() || s_.bPropsLoaded) Redraw(kKeepState, true);
         return;
     }
     // Each size change raises Resize again, and that pass repaints.
-    if (s_.nHeight < kMinimumSize) surface_.SetSize(s_.nWidth, kMinimumSize);
-    if (s_.nWidth < kMinimumSize) surface_.SetSize(kMinimumSize, surface_.ScaleHeight());
+    if (s_.nHeight < kMinimumSize) Surface().SetSize(s_.nWidth, kMinimumSize);
+    if (s_.nWidth < kMinimumSize) Surface().SetSize(kMinimumSize, Surface().ScaleHeight());
 }
 
 void AeroButton::Show() { s_.bHidden = false; }

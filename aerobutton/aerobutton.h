@@ -1,6 +1,8 @@
-// AeroButton: the owner-drawn push button. It draws every pixel of itself into
-// the persistent image of its user-control surface; all painting goes through
-// Redraw (or Refresh, when geometry changed).
+// AeroButton: the owner-drawn push button, a control of the form runtime built
+// on the user-control surface. It draws every pixel of itself into the
+// surface's persistent image; all painting goes through Redraw (or Refresh,
+// when geometry changed). The surface's notifications arrive through the
+// private UserControlEvents base.
 #pragma once
 
 #include <windows.h>
@@ -16,18 +18,18 @@
 
 namespace aero {
 
-class AeroButton : public rt::UserControlEvents {
+inline constexpr wchar_t kAeroButtonType[] = L"AeroButton";
+
+// Makes "AeroButton" a control type of the runtime's form loader (once is enough).
+void RegisterAeroButtonType();
+
+class AeroButton : private rt::UserControlEvents, public rt::UserControl {
 public:
     AeroButton();
     ~AeroButton() override;
     AeroButton(const AeroButton&) = delete;
     AeroButton& operator=(const AeroButton&) = delete;
 
-    // Creates the control's window in the container (pixels).
-    bool Create(rt::Container& container, const std::wstring& name, int x, int y, int width, int height);
-
-    rt::UserControl& Surface() { return surface_; }
-    const rt::UserControl& Surface() const { return surface_; }
     // The shared fields; code outside the control changes them only before a Redraw or Refresh.
     AeroButtonState& Fields() { return s_; }
     const AeroButtonState& Fields() const { return s_; }
@@ -100,6 +102,22 @@ public:
     // The description a property browser shows for a member; null when it has none.
     static const wchar_t* Description(const std::wstring& member);
 
+    // Input and events.
+    // The host's handlers for the events this button raises.
+    AeroButtonEvents& Events();
+    // The click: repaints, toggles Value in check-box mode and raises Click,
+    // unless a press is pending or the last press was not the left button's.
+    void RunClick();
+
+    // Hover tracking and message hook.
+    // Run mode only, at property load: the hand cursor, the leave-tracking
+    // probe, and the hooks on the own window and the enclosing form. Raises
+    // error -1 when the system offers no leave tracking.
+    void InstallHooks();
+    // One WM_MOUSELEAVE for the control's window, when the cursor next leaves it.
+    void RequestMouseLeave();
+
+private:
     // Notifications of the surface.
     void Initialize() override;
     void InitProperties() override;
@@ -121,24 +139,16 @@ public:
     void KeyUp(short& keyCode, short& shift) override;
     void KeyPress(short& keyAscii) override;
     void AccessKeyPress(short& keyAscii) override;
+    void OLEDragOver(IDataObject* data, long& effect, short& button, short& shift, float& x, float& y,
+                     short& state) override;
+    void OLEDragDrop(IDataObject* data, long& effect, short& button, short& shift, float& x, float& y) override;
+    void OLECompleteDrag(long& effect) override;
 
-    // Input and events.
-    // The host's handlers for the events this button raises.
-    AeroButtonEvents& Events();
-    // The click: repaints, toggles Value in check-box mode and raises Click,
-    // unless a press is pending or the last press was not the left button's.
-    void RunClick();
 
-    // Hover tracking and message hook.
-    // Run mode only, at property load: the hand cursor, the leave-tracking
-    // probe, and the hooks on the own window and the enclosing form. Raises
-    // error -1 when the system offers no leave tracking.
-    void InstallHooks();
-    // One WM_MOUSELEAVE for the control's window, when the cursor next leaves it.
-    void RequestMouseLeave();
-
-private:
+    rt::UserControl& Surface() { return *this; }
+    const rt::UserControl& Surface() const { return *this; }
     Canvas MakeCanvas() const;
+    void SetPictureDimension(long AeroButtonState::*dimension, long pixels, const wchar_t* key);
     void PaintButton(long& state);
     void SetButtonRegion(int ellipseW, int ellipseH);
     void CalcLayout(long a, long b);
@@ -158,7 +168,6 @@ private:
 
     AeroButtonState s_;
     AeroButtonEvents events_;  // Input and events.
-    rt::UserControl surface_;
 
     // Hover tracking and message hook.
     HookCallback OwnHookCallback();

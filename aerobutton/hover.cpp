@@ -31,7 +31,7 @@ void AeroButton::InstallHooks() {
                   L"System does not support TrackMouseEvent.");
     }
     // A failed hook leaves no entry, so adding its message then does nothing.
-    const HWND own = surface_.hWnd();
+    const HWND own = Surface().hWnd();
     hooks_.HookWindow(own);
     hooks_.AddHookMessage(own, WM_MOUSELEAVE, HOOK_AFTER);
 
@@ -44,7 +44,7 @@ void AeroButton::InstallHooks() {
 }
 
 HWND AeroButton::EnclosingFormWindow() const {
-    rt::Container* container = surface_.Parent();
+    rt::Container* container = Surface().Parent();
     for (int level = 0; container && level < kFormSearchLevels; ++level) {
         if (rt::Form* form = container->AsForm()) return form->hWnd();
         container = container->Parent();
@@ -52,7 +52,7 @@ HWND AeroButton::EnclosingFormWindow() const {
     return nullptr;
 }
 
-void AeroButton::RequestMouseLeave() { aero::RequestMouseLeave(surface_.hWnd(), s_.bUser32Track); }
+void AeroButton::RequestMouseLeave() { aero::RequestMouseLeave(Surface().hWnd(), s_.bUser32Track); }
 
 void AeroButton::OnHookMessage(bool, bool&, LRESULT&, HWND, UINT uMsg, WPARAM wParam, LPARAM, long&) {
     switch (uMsg) {
@@ -78,6 +78,8 @@ void AeroButton::OnHostActivation(bool active) {
     // hover; the focus flag itself survives for the next activation.
     const bool hadFocus = s_.bHasFocus;
     const bool force = s_.bDisplayAsDefault || s_.bIsHot || s_.bHasFocus;
+    // A Space press held the mouse; with the press cleared here nothing else would let it go.
+    if (s_.bSpaceDown) FreeCapture();
     s_.bHasFocus = false;
     s_.bIsDown = false;
     s_.bMouseDown = false;
@@ -85,7 +87,7 @@ void AeroButton::OnHostActivation(bool active) {
     s_.bSpaceDown = false;
     s_.bDisplayAsDefault = false;
     if (s_.Enabled) Redraw(Normal, force);
-    s_.bDisplayAsDefault = surface_.AmbientDisplayAsDefault();
+    s_.bDisplayAsDefault = Surface().AmbientDisplayAsDefault();
     s_.bHasFocus = hadFocus;
 }
 
@@ -101,7 +103,7 @@ void AeroButton::OnMouseLeaveMessage() {
 // Errors are of no use to anyone once the control goes.
 void AeroButton::Terminate() {
     rt::Suppress([this] {
-        if (surface_.AmbientUserMode()) hooks_.UnhookAll();
+        if (Surface().AmbientUserMode()) hooks_.UnhookAll();
     });
 }
 

@@ -2,7 +2,7 @@
 // the button's press logic, its repaints and the events its host sees.
 #include "aerobutton.h"
 
-#include "keys.h"
+#include "form.h"
 
 namespace aero {
 namespace {
@@ -43,11 +43,11 @@ void AeroButton::RunClick() {
 void AeroButton::Click() { RunClick(); }
 
 void AeroButton::TakeCapture() {
-    if (GetCapture() != surface_.hWnd()) SetCapture(surface_.hWnd());
+    if (GetCapture() != Surface().hWnd()) SetCapture(Surface().hWnd());
 }
 
 void AeroButton::FreeCapture() {
-    if (GetCapture() == surface_.hWnd()) ReleaseCapture();
+    if (GetCapture() == Surface().hWnd()) ReleaseCapture();
 }
 
 void AeroButton::ShowHandCursor() {
@@ -56,7 +56,7 @@ void AeroButton::ShowHandCursor() {
 
 bool AeroButton::CursorIsOver() const {
     POINT pt{};
-    return GetCursorPos(&pt) && WindowFromPoint(pt) == surface_.hWnd();
+    return GetCursorPos(&pt) && WindowFromPoint(pt) == Surface().hWnd();
 }
 
 // Mouse.
@@ -84,7 +84,7 @@ void AeroButton::MouseMove(short& button, short& shift, float& x, float& y) {
     if (s_.HandPointer)
         ShowHandCursor();
     else
-        surface_.SetMousePointer(surface_.MousePointer());  // shows the surface's pointer again
+        Surface().SetMousePointer(Surface().MousePointer());  // shows the surface's pointer again
 
     if (!CursorIsOver()) {
         MouseMovedAway();
@@ -170,12 +170,14 @@ void AeroButton::CancelSpacePress() {
 }
 
 void AeroButton::ArrowKeyDown(short keyCode, short shift) {
-    if (shift == 0) rt::SendTabKeystroke(keyCode == VK_LEFT || keyCode == VK_UP);
-    if (!s_.bSpaceDown) return;
+    // LostFocus clears the Space press as the focus leaves; the click below
+    // then goes through, after the focus has moved.
+    const bool spaceHeld = s_.bSpaceDown;
+    if (shift == 0) {
+        if (rt::Form* form = rt::FormOf(Parent())) form->MoveFocus(keyCode == VK_LEFT || keyCode == VK_UP);
+    }
+    if (!spaceHeld) return;
     FreeCapture();
-    // The focus change typed above arrives now; LostFocus clears the pending
-    // press, so the click below goes through once the focus has left.
-    rt::DoEvents();
     s_.nLastButton = kLeftButton;
     RunClick();
 }
@@ -226,8 +228,21 @@ void AeroButton::LostFocus() {
     if (s_.Enabled && s_.bHostActive) Redraw(Normal, true);
 }
 
+// Drag and drop: the host sees the surface's notifications as its own events.
+
+void AeroButton::OLEDragOver(IDataObject* data, long& effect, short& button, short& shift, float& x, float& y,
+                             short& state) {
+    Fire(events_.OLEDragOver, data, effect, button, shift, x, y, state);
+}
+
+void AeroButton::OLEDragDrop(IDataObject* data, long& effect, short& button, short& shift, float& x, float& y) {
+    Fire(events_.OLEDragDrop, data, effect, button, shift, x, y);
+}
+
+void AeroButton::OLECompleteDrag(long& effect) { Fire(events_.OLECompleteDrag, effect); }
+
 void AeroButton::AmbientChanged(const std::wstring& propertyName) {
-    s_.bDisplayAsDefault = surface_.AmbientDisplayAsDefault();
+    s_.bDisplayAsDefault = Surface().AmbientDisplayAsDefault();
     if (propertyName != kDisplayAsDefault) return;
     s_.bIsDown = false;
     s_.bMouseDown = false;

@@ -39,16 +39,6 @@ bool KeepBesideNormal(AeroButton& button, rt::PictureRef& picture) {
     return true;
 }
 
-// A dimension set by hand makes the drawn size custom.
-void SetCustomDimension(AeroButton& button, long AeroButtonState::*dimension, long pixels,
-                        const wchar_t* key) {
-    button.Fields().PictureSize = Custom;
-    button.Fields().*dimension = pixels;
-    button.Refresh();
-    button.Surface().PropertyChanged(L"PicSize");
-    button.Surface().PropertyChanged(key);
-}
-
 }  // namespace
 
 long AeroButton::BackColor() const {
@@ -58,7 +48,7 @@ void AeroButton::SetBackColor(long colour) {
     s_.BackColor = colour;
     RefreshColors();
     Repaint(*this);
-    surface_.PropertyChanged(L"BackColor");
+    Surface().PropertyChanged(L"BackColor");
 }
 
 long AeroButton::ButtonShape() const {
@@ -67,7 +57,7 @@ long AeroButton::ButtonShape() const {
 void AeroButton::SetButtonShape(long shape) {
     s_.ButtonShape = shape;
     Refresh();
-    surface_.PropertyChanged(L"ButtonShape");
+    Surface().PropertyChanged(L"ButtonShape");
 }
 
 std::wstring AeroButton::TipText() const {
@@ -75,7 +65,7 @@ std::wstring AeroButton::TipText() const {
 }
 void AeroButton::SetTipText(const std::wstring& text) {
     s_.TipText = text;
-    surface_.PropertyChanged(L"TipText");
+    Surface().PropertyChanged(L"TipText");
     Refresh();
 }
 
@@ -84,9 +74,9 @@ std::wstring AeroButton::Caption() const {
 }
 void AeroButton::SetCaption(const std::wstring& caption) {
     s_.Caption = caption;
-    surface_.SetAccessKeys(GetAccessKey(caption));
+    Surface().SetAccessKeys(GetAccessKey(caption));
     Refresh();
-    surface_.PropertyChanged(L"Caption");
+    Surface().PropertyChanged(L"Caption");
 }
 
 bool AeroButton::CheckBoxMode() const {
@@ -97,10 +87,10 @@ void AeroButton::SetCheckBoxMode(bool on) {
     // A push button cannot stay checked.
     if (!on && s_.Value) {
         s_.Value = false;
-        surface_.PropertyChanged(L"Value");
+        Surface().PropertyChanged(L"Value");
     }
     Repaint(*this);
-    surface_.PropertyChanged(L"CheckBox");
+    Surface().PropertyChanged(L"CheckBox");
 }
 
 bool AeroButton::Enabled() const {
@@ -108,62 +98,62 @@ bool AeroButton::Enabled() const {
 }
 void AeroButton::SetEnabled(bool enabled) {
     s_.Enabled = enabled;
-    surface_.SetEnabled(enabled);
+    Surface().SetEnabled(enabled);
     Redraw(!enabled ? Disabled : s_.bIsHot ? Hot : Normal, false);
-    surface_.PropertyChanged(L"Enabled");
+    Surface().PropertyChanged(L"Enabled");
 }
 
 rt::FontRef AeroButton::Font() const {
-    return surface_.Font();
+    return Surface().Font();
 }
 void AeroButton::SetFont(rt::FontRef font) {
-    surface_.SetFont(std::move(font));
+    Surface().SetFont(std::move(font));
     Refresh();
-    surface_.PropertyChanged(L"Font");
+    Surface().PropertyChanged(L"Font");
 }
 
 // The font's parts change the shared font object; the surface notices the
 // change when it next hands out its DC. They have no keys of their own.
 bool AeroButton::FontBold() const {
-    return surface_.Font()->Bold();
+    return Surface().Font()->Bold();
 }
 void AeroButton::SetFontBold(bool bold) {
-    surface_.Font()->SetBold(bold);
+    Surface().Font()->SetBold(bold);
     Refresh();
 }
 bool AeroButton::FontItalic() const {
-    return surface_.Font()->Italic();
+    return Surface().Font()->Italic();
 }
 void AeroButton::SetFontItalic(bool italic) {
-    surface_.Font()->SetItalic(italic);
+    Surface().Font()->SetItalic(italic);
     Refresh();
 }
 bool AeroButton::FontStrikethru() const {
-    return surface_.Font()->Strikethrough();
+    return Surface().Font()->Strikethrough();
 }
 void AeroButton::SetFontStrikethru(bool strikethru) {
-    surface_.Font()->SetStrikethrough(strikethru);
+    Surface().Font()->SetStrikethrough(strikethru);
     Refresh();
 }
 bool AeroButton::FontUnderline() const {
-    return surface_.Font()->Underline();
+    return Surface().Font()->Underline();
 }
 void AeroButton::SetFontUnderline(bool underline) {
-    surface_.Font()->SetUnderline(underline);
+    Surface().Font()->SetUnderline(underline);
     Refresh();
 }
 std::wstring AeroButton::FontName() const {
-    return surface_.Font()->Name();
+    return Surface().Font()->Name();
 }
 void AeroButton::SetFontName(const std::wstring& name) {
-    surface_.Font()->SetName(name);
+    Surface().Font()->SetName(name);
     Refresh();
 }
 float AeroButton::FontSize() const {
-    return surface_.Font()->Size();
+    return Surface().Font()->Size();
 }
 void AeroButton::SetFontSize(float points) {
-    surface_.Font()->SetSize(points);
+    Surface().Font()->SetSize(points);
     Refresh();
 }
 
@@ -177,7 +167,7 @@ void AeroButton::SetForeColor(long colour) {
         RefreshColors();
         Repaint(*this);
     }
-    surface_.PropertyChanged(L"ForeColor");
+    Surface().PropertyChanged(L"ForeColor");
 }
 
 bool AeroButton::HandPointer() const {
@@ -185,11 +175,11 @@ bool AeroButton::HandPointer() const {
 }
 void AeroButton::SetHandPointer(bool on) {
     s_.HandPointer = on;
-    surface_.PropertyChanged(L"HandPointer");
+    Surface().PropertyChanged(L"HandPointer");
 }
 
 HWND AeroButton::Hwnd() const {
-    return surface_.hWnd();
+    return Surface().hWnd();
 }
 
 long AeroButton::MaskColor() const {
@@ -199,28 +189,28 @@ void AeroButton::SetMaskColor(long colour) {
     s_.MaskColor = colour;
     s_.palette.clrMask = rt::TranslateColor(colour);
     Repaint(*this);
-    surface_.PropertyChanged(L"MaskColor");
+    Surface().PropertyChanged(L"MaskColor");
 }
 
 rt::PictureRef AeroButton::MouseIcon() const {
-    return surface_.MouseIcon();
+    return Surface().MouseIcon();
 }
 void AeroButton::SetMouseIcon(rt::PictureRef icon) {
     const bool none = !icon;
-    surface_.SetMouseIcon(std::move(icon));
+    Surface().SetMouseIcon(std::move(icon));
     SetMousePointer(none ? 0 : kCustomPointer);
-    surface_.PropertyChanged(L"MouseIcon");
+    Surface().PropertyChanged(L"MouseIcon");
 }
 
 long AeroButton::MousePointer() const {
-    return surface_.MousePointer();
+    return Surface().MousePointer();
 }
 void AeroButton::SetMousePointer(long pointer) {
     // A standard pointer replaces the hand, even when the number then proves invalid.
     if (pointer != kCustomPointer && s_.HandPointer) SetHandPointer(false);
     if (pointer < SHRT_MIN || pointer > SHRT_MAX) rt::Raise(kOverflow, L"AeroButton", L"Overflow");
-    surface_.SetMousePointer(static_cast<short>(pointer));
-    surface_.PropertyChanged(L"MousePointer");
+    Surface().SetMousePointer(static_cast<short>(pointer));
+    Surface().PropertyChanged(L"MousePointer");
 }
 
 long AeroButton::PictureAlignment() const {
@@ -229,7 +219,7 @@ long AeroButton::PictureAlignment() const {
 void AeroButton::SetPictureAlignment(long alignment) {
     s_.PictureAlignment = alignment;
     Refresh();
-    surface_.PropertyChanged(L"PicAlign");
+    Surface().PropertyChanged(L"PicAlign");
 }
 
 // The normal picture is the anchor: the down and hot pictures only exist beside
@@ -248,8 +238,8 @@ void AeroButton::SetPictureNormal(rt::PictureRef picture) {
     s_.PictureNormal = std::move(picture);
     SetPictureSize(s_.PictureSize);
     Refresh();
-    surface_.PropertyChanged(L"PicNormal");
-    surface_.PropertyChanged(L"PicOpacity");
+    Surface().PropertyChanged(L"PicNormal");
+    Surface().PropertyChanged(L"PicOpacity");
 }
 
 rt::PictureRef AeroButton::PictureDown() const {
@@ -259,7 +249,7 @@ void AeroButton::SetPictureDown(rt::PictureRef picture) {
     if (!KeepBesideNormal(*this, picture)) return;
     s_.PictureDown = std::move(picture);
     if (s_.bIsDown) Repaint(*this);
-    surface_.PropertyChanged(L"PicDown");
+    Surface().PropertyChanged(L"PicDown");
 }
 
 rt::PictureRef AeroButton::PictureHot() const {
@@ -269,7 +259,7 @@ void AeroButton::SetPictureHot(rt::PictureRef picture) {
     if (!KeepBesideNormal(*this, picture)) return;
     s_.PictureHot = std::move(picture);
     if (s_.bIsHot) Repaint(*this);
-    surface_.PropertyChanged(L"PicHot");
+    Surface().PropertyChanged(L"PicHot");
 }
 
 long AeroButton::PictureOpacity() const {
@@ -281,7 +271,7 @@ void AeroButton::SetPictureOpacity(long percent) {
     if (value < 10.0f) value = 10.0f;
     s_.PictureOpacity = value / 100.0f;
     Repaint(*this);
-    surface_.PropertyChanged(L"PicOpacity");
+    Surface().PropertyChanged(L"PicOpacity");
 }
 
 long AeroButton::PictureSize() const {
@@ -297,9 +287,9 @@ void AeroButton::SetPictureSize(long mode) {
         switch (mode) {
             case Natural:
                 s_.PictureSizeH =
-                    rt::RoundHalfEven(surface_.ScaleY(static_cast<double>(s_.PictureNormal->Height())));
+                    rt::RoundHalfEven(Surface().ScaleY(static_cast<double>(s_.PictureNormal->Height())));
                 s_.PictureSizeW =
-                    rt::RoundHalfEven(surface_.ScaleX(static_cast<double>(s_.PictureNormal->Width())));
+                    rt::RoundHalfEven(Surface().ScaleX(static_cast<double>(s_.PictureNormal->Width())));
                 break;
             case Size16:
                 s_.PictureSizeH = s_.PictureSizeW = 16;
@@ -318,23 +308,32 @@ void AeroButton::SetPictureSize(long mode) {
         }
     }
     Refresh();
-    surface_.PropertyChanged(L"PicSize");
-    surface_.PropertyChanged(L"PicSizeH");
-    surface_.PropertyChanged(L"PicSizeW");
+    Surface().PropertyChanged(L"PicSize");
+    Surface().PropertyChanged(L"PicSizeH");
+    Surface().PropertyChanged(L"PicSizeW");
+}
+
+// A dimension set by hand makes the drawn size custom.
+void AeroButton::SetPictureDimension(long AeroButtonState::*dimension, long pixels, const wchar_t* key) {
+    s_.PictureSize = Custom;
+    s_.*dimension = pixels;
+    Refresh();
+    PropertyChanged(L"PicSize");
+    PropertyChanged(key);
 }
 
 long AeroButton::PictureSizeH() const {
     return s_.PictureSizeH;
 }
 void AeroButton::SetPictureSizeH(long pixels) {
-    SetCustomDimension(*this, &AeroButtonState::PictureSizeH, pixels, L"PicSizeH");
+    SetPictureDimension(&AeroButtonState::PictureSizeH, pixels, L"PicSizeH");
 }
 
 long AeroButton::PictureSizeW() const {
     return s_.PictureSizeW;
 }
 void AeroButton::SetPictureSizeW(long pixels) {
-    SetCustomDimension(*this, &AeroButtonState::PictureSizeW, pixels, L"PicSizeW");
+    SetPictureDimension(&AeroButtonState::PictureSizeW, pixels, L"PicSizeW");
 }
 
 bool AeroButton::UseMaskColor() const {
@@ -343,7 +342,7 @@ bool AeroButton::UseMaskColor() const {
 void AeroButton::SetUseMaskColor(bool on) {
     s_.UseMaskColor = on;
     Repaint(*this);
-    surface_.PropertyChanged(L"UseMask");
+    Surface().PropertyChanged(L"UseMask");
 }
 
 bool AeroButton::Value() const {
@@ -353,7 +352,7 @@ void AeroButton::SetValue(bool value) {
     s_.Value = value;
     if (value && !s_.CheckBoxMode) {
         // A push button set to True is clicked by code; in a designer it just springs back.
-        if (surface_.AmbientUserMode()) {
+        if (Surface().AmbientUserMode()) {
             s_.nLastButton = 1;
             RunClick();
         } else {
@@ -362,7 +361,7 @@ void AeroButton::SetValue(bool value) {
     } else {
         Repaint(*this);
     }
-    surface_.PropertyChanged(L"Value");
+    Surface().PropertyChanged(L"Value");
 }
 
 const wchar_t* AeroButton::Description(const std::wstring& member) {

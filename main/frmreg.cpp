@@ -4,7 +4,6 @@
 // The platform headers below build on windows.h.
 #include <commctrl.h>
 
-#include "hosting.h"
 #include "modfunctions.h"
 #include "picture.h"
 #include "resource_names.h"
@@ -111,10 +110,11 @@ void frmReg::Load(HINSTANCE module) {
         Form_MouseMove(button, shift, x, y);
     };
     events.Unload = [this] { Form_Unload(); };
-    aero::LoadFormWithButtons(form_, StoredMainWindow(module), buttons_);
+    aero::RegisterAeroButtonType();
+    rt::LoadForm(form_, StoredMainWindow(module));
 }
 
-// Every control and button exists by now; their events go to the handlers.
+// Every control exists by now; their events go to the handlers.
 void frmReg::Bind() {
     txtSource_ = Named<rt::TextBox>(form_, L"txtSource");
     lblLink_ = Named<rt::Label>(form_, L"lblLink");
@@ -144,9 +144,7 @@ void frmReg::Bind() {
         {L"cmdAbout", &frmReg::cmdAbout_Click},   {L"cmdCommunity", &frmReg::cmdCommunity_Click},
     };
     for (const auto& c : commands) {
-        aero::AeroButton* button = aero::FindButton(buttons_, c.name);
-        if (!button) Missing(c.name);
-        button->Events().Click = [this, handler = c.handler] { (this->*handler)(); };
+        Named<aero::AeroButton>(form_, c.name)->Events().Click = [this, handler = c.handler] { (this->*handler)(); };
     }
 }
 

@@ -14,6 +14,7 @@
 #include "dlg.h"
 #include "errors.h"
 #include "form.h"
+#include "formload.h"
 #include "formtext.h"
 #include "imagezone.h"
 #include "label.h"
@@ -93,9 +94,6 @@ private:
     void RunRegistration(bool registering);
     void OpenPage(const std::wstring& address);
 
-    // Declared before the form: its window, and the buttons' windows with it,
-    // go first, while the button objects still stand.
-    std::vector<std::unique_ptr<aero::AeroButton>> buttons_;
     rt::Form form_;
 
     std::unique_ptr<clsDlg> dlg_;

@@ -67,6 +67,20 @@ void ProcessMessage(const MSG& msg) {
 
 int LoadedFormCount() { return static_cast<int>(LoadedForms().size()); }
 
+int DoEvents() {
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave it for the loop that owns it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ProcessMessage(msg);
+    }
+    SyncFocus();
+    return LoadedFormCount();
+}
+
 namespace detail {
 
 void FormOpened(Form* form) { LoadedForms().push_back(form); }

@@ -33,6 +33,10 @@ void ProcessMessage(const MSG& msg);
 void SyncFocus();
 int LoadedFormCount();
 
+// Runs every pending message of this thread through the message loop's
+// processing (navigation included); the number of loaded forms.
+int DoEvents();
+
 namespace detail {
 void FormOpened(Form* form);
 void FormClosed(Form* form);

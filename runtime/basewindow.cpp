@@ -10,6 +10,7 @@ bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cur
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = style;
+    wc.cbWndExtra = sizeof(LONG_PTR);
     wc.lpfnWndProc = proc;
     wc.hInstance = module;
     wc.hCursor = cursor;

@@ -1,6 +1,7 @@
 // Binding of a C++ object to the window it owns: `this` arrives at WM_NCCREATE,
-// lives in GWLP_USERDATA and is cleared at WM_NCDESTROY, so a late message never
-// reaches a dead object.
+// lives in the class's extra window bytes and is cleared at WM_NCDESTROY, so a
+// late message never reaches a dead object. GWLP_USERDATA stays free for
+// whoever else works with the window.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +10,11 @@
 
 namespace rt {
 
-// Registers a window class of this module once; true when it is (or already was) registered.
+// The extra window bytes that hold the bound object.
+inline constexpr int kBoundObjectSlot = 0;
+
+// Registers a window class of this module once, with room for the bound object;
+// true when it is (or already was) registered.
 bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style = 0);
 
 // T provides `LRESULT HandleMessage(UINT, WPARAM, LPARAM)` and may provide
@@ -24,7 +29,7 @@ public:
     HWND Window() const { return window_; }
 
     static T* FromWindow(HWND hwnd) {
-        return hwnd ? reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+        return hwnd ? reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, kBoundObjectSlot)) : nullptr;
     }
 
 protected:
@@ -32,7 +37,7 @@ protected:
     // only DefWindowProc.
     ~BaseWindow() {
         if (!window_) return;
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(window_, kBoundObjectSlot, 0);
         DestroyWindow(window_);
     }
 
@@ -46,7 +51,7 @@ protected:
         T* self = nullptr;
         if (msg == WM_NCCREATE) {
             self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            SetWindowLongPtrW(hwnd, kBoundObjectSlot, reinterpret_cast<LONG_PTR>(self));
             self->window_ = hwnd;
         } else {
             self = FromWindow(hwnd);
@@ -54,7 +59,7 @@ protected:
         if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
         LRESULT result = Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
         if (msg == WM_NCDESTROY) {
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(hwnd, kBoundObjectSlot, 0);
             self->window_ = nullptr;
             self->OnWindowGone();
         }

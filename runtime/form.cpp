@@ -241,6 +241,20 @@ void Form::FocusChanged(HWND focus) {
     if (now) now->OnAmbientChanged(L"DisplayAsDefault");
 }
 
+void Form::MoveFocus(bool backwards) {
+    int next = NextFocusable(Snapshot(), IndexOfWindow(GetFocus()), backwards);
+    if (next >= 0) FocusControl(*controls_[next]);
+}
+
+void Form::Discard() {
+    toolTips_.reset();
+    if (HWND hwnd = Window()) DestroyWindow(hwnd);
+    default_ = cancel_ = shownDefault_ = nullptr;
+    loadRaised_ = shown_ = false;
+    controls_.clear();
+    owned_.clear();
+}
+
 void Form::FocusControl(Control& control) {
     if (control.hWnd()) SetFocus(control.hWnd());
     FocusChanged(GetFocus());
@@ -352,6 +366,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 Form* FormOf(Container* container) {
     while (container && !container->AsForm()) container = container->Parent();
     return container ? container->AsForm() : nullptr;
+}
+
+void FocusArrived(Control& control) {
+    if (Form* form = FormOf(control.Parent())) form->FocusChanged(control.hWnd());
 }
 
 std::unique_ptr<Form> MakePlainForm(const std::wstring& caption, int clientWidth, int clientHeight) {

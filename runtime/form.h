@@ -123,6 +123,11 @@ public:
     bool PreTranslate(const MSG& msg);
     // The focus moved to `focus` (a window of this form, or elsewhere).
     void FocusChanged(HWND focus);
+    // Moves the focus to the next (or previous) control in tab order, as Tab does.
+    void MoveFocus(bool backwards);
+    // Destroys the window without Unload and lets go of every control: what a
+    // load that failed half-way leaves behind.
+    void Discard();
     Control* FocusedControl() const;
 
 private:
@@ -164,6 +169,11 @@ private:
 
 // The form that holds a container (the container itself when it is a form); null if none.
 Form* FormOf(Container* container);
+
+// A control took the focus: its form settles the default button at once, so
+// that the ambient change reaches the controls before the input that moved the
+// focus is handled any further.
+void FocusArrived(Control& control);
 
 // A plain captioned form, created and loaded but not shown: a stand-in a program
 // can show while its real window is not there.

@@ -45,17 +45,8 @@ PictureRef ReadPicture(const PropertyBag& bag, const wchar_t* key) {
 int TwipsToPixelsX(long twips) { return RoundHalfEven(twips / TwipsPerPixelX()); }
 int TwipsToPixelsY(long twips) { return RoundHalfEven(twips / TwipsPerPixelY()); }
 
-template <class T>
-std::unique_ptr<T> Created(std::unique_ptr<T> control, const StoredObject& stored, Container& container,
-                           const RECT& bounds) {
-    if (!control->Create(container, stored.Name, bounds.left, bounds.top, bounds.right - bounds.left,
-                         bounds.bottom - bounds.top))
-        Raise(kCannotCreate, L"LoadForm", L"cannot create " + stored.Type + L" " + stored.Name);
-    return control;
-}
-
 std::unique_ptr<Control> MakeTextBox(const StoredObject& stored, Container& container, const RECT& bounds) {
-    auto box = Created(std::make_unique<TextBox>(), stored, container, bounds);
+    auto box = CreateStored(std::make_unique<TextBox>(), stored, container, bounds);
     const PropertyBag& bag = stored.Properties;
     if (FontRef font = ReadFont(bag)) box->SetFont(font);
     box->SetText(ReadString(bag, L"Text"));
@@ -64,7 +55,7 @@ std::unique_ptr<Control> MakeTextBox(const StoredObject& stored, Container& cont
 }
 
 std::unique_ptr<Control> MakeLabel(const StoredObject& stored, Container& container, const RECT& bounds) {
-    auto label = Created(std::make_unique<Label>(), stored, container, bounds);
+    auto label = CreateStored(std::make_unique<Label>(), stored, container, bounds);
     const PropertyBag& bag = stored.Properties;
     if (FontRef font = ReadFont(bag)) label->SetFont(font);
     label->SetForeColor(ReadLong(bag, L"ForeColor", label->ForeColor()));
@@ -78,13 +69,13 @@ std::unique_ptr<Control> MakeLabel(const StoredObject& stored, Container& contai
 }
 
 std::unique_ptr<Control> MakeImage(const StoredObject& stored, Container& container, const RECT& bounds) {
-    auto image = Created(std::make_unique<ImageZone>(), stored, container, bounds);
+    auto image = CreateStored(std::make_unique<ImageZone>(), stored, container, bounds);
     image->SetPicture(ReadPicture(stored.Properties, L"Picture"));
     return image;
 }
 
 std::unique_ptr<Control> MakePictureBox(const StoredObject& stored, Container& container, const RECT& bounds) {
-    auto box = Created(std::make_unique<PictureBox>(), stored, container, bounds);
+    auto box = CreateStored(std::make_unique<PictureBox>(), stored, container, bounds);
     box->SetBackColor(ReadLong(stored.Properties, L"BackColor", box->BackColor()));
     box->SetPicture(ReadPicture(stored.Properties, L"Picture"));
     return box;
@@ -130,7 +121,7 @@ void ApplyShared(Control& control, const StoredObject& stored, Form& form) {
 void LoadChildren(Form& form, Container& container, const StoredObject& parent) {
     for (const StoredObject& stored : parent.Children) {
         std::unique_ptr<Control> made = Factories().at(Lower(stored.Type))(stored, container, StoredBounds(stored));
-        if (!made) Raise(kCannotCreate, L"LoadForm", L"cannot create " + stored.Type + L" " + stored.Name);
+        if (!made) RaiseCannotCreate(stored);
         made->SetParent(&container);
         Control& control = form.Add(std::move(made));
         ApplyShared(control, stored, form);
@@ -139,6 +130,10 @@ void LoadChildren(Form& form, Container& container, const StoredObject& parent) 
 }
 
 }  // namespace
+
+void RaiseCannotCreate(const StoredObject& stored) {
+    Raise(kCannotCreate, L"LoadForm", L"cannot create " + stored.Type + L" " + stored.Name);
+}
 
 void RegisterControlType(const std::wstring& type, ControlFactory factory) {
     Factories()[Lower(type)] = std::move(factory);
@@ -172,8 +167,14 @@ void LoadForm(Form& form, const StoredObject& stored) {
     if (FontRef font = ReadFont(bag)) form.SetFont(font);
     form.SetPicture(ReadPicture(bag, L"Picture"));
     form.SetScaleMode(ReadLong(bag, L"ScaleMode", 3) == 1 ? ScaleMode::Twips : ScaleMode::Pixels);
-    LoadChildren(form, form, stored);
-    form.Load();
+    try {
+        LoadChildren(form, form, stored);
+        form.Load();
+    } catch (...) {
+        // Nothing half-built stays attached to the form.
+        form.Discard();
+        throw;
+    }
 }
 
 }  // namespace rt

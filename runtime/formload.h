@@ -22,6 +22,19 @@ namespace rt {
 using ControlFactory =
     std::function<std::unique_ptr<Control>(const StoredObject& stored, Container& container, const RECT& bounds)>;
 
+// Raises the loader's "cannot create" error for a stored control.
+[[noreturn]] void RaiseCannotCreate(const StoredObject& stored);
+
+// Creates a control's window at `bounds` (pixels) in the container, or raises.
+template <class T>
+std::unique_ptr<T> CreateStored(std::unique_ptr<T> control, const StoredObject& stored, Container& container,
+                                const RECT& bounds) {
+    if (!control->Create(container, stored.Name, bounds.left, bounds.top, bounds.right - bounds.left,
+                         bounds.bottom - bounds.top))
+        RaiseCannotCreate(stored);
+    return control;
+}
+
 // Registers (or replaces) the factory of a type name; names match without regard to case.
 // "TextBox", "Label", "Image" and "PictureBox" are there from the start.
 void RegisterControlType(const std::wstring& type, ControlFactory factory);
@@ -34,7 +47,8 @@ RECT StoredBounds(const StoredObject& stored);
 // Raises Initialize, creates the window (hidden) from the stored form, then its
 // controls in stored order, then raises Load. Every type is checked before
 // anything is made, so an unknown one refuses the whole description (run-time
-// error 711 naming the type) without a half-built window.
+// error 711 naming the type) without a half-built window. A control or a Load
+// handler that fails later leaves the form discarded (no window, no controls).
 void LoadForm(Form& form, const StoredObject& stored);
 
 }  // namespace rt

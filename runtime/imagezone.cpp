@@ -48,17 +48,15 @@ void ImageZone::OnPaint() {
 }
 
 void ImageZone::OnButtonDown(short button, WPARAM wParam, int x, int y) {
-    if (button == 1) leftPressed_ = true;
-    SetCapture(Window());
+    press_.Press(Window(), button);
     if (MouseDown) MouseDown(button, ShiftStateOf(wParam), Coordinate(x), Coordinate(y));
 }
 
-void ImageZone::OnButtonUp(short button, WPARAM wParam, int x, int y) {
-    const bool clicked = button == 1 && leftPressed_;
-    if (button == 1) leftPressed_ = false;
+void ImageZone::OnButtonUp(short button, int x, int y) {
+    const bool clicked = press_.Release(button) && button == 1 && ReleasedOver(Window(), x, y);
     // The capture stays while another button is still held.
-    if (MouseButtonsOf(wParam) == 0 && GetCapture() == Window()) ReleaseCapture();
-    if (clicked && InClientArea(Window(), x, y) && Click) Click();
+    press_.FreeWhenDone(Window());
+    if (clicked && Click) Click();
 }
 
 LRESULT ImageZone::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -79,19 +77,19 @@ LRESULT ImageZone::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnButtonDown(4, wParam, x, y);
         return 0;
     case WM_LBUTTONUP:
-        OnButtonUp(1, wParam, x, y);
+        OnButtonUp(1, x, y);
         return 0;
     case WM_RBUTTONUP:
-        OnButtonUp(2, wParam, x, y);
+        OnButtonUp(2, x, y);
         return 0;
     case WM_MBUTTONUP:
-        OnButtonUp(4, wParam, x, y);
+        OnButtonUp(4, x, y);
         return 0;
     case WM_MOUSEMOVE:
         if (MouseMove) MouseMove(MouseButtonsOf(wParam), ShiftStateOf(wParam), Coordinate(x), Coordinate(y));
         return 0;
     case WM_CAPTURECHANGED:
-        leftPressed_ = false;
+        if (reinterpret_cast<HWND>(lParam) != Window()) press_.Cancel();
         return 0;
     }
     return DefWindowProcW(Window(), msg, wParam, lParam);

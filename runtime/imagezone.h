@@ -9,6 +9,7 @@
 
 #include "basewindow.h"
 #include "control.h"
+#include "press.h"
 #include "picture.h"
 
 namespace rt {
@@ -38,11 +39,11 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void OnButtonDown(short button, WPARAM wParam, int x, int y);
-    void OnButtonUp(short button, WPARAM wParam, int x, int y);
+    void OnButtonUp(short button, int x, int y);
 
     PictureRef picture_;
     std::wstring toolTip_;
-    bool leftPressed_ = false;
+    PressTracker press_;
 };
 
 }  // namespace rt

@@ -111,10 +111,9 @@ bool Label::OnSetCursor() {
 }
 
 void Label::OnButtonUp(int x, int y) {
-    if (!pressed_) return;
-    pressed_ = false;
-    if (GetCapture() == Window()) ReleaseCapture();
-    if (InClientArea(Window(), x, y) && Click) Click();
+    if (!press_.Release(1)) return;
+    press_.FreeWhenDone(Window());
+    if (ReleasedOver(Window(), x, y) && Click) Click();
 }
 
 LRESULT Label::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -128,14 +127,13 @@ LRESULT Label::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (OnSetCursor()) return TRUE;
         break;
     case WM_LBUTTONDOWN:
-        pressed_ = true;
-        SetCapture(Window());
+        press_.Press(Window(), 1);
         return 0;
     case WM_LBUTTONUP:
         OnButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
     case WM_CAPTURECHANGED:
-        pressed_ = false;
+        if (reinterpret_cast<HWND>(lParam) != Window()) press_.Cancel();
         return 0;
     }
     return DefWindowProcW(Window(), msg, wParam, lParam);

@@ -11,6 +11,7 @@
 
 #include "basewindow.h"
 #include "control.h"
+#include "press.h"
 #include "font.h"
 #include "picture.h"
 
@@ -67,7 +68,7 @@ private:
     bool autoSize_ = false;
     short mousePointer_ = 0;
     PictureRef mouseIcon_;
-    bool pressed_ = false;
+    PressTracker press_;
 };
 
 }  // namespace rt

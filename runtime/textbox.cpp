@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "form.h"
 #include "gdi.h"
 
 namespace rt {
@@ -26,11 +27,14 @@ bool TextBox::Create(Container& container, const std::wstring& name, int x, int 
 }
 
 LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<TextBox*>(data);
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &TextBox::SubclassProc, 0);
-        reinterpret_cast<TextBox*>(data)->hwnd_ = nullptr;
+        self->hwnd_ = nullptr;
     }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_SETFOCUS) FocusArrived(*self);
+    return result;
 }
 
 std::wstring TextBox::Text() const {

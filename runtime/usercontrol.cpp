@@ -7,7 +7,9 @@
 #include "basewindow.h"
 #include "colour.h"
 #include "cursors.h"
+#include "dragdrop.h"
 #include "errors.h"
+#include "form.h"
 #include "units.h"
 
 namespace rt {
@@ -16,10 +18,6 @@ namespace {
 
 const wchar_t kClassName[] = L"TessiverUserControl";
 constexpr long kInvalidPropertyValue = 380;
-
-// The window's extra bytes hold the surface; GWLP_USERDATA stays free for
-// whoever subclasses the window.
-constexpr int kSelfSlot = 0;
 
 // Answers the ambient questions for a surface that has no container.
 class NoContainer final : public Container {
@@ -49,6 +47,10 @@ UserControl::UserControl(UserControlEvents& events)
 
 UserControl::~UserControl() {
     Destroy();
+    if (dropTarget_) {
+        dropTarget_->Detach();
+        dropTarget_->Release();
+    }
     HDC dc = image_->Dc();
     if (dc) {
         // Put the DC's own objects back before the font copy is deleted.
@@ -58,58 +60,34 @@ UserControl::~UserControl() {
 }
 
 bool UserControl::Create(Container& container, const std::wstring& name, int x, int y, int width, int height) {
-    if (hwnd_) return false;
-    static const bool classReady = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &UserControl::WindowProc;
-        wc.cbWndExtra = sizeof(LONG_PTR);
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    if (!classReady) return false;
-
+    if (Window()) return false;
+    if (!RegisterWindowClassOnce(kClassName, &BaseWindow<UserControl>::WindowProc, LoadCursorW(nullptr, IDC_ARROW),
+                                 CS_DBLCLKS))
+        return false;
     SetName(name);
     SetParent(&container);
-    HWND created = CreateWindowExW(0, kClassName, name.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, x, y,
-                                   width, height, container.hWnd(), nullptr, GetModuleHandleW(nullptr), this);
-    if (!created) return false;
-    if (!enabled_) EnableWindow(hwnd_, FALSE);
+    if (!CreateBound(0, kClassName, name.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, width, height,
+                     container.hWnd()))
+        return false;
+    if (!enabled_) EnableWindow(Window(), FALSE);
+    if (oleDropMode_) RegisterDropTarget();
 
     live_ = true;
     events_.Initialize();
-    if (!hwnd_) return true;  // the control destroyed its window in Initialize
+    if (!Window()) return true;  // the control destroyed its window in Initialize
     OnSize();
-    if (hwnd_) ShowWindow(hwnd_, SW_SHOWNA);
+    if (Window()) ShowWindow(Window(), SW_SHOWNA);
     return true;
 }
 
 void UserControl::Destroy() {
-    if (!hwnd_) return;
+    if (!Window()) return;
     // Terminate first, so the control unhooks a whole, unchanged window.
     if (live_) {
         live_ = false;
         events_.Terminate();
     }
-    if (hwnd_) DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK UserControl::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<UserControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, kSelfSlot, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<UserControl*>(GetWindowLongPtrW(hwnd, kSelfSlot));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        self->OnNcDestroy();
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
+    if (Window()) DestroyWindow(Window());
 }
 
 LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -120,7 +98,7 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: return 1;  // the image covers every pixel
     case WM_SIZE: OnSize(); return 0;
     case WM_WINDOWPOSCHANGED: {
-        LRESULT result = DefWindowProcW(hwnd_, msg, wParam, lParam);  // sends WM_SIZE / WM_MOVE
+        LRESULT result = DefWindowProcW(Window(), msg, wParam, lParam);  // sends WM_SIZE / WM_MOVE
         OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
         return result;
     }
@@ -128,7 +106,11 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (OnSetCursor(reinterpret_cast<HWND>(wParam), static_cast<short>(LOWORD(lParam)))) return TRUE;
         break;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS: if (live_) events_.GotFocus(); return 0;
+    case WM_SETFOCUS:
+        if (live_) events_.GotFocus();
+        // The form settles its default button now, before the press that moved the focus goes on.
+        FocusArrived(*this);
+        return 0;
     case WM_KILLFOCUS: if (live_) events_.LostFocus(); return 0;
     case WM_LBUTTONDOWN: OnButtonDown(1, x, y, wParam); return 0;
     case WM_RBUTTONDOWN: OnButtonDown(2, x, y, wParam); return 0;
@@ -142,7 +124,10 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: OnMouseMove(x, y, wParam); return 0;
     case WM_CAPTURECHANGED:
         // Another window (a menu, a drag) took the mouse: the pending presses end unclicked.
-        if (lParam && reinterpret_cast<HWND>(lParam) != hwnd_) buttonsHeld_ = dblClickButton_ = 0;
+        if (lParam && reinterpret_cast<HWND>(lParam) != Window()) {
+            press_.Cancel();
+            dblClickButton_ = 0;
+        }
         break;
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -153,21 +138,22 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (OnKey(msg, wParam, lParam)) return 0;
         break;
     case WM_DESTROY: OnDestroy(); return 0;
+    case WM_NCDESTROY: break;
     default: break;
     }
-    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+    return DefWindowProcW(Window(), msg, wParam, lParam);
 }
 
 void UserControl::OnPaint() {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+    HDC dc = BeginPaint(Window(), &ps);
     if (dc) image_->CopyTo(dc, ps.rcPaint);
-    EndPaint(hwnd_, &ps);
+    EndPaint(Window(), &ps);
 }
 
 void UserControl::OnSize() {
     RECT rc{};
-    GetClientRect(hwnd_, &rc);
+    GetClientRect(Window(), &rc);
     image_->Resize(rc.right, rc.bottom, TranslateColor(static_cast<long>(backColor_)));
     if (!live_ || (rc.right == reportedSize_.cx && rc.bottom == reportedSize_.cy)) return;
     reportedSize_ = SIZE{rc.right, rc.bottom};
@@ -175,7 +161,7 @@ void UserControl::OnSize() {
 }
 
 void UserControl::OnWindowPosChanged(const WINDOWPOS& pos) {
-    if (!live_ || !hwnd_ || !(pos.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) return;
+    if (!live_ || !Window() || !(pos.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) return;
     bool nowVisible = Visible();
     if (nowVisible == visible_) return;
     visible_ = nowVisible;
@@ -186,7 +172,7 @@ void UserControl::OnWindowPosChanged(const WINDOWPOS& pos) {
 }
 
 bool UserControl::OnSetCursor(HWND target, int hitTest) {
-    if (target != hwnd_ || hitTest != HTCLIENT) return false;
+    if (target != Window() || hitTest != HTCLIENT) return false;
     HCURSOR cursor = PointerCursor();
     if (!cursor) return false;  // the class arrow
     SetCursor(cursor);
@@ -194,15 +180,10 @@ bool UserControl::OnSetCursor(HWND target, int hitTest) {
 }
 
 void UserControl::OnButtonDown(short button, int x, int y, WPARAM keys) {
-    if (CanTakeFocus() && GetFocus() != hwnd_) SetFocus(hwnd_);
-    if (!hwnd_) return;
-    buttonsHeld_ |= button;
+    if (CanTakeFocus() && GetFocus() != Window()) SetFocus(Window());
+    if (!Window()) return;
     if (dblClickButton_ == button) dblClickButton_ = 0;
-    // Hold the mouse so that the release is seen even away from the control.
-    if (GetCapture() != hwnd_) {
-        SetCapture(hwnd_);
-        tookCapture_ = true;
-    }
+    press_.Press(Window(), button);
     if (!live_) return;
     short shift = ShiftStateOf(keys);
     float fx = static_cast<float>(x), fy = static_cast<float>(y);
@@ -210,12 +191,11 @@ void UserControl::OnButtonDown(short button, int x, int y, WPARAM keys) {
 }
 
 void UserControl::OnButtonUp(short button, int x, int y, WPARAM keys) {
-    if (!(buttonsHeld_ & button)) return;  // pressed elsewhere
-    buttonsHeld_ &= static_cast<short>(~button);
+    if (!press_.Release(button)) return;  // pressed elsewhere
     const bool afterDoubleClick = dblClickButton_ == button;
     if (afterDoubleClick) dblClickButton_ = 0;
     // Decided before MouseUp: the control may move or release the capture there.
-    const bool click = !afterDoubleClick && IsOverWindow(x, y);
+    const bool click = !afterDoubleClick && ReleasedOver(Window(), x, y);
 
     if (live_) {
         short shift = ShiftStateOf(keys);
@@ -223,10 +203,7 @@ void UserControl::OnButtonUp(short button, int x, int y, WPARAM keys) {
         events_.MouseUp(button, shift, fx, fy);
     }
     // Let go of the mouse before Click, whose handler may open a modal window.
-    if (!buttonsHeld_ && tookCapture_) {
-        tookCapture_ = false;
-        if (hwnd_ && GetCapture() == hwnd_) ReleaseCapture();
-    }
+    press_.FreeWhenDone(Window());
     if (click && live_) events_.Click();
 }
 
@@ -236,12 +213,8 @@ void UserControl::OnButtonDblClk(short button, int x, int y, WPARAM keys) {
         OnButtonDown(button, x, y, keys);
         return;
     }
-    buttonsHeld_ |= button;
+    press_.Press(Window(), button);
     dblClickButton_ = button;
-    if (GetCapture() != hwnd_) {
-        SetCapture(hwnd_);
-        tookCapture_ = true;
-    }
     if (live_) events_.DblClick();
 }
 
@@ -279,28 +252,39 @@ bool UserControl::OnKey(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void UserControl::OnDestroy() {
-    if (GetCapture() == hwnd_) ReleaseCapture();
+    if (GetCapture() == Window()) ReleaseCapture();
+    if (dropTarget_) RevokeDragDrop(Window());
     if (!live_) return;
     live_ = false;
     events_.Terminate();
 }
 
-void UserControl::OnNcDestroy() {
-    SetWindowLongPtrW(hwnd_, kSelfSlot, 0);
-    hwnd_ = nullptr;
-    buttonsHeld_ = dblClickButton_ = 0;
-    tookCapture_ = false;
+void UserControl::OnWindowGone() {
+    press_.Cancel();
+    dblClickButton_ = 0;
     visible_ = false;
     reportedSize_ = SIZE{-1, -1};
 }
 
-bool UserControl::IsOverWindow(int x, int y) const {
-    if (!InClientArea(hwnd_, x, y)) return false;
-    POINT pt{x, y};
-    // Within the client area but under another window, or in a part cut away by
-    // the window region, is not over the control.
-    ClientToScreen(hwnd_, &pt);
-    return WindowFromPoint(pt) == hwnd_;
+void UserControl::SetOLEDropMode(short mode) {
+    if (mode != 0 && mode != 1) Raise(kInvalidPropertyValue, L"UserControl", L"Invalid property value");
+    if (mode == oleDropMode_) return;
+    oleDropMode_ = mode;
+    if (!Window()) return;
+    if (mode)
+        RegisterDropTarget();
+    else if (dropTarget_)
+        RevokeDragDrop(Window());
+}
+
+void UserControl::RegisterDropTarget() {
+    if (!dropTarget_) dropTarget_ = new SurfaceDropTarget(*this);
+    RegisterDragDrop(Window(), dropTarget_);
+}
+
+void UserControl::OLEDrag(IDataObject* data, DWORD allowedEffects) {
+    long effect = static_cast<long>(RunDrag(data, allowedEffects));
+    if (live_) events_.OLECompleteDrag(effect);
 }
 
 HCURSOR UserControl::PointerCursor() const {
@@ -328,28 +312,28 @@ HDC UserControl::hDC() const {
 
 void UserControl::Cls() {
     image_->Fill(TranslateColor(static_cast<long>(backColor_)));
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    if (Window()) InvalidateRect(Window(), nullptr, FALSE);
 }
 
 void UserControl::Refresh() {
-    if (!hwnd_) return;
-    InvalidateRect(hwnd_, nullptr, FALSE);
-    UpdateWindow(hwnd_);
+    if (!Window()) return;
+    InvalidateRect(Window(), nullptr, FALSE);
+    UpdateWindow(Window());
 }
 
 PixelView UserControl::Pixels() const { return image_->Pixels(); }
 
 int UserControl::ScaleWidth() const {
-    if (!hwnd_) return image_->Width();
+    if (!Window()) return image_->Width();
     RECT rc{};
-    GetClientRect(hwnd_, &rc);
+    GetClientRect(Window(), &rc);
     return rc.right;
 }
 
 int UserControl::ScaleHeight() const {
-    if (!hwnd_) return image_->Height();
+    if (!Window()) return image_->Height();
     RECT rc{};
-    GetClientRect(hwnd_, &rc);
+    GetClientRect(Window(), &rc);
     return rc.bottom;
 }
 
@@ -357,24 +341,24 @@ double UserControl::ScaleX(double himetric) const { return HimetricToPixelsX(him
 double UserControl::ScaleY(double himetric) const { return HimetricToPixelsY(himetric); }
 
 void UserControl::Move(int x, int y, int width, int height) {
-    if (hwnd_)
-        MoveWindow(hwnd_, x, y, width, height, TRUE);
+    if (Window())
+        MoveWindow(Window(), x, y, width, height, TRUE);
     else
         image_->Resize(width, height, TranslateColor(static_cast<long>(backColor_)));
 }
 
 void UserControl::SetSize(int width, int height) {
-    if (hwnd_)
-        SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (Window())
+        SetWindowPos(Window(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     else
         image_->Resize(width, height, TranslateColor(static_cast<long>(backColor_)));
 }
 
 void UserControl::SetVisible(bool visible) {
-    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    if (Window()) ShowWindow(Window(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
-bool UserControl::Visible() const { return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+bool UserControl::Visible() const { return Window() && (GetWindowLongW(Window(), GWL_STYLE) & WS_VISIBLE); }
 
 void UserControl::SetFont(FontRef font) {
     if (!font) Raise(kInvalidPropertyValue, L"UserControl", L"Invalid property value");
@@ -385,9 +369,9 @@ void UserControl::SetFont(FontRef font) {
 void UserControl::SetMousePointer(short pointer) {
     if (!IsPointerNumber(pointer)) Raise(kInvalidPropertyValue, L"UserControl", L"Invalid property value");
     mousePointer_ = pointer;
-    if (!hwnd_) return;
+    if (!Window()) return;
     POINT pt{};
-    if (!GetCursorPos(&pt) || WindowFromPoint(pt) != hwnd_) return;
+    if (!GetCursorPos(&pt) || WindowFromPoint(pt) != Window()) return;
     HCURSOR cursor = PointerCursor();
     SetCursor(cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW));
 }
@@ -406,10 +390,10 @@ bool UserControl::Enabled() const { return enabled_; }
 
 void UserControl::SetEnabled(bool enabled) {
     enabled_ = enabled;
-    if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+    if (Window()) EnableWindow(Window(), enabled ? TRUE : FALSE);
 }
 
-bool UserControl::CanTakeFocus() const { return hwnd_ && enabled_ && Visible(); }
+bool UserControl::CanTakeFocus() const { return Window() && enabled_ && Visible(); }
 
 void UserControl::OnAccessKey(short keyAscii) { events_.AccessKeyPress(keyAscii); }
 
@@ -436,8 +420,8 @@ void UserControl::PropertyChanged(const std::wstring& key) {
     if (Parent()) Parent()->PropertyChanged(*this, key);
 }
 
-void UserControl::InitProperties() { events_.InitProperties(); }
-void UserControl::ReadProperties(PropertyBag& bag) { events_.ReadProperties(bag); }
-void UserControl::WriteProperties(PropertyBag& bag) { events_.WriteProperties(bag); }
+void UserControl::InitNew() { events_.InitProperties(); }
+void UserControl::LoadProperties(PropertyBag& bag) { events_.ReadProperties(bag); }
+void UserControl::SaveProperties(PropertyBag& bag) { events_.WriteProperties(bag); }
 
 }  // namespace rt

@@ -9,11 +9,15 @@
 #include <memory>
 #include <string>
 
+#include <ole2.h>
+
+#include "basewindow.h"
 #include "control.h"
 #include "dibimage.h"
 #include "font.h"
 #include "gdi.h"
 #include "picture.h"
+#include "press.h"
 #include "propertybag.h"
 
 namespace rt {
@@ -49,9 +53,17 @@ public:
     virtual void KeyUp(short& keyCode, short& shift) = 0;
     virtual void KeyPress(short& keyAscii) = 0;
     virtual void AccessKeyPress(short& keyAscii) = 0;
+    // Drag and drop (see SetOLEDropMode and OLEDrag). State: 0 enter, 1 leave, 2 over.
+    virtual void OLEDragOver(IDataObject* data, long& effect, short& button, short& shift, float& x, float& y,
+                             short& state) = 0;
+    virtual void OLEDragDrop(IDataObject* data, long& effect, short& button, short& shift, float& x,
+                             float& y) = 0;
+    virtual void OLECompleteDrag(long& effect) = 0;
 };
 
-class UserControl : public Control {
+class SurfaceDropTarget;
+
+class UserControl : public Control, private BaseWindow<UserControl> {
 public:
     // The designed client size of a new surface, in pixels.
     static constexpr int DesignWidth = 73;
@@ -74,7 +86,7 @@ public:
     // Terminate is also raised when the window goes with its parent.
     void Destroy();
 
-    HWND hWnd() const override { return hwnd_; }
+    HWND hWnd() const override { return Window(); }
 
     // The persistent image and its device context (font selected, transparent text
     // background, hollow brush). Drawing goes here; WM_PAINT copies it to the screen.
@@ -124,6 +136,13 @@ public:
     void SetDefaultCancel(bool on) { defaultCancel_ = on; }
     bool ActsOnEnter() const override { return defaultCancel_; }
 
+    // Drop handling: 0 none, 1 manual (drops raise OLEDragOver and OLEDragDrop).
+    short OLEDropMode() const { return oleDropMode_; }
+    void SetOLEDropMode(short mode);  // another number raises error 380
+    // Starts a drag of `data` from the control and raises OLECompleteDrag with
+    // the effect the drop had (0 when cancelled).
+    void OLEDrag(IDataObject* data, DWORD allowedEffects);
+
     bool CanTakeFocus() const override;
     void OnAccessKey(short keyAscii) override;                   // raises AccessKeyPress
     void OnAmbientChanged(const std::wstring& name) override;    // raises AmbientChanged
@@ -139,12 +158,13 @@ public:
     void PropertyChanged(const std::wstring& key);
 
     // Host side of persistence: raises InitProperties, ReadProperties or WriteProperties.
-    void InitProperties();
-    void ReadProperties(PropertyBag& bag);
-    void WriteProperties(PropertyBag& bag);
+    void InitNew();
+    void LoadProperties(PropertyBag& bag);
+    void SaveProperties(PropertyBag& bag);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend class BaseWindow<UserControl>;
+    friend class SurfaceDropTarget;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void OnSize();
@@ -156,19 +176,17 @@ private:
     void OnMouseMove(int x, int y, WPARAM keys);
     bool OnKey(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnDestroy();
-    void OnNcDestroy();
-    bool IsOverWindow(int x, int y) const;
+    void OnWindowGone();
+    void RegisterDropTarget();
     HCURSOR PointerCursor() const;
     void SelectCurrentFont() const;
 
     UserControlEvents& events_;
-    HWND hwnd_ = nullptr;
     bool live_ = false;        // Initialize raised and Terminate not yet: events may flow
     bool visible_ = false;     // the visibility last reported by Show / Hide
     SIZE reportedSize_{-1, -1};  // the client size last reported by Resize
-    short buttonsHeld_ = 0;    // buttons pressed on the control and not yet released
+    PressTracker press_;
     short dblClickButton_ = 0; // the button whose next release follows a double click
-    bool tookCapture_ = false; // the surface set the capture for the buttons it tracks
     bool enabled_ = true;
     bool defaultCancel_ = true;
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
@@ -176,6 +194,8 @@ private:
     short mousePointer_ = 0;
     PictureRef mouseIcon_;
     std::wstring accessKeys_;
+    short oleDropMode_ = 0;
+    SurfaceDropTarget* dropTarget_ = nullptr;  // counted; registered while drop handling is on
     std::unique_ptr<DibImage> image_;
     // The surface's own copy of the font as last selected, and the attributes it
     // was made from, so a change to the shared font object is noticed.

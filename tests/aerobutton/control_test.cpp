@@ -192,7 +192,7 @@ TEST(ButtonShapes, CornersAndWindowRegion) {
 
 TEST(Repaint, RedrawSkipsWhatDidNotChange) {
     HostedButton b;
-    HDC dc = b.Button().Surface().hDC();
+    HDC dc = b.Button().hDC();
     const COLORREF marker = RGB(255, 0, 0);
     SetPixelV(dc, 36, 12, marker);
     b.Button().Redraw(aero::kKeepState, false);
@@ -234,7 +234,7 @@ TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
     EXPECT_FALSE(b.Fields().bLayoutDirty);
 
     // Refresh repaints even with nothing changed.
-    SetPixelV(b.Button().Surface().hDC(), 36, 2, RGB(255, 0, 0));
+    SetPixelV(b.Button().hDC(), 36, 2, RGB(255, 0, 0));
     b.Button().Refresh();
     EXPECT_EQ(b.At(36, 2), Grey(248));
 }
@@ -298,7 +298,7 @@ TEST(Creation, ZeroFieldsThenTheNewInstanceValues) {
     EXPECT_EQ(s.nWidth, 73);
     EXPECT_EQ(s.nHeight, 23);
 
-    button.Surface().InitProperties();
+    button.InitNew();
     EXPECT_EQ(s.BackColor, 15132390);
     EXPECT_EQ(s.MaskColor, 12632256);
     EXPECT_EQ(s.ForeColor, 0);  // the host's ambient foreground
@@ -313,13 +313,13 @@ TEST(Creation, ZeroFieldsThenTheNewInstanceValues) {
     EXPECT_TRUE(s.TipText.empty());
     EXPECT_EQ(s.palette.clrDisabledFace, RGB(250, 250, 250));
     EXPECT_TRUE(s.bPropsLoaded);
-    EXPECT_EQ(button.Surface().Font()->Name(), L"Arial");
-    EXPECT_EQ(button.Surface().Font()->Size(), 9.0f);
+    EXPECT_EQ(button.Font()->Name(), L"Arial");
+    EXPECT_EQ(button.Font()->Size(), 9.0f);
 }
 
 TEST(Creation, ResizeKeepsAtLeastFifteenPixels) {
     HostedButton b;
-    b.Button().Surface().SetSize(10, 8);
+    b.Button().SetSize(10, 8);
     EXPECT_EQ(b.Fields().nWidth, 15);
     EXPECT_EQ(b.Fields().nHeight, 15);
     // Repainted at the new size: border on the last row and column, ring inside.

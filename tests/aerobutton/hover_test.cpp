@@ -9,14 +9,14 @@
 #include "pump.h"
 #include "aerobutton.h"
 #include "form.h"
-#include "keys.h"
+#include "app.h"
 #include "picturebox.h"
 #include "test_image.h"
 
 namespace {
 
 bool ShowsRing(aero::AeroButton& b) {
-    const rt::PixelView pixels = b.Surface().Pixels();
+    const rt::PixelView pixels = b.Pixels();
     return pixels.ColorAt(36, 1) == aerotest::kCyan && pixels.ColorAt(1, 12) == aerotest::kCyan;
 }
 
@@ -42,11 +42,11 @@ struct HoverRig {
         for (int i = 0; i < 5; ++i) {
             b[i] = std::make_unique<aero::AeroButton>();
             EXPECT_TRUE(b[i]->Create(*containers[i], L"cmd" + std::to_wstring(i), 5 + 80 * i, 5, 73, 25));
-            b[i]->Surface().SetTabIndex(i);
-            form.Attach(b[i]->Surface());
+            b[i]->SetTabIndex(i);
+            form.Attach(*b[i]);
             rt::PropertyBag bag;
             bag.Set(L"HandPointer", rt::Variant(true));
-            b[i]->Surface().ReadProperties(bag);  // run mode: installs the hooks
+            b[i]->LoadProperties(bag);  // run mode: installs the hooks
         }
         b[2]->Events().MouseLeave = [this] { log.push_back("MouseLeave"); };
         form.Load();
@@ -67,7 +67,7 @@ TEST(Hover, ActivationRepaintsTheFocusRingOnlyOnReactivation) {
     EXPECT_FALSE(rig.b[4]->Fields().bHostActive);
 
     // Released in the middle of the form's chain of hooks: the others still hear.
-    rig.b[1]->Surface().Destroy();
+    rig.b[1]->Destroy();
     s.bIsDown = s.bMouseDown = s.bSpaceDown = true;
     rig.other.Show();
     Pump();
@@ -102,7 +102,7 @@ TEST(Hover, MouseLeaveRepaintsAndRaisesUnlessSpaceHoldsThePress) {
         s.bSpaceDown = c.spaceDown;
         s.Enabled = c.enabled;
         rig.log.clear();
-        SendMessageW(b.Surface().hWnd(), WM_MOUSELEAVE, 0, 0);
+        SendMessageW(b.hWnd(), WM_MOUSELEAVE, 0, 0);
         EXPECT_FALSE(s.bIsHot || s.bTrackingLeave);
         EXPECT_EQ(s.bSpaceDown, c.spaceDown);
         EXPECT_EQ(s.nState, c.stateAfter) << c.spaceDown << c.enabled;
@@ -114,7 +114,7 @@ TEST(Hover, MouseLeaveRepaintsAndRaisesUnlessSpaceHoldsThePress) {
     // The system's leave tracking, asked for while the cursor is over the
     // button, reaches it through its own-window hook once the cursor goes.
     RECT r{};
-    GetWindowRect(b.Surface().hWnd(), &r);
+    GetWindowRect(b.hWnd(), &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     Pump();
     s.bIsHot = s.bTrackingLeave = true;

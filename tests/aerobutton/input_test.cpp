@@ -11,7 +11,7 @@
 #include "pump.h"
 #include "aerobutton.h"
 #include "form.h"
-#include "keys.h"
+#include "app.h"
 
 namespace {
 
@@ -29,9 +29,9 @@ struct Rig {
         for (int i = 0; i < 3; ++i) {
             aero::AeroButton& b = buttons[i];
             EXPECT_TRUE(b.Create(form, L"cmd" + std::to_wstring(i), 10 + 100 * i, 15, 90, 25));
-            b.Surface().SetTabIndex(i);
-            form.Attach(b.Surface());
-            b.Surface().InitProperties();
+            b.SetTabIndex(i);
+            form.Attach(b);
+            b.InitNew();
             Record(b, static_cast<char>('0' + i));
         }
         form.Load();
@@ -84,7 +84,7 @@ struct InputTest : ::testing::Test {
 
     POINT Over(int x = 40, int y = 12) const {
         POINT pt{x, y};
-        ClientToScreen(b.Surface().hWnd(), &pt);
+        ClientToScreen(b.hWnd(), &pt);
         return pt;
     }
     POINT Outside() const {
@@ -98,8 +98,8 @@ struct InputTest : ::testing::Test {
     }
     // A mouse message through the surface's window procedure, at a screen point.
     void Post(UINT msg, WPARAM keys, POINT at) {
-        ScreenToClient(b.Surface().hWnd(), &at);
-        PostMessageW(b.Surface().hWnd(), msg, keys, MAKELPARAM(at.x, at.y));
+        ScreenToClient(b.hWnd(), &at);
+        PostMessageW(b.hWnd(), msg, keys, MAKELPARAM(at.x, at.y));
         Pump(20);
     }
     void LeftClick() {
@@ -123,7 +123,7 @@ struct InputTest : ::testing::Test {
         SetFocus(Window(i));
         Pump(20);
     }
-    HWND Window(int i) const { return rig.buttons[i].Surface().hWnd(); }
+    HWND Window(int i) const { return rig.buttons[i].hWnd(); }
     // The log so far without the entries containing any of `without`; clears it.
     Log Take(std::initializer_list<const char*> without = {"MouseMove"}) {
         Log out;
@@ -151,7 +151,7 @@ TEST_F(InputTest, MouseSequencesOverAndAwayFromTheButton) {
     Post(WM_LBUTTONUP, 0, Over());
     EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 MouseUp 1", "b1 Click", "b1 DblClick", "b1 MouseUp 1"}));
     EXPECT_EQ(b.Fields().nState, aero::Hot);
-    EXPECT_NE(GetCapture(), b.Surface().hWnd());
+    EXPECT_NE(GetCapture(), b.hWnd());
 
     Post(WM_RBUTTONDOWN, MK_RBUTTON, Over());
     Post(WM_RBUTTONUP, 0, Over());
@@ -183,10 +183,10 @@ TEST_F(InputTest, FirstMoveOverTheButtonEntersLaterOnesMove) {
 TEST_F(InputTest, SpacePressesOtherKeysCancelAltSpaceOnlyReports) {
     Key(VK_SPACE, false);
     EXPECT_EQ(b.Fields().nState, aero::Down);
-    EXPECT_EQ(GetCapture(), b.Surface().hWnd());
+    EXPECT_EQ(GetCapture(), b.hWnd());
     Key(VK_SPACE, true);
     EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 Click", "b1 KeyUp 32 0"}));
-    EXPECT_NE(GetCapture(), b.Surface().hWnd());
+    EXPECT_NE(GetCapture(), b.hWnd());
 
     Key(VK_SPACE, false);
     Key(VK_F2, false);
@@ -215,7 +215,7 @@ TEST_F(InputTest, SpaceAndLeftButtonTogetherClickOnceOnTheLastRelease) {
 
     Post(WM_LBUTTONDOWN, MK_LBUTTON, Over());
     Tap(VK_SPACE);
-    EXPECT_EQ(GetCapture(), b.Surface().hWnd()) << "the held button keeps the mouse";
+    EXPECT_EQ(GetCapture(), b.hWnd()) << "the held button keeps the mouse";
     Post(WM_LBUTTONUP, 0, Over());
     EXPECT_EQ(Take(), (Log{"b1 MouseDown 1", "b1 KeyDown 32 0", "b1 KeyPress 32", "b1 KeyUp 32 0", "b1 MouseUp 1",
                            "b1 Click"}));
@@ -238,15 +238,22 @@ TEST_F(InputTest, ArrowsMoveTheFocusWithoutKeyDownAndClickAHeldSpace) {
         for (const std::string& entry : Take()) EXPECT_EQ(entry.find("KeyDown 3"), std::string::npos) << entry;
     }
 
-    // The focus leaves, which ends the press, and the button clicks; the typed
-    // Tab's release has reached the next button by then.
+    // The focus leaves, which ends the press, and only then does the button click.
     Focus(1);
+    const auto click = b.Events().Click;
+    bool focusLeftFirst = false;
+    b.Events().Click = [&] {
+        focusLeftFirst = GetFocus() == Window(2);
+        click();
+    };
     Key(VK_SPACE, false);
     Tap(VK_RIGHT);
     Key(VK_SPACE, true);
+    b.Events().Click = click;
     EXPECT_EQ(GetFocus(), Window(2));
-    EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b2 KeyUp 9 0", "b1 Click", "b2 KeyUp 39 0",
-                           "b2 KeyUp 32 0"}));
+    EXPECT_TRUE(focusLeftFirst);
+    EXPECT_NE(GetCapture(), Window(1));
+    EXPECT_EQ(Take(), (Log{"b1 KeyDown 32 0", "b1 KeyPress 32", "b1 Click", "b2 KeyUp 39 0", "b2 KeyUp 32 0"}));
 
     // Tab itself does not click, and the mouse held for Space is let go.
     Focus(1);
@@ -265,7 +272,7 @@ TEST_F(InputTest, CheckBoxModeTogglesBeforeClickAndIgnoresEnterAndEsc) {
     Tap(VK_SPACE);
     Tap(VK_RETURN);  // the form routes Enter to the focused button
     short esc = 27;
-    b.AccessKeyPress(esc);
+    b.OnAccessKey(esc);
     EXPECT_FALSE(b.Fields().Value);
     EXPECT_EQ(Take({"Key", "MouseMove"}), (Log{"b1 MouseDown 1", "b1 MouseUp 1", "b1 Click checked", "b1 Click"}));
 
@@ -273,7 +280,7 @@ TEST_F(InputTest, CheckBoxModeTogglesBeforeClickAndIgnoresEnterAndEsc) {
     Tap(VK_RETURN);
     b.Fields().Enabled = false;
     short letter = 'a';
-    b.AccessKeyPress(letter);
+    b.OnAccessKey(letter);
     b.Fields().Enabled = true;
     EXPECT_EQ(Take({"Key", "MouseMove"}), Log{"b1 Click"});
 }
@@ -281,9 +288,9 @@ TEST_F(InputTest, CheckBoxModeTogglesBeforeClickAndIgnoresEnterAndEsc) {
 TEST_F(InputTest, OnlyTheExactAmbientNameEndsAPendingPress) {
     aero::AeroButtonState& s = b.Fields();
     s.bIsDown = s.bSpaceDown = true;
-    b.AmbientChanged(L"displayasdefault");
+    b.OnAmbientChanged(L"displayasdefault");
     EXPECT_TRUE(s.bIsDown);
-    b.AmbientChanged(L"DisplayAsDefault");
+    b.OnAmbientChanged(L"DisplayAsDefault");
     EXPECT_FALSE(s.bIsDown || s.bSpaceDown);
 }
 

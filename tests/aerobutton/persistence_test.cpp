@@ -15,12 +15,12 @@ namespace {
 std::unique_ptr<aero::AeroButton> Loaded(rt::PropertyBag& bag) {
     auto button = std::make_unique<aero::AeroButton>();
     EXPECT_TRUE(button->Create(aerotest::SharedHost(), L"cmdLoad", 10, 70, 73, 25));
-    button->Surface().ReadProperties(bag);
+    button->LoadProperties(bag);
     return button;
 }
 
 COLORREF PixelAt(const aero::AeroButton& b, int x, int y) {
-    return b.Surface().Pixels().ColorAt(x, y);
+    return b.Pixels().ColorAt(x, y);
 }
 
 COLORREF Dark(int x, int) {
@@ -68,7 +68,7 @@ TEST(Loading, StoredValuesAreTakenUnchecked) {
 TEST(Saving, AFreshInstanceKeepsItsEmptyTipText) {
     aerotest::HostedButton fresh;
     rt::PropertyBag bag;
-    fresh.Button().WriteProperties(bag);
+    fresh.Button().SaveProperties(bag);
     ASSERT_TRUE(bag.Contains(L"TipText"));
     EXPECT_EQ(rt::ToString(bag.ReadProperty(L"TipText", std::monostate{})), L"");
     EXPECT_FALSE(bag.Contains(L"PicOpacity")) << "a whole opacity equals its 16-bit default";
@@ -100,7 +100,7 @@ TEST(Saving, EveryKeyInOrderAndTheTextRoundTrips) {
     b.SetEnabled(false);
 
     rt::StoredObject saved{L"AeroButton", L"cmdLoad", {}, {}};
-    b.WriteProperties(saved.Properties);
+    b.SaveProperties(saved.Properties);
     const std::vector<std::wstring> order = {
         L"BackColor", L"ButtonShape", L"Caption",   L"CheckBox",   L"Enabled",      L"Font",
         L"ForeColor", L"HandPointer", L"MaskColor", L"MouseIcon",  L"MousePointer", L"PicAlign",
@@ -120,11 +120,11 @@ TEST(Saving, EveryKeyInOrderAndTheTextRoundTrips) {
     const std::wstring text = rt::WriteFormText(saved);
     rt::StoredObject parsed = rt::ParseFormText(text);
     auto reloaded = Loaded(parsed.Properties);
-    EXPECT_EQ(reloaded->Surface().AccessKeys(), L"g");
+    EXPECT_EQ(reloaded->AccessKeys(), L"g");
     EXPECT_FALSE(IsWindowEnabled(reloaded->Hwnd()));
     EXPECT_TRUE(reloaded->HandPointer()) << "the system hand cursor exists here";
     rt::StoredObject again{L"AeroButton", L"cmdLoad", {}, {}};
-    reloaded->WriteProperties(again.Properties);
+    reloaded->SaveProperties(again.Properties);
     EXPECT_EQ(rt::WriteFormText(again), text);
 }
 

@@ -32,7 +32,7 @@ struct Fixture {
     explicit Fixture(bool userMode = true)
         : host(userMode), button(std::make_unique<aero::AeroButton>()), b(*button) {
         EXPECT_TRUE(b.Create(host, L"cmdProps", 10, 40, 73, 25));
-        b.Surface().InitProperties();
+        b.InitNew();
         b.Events().Click = [this] { ++clicks; };
     }
     Keys Notices() { return std::exchange(host.notices, {}); }  // since the last call
@@ -179,7 +179,7 @@ TEST(Loading, ADesignerInstanceGetsNoCursorOrTracking) {
     ASSERT_TRUE(b.Create(designer, L"cmdDesign", 10, 40, 73, 25));
     rt::PropertyBag bag;
     bag.Set(L"HandPointer", true);
-    b.Surface().ReadProperties(bag);
+    b.LoadProperties(bag);
     EXPECT_TRUE(b.HandPointer());
     EXPECT_EQ(b.Fields().hHandCursor, nullptr);
     EXPECT_FALSE(b.Fields().bUser32Track);

@@ -56,7 +56,7 @@ TEST(States, ImagesOfEveryLook) {
     Dressed(b);
     for (const Look& look : kLooks) {
         Apply(b, look);
-        const rt::PixelView pixels = b.Button().Surface().Pixels();
+        const rt::PixelView pixels = b.Button().Pixels();
         EXPECT_TRUE(aerotest::WriteBmp(look.file, pixels.width, pixels.height, pixels.bits)) << "write failed";
     }
 }

@@ -40,7 +40,7 @@ TestHost& SharedHost() {
 
 HostedButton::HostedButton(int width, int height) : button_(std::make_unique<aero::AeroButton>()) {
     EXPECT_TRUE(button_->Create(SharedHost(), L"cmdTest", 10, 10, width, height));
-    button_->Surface().InitProperties();
+    button_->InitNew();
     button_->Fields().Caption.clear();
     button_->Refresh();
 }

@@ -34,8 +34,8 @@ public:
     explicit HostedButton(int width = 73, int height = 25);
     aero::AeroButton& Button() { return *button_; }
     aero::AeroButtonState& Fields() { return button_->Fields(); }
-    COLORREF At(int x, int y) const { return button_->Surface().Pixels().ColorAt(x, y); }
-    HWND Window() const { return button_->Surface().hWnd(); }
+    COLORREF At(int x, int y) const { return button_->Pixels().ColorAt(x, y); }
+    HWND Window() const { return button_->hWnd(); }
 
 private:
     std::unique_ptr<aero::AeroButton> button_;

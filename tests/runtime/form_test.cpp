@@ -5,7 +5,6 @@
 #include "app.h"
 #include "colour.h"
 #include "form_testkit.h"
-#include "keys.h"
 #include "label.h"
 #include "textbox.h"
 #include "units.h"

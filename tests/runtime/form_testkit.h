@@ -11,7 +11,7 @@
 #include "pump.h"
 #include "control.h"
 #include "gdi.h"
-#include "keys.h"
+#include "app.h"
 #include "picture.h"
 
 namespace formtest {

@@ -66,6 +66,15 @@ public:
     void KeyUp(short& k, short& s) override { log.push_back("KeyUp" + Num(k) + Num(s)); }
     void KeyPress(short& k) override { log.push_back("KeyPress" + Num(k)); }
     void AccessKeyPress(short& k) override { log.push_back("AccessKey" + Num(k)); }
+    void OLEDragOver(IDataObject*, long& e, short&, short&, float&, float&, short& state) override {
+        log.push_back("DragOver" + Num(state));
+        e = DROPEFFECT_COPY;
+    }
+    void OLEDragDrop(IDataObject* data, long& e, short&, short&, float&, float&) override {
+        log.push_back(data ? "DragDrop" : "DragDrop without data");
+        e = DROPEFFECT_COPY;
+    }
+    void OLECompleteDrag(long& e) override { log.push_back("CompleteDrag" + Num(static_cast<int>(e))); }
 
 private:
     static std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
@@ -354,7 +363,7 @@ TEST(UserControlLifecycle, CreationVisibilityAndTermination) {
         rt::UserControl surface(events);
         ASSERT_TRUE(surface.Create(host, L"cmdOne", 0, 0, 50, 20));
         EXPECT_FALSE(surface.Create(host, L"cmdOne", 0, 0, 50, 20));
-        surface.InitProperties();
+        surface.InitNew();
         surface.SetVisible(false);
         surface.SetVisible(false);
         surface.SetVisible(true);

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "keys.h"
+#include "app.h"
 
 inline void Pump(DWORD milliseconds = 150) {
     const DWORD end = GetTickCount() + milliseconds;
