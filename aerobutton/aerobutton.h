@@ -102,6 +102,16 @@ public:
     // The description a property browser shows for a member; null when it has none.
     static const wchar_t* Description(const std::wstring& member);
 
+    // What the button shows and is doing now, read-only.
+    long State() const { return s_.nState; }  // the face last painted: Normal, Hot, Down or Disabled
+    bool IsHot() const { return s_.bIsHot; }  // the cursor is over the button
+    bool IsPressed() const { return s_.bIsDown; }  // a mouse or Space press is pending
+    bool HasFocus() const { return s_.bHasFocus; }
+    bool ShowsAsDefault() const { return s_.bDisplayAsDefault; }  // marked as the form's default button
+    bool HostActive() const { return s_.bHostActive; }
+    RECT CaptionRect() const { return s_.rcCaption; }  // where the caption was last laid out
+    RECT PictureRect() const { return s_.rcPicture; }
+
     // Input and events.
     // The host's handlers for the events this button raises.
     AeroButtonEvents& Events();
