@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "driver.h"
 #include "os.h"
@@ -172,6 +173,86 @@ TEST_F(ProgramTest, AboutShowsFourLinesAndNoIcon) {
               L"ActiveX DLL, OCX & AX korvatter\r\nDeveloper Orvik\r\nCEO of Quorvane "
               L"System\r\nWeb: " TESSIVER_HOME_PAGE);
     EXPECT_FALSE(icon);
+}
+
+// The pixels of a window as the screen shows them.
+std::vector<COLORREF> Grab(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// A press on a button without the focus moves the focus there first; the press
+// goes on as one, drawn down, and ends in exactly one Click.
+TEST_F(ProgramTest, APressThatMovesTheFocusStaysAPressAndClicksOnce) {
+    ASSERT_TRUE(app->Activate());
+    const HWND about = Button(kAbout);
+    const POINT at = ClientToScreenPoint(app->Main(), kAbout.x, kAbout.y);
+    const POINT away = ClientToScreenPoint(app->Main(), kBareClient.x, kBareClient.y);
+    auto settle = [] {
+        app->WaitUntilIdle();
+        Sleep(150);
+    };
+    auto pressAndNudge = [&] {
+        MoveCursor(at);
+        MouseButtons(MOUSEEVENTF_LEFTDOWN);
+        MoveCursor(POINT{at.x + 2, at.y});
+        settle();
+        return Grab(about);
+    };
+    auto releaseAway = [&] {
+        MoveCursor(away);
+        MouseButtons(MOUSEEVENTF_LEFTUP);
+        settle();
+    };
+    auto focusPathField = [&] {
+        Click(CentreOf(app->PathField()));
+        ASSERT_TRUE(WaitUntil([] { return app->Focus() == app->PathField(); }));
+    };
+
+    // The faces of the button with the focus: down while pressed, hot under the cursor.
+    releaseAway();
+    pressAndNudge();
+    releaseAway();
+    ASSERT_EQ(app->Focus(), about);
+    const std::vector<COLORREF> down = pressAndNudge();
+    releaseAway();
+    MoveCursor(at);
+    settle();
+    const std::vector<COLORREF> hot = Grab(about);
+    ASSERT_NE(down, hot);
+
+    focusPathField();
+    EXPECT_EQ(pressAndNudge(), down);
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PressOk(app->WaitForBox(L"About")));
+    Sleep(400);
+    EXPECT_EQ(app->FindBox(L"About"), nullptr) << "one press, one click";
+
+    // Space pressed and released while the mouse still holds the button: no click until the release.
+    focusPathField();
+    pressAndNudge();
+    Keys({VK_SPACE});
+    settle();
+    EXPECT_EQ(app->FindBox(L"About"), nullptr);
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PressOk(app->WaitForBox(L"About")));
+    Sleep(400);
+    EXPECT_EQ(app->FindBox(L"About"), nullptr) << "one press, one click";
+    MoveCursor(away);
 }
 
 TEST_F(ProgramTest, OnlyTheLeftButtonDragsTheWindow) {
