@@ -141,28 +141,46 @@ TEST(FormLoad, BuildsTheFormAndItsControlsFromTheDescription) {
     form.Unload();
 }
 
-TEST(FormLoad, AnUnknownTypeRefusesTheWholeDescription) {
-    const wchar_t text[] =
-        L"Begin Form frmBad\r\n"
-        L"   Begin TextBox txtA\r\n"
-        L"   End\r\n"
-        L"   Begin PictureBox picB\r\n"
-        L"      Begin Spinner spnC\r\n"
-        L"      End\r\n"
-        L"   End\r\n"
-        L"End\r\n";
-    int before = rt::LoadedFormCount();
-    rt::Form form;
-    try {
-        rt::LoadForm(form, rt::ParseFormText(text));
-        FAIL() << "no error raised";
-    } catch (const rt::RuntimeError& e) {
-        EXPECT_EQ(e.Number(), 711);
-        EXPECT_NE(e.Info().Description.find(L"Spinner"), std::wstring::npos);
+// A type whose control cannot be made, as a user control whose stored keys it refuses.
+std::unique_ptr<rt::Control> MakeFailing(const rt::StoredObject&, rt::Container&, const RECT&) {
+    rt::Raise(380, L"Failing", L"Invalid property value");
+}
+
+// A description refused early (an unknown type) or half-way (a control or the
+// Load handler fails) leaves no window and nothing attached.
+TEST(FormLoad, ARefusedDescriptionLeavesNothingBehind) {
+    rt::RegisterControlType(L"Tessiver.Failing", &MakeFailing);
+    const struct {
+        const wchar_t* text;
+        bool loadFails;
+        long number;
+        const wchar_t* named;
+    } cases[] = {
+        {L"Begin Form frmBad\r\n   Begin TextBox txtA\r\n   End\r\n   Begin PictureBox picB\r\n"
+         L"      Begin Spinner spnC\r\n      End\r\n   End\r\nEnd\r\n",
+         false, 711, L"Spinner"},
+        {L"Begin Form frmBad\r\n   Begin TextBox txtA\r\n      Default = Boolean True\r\n   End\r\n"
+         L"   Begin Tessiver.Failing cmdB\r\n   End\r\nEnd\r\n",
+         false, 380, L"Invalid"},
+        {L"Begin Form frmBad\r\n   Begin TextBox txtA\r\n   End\r\nEnd\r\n", true, 5, L"Load"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        const int before = rt::LoadedFormCount();
+        rt::Form form;
+        if (c.loadFails) form.Events().Load = [] { rt::Raise(5, L"Form_Load", L"Load failed"); };
+        try {
+            rt::LoadForm(form, rt::ParseFormText(c.text));
+            ADD_FAILURE() << "no error raised";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.Number(), c.number);
+            EXPECT_NE(e.Info().Description.find(c.named), std::wstring::npos) << e.Info().Description.c_str();
+        }
+        EXPECT_FALSE(form.IsLoaded());
+        EXPECT_TRUE(form.Controls().empty());
+        EXPECT_EQ(form.Default(), nullptr);
+        EXPECT_EQ(rt::LoadedFormCount(), before);
     }
-    EXPECT_FALSE(form.IsLoaded());
-    EXPECT_TRUE(form.Controls().empty());
-    EXPECT_EQ(rt::LoadedFormCount(), before);
 }
 
 TEST(FormLoad, UserControlsArePlacedByTheirStoredExtent) {

@@ -520,3 +520,56 @@ TEST(UserControlOnForm, AmbientFontIsACopyOfTheFormsFont) {
 }
 
 }  // namespace
+
+namespace {
+
+// Data with no formats: enough for a drag that only the surface looks at.
+class EmptyData final : public IDataObject {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = (iid == IID_IUnknown || iid == IID_IDataObject) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+};
+
+// A drag started on the surface and dropped on it: with drop handling on, the
+// surface sees it enter and drop, and learns the drop's effect; with it off,
+// the drop finds no target.
+TEST_F(SurfaceTest, DragAndDropReachTheControlOnlyWithDropHandlingOn) {
+    rt::App ole;
+    EmptyData empty;
+    IDataObject* data = &empty;
+    const POINT over = ScreenPoint(10, 10);
+    SetCursorPos(over.x, over.y);
+    Pump(60);
+
+    surface.SetOLEDropMode(1);
+    surface.OLEDrag(data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+    EXPECT_EQ(Without("Move"), (Log{"DragOver 0", "DragDrop", "CompleteDrag 1"}));
+
+    events.log.clear();
+    surface.SetOLEDropMode(0);
+    surface.OLEDrag(data, DROPEFFECT_COPY);
+    EXPECT_EQ(Without("Move"), Log{"CompleteDrag 0"});
+    EXPECT_THROW(surface.SetOLEDropMode(2), rt::RuntimeError);
+
+    surface.Destroy();
+}
+
+}  // namespace
