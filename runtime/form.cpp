@@ -91,8 +91,6 @@ void Form::OnWindowGone() {
     detail::FormClosed(this);
 }
 
-void Form::PropertyChanged(Control& control, const std::wstring& key) { changed_.emplace_back(control.Name(), key); }
-
 std::wstring Form::Caption() const {
     HWND hwnd = Window();
     if (!hwnd) return {};
@@ -372,11 +370,5 @@ void FocusArrived(Control& control) {
     if (Form* form = FormOf(control.Parent())) form->FocusChanged(control.hWnd());
 }
 
-std::unique_ptr<Form> MakePlainForm(const std::wstring& caption, int clientWidth, int clientHeight) {
-    auto form = std::make_unique<Form>();
-    if (!form->Create(caption, clientWidth, clientHeight)) return nullptr;
-    form->Load();
-    return form;
-}
 
 }  // namespace rt

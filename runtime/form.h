@@ -64,7 +64,6 @@ public:
     COLORREF AmbientForeColor() const override { return static_cast<COLORREF>(foreColor_); }
     bool AmbientUserMode() const override { return true; }
     bool DisplaysAsDefault(const Control& control) const override { return &control == shownDefault_; }
-    void PropertyChanged(Control& control, const std::wstring& key) override;
 
     // Properties
     std::wstring Caption() const;
@@ -116,9 +115,6 @@ public:
     // The form's tool tips, made on first use.
     ToolTip& ToolTips();
 
-    // Keys stored properties reported changed, as (control name, key), in order.
-    const std::vector<std::pair<std::wstring, std::wstring>>& ChangedProperties() const { return changed_; }
-
     // The message loop's keyboard filter: true when the message was used for navigation.
     bool PreTranslate(const MSG& msg);
     // The focus moved to `focus` (a window of this form, or elsewhere).
@@ -153,7 +149,6 @@ private:
     Control* shownDefault_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::unique_ptr<ToolTip> toolTips_;
-    std::vector<std::pair<std::wstring, std::wstring>> changed_;
     long backColor_ = static_cast<long>(0x8000000F);  // button face
     long foreColor_ = static_cast<long>(0x80000012);  // button text
     PictureRef picture_;
@@ -174,9 +169,5 @@ Form* FormOf(Container* container);
 // that the ambient change reaches the controls before the input that moved the
 // focus is handled any further.
 void FocusArrived(Control& control);
-
-// A plain captioned form, created and loaded but not shown: a stand-in a program
-// can show while its real window is not there.
-std::unique_ptr<Form> MakePlainForm(const std::wstring& caption, int clientWidth = 320, int clientHeight = 120);
 
 }  // namespace rt

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "form.h"
+#include "form_testkit.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ TEST(App, InitialisesOleOnTheWindowThreadForItsLifetime) {
 
 TEST(App, AQuitMessageEndsTheLoopAndDoEventsLeavesItThere) {
     rt::App app;
-    auto form = rt::MakePlainForm(L"Quit");
+    auto form = formtest::MakePlainForm(L"Quit");
     ASSERT_TRUE(form);
     PostQuitMessage(7);
     EXPECT_EQ(rt::DoEvents(), 1);  // must not swallow the quit

@@ -86,4 +86,13 @@ inline COLORREF ScreenPixel(HWND hwnd, int x, int y) {
     return GetPixel(rt::gdi::ClientDC(hwnd).Get(), x, y);
 }
 
+// A plain captioned form, created and loaded but not shown.
+inline std::unique_ptr<rt::Form> MakePlainForm(const std::wstring& caption, int clientWidth = 320,
+                                               int clientHeight = 120) {
+    auto form = std::make_unique<rt::Form>();
+    if (!form->Create(caption, clientWidth, clientHeight)) return nullptr;
+    form->Load();
+    return form;
+}
+
 }  // namespace formtest

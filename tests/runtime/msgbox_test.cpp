@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "form.h"
+#include "form_testkit.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ void CALLBACK InspectAndPressOk(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST(MsgBox, ShowsTextTitleIconAndOneOkButtonModalOverItsOwner) {
-    auto owner = rt::MakePlainForm(L"Owner");
+    auto owner = formtest::MakePlainForm(L"Owner");
     ASSERT_TRUE(owner);
     owner->Show();
     struct Case {
