@@ -39,11 +39,11 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
         const wchar_t* expected;
     } cases[] = {
         // Missing files, 64-bit DLLs, missing exports and refusing servers are met end to end.
-        {{services::ErrLibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0},
+        {{rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0},
          true,
          true,
          L"a DLL it depends on was not found"},
-        {{services::ErrLibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0},
+        {{rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0},
          true,
          true,
          L"(error 5)"},
