@@ -39,8 +39,6 @@ struct HookBlock {
 
 namespace {
 
-constexpr long kInvalidCall = 5;
-
 // "h" and the handle in decimal.
 std::wstring RegistryKey(HWND hWnd) {
     return L"h" + std::to_wstring(static_cast<long>(reinterpret_cast<INT_PTR>(hWnd)));
@@ -191,7 +189,8 @@ void HookFacility::UnhookWindow(HWND hWnd) {
     const std::wstring key = RegistryKey(hWnd);
     const auto entry = std::find_if(registry_.begin(), registry_.end(),
                                     [&key](const auto& item) { return item.first == key; });
-    if (entry == registry_.end()) rt::Raise(kInvalidCall, L"HookFacility", L"Invalid procedure call or argument");
+    if (entry == registry_.end())
+        rt::Raise(rt::errnum::InvalidCall, L"HookFacility", L"Invalid procedure call or argument");
     HookBlock* block = entry->second;
     registry_.erase(entry);
     block->MarkReleased();

@@ -1,42 +1,62 @@
 #include "layout.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
+#include "state.h"
+
 namespace aero {
 namespace {
 
-void Move(RECT& r, long dx, long dy) {
+// Stored picture sizes are unchecked and may be near the 32-bit limits: place
+// in 64 bits and saturate only when the rectangle is handed back.
+struct Box {
+    int64_t left, top, right, bottom;
+};
+
+void Move(Box& r, int64_t dx, int64_t dy) {
     r.left += dx;
     r.right += dx;
     r.top += dy;
     r.bottom += dy;
 }
 
+LONG Saturate(int64_t v) {
+    return static_cast<LONG>(std::clamp<int64_t>(v, LONG_MIN, LONG_MAX));
+}
+
+RECT ToRect(const Box& r) {
+    return RECT{Saturate(r.left), Saturate(r.top), Saturate(r.right), Saturate(r.bottom)};
+}
+
 }  // namespace
 
 LayoutResult PlaceCaptionAndPicture(const LayoutInput& in) {
-    const long W = in.W, H = in.H, tw = in.tw, th = in.th, PW = in.PW, PH = in.PH, a = in.a, b = in.b;
-    RECT T{0, 0, tw, th};
+    const int64_t W = in.W, H = in.H, tw = in.tw, th = in.th, PW = in.PW, PH = in.PH, a = in.a, b = in.b;
+    Box T{0, 0, tw, th};
     Move(T, (W - tw) / 2, (H - th) / 2);
-    LayoutResult out{T, RECT{}};
+    LayoutResult out{ToRect(T), RECT{}};
     if (!in.hasPicture) return out;
 
-    RECT P{0, 0, PW, PH};
+    Box P{0, 0, PW, PH};
     const bool caption = in.hasCaption;
-    const long g = caption ? 2 : 0;
+    const int64_t g = caption ? 2 : 0;
     switch (in.alignment) {
-    case 0:  // Center
+    case Center:
         Move(P, (W - PW) / 2, (H - PH) / 2);
         break;
-    case 1:  // BottomEdge
+    case BottomEdge:
         Move(P, (W - PW) / 2, 0);
         Move(T, 0, -T.top);
         Move(P, 0, H - PH - a - P.top);
         if (caption) {
             Move(T, 0, P.top - T.bottom);
-            const long s = T.top - a;
+            const int64_t s = T.top - a;
             if (s > 1) Move(T, 0, -(s / 2));
         }
         break;
-    case 2:  // BelowCaption
+    case BelowCaption:
         Move(P, (W - PW) / 2, 0);
         Move(T, 0, -T.top);
         if (!caption) {
@@ -47,17 +67,17 @@ LayoutResult PlaceCaptionAndPicture(const LayoutInput& in) {
             Move(T, 0, (H - th - PH) / 2);
         }
         break;
-    case 3:  // LeftEdge
+    case LeftEdge:
         Move(P, 0, (H - PH) / 2);
         Move(T, -T.left, 0);
         Move(P, b, 0);
         if (caption) {
             Move(T, P.right + g, 0);
-            const long s = W - b - T.right;
+            const int64_t s = W - b - T.right;
             if (s > 1) Move(T, s / 2, 0);
         }
         break;
-    case 4:  // LeftOfCaption
+    case LeftOfCaption:
         Move(P, 0, (H - PH) / 2);
         Move(T, -T.left, 0);
         if (!caption) {
@@ -68,17 +88,17 @@ LayoutResult PlaceCaptionAndPicture(const LayoutInput& in) {
             Move(T, (W - PW - g - tw) / 2, 0);
         }
         break;
-    case 5:  // RightEdge
+    case RightEdge:
         Move(P, 0, (H - PH) / 2);
         Move(T, -T.left, 0);
         Move(P, W - PW - b, 0);
         if (caption) {
             Move(T, P.left - g - T.right, 0);
-            const long s = T.left - b;
+            const int64_t s = T.left - b;
             if (s > 1) Move(T, -(s / 2), 0);
         }
         break;
-    case 6:  // RightOfCaption
+    case RightOfCaption:
         Move(P, 0, (H - PH) / 2);
         Move(T, -T.left, 0);
         if (!caption) {
@@ -89,17 +109,17 @@ LayoutResult PlaceCaptionAndPicture(const LayoutInput& in) {
             Move(T, (W - tw - g - PW) / 2, 0);
         }
         break;
-    case 7:  // TopEdge
+    case TopEdge:
         Move(P, (W - PW) / 2, 0);
         Move(T, 0, -T.top);
         Move(P, 0, a);
         if (caption) {
             Move(T, 0, P.bottom - T.top);
-            const long s = H - T.bottom - a;
+            const int64_t s = H - T.bottom - a;
             if (s > 1) Move(T, 0, s / 2);
         }
         break;
-    case 8:  // AboveCaption
+    case AboveCaption:
         Move(P, (W - PW) / 2, 0);
         Move(T, 0, -T.top);
         if (!caption) {
@@ -113,8 +133,8 @@ LayoutResult PlaceCaptionAndPicture(const LayoutInput& in) {
     default:  // the picture stays top-left, the caption centred
         break;
     }
-    out.caption = T;
-    out.picture = P;
+    out.caption = ToRect(T);
+    out.picture = ToRect(P);
     return out;
 }
 

@@ -1,19 +1,28 @@
 #include "picture_draw.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "colourmath.h"
 #include "gdi.h"
+#include "units.h"
 
 namespace aero {
 namespace {
+
+// A buffer larger than this is not drawn: the box is clipped to the control
+// first, so only an absurd control size reaches it.
+constexpr uint64_t kMaxBufferBytes = 256ull * 1024 * 1024;
 
 // 24-bit bottom-up rows padded to four bytes, the layout both buffers share.
 struct PixelBuffer {
     BITMAPINFO info{};
     long stride = 0;
     std::vector<uint8_t> bytes;
+
+    // Sizes in 64 bits, so that no width or height can wrap the allocation.
+    static uint64_t BytesFor(long w, long h) { return (3ull * static_cast<uint64_t>(w) + 3) / 4 * 4 * h; }
 
     PixelBuffer(long w, long h) {
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -23,7 +32,7 @@ struct PixelBuffer {
         info.bmiHeader.biBitCount = 24;
         info.bmiHeader.biCompression = BI_RGB;
         stride = (3 * w + 3) / 4 * 4;
-        bytes.assign(static_cast<size_t>(stride) * h, 0);
+        bytes.assign(static_cast<size_t>(BytesFor(w, h)), 0);
     }
 
     void Read(HDC dc, HBITMAP bitmap) {
@@ -32,10 +41,47 @@ struct PixelBuffer {
     }
 };
 
-// The picture at w x h: from (srcX, srcY), one to one where it was clipped,
-// else the whole picture stretched.
+// The part of the picture box that lands on the control, and the part of the
+// picture that fills it.
+struct Placement {
+    RECT dest;
+    long srcX, srcY, srcW, srcH;
+};
+
+// One axis of the placement. A natural-size picture that was clipped is copied
+// one to one; a sized one that was clipped shows the matching share of its
+// stretched whole; an unclipped one is stretched whole.
+void PlaceAxis(int64_t from, int64_t to, long limit, long picture, bool natural, LONG& destFrom, LONG& destTo,
+               long& src, long& srcLength) {
+    const int64_t clippedFrom = std::max<int64_t>(from, 0), clippedTo = std::min<int64_t>(to, limit);
+    destFrom = static_cast<LONG>(clippedFrom);
+    destTo = static_cast<LONG>(std::max(clippedTo, clippedFrom));
+    const int64_t shown = clippedTo - clippedFrom;
+    if (natural) {
+        src = static_cast<long>(clippedFrom - from);
+        srcLength = src > 0 || to >= limit ? static_cast<long>(shown) : picture;
+    } else if (clippedFrom == from && clippedTo == to) {
+        src = 0;
+        srcLength = picture;
+    } else {
+        const double scale = static_cast<double>(picture) / static_cast<double>(to - from);
+        src = static_cast<long>(static_cast<double>(clippedFrom - from) * scale);
+        srcLength = std::max(1L, rt::RoundHalfEven(static_cast<double>(shown) * scale));
+    }
+}
+
+Placement Place(const Canvas& canvas, const PictureSource& pic, const PictureDrawing& how) {
+    Placement p{};
+    PlaceAxis(how.box.left, how.box.right, canvas.W, pic.picW, how.natural, p.dest.left, p.dest.right, p.srcX,
+              p.srcW);
+    PlaceAxis(how.box.top, how.box.bottom, canvas.H, pic.picH, how.natural, p.dest.top, p.dest.bottom, p.srcY,
+              p.srcH);
+    return p;
+}
+
+// The picture at the placement's size, from the placement's source rectangle.
 rt::gdi::Bitmap ScaledPicture(const Canvas& canvas, const PictureSource& pic, const PictureDrawing& how,
-                              long w, long h, long srcX, long srcY, const RECT& R) {
+                              const Placement& at, long w, long h) {
     rt::gdi::MemoryDC source(canvas.dc);
     rt::gdi::Bitmap rendered;  // only for icons; the picture's own bitmap is never freed here
     HGDIOBJ image = pic.handle;
@@ -49,15 +95,10 @@ rt::gdi::Bitmap ScaledPicture(const Canvas& canvas, const PictureSource& pic, co
         DrawIconEx(source.Get(), 0, 0, static_cast<HICON>(pic.handle), pic.picW, pic.picH, 0,
                    background.Get(), DI_NORMAL);
     }
-
-    // Only a natural-size picture is ever clipped; a stretched one that merely
-    // reaches the client edge must still be scaled as a whole.
-    const long srcW = how.natural && (srcX > 0 || R.right == canvas.W) ? w : pic.picW;
-    const long srcH = how.natural && (srcY > 0 || R.bottom == canvas.H) ? h : pic.picH;
     rt::gdi::Bitmap scaled(CreateCompatibleBitmap(canvas.dc, w, h));
     rt::gdi::MemoryDC target(canvas.dc);
     rt::gdi::Selection targetImage(target.Get(), scaled.Get());
-    StretchBlt(target.Get(), 0, 0, w, h, source.Get(), srcX, srcY, srcW, srcH, SRCCOPY);
+    StretchBlt(target.Get(), 0, 0, w, h, source.Get(), at.srcX, at.srcY, at.srcW, at.srcH, SRCCOPY);
     return scaled;
 }
 
@@ -92,25 +133,16 @@ void Composite(HDC dc, PixelBuffer& picture, const PixelBuffer& face, long w, lo
 }  // namespace
 
 void DrawPicture(const Canvas& canvas, const PictureSource& pic, const PictureDrawing& how) {
-    RECT R = how.box;
-    long srcX = 0, srcY = 0;
-    if (how.natural) {
-        if (R.left < 0) {
-            srcX = -R.left;
-            R.left = 0;
-        }
-        if (R.top < 0) {
-            srcY = -R.top;
-            R.top = 0;
-        }
-        if (R.bottom > canvas.H) R.bottom = canvas.H;
-        if (R.right > canvas.W) R.right = canvas.W;
-    }
+    if (!pic.handle || pic.picW < 1 || pic.picH < 1) return;
+    if (how.box.right <= how.box.left || how.box.bottom <= how.box.top) return;
+    const Placement at = Place(canvas, pic, how);
+    const RECT& R = at.dest;
     const long w = R.right - R.left, h = R.bottom - R.top;
-    if (w < 1 || h < 1 || !pic.handle || pic.picW < 1 || pic.picH < 1) return;
+    if (w < 1 || h < 1 || PixelBuffer::BytesFor(w, h) > kMaxBufferBytes) return;
 
-    rt::gdi::Bitmap scaled = ScaledPicture(canvas, pic, how, w, h, srcX, srcY, R);
+    rt::gdi::Bitmap scaled = ScaledPicture(canvas, pic, how, at, w, h);
     rt::gdi::Bitmap face = Background(canvas, R, w, h);
+    if (!scaled || !face) return;
     PixelBuffer picture(w, h), background(w, h);
     picture.Read(canvas.dc, scaled.Get());
     background.Read(canvas.dc, face.Get());

@@ -18,14 +18,15 @@ struct PictureSource {
 
 struct PictureDrawing {
     RECT box;             // rcPicture
-    bool natural;         // PictureSize is Natural: clip to the client area, copy one to one
+    bool natural;         // PictureSize is Natural: a clipped part is copied one to one, not scaled
     bool hasKey;          // pixels of the key colour show the face
     long key;
     float alpha;          // 1 draws opaque
 };
 
-// Icons are rendered over a background of the key colour, so that whatever
-// they leave transparent takes the key and shows the face.
+// The box is clipped to the control whatever its size. Icons are rendered over
+// a background of the key colour, so that whatever they leave transparent takes
+// the key and shows the face.
 void DrawPicture(const Canvas& canvas, const PictureSource& picture, const PictureDrawing& how);
 
 }  // namespace aero

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "gdi.h"
+
 namespace aero {
 namespace {
 
@@ -11,16 +13,14 @@ std::string Narrow(const std::wstring& text) { return std::string(text.begin(), 
 }  // namespace
 
 bool IsFunctionExported(const std::wstring& functionName, const std::wstring& moduleName) {
+    // Loaded only for the look-up when nobody has it loaded yet, and let go again.
+    rt::gdi::Module loadedHere;
     HMODULE module = GetModuleHandleW(moduleName.c_str());
-    bool loadedHere = false;
     if (!module) {
-        module = LoadLibraryW(moduleName.c_str());
-        if (!module) return false;
-        loadedHere = true;
+        loadedHere = rt::gdi::Module(LoadLibraryW(moduleName.c_str()));
+        module = loadedHere.Get();
     }
-    const bool found = GetProcAddress(module, Narrow(functionName).c_str()) != nullptr;
-    if (loadedHere) FreeLibrary(module);
-    return found;
+    return module && GetProcAddress(module, Narrow(functionName).c_str()) != nullptr;
 }
 
 FARPROC GetExportAddress(const std::wstring& moduleName, const std::wstring& functionName) {

@@ -13,7 +13,6 @@ namespace aero {
 namespace {
 
 constexpr long kCustomPointer = 99;
-constexpr long kOverflow = 6;
 
 // The face painted again in its current state.
 void Repaint(AeroButton& button) {
@@ -208,7 +207,7 @@ long AeroButton::MousePointer() const {
 void AeroButton::SetMousePointer(long pointer) {
     // A standard pointer replaces the hand, even when the number then proves invalid.
     if (pointer != kCustomPointer && s_.HandPointer) SetHandPointer(false);
-    if (pointer < SHRT_MIN || pointer > SHRT_MAX) rt::Raise(kOverflow, L"AeroButton", L"Overflow");
+    if (pointer < SHRT_MIN || pointer > SHRT_MAX) rt::Raise(rt::errnum::Overflow, L"AeroButton", L"Overflow");
     Surface().SetMousePointer(static_cast<short>(pointer));
     Surface().PropertyChanged(L"MousePointer");
 }

@@ -65,7 +65,7 @@ std::wstring RegistrationFailureText(const rt::ErrorInfo& err, bool registering,
                                      bool fileExists) {
     const std::wstring exportName = registering ? L"DllRegisterServer" : L"DllUnregisterServer";
     const std::wstring head = path + L"\r\n\r\n";
-    if (err.Number == services::ErrLibraryMissing) {
+    if (err.Number == rt::errnum::LibraryMissing) {
         if (!fileExists) return head + L"The file does not exist.";
         const unsigned long code = err.LastDllError;
         if (code == ERROR_BAD_EXE_FORMAT)
@@ -78,7 +78,7 @@ std::wstring RegistrationFailureText(const rt::ErrorInfo& err, bool registering,
         const std::wstring why = SystemText(code);
         return head + WithCode(L"The file could not be loaded." + (why.empty() ? L"" : L"\r\n" + why), code);
     }
-    if (err.Number == services::ErrNotExported)
+    if (err.Number == rt::errnum::NotExported)
         return head + L"The file is not a self-registering COM server: it has no " + exportName + L" export.";
     if (err.HResult < 0) {
         const std::wstring why = SystemText(static_cast<DWORD>(err.HResult));

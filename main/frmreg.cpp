@@ -160,7 +160,10 @@ void frmReg::Form_Load() {
     os_->GetSystemOS();
     form_.SetWidth(kOuterWidthTwips);
     form_.SetHeight(OuterHeightTwips(os_->WindowsID()));
-    modFunctions::MakeRoundedWindow(hWnd());
+    // The region ends where the background art does, whatever client size the system gives.
+    const rt::PictureRef art = form_.Picture();
+    modFunctions::MakeRoundedWindow(hWnd(), art ? SIZE{art->PixelWidth(), art->PixelHeight()}
+                                                : SIZE{LONG_MAX, LONG_MAX});
     modFunctions::SetWindowIcon(hWnd(), res::MainIcon, true);
     // The strip takes its picture's own size, so that the picture's right edge shows.
     if (rt::PictureRef strip = imgNormal_->Picture()) {

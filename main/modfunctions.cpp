@@ -2,7 +2,8 @@
 
 #include <shellapi.h>
 
-#include "colour.h"
+#include <algorithm>
+
 #include "gdi.h"
 #include "units.h"
 
@@ -37,13 +38,22 @@ RegionBounds ClientRegionBounds(SIZE outer, SIZE client, double twipsPerPixelX, 
                                tppY);
 }
 
-void MakeRoundedWindow(HWND window) {
+RegionBounds LimitToContent(RegionBounds bounds, SIZE content) {
+    // 64 bits: the default content is the largest size there is.
+    bounds.Right = static_cast<long>(std::min<long long>(bounds.Right, 1LL + bounds.Left + content.cx));
+    bounds.Bottom = static_cast<long>(std::min<long long>(bounds.Bottom, 1LL + bounds.Top + content.cy));
+    return bounds;
+}
+
+void MakeRoundedWindow(HWND window, SIZE content) {
     RECT outer{};
     RECT client{};
     if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return;
-    const RegionBounds bounds = ClientRegionBounds(SIZE{outer.right - outer.left, outer.bottom - outer.top},
-                                                   SIZE{client.right - client.left, client.bottom - client.top},
-                                                   rt::TwipsPerPixelX(), rt::TwipsPerPixelY());
+    const RegionBounds bounds = LimitToContent(
+        ClientRegionBounds(SIZE{outer.right - outer.left, outer.bottom - outer.top},
+                           SIZE{client.right - client.left, client.bottom - client.top}, rt::TwipsPerPixelX(),
+                           rt::TwipsPerPixelY()),
+        content);
     rt::gdi::Region region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom,
                                               kCornerEllipse, kCornerEllipse));
     if (!region) return;
@@ -71,10 +81,6 @@ INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, cons
 std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters,
                      const std::wstring& directory) {
     return OpenUrlResultText(ShellOpen(file, parameters, directory));
-}
-
-COLORREF TranslateColor(long oleColour) {
-    return rt::TranslateColor(oleColour);
 }
 
 HWND TopLevelOwner(HWND window) {

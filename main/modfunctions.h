@@ -1,9 +1,11 @@
 // Window utility routines of the main window: rounded client-area region, caption-style
-// drag, shell open, OLE colour translation and window icons from a named resource.
+// drag, shell open and window icons from a named resource. OLE colours are translated
+// by the runtime (colour.h), which the button shares.
 #pragma once
 
 #include <windows.h>
 
+#include <climits>
 #include <string>
 
 namespace modFunctions {
@@ -26,8 +28,14 @@ RegionBounds RoundedRegionBounds(double outerWidthTwips, double outerHeightTwips
 // pixel.
 RegionBounds ClientRegionBounds(SIZE outer, SIZE client, double twipsPerPixelX, double twipsPerPixelY);
 
-// Clips the window to its client area with 8 x 8 pixel rounded corners.
-void MakeRoundedWindow(HWND window);
+// The bounds cut so that the region shows no more than `content` pixels from its
+// top-left corner (a rounded region leaves out its last row and column).
+RegionBounds LimitToContent(RegionBounds bounds, SIZE content);
+
+// Clips the window to its client area with 8 x 8 pixel rounded corners, and to no
+// more of it than `content` pixels: a client taller or wider than the window's art
+// would show the back colour along the edge.
+void MakeRoundedWindow(HWND window, SIZE content = SIZE{LONG_MAX, LONG_MAX});
 
 // Lets the window follow the mouse as if its caption were being dragged.
 void DragWindow(HWND window);
@@ -38,9 +46,6 @@ std::wstring OpenUrlResultText(INT_PTR shellResult);
 INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory);
 // Empty on success, else "Insufficent system memory or corrupt program file".
 std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory);
-
-// The RGB value of an OLE colour (system colours resolved); 0 when untranslatable.
-COLORREF TranslateColor(long oleColour);
 
 // Sets the window's large and small icons from the executable's icon resource `name`;
 // with `alsoOwner`, also on the application's top-level owner of the window.

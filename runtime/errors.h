@@ -6,6 +6,8 @@
 #include <exception>
 #include <string>
 
+#include "errnumbers.h"
+
 namespace rt {
 
 struct ErrorInfo {

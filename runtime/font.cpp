@@ -7,12 +7,7 @@ namespace rt {
 StdFont::StdFont(std::wstring name, float sizePoints, short weight)
     : name_(std::move(name)), size_(sizePoints), weight_(weight) {}
 
-StdFont::~StdFont() { Invalidate(); }
-
-void StdFont::Invalidate() {
-    if (handle_) DeleteObject(handle_);
-    handle_ = nullptr;
-}
+void StdFont::Invalidate() { handle_ = gdi::Font(); }
 
 void StdFont::SetName(const std::wstring& name) { name_ = name; Invalidate(); }
 void StdFont::SetSize(float points) { size_ = points; Invalidate(); }
@@ -24,8 +19,8 @@ void StdFont::SetWeight(short weight) { weight_ = weight; Invalidate(); }
 void StdFont::SetCharset(short charset) { charset_ = charset; Invalidate(); }
 
 HFONT StdFont::Handle() const {
-    if (!handle_) handle_ = CreateHandle();
-    return handle_;
+    if (!handle_) handle_ = gdi::Font(CreateHandle());
+    return handle_.Get();
 }
 
 HFONT StdFont::CreateHandle() const {

@@ -7,13 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "gdi.h"
+
 namespace rt {
 
 class StdFont {
 public:
     StdFont() = default;
     StdFont(std::wstring name, float sizePoints, short weight = FW_NORMAL);
-    ~StdFont();
     StdFont(const StdFont&) = delete;
     StdFont& operator=(const StdFont&) = delete;
 
@@ -56,7 +57,7 @@ private:
     bool italic_ = false;
     bool underline_ = false;
     bool strikethrough_ = false;
-    mutable HFONT handle_ = nullptr;
+    mutable gdi::Font handle_;  // made on demand, dropped at every change
 };
 
 using FontRef = std::shared_ptr<StdFont>;

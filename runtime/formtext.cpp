@@ -10,7 +10,6 @@
 namespace rt {
 namespace {
 
-constexpr long kInvalidValue = 380;
 constexpr size_t kMaxDepth = 64;  // keeps hostile input from exhausting the stack
 const wchar_t kSource[] = L"FormText";
 const wchar_t kIndent[] = L"   ";
@@ -18,7 +17,7 @@ const wchar_t kNewLine[] = L"\r\n";
 const wchar_t kBase64[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 [[noreturn]] void Fail(size_t line, const std::wstring& what) {
-    Raise(kInvalidValue, kSource, L"line " + std::to_wstring(line) + L": " + what);
+    Raise(errnum::InvalidPropertyValue, kSource, L"line " + std::to_wstring(line) + L": " + what);
 }
 
 bool IsNameStart(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_'; }
@@ -77,7 +76,7 @@ bool FontSizeValid(float size) { return std::isfinite(size) && size > 0; }
 
 const wchar_t* Bool(bool b) { return b ? L"True" : L"False"; }
 
-[[noreturn]] void Unwritable(const std::wstring& what) { Raise(kInvalidValue, kSource, what); }
+[[noreturn]] void Unwritable(const std::wstring& what) { Raise(errnum::InvalidPropertyValue, kSource, what); }
 
 std::wstring ValueText(const std::wstring& key, const Variant& value) {
     if (auto p = std::get_if<std::wstring>(&value)) return L"String " + Quote(*p);

@@ -2,7 +2,7 @@
 // the program. Each owner holds exactly one handle, cannot be copied, can be moved,
 // and frees the handle at scope end. A count of the live objects and memory DCs
 // made through them lets tests prove that a piece of drawing gives back everything
-// it created.
+// it created. Icons, cursors and modules have owners of the same kind.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 
 namespace rt::gdi {
 
-// Objects and memory DCs owned through these wrappers and not yet freed or handed away.
+// Handles owned through these wrappers and not yet freed or handed away.
 long LiveObjects();
 
 namespace detail {
@@ -23,6 +23,15 @@ struct DeleteGdiObject {
 };
 struct DeleteMemoryDC {
     void operator()(HDC dc) const { DeleteDC(dc); }
+};
+struct DestroyIconHandle {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+struct DestroyCursorHandle {
+    void operator()(HCURSOR cursor) const { DestroyCursor(cursor); }
+};
+struct FreeModule {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 }  // namespace detail
 
@@ -66,6 +75,10 @@ using Brush = Object<HBRUSH>;
 using Bitmap = Object<HBITMAP>;
 using Region = Object<HRGN>;
 using Font = Object<HFONT>;
+// Never for shared icons and cursors: those belong to the system's cache.
+using Icon = Object<HICON, detail::DestroyIconHandle>;
+using Cursor = Object<HCURSOR, detail::DestroyCursorHandle>;
+using Module = Object<HMODULE, detail::FreeModule>;
 
 inline Brush SolidBrush(COLORREF colour) { return Brush(CreateSolidBrush(colour)); }
 
@@ -105,6 +118,22 @@ public:
 
 private:
     HWND hwnd_;
+    HDC dc_;
+};
+
+// BeginPaint and EndPaint paired for one WM_PAINT. Not counted: the system lends the DC.
+class PaintDC {
+public:
+    explicit PaintDC(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+    ~PaintDC() { EndPaint(hwnd_, &ps_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    HDC Get() const { return dc_; }
+    const RECT& Area() const { return ps_.rcPaint; }  // what needs painting
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
     HDC dc_;
 };
 

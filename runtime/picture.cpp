@@ -1,16 +1,16 @@
 #include "picture.h"
 
+#include <ole2.h>
+#include <olectl.h>
+
 #include <cstring>
+#include <memory>
 
 #include "gdi.h"
 #include "units.h"
 
 namespace rt {
 namespace {
-
-// Refuse pictures larger than this many pixels: persisted bytes may come from
-// edited text, and a forged header must not make us allocate gigabytes.
-constexpr long long kMaxPixels = 16LL * 1024 * 1024;
 
 // The two bitmaps GetIconInfo hands out, which the caller must delete.
 struct IconBitmaps {
@@ -47,11 +47,6 @@ private:
     HANDLE h_;
 };
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
@@ -68,8 +63,6 @@ void PutRaw(std::vector<uint8_t>& out, const T& value) {
 
 long long Stride(long long width, int bitCount) { return ((width * bitCount + 31) / 32) * 4; }
 
-bool ValidBitCount(int bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32; }
-
 // A BITMAPINFO with room for a full colour table (or the three bit-field masks).
 struct DibInfo {
     BITMAPINFOHEADER header{};
@@ -77,69 +70,83 @@ struct DibInfo {
     BITMAPINFO* Get() { return reinterpret_cast<BITMAPINFO*>(this); }
 };
 
-int ColorTableEntries(const BITMAPINFOHEADER& h) {
-    if (h.biClrUsed) return static_cast<int>(h.biClrUsed);
-    return h.biBitCount <= 8 ? 1 << h.biBitCount : 0;
+// A COM pointer released at scope end.
+struct ComRelease {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <class T>
+using ComPtr = std::unique_ptr<T, ComRelease>;
+
+ComPtr<IStream> StreamOver(const std::vector<uint8_t>& bytes) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!memory) return nullptr;
+    std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    return ComPtr<IStream>(stream);
 }
 
-// --- .bmp -------------------------------------------------------------------
+std::vector<uint8_t> StreamBytes(IStream* stream) {
+    HGLOBAL memory = nullptr;
+    STATSTG stat{};
+    if (FAILED(GetHGlobalFromStream(stream, &memory)) || FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
+        return {};
+    std::vector<uint8_t> out(static_cast<size_t>(stat.cbSize.QuadPart));
+    if (!out.empty()) {
+        std::memcpy(out.data(), GlobalLock(memory), out.size());
+        GlobalUnlock(memory);
+    }
+    return out;
+}
 
-HBITMAP DecodeBmp(const std::vector<uint8_t>& b) {
-    const size_t size = b.size();
-    if (size < 14 + 40 || b[0] != 'B' || b[1] != 'M') return nullptr;
-    const uint32_t offBits = U32(&b[10]);
-    const uint32_t headerSize = U32(&b[14]);
-    if (headerSize < 40 || headerSize > size - 14 || offBits > size || offBits < 14 + headerSize) return nullptr;
+// The platform's decoder accepts a .bmp of no width, or whose pixels start or
+// run past the end of the bytes; only a damaged description holds such bytes.
+bool PlausibleBmp(const std::vector<uint8_t>& b) {
+    if (b.size() < 14 + sizeof(BITMAPINFOHEADER) || b[0] != 'B' || b[1] != 'M') return true;
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, &b[14], sizeof h);
+    uint32_t offBits = 0;
+    std::memcpy(&offBits, &b[10], sizeof offBits);
+    const long long width = h.biWidth, height = h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight;
+    if (width <= 0 || height <= 0 || offBits >= b.size()) return false;
+    if (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) return true;  // compressed: any length
+    return Stride(width, h.biBitCount) * height <= static_cast<long long>(b.size() - offBits);
+}
 
-    DibInfo info;
-    std::memcpy(&info.header, &b[14], 40);
-    BITMAPINFOHEADER& h = info.header;
-    h.biSize = 40;
-    const long long width = h.biWidth;
-    const long long height = h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight;
-    if (width <= 0 || height <= 0 || width * height > kMaxPixels || h.biPlanes != 1 || !ValidBitCount(h.biBitCount))
+// The platform's picture object decodes .bmp, .ico and .cur files.
+ComPtr<IPicture> Decode(const std::vector<uint8_t>& bytes) {
+    ComPtr<IStream> stream = bytes.empty() || !PlausibleBmp(bytes) ? nullptr : StreamOver(bytes);
+    IPicture* picture = nullptr;
+    if (!stream || FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                                         reinterpret_cast<void**>(&picture))))
         return nullptr;
+    return ComPtr<IPicture>(picture);
+}
 
-    const DWORD compression = h.biCompression;
-    const bool rle = (compression == BI_RLE8 && h.biBitCount == 8) || (compression == BI_RLE4 && h.biBitCount == 4);
-    const bool fields = compression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32);
-    if (!(compression == BI_RGB || rle || fields)) return nullptr;
-    if (rle && h.biHeight < 0) return nullptr;  // compressed bitmaps are bottom-up only
-
-    // Bit-field masks follow a 40-byte header; larger headers carry them at the same place.
-    size_t tableAt = 14 + headerSize;
-    if (fields) {
-        if (14 + 40 + 12 > size) return nullptr;
-        std::memcpy(info.colors, &b[14 + 40], 12);
-        if (headerSize == 40) tableAt += 12;
-    }
-    const int entries = ColorTableEntries(h);
-    if (entries < 0 || entries > 256 || (h.biBitCount > 8 && entries > 0 && fields)) return nullptr;
-    if (!fields && entries > 0) {
-        if (tableAt + static_cast<size_t>(entries) * 4 > offBits) return nullptr;
-        std::memcpy(info.colors, &b[tableAt], static_cast<size_t>(entries) * 4);
-    }
-
-    const size_t available = size - offBits;
-    const long long stride = Stride(width, h.biBitCount);
-    if (!rle && static_cast<unsigned long long>(stride * height) > available) return nullptr;
-
-    DibInfo target = info;
-    target.header.biCompression = fields ? BI_BITFIELDS : BI_RGB;
-    target.header.biSizeImage = 0;
-    void* bits = nullptr;
-    gdi::Bitmap dib(CreateDIBSection(nullptr, target.Get(), DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dib.Get() || !bits) return nullptr;
-    if (rle) {
-        h.biSizeImage = static_cast<DWORD>(available);
-        gdi::ClientDC screen(nullptr);
-        if (SetDIBits(screen.Get(), dib.Get(), 0, static_cast<UINT>(height), &b[offBits], info.Get(),
-                      DIB_RGB_COLORS) == 0)
-            return nullptr;
-    } else {
-        std::memcpy(bits, &b[offBits], static_cast<size_t>(stride * height));
-    }
-    return dib.Release();
+// An icon as .ico bytes, by the platform's picture object. Its persisted form
+// is a "lt\0\0" tag and a length before the file bytes.
+std::vector<uint8_t> SaveIcon(HICON icon) {
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_ICON;
+    description.icon.hicon = icon;
+    IPersistStream* persist = nullptr;
+    if (FAILED(OleCreatePictureIndirect(&description, IID_IPersistStream, FALSE,
+                                        reinterpret_cast<void**>(&persist))))
+        return {};
+    ComPtr<IPersistStream> owned(persist);
+    IStream* raw = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &raw))) return {};
+    ComPtr<IStream> stream(raw);
+    if (FAILED(persist->Save(stream.get(), TRUE))) return {};
+    std::vector<uint8_t> bytes = StreamBytes(stream.get());
+    constexpr size_t kTag = 8;
+    if (bytes.size() <= kTag || bytes[0] != 'l' || bytes[1] != 't') return {};
+    return std::vector<uint8_t>(bytes.begin() + kTag, bytes.end());
 }
 
 // The bitmap's pixels as a bottom-up DIB: header, colour table and bits.
@@ -187,82 +194,6 @@ std::vector<uint8_t> EncodeBmp(HBITMAP bitmap) {
 }
 
 // --- .ico / .cur ------------------------------------------------------------
-
-struct IconEntry {
-    int width;
-    int bitCount;
-    uint16_t hotX, hotY;
-    size_t offset, bytes;
-};
-
-// Checks that an entry's image is a well-formed DIB (or a PNG, which the
-// system decodes itself) before the system parses it.
-bool ValidIconImage(const uint8_t* p, size_t bytes, int& width, int& bitCount) {
-    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (bytes >= 8 && std::memcmp(p, png, 8) == 0) return bytes > 8 + 25;
-    if (bytes < 40) return false;
-    BITMAPINFOHEADER h;
-    std::memcpy(&h, p, 40);
-    if (h.biSize < 40 || h.biSize > bytes) return false;
-    const long long w = h.biWidth;
-    const long long h2 = h.biHeight;
-    if (w <= 0 || w > 1024 || h2 <= 0 || h2 > 2048 || (h2 % 2) != 0 || h.biPlanes != 1 ||
-        !ValidBitCount(h.biBitCount) || h.biCompression != BI_RGB)
-        return false;
-    const int entries = ColorTableEntries(h);
-    if (entries < 0 || entries > 256) return false;
-    const long long rows = h2 / 2;
-    const long long need = h.biSize + entries * 4LL + Stride(w, h.biBitCount) * rows + Stride(w, 1) * rows;
-    if (need > static_cast<long long>(bytes)) return false;
-    width = static_cast<int>(w);
-    bitCount = h.biBitCount;
-    return true;
-}
-
-HICON DecodeIco(const std::vector<uint8_t>& b, bool& cursor) {
-    const size_t size = b.size();
-    if (size < 6 || U16(&b[0]) != 0) return nullptr;
-    const uint16_t type = U16(&b[2]);
-    const uint16_t count = U16(&b[4]);
-    if ((type != 1 && type != 2) || count == 0 || 6 + 16 * static_cast<size_t>(count) > size) return nullptr;
-    cursor = type == 2;
-
-    std::vector<IconEntry> entries;
-    for (size_t i = 0; i < count; ++i) {
-        const uint8_t* e = &b[6 + 16 * i];
-        IconEntry entry{0, 0, U16(e + 4), U16(e + 6), U32(e + 12), U32(e + 8)};
-        if (entry.offset > size || entry.bytes > size - entry.offset) return nullptr;
-        if (!ValidIconImage(&b[entry.offset], entry.bytes, entry.width, entry.bitCount)) return nullptr;
-        if (entry.width == 0) entry.width = e[0] ? e[0] : 256;  // PNG: the directory's size
-        entries.push_back(entry);
-    }
-    // The system's standard size at the deepest colour, else the largest image.
-    const int wanted = GetSystemMetrics(cursor ? SM_CXCURSOR : SM_CXICON);
-    const IconEntry* best = nullptr;
-    for (const IconEntry& e : entries) {
-        if (!best) {
-            best = &e;
-            continue;
-        }
-        const bool eFits = e.width == wanted, bestFits = best->width == wanted;
-        if (eFits != bestFits) {
-            if (eFits) best = &e;
-        } else if (eFits ? e.bitCount > best->bitCount
-                         : (e.width > best->width || (e.width == best->width && e.bitCount > best->bitCount))) {
-            best = &e;
-        }
-    }
-
-    std::vector<uint8_t> data;
-    if (cursor) {  // a cursor resource begins with its hotspot
-        Put16(data, best->hotX);
-        Put16(data, best->hotY);
-    }
-    data.insert(data.end(), b.begin() + static_cast<std::ptrdiff_t>(best->offset),
-                b.begin() + static_cast<std::ptrdiff_t>(best->offset + best->bytes));
-    return CreateIconFromResourceEx(data.data(), static_cast<DWORD>(data.size()), cursor ? FALSE : TRUE, 0x00030000,
-                                    0, 0, LR_DEFAULTCOLOR);
-}
 
 std::vector<uint8_t> EncodeIco(HICON icon) {
     IconBitmaps parts(icon);
@@ -327,43 +258,41 @@ bool ReadFileBytes(const std::wstring& path, std::vector<uint8_t>& out) {
 
 }  // namespace
 
-StdPicture::StdPicture(PictureType type, HANDLE handle, int pixelWidth, int pixelHeight)
+StdPicture::StdPicture(PictureType type, int pixelWidth, int pixelHeight)
     : type_(type),
-      handle_(handle),
       pixelWidth_(pixelWidth),
       pixelHeight_(pixelHeight),
       widthHimetric_(RoundHalfEven(PixelsToHimetricX(pixelWidth))),
       heightHimetric_(RoundHalfEven(PixelsToHimetricY(pixelHeight))) {}
 
-StdPicture::~StdPicture() {
-    if (!handle_) return;
-    if (type_ == PictureType::Bitmap)
-        DeleteObject(handle_);
-    else if (cursor_)
-        DestroyCursor(static_cast<HCURSOR>(handle_));
-    else
-        DestroyIcon(static_cast<HICON>(handle_));
+HANDLE StdPicture::Handle() const {
+    if (bitmap_) return bitmap_.Get();
+    return Icon();
 }
 
 std::shared_ptr<StdPicture> StdPicture::FromBitmap(HBITMAP bitmap) {
+    gdi::Bitmap owned(bitmap);
     BITMAP bm{};
-    if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm)) return nullptr;
-    return std::shared_ptr<StdPicture>(new StdPicture(PictureType::Bitmap, bitmap, bm.bmWidth, bm.bmHeight));
-}
-
-std::shared_ptr<StdPicture> StdPicture::FromIconHandle(HICON icon, bool cursor) {
-    if (!icon) return nullptr;
-    IconBitmaps parts(icon);
-    BITMAP bm{};
-    if (!parts.mask.Get() || !GetObjectW(parts.mask.Get(), sizeof bm, &bm)) return nullptr;
-    // Without a colour bitmap the mask is twice the icon's height (AND over XOR).
-    const int height = parts.color.Get() ? bm.bmHeight : bm.bmHeight / 2;
-    auto picture = std::shared_ptr<StdPicture>(new StdPicture(PictureType::Icon, icon, bm.bmWidth, height));
-    picture->cursor_ = cursor;
+    if (!owned || !GetObjectW(bitmap, sizeof bm, &bm)) return nullptr;
+    auto picture = std::shared_ptr<StdPicture>(new StdPicture(PictureType::Bitmap, bm.bmWidth, bm.bmHeight));
+    picture->bitmap_ = std::move(owned);
     return picture;
 }
 
-std::shared_ptr<StdPicture> StdPicture::FromIcon(HICON icon) { return FromIconHandle(icon, false); }
+std::shared_ptr<StdPicture> StdPicture::FromIcon(HICON icon) {
+    IconBitmaps parts(icon);
+    // A cursor keeps its hotspot and is destroyed as a cursor.
+    gdi::Icon ownedIcon(parts.isIcon ? icon : nullptr);
+    gdi::Cursor ownedCursor(parts.isIcon ? nullptr : icon);
+    BITMAP bm{};
+    if (!icon || !parts.mask.Get() || !GetObjectW(parts.mask.Get(), sizeof bm, &bm)) return nullptr;
+    // Without a colour bitmap the mask is twice the icon's height (AND over XOR).
+    const int height = parts.color.Get() ? bm.bmHeight : bm.bmHeight / 2;
+    auto picture = std::shared_ptr<StdPicture>(new StdPicture(PictureType::Icon, bm.bmWidth, height));
+    picture->icon_ = std::move(ownedIcon);
+    picture->cursor_ = std::move(ownedCursor);
+    return picture;
+}
 
 std::shared_ptr<StdPicture> StdPicture::FromFile(const std::wstring& path) {
     std::vector<uint8_t> bytes;
@@ -373,43 +302,38 @@ std::shared_ptr<StdPicture> StdPicture::FromFile(const std::wstring& path) {
 
 std::shared_ptr<StdPicture> StdPicture::FromBitmapResource(HINSTANCE module, const wchar_t* name) {
     auto bitmap = static_cast<HBITMAP>(LoadImageW(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    auto picture = FromBitmap(bitmap);
-    if (!picture && bitmap) DeleteObject(bitmap);
-    return picture;
+    return FromBitmap(bitmap);
 }
 
 std::shared_ptr<StdPicture> StdPicture::FromIconResource(HINSTANCE module, const wchar_t* name, int cx, int cy) {
     const UINT flags = (cx == 0 && cy == 0) ? LR_DEFAULTSIZE : 0;
-    auto icon = static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, cx, cy, flags));
-    auto picture = FromIcon(icon);
-    if (!picture && icon) DestroyIcon(icon);
-    return picture;
+    return FromIcon(static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, cx, cy, flags)));
 }
 
 std::vector<uint8_t> StdPicture::Save() const {
     if (!original_.empty()) return original_;
-    if (type_ == PictureType::Bitmap) return EncodeBmp(static_cast<HBITMAP>(handle_));
-    if (type_ == PictureType::Icon) return EncodeIco(static_cast<HICON>(handle_));
+    // Bitmaps and cursors keep our own encoders: under Wine the platform saves a
+    // bitmap with a header its own loader refuses, and a cursor as an icon.
+    if (bitmap_) return EncodeBmp(bitmap_.Get());
+    if (cursor_) return EncodeIco(cursor_.Get());
+    if (icon_) return SaveIcon(icon_.Get());
     return {};
 }
 
 std::shared_ptr<StdPicture> StdPicture::Load(const std::vector<uint8_t>& bytes) {
+    ComPtr<IPicture> decoded = Decode(bytes);
+    SHORT type = PICTYPE_NONE;
+    OLE_HANDLE handle = 0;
+    if (!decoded || FAILED(decoded->get_Type(&type)) || FAILED(decoded->get_Handle(&handle)) || !handle)
+        return nullptr;
+    // Copies in our own owners, so that every picture frees its handle one way.
+    const auto shared = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle));
     std::shared_ptr<StdPicture> picture;
-    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
-        HBITMAP bitmap = DecodeBmp(bytes);
-        picture = FromBitmap(bitmap);
-        if (!picture && bitmap) DeleteObject(bitmap);
-    } else {
-        bool cursor = false;
-        HICON icon = DecodeIco(bytes, cursor);
-        picture = FromIconHandle(icon, cursor);
-        if (!picture && icon) {
-            if (cursor)
-                DestroyCursor(icon);
-            else
-                DestroyIcon(icon);
-        }
-    }
+    if (type == PICTYPE_BITMAP)
+        picture = FromBitmap(
+            static_cast<HBITMAP>(CopyImage(shared, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    else if (type == PICTYPE_ICON)
+        picture = FromIcon(CopyIcon(static_cast<HICON>(shared)));
     if (picture) picture->original_ = bytes;
     return picture;
 }

@@ -1,5 +1,5 @@
 // Picture objects: shared, reference-counted bitmaps and icons that report
-// their type, handle and size in HIMETRIC. The object owns its GDI handle.
+// their type, handle and size in HIMETRIC. The object owns its handle.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "gdi.h"
 
 namespace rt {
 
@@ -25,14 +27,13 @@ public:
     static std::shared_ptr<StdPicture> FromIconResource(HINSTANCE module, const wchar_t* name, int cx = 0,
                                                         int cy = 0);
 
-    ~StdPicture();
     StdPicture(const StdPicture&) = delete;
     StdPicture& operator=(const StdPicture&) = delete;
 
     PictureType Type() const { return type_; }
-    HANDLE Handle() const { return handle_; }
-    HBITMAP Bitmap() const { return type_ == PictureType::Bitmap ? static_cast<HBITMAP>(handle_) : nullptr; }
-    HICON Icon() const { return type_ == PictureType::Icon ? static_cast<HICON>(handle_) : nullptr; }
+    HANDLE Handle() const;
+    HBITMAP Bitmap() const { return bitmap_.Get(); }
+    HICON Icon() const { return icon_ ? icon_.Get() : cursor_.Get(); }  // an icon or a cursor
     long Width() const { return widthHimetric_; }    // HIMETRIC
     long Height() const { return heightHimetric_; }  // HIMETRIC
     int PixelWidth() const { return pixelWidth_; }
@@ -44,12 +45,12 @@ public:
     static std::shared_ptr<StdPicture> Load(const std::vector<uint8_t>& bytes);
 
 private:
-    StdPicture(PictureType type, HANDLE handle, int pixelWidth, int pixelHeight);
-    static std::shared_ptr<StdPicture> FromIconHandle(HICON icon, bool cursor);
+    StdPicture(PictureType type, int pixelWidth, int pixelHeight);
 
     PictureType type_;
-    HANDLE handle_;
-    bool cursor_ = false;
+    gdi::Bitmap bitmap_;
+    gdi::Icon icon_;
+    gdi::Cursor cursor_;
     // The bytes the picture was loaded from, saved again unchanged so that a
     // stored picture round-trips exactly; empty for pictures made from a handle.
     std::vector<uint8_t> original_;

@@ -1,6 +1,7 @@
 #include "picturebox.h"
 
 #include "backdrop.h"
+#include "gdi.h"
 
 namespace rt {
 namespace {
@@ -64,9 +65,7 @@ LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(Window(), &ps);
-        EndPaint(Window(), &ps);
+        gdi::PaintDC validated(Window());  // the background was drawn at WM_ERASEBKGND
         return 0;
     }
     }

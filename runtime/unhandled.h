@@ -33,7 +33,7 @@ LRESULT Guarded(Body&& body, LRESULT fallback = 0) {
         ReportUnhandledError(e.Info());
     } catch (const std::exception& e) {
         ErrorInfo info;
-        info.Number = 51;  // internal error
+        info.Number = errnum::Internal;
         info.Description = L"Internal error: " + std::wstring(e.what(), e.what() + std::strlen(e.what()));
         ReportUnhandledError(info);
     }

@@ -12,8 +12,8 @@ namespace {
 
 const wchar_t kSource[] = L"Variant";
 
-[[noreturn]] void TypeMismatch() { Raise(13, kSource, L"Type mismatch"); }
-[[noreturn]] void Overflow() { Raise(6, kSource, L"Overflow"); }
+[[noreturn]] void TypeMismatch() { Raise(errnum::TypeMismatch, kSource, L"Type mismatch"); }
+[[noreturn]] void Overflow() { Raise(errnum::Overflow, kSource, L"Overflow"); }
 
 bool IsNumeric(const Variant& v) {
     return std::holds_alternative<int16_t>(v) || std::holds_alternative<int32_t>(v) ||

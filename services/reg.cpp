@@ -28,14 +28,14 @@ std::wstring FullPath(const std::wstring& path) {
 
 HMODULE FindOrLoad(const std::wstring& path) {
     if (path.empty()) {
-        rt::Raise(ErrLibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
+        rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
     }
     const std::wstring full = FullPath(path);
     if (HMODULE loaded = GetModuleHandleW(full.c_str())) return loaded;
     // The server's folder comes first when its own dependencies are searched,
     // so a control that ships a helper DLL beside it loads.
     HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!module) rt::Raise(ErrLibraryMissing, kSource, L"library missing!", GetLastError());
+    if (!module) rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", GetLastError());
     return module;
 }
 
@@ -44,7 +44,7 @@ HMODULE FindOrLoad(const std::wstring& path) {
 uintptr_t ResolveExport(const std::wstring& path, const char* exportName) {
     HMODULE module = FindOrLoad(path);
     FARPROC proc = GetProcAddress(module, exportName);
-    if (!proc) rt::Raise(ErrNotExported, kSource, L"not a exported function!", GetLastError());
+    if (!proc) rt::Raise(rt::errnum::NotExported, kSource, L"not a exported function!", GetLastError());
     return reinterpret_cast<uintptr_t>(proc);
 }
 

@@ -5,18 +5,17 @@
 #include <cstdint>
 #include <string>
 
-// Errors raised while finding an export; the public operations suppress them
-// and leave them in rt::Err() for the caller to explain.
+// Errors raised while finding an export (rt::errnum::LibraryMissing, with the
+// loader's code as LastDllError, and rt::errnum::NotExported); the public
+// operations suppress them and leave them in rt::Err() for the caller to explain.
 namespace services {
-constexpr long ErrLibraryMissing = 999;  // "library missing!" (LastDllError: the loader's code)
-constexpr long ErrNotExported = 998;     // "not a exported function!"
 // An export that returns a failure HRESULT leaves an error whose Number and
 // HResult are that HRESULT.
 
 // Address of `exportName` in the module at `path`. A module already loaded from
 // that path is reused; otherwise it is loaded with its own folder searched first
-// for its dependencies. Nothing is ever unloaded. Raises ErrLibraryMissing or
-// ErrNotExported.
+// for its dependencies. Nothing is ever unloaded. Raises LibraryMissing or
+// NotExported.
 uintptr_t ResolveExport(const std::wstring& path, const char* exportName);
 }  // namespace services
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <string>
+#include <vector>
+
 #include "colourmath.h"
 #include "gdi.h"
 #include "picture_draw.h"
@@ -185,6 +189,46 @@ TEST(Pictures, StateChoosesThePicture) {
         PlacePicture(b, c.normal ? red : nullptr);
         b.Button().Redraw(c.state, true);
         EXPECT_EQ(b.At(36, 12), c.shown) << "state " << c.state << " value " << c.value << " normal " << c.normal;
+    }
+}
+
+TEST(Pictures, HugeSizesAreClippedToTheControl) {
+    // Sizes near the 32-bit limits once wrapped the buffer size; every box now
+    // stops at the control, and nothing outside it changes.
+    const struct {
+        long w, h, alignment;
+        RECT box;  // what the picture covers
+    } cases[] = {
+        {LONG_MAX, 8, aero::Center, {0, 8, 73, 16}},
+        {8, LONG_MAX, aero::Center, {32, 0, 40, 25}},
+        {LONG_MAX, LONG_MAX, aero::RightEdge, {0, 0, 69, 25}},
+        {LONG_MAX, LONG_MAX, aero::BottomEdge, {0, 0, 73, 21}},
+        {LONG_MIN, LONG_MAX, aero::Center, {0, 0, 0, 0}},
+    };
+    const rt::PictureRef red = MakeBitmapPicture(16, 16, Red);
+    for (const auto& c : cases) {
+        HostedButton b;
+        std::vector<COLORREF> before;
+        for (int y = 0; y < 25; ++y)
+            for (int x = 0; x < 73; ++x) before.push_back(b.At(x, y));
+        b.Button().SetPictureNormal(red);
+        b.Button().SetPictureAlignment(c.alignment);
+        b.Button().SetPictureSizeW(c.w);
+        b.Button().SetPictureSizeH(c.h);
+        for (int y = 0; y < 25; ++y)
+            for (int x = 0; x < 73; ++x) {
+                const POINT p{x, y};
+                const auto where = [&] {
+                    return std::to_string(c.w) + " x " + std::to_string(c.h) + " at " + std::to_string(x) + ", " +
+                           std::to_string(y);
+                };
+                const bool ringOrBorder = x < 2 || y < 2 || x > 70 || y > 22;
+                if (!PtInRect(&c.box, p)) {
+                    ASSERT_EQ(b.At(x, y), before[y * 73 + x]) << where();
+                } else if (!ringOrBorder) {
+                    ASSERT_EQ(b.At(x, y), RGB(255, 0, 0)) << where();
+                }
+            }
     }
 }
 

@@ -1,5 +1,5 @@
-// Repaints in every state must give back every GDI object they make, and the
-// look of each state is written to a .bmp beside the test program.
+// Every look of a dressed button shows its own face, ring and border, and
+// repaints in every state give back every GDI object they make.
 #include <gtest/gtest.h>
 
 #include "gdi.h"
@@ -16,19 +16,22 @@ COLORREF Arrow(int x, int y) {
 }
 
 struct Look {
-    const wchar_t* file;
+    const char* name;
     long state;
     bool value, enabled, focus, isDefault;
+    COLORREF face, ring, border;  // at (3, 3), (1, 12) and (0, 12)
 };
 
+const COLORREF kWhite = RGB(255, 255, 255), kCyanRing = RGB(72, 216, 251), kBlueBorder = RGB(60, 127, 177);
 const Look kLooks[] = {
-    {L"aerobutton-normal.bmp", 0, false, true, false, false},
-    {L"aerobutton-hot.bmp", 1, false, true, false, false},
-    {L"aerobutton-down.bmp", 2, false, true, false, false},
-    {L"aerobutton-checked.bmp", 0, true, true, false, false},
-    {L"aerobutton-disabled.bmp", 3, false, false, false, false},
-    {L"aerobutton-focused.bmp", 0, false, true, true, false},
-    {L"aerobutton-default.bmp", 0, false, true, false, true},
+    {"normal", 0, false, true, false, false, RGB(246, 246, 246), kWhite, RGB(112, 112, 112)},
+    {"hot", 1, false, true, false, false, RGB(230, 245, 253), kWhite, kBlueBorder},
+    // No ring when down: the inner shadow line shows there.
+    {"down", 2, false, true, false, false, RGB(221, 240, 251), RGB(158, 176, 186), RGB(44, 98, 139)},
+    {"checked", 0, true, true, false, false, RGB(209, 209, 209), kWhite, RGB(112, 112, 112)},
+    {"disabled", 3, false, false, false, false, RGB(250, 250, 250), RGB(250, 250, 250), RGB(173, 178, 181)},
+    {"focused", 0, false, true, true, false, RGB(246, 246, 246), kCyanRing, kBlueBorder},
+    {"default", 0, false, true, false, true, RGB(246, 246, 246), kCyanRing, kBlueBorder},
 };
 
 void Apply(HostedButton& b, const Look& look) {
@@ -51,13 +54,15 @@ HostedButton& Dressed(HostedButton& b) {
     return b;
 }
 
-TEST(States, ImagesOfEveryLook) {
+TEST(States, EveryLookHasItsFaceRingAndBorder) {
     HostedButton b(90, 25);
     Dressed(b);
     for (const Look& look : kLooks) {
         Apply(b, look);
-        const rt::PixelView pixels = b.Button().Pixels();
-        EXPECT_TRUE(aerotest::WriteBmp(look.file, pixels.width, pixels.height, pixels.bits)) << "write failed";
+        EXPECT_EQ(b.At(3, 3), look.face) << look.name;
+        EXPECT_EQ(b.At(1, 12), look.ring) << look.name;
+        EXPECT_EQ(b.At(0, 12), look.border) << look.name;
+        EXPECT_EQ(b.At(89, 12), look.border) << look.name;
     }
 }
 

@@ -1,6 +1,5 @@
 #include "test_image.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace aerotest {
@@ -46,20 +45,6 @@ COLORREF TestImage::At(long x, long y) const {
     GdiFlush();
     const uint32_t p = bits_[y * width_ + x];
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
-
-bool WriteBmp(const std::wstring& path, long width, long height, const uint32_t* pixels) {
-    BITMAPFILEHEADER file{};
-    const BITMAPINFOHEADER info = TopDown32(width, height).bmiHeader;
-    const DWORD bytes = static_cast<DWORD>(width * height * 4);
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + bytes;
-    FILE* out = _wfopen(path.c_str(), L"wb");
-    if (!out) return false;
-    bool ok = fwrite(&file, sizeof(file), 1, out) == 1 && fwrite(&info, sizeof(info), 1, out) == 1 &&
-              fwrite(pixels, bytes, 1, out) == 1;
-    return fclose(out) == 0 && ok;
 }
 
 }  // namespace aerotest

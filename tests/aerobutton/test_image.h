@@ -33,9 +33,6 @@ private:
     rt::gdi::Selection hollowBrush_;
 };
 
-// Writes 32-bit pixels (0x00RRGGBB, top row first) as a .bmp file.
-bool WriteBmp(const std::wstring& path, long width, long height, const uint32_t* pixels);
-
 // The header of a 32-bit top-down DIB of that size.
 BITMAPINFO TopDown32(long width, long height);
 

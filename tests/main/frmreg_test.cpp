@@ -7,6 +7,9 @@
 
 #include <string>
 
+#include "dibimage.h"
+#include "gdi.h"
+#include "pump.h"
 #include "tooltip.h"
 
 namespace {
@@ -39,11 +42,11 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
         const wchar_t* expected;
     } cases[] = {
         // Missing files, 64-bit DLLs, missing exports and refusing servers are met end to end.
-        {{services::ErrLibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0},
+        {{rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0},
          true,
          true,
          L"a DLL it depends on was not found"},
-        {{services::ErrLibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0},
+        {{rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0},
          true,
          true,
          L"(error 5)"},
@@ -131,6 +134,34 @@ TEST_F(FrmRegWindow, TabOrderDefaultButtonToolTipsAndLink) {
     EXPECT_EQ(link.MousePointer(), 99);
     ASSERT_NE(link.MouseIcon(), nullptr);
     EXPECT_NE(link.MouseIcon()->Icon(), nullptr);
+}
+
+TEST_F(FrmRegWindow, NoBackColourShowsInsideTheWindowRegion) {
+    const HWND hwnd = window.hWnd();
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    UpdateWindow(hwnd);
+    Pump();
+    rt::gdi::Region region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(hwnd, region.Get()), ERROR);
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    rt::DibImage grab;
+    ASSERT_TRUE(grab.Resize(outer.right - outer.left, outer.bottom - outer.top, RGB(0, 0, 0)));
+    {
+        rt::gdi::ClientDC screen(nullptr);
+        BitBlt(grab.Dc(), 0, 0, grab.Width(), grab.Height(), screen.Get(), outer.left, outer.top, SRCCOPY);
+    }
+    const rt::PixelView pixels = grab.Pixels();
+    long shown = 0, backColour = 0;
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x)
+            if (PtInRegion(region.Get(), x, y)) {
+                ++shown;
+                if (pixels.ColorAt(x, y) == RGB(0, 255, 255)) ++backColour;
+            }
+    EXPECT_GT(shown, 500L * 160);  // the art's 510 x 171, less the corners
+    EXPECT_LE(shown, 510L * 171);
+    EXPECT_EQ(backColour, 0);
 }
 
 TEST_F(FrmRegWindow, StripFollowsTheMouseAndKeepsItsPlace) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "colour.h"
 #include "gdi.h"
 #include "resource_names.h"
 
@@ -58,6 +59,24 @@ TEST(RoundedRegionBounds, ClientAreaFromTwipsWithHalvesToEven) {
         EXPECT_EQ(modFunctions::RoundedRegionBounds(c.outerW, c.outerH, c.clientW, c.clientH, c.tppX, c.tppY),
                   c.expected)
             << c.outerW << " x " << c.outerH << " / " << c.clientW << " x " << c.clientH;
+    }
+}
+
+TEST(RoundedRegionBounds, RegionEndsWhereTheArtEnds) {
+    const struct {
+        RegionBounds client;
+        SIZE art;
+        RegionBounds expected;
+    } cases[] = {
+        {{3, 32, 514, 200}, {510, 171}, {3, 32, 514, 200}},  // a client shorter than the art keeps its region
+        {{3, 26, 514, 199}, {510, 171}, {3, 26, 514, 198}},  // a 173-row client ends below the art's 171 rows
+        {{0, 0, 600, 300}, {510, 171}, {0, 0, 511, 172}},
+        {{3, 32, 514, 200}, {LONG_MAX, LONG_MAX}, {3, 32, 514, 200}},
+    };
+    for (const auto& c : cases) {
+        const RegionBounds limited = modFunctions::LimitToContent(c.client, c.art);
+        EXPECT_EQ(limited, c.expected) << limited.Left << "," << limited.Top << "-" << limited.Right << ","
+                                       << limited.Bottom;
     }
 }
 
@@ -147,10 +166,10 @@ TEST(OpenURL, NonAnsiPathsReachTheShellIntact) {
 }
 
 TEST(TranslateColor, SystemColoursResolveAndRgbPassesThrough) {
-    EXPECT_EQ(modFunctions::TranslateColor(static_cast<long>(0x8000000F)), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(modFunctions::TranslateColor(static_cast<long>(0x80000005)), GetSysColor(COLOR_WINDOW));
-    EXPECT_EQ(modFunctions::TranslateColor(0x00FF0000), 0x00FF0000u);
-    EXPECT_EQ(modFunctions::TranslateColor(0x00123456), 0x00123456u);
+    EXPECT_EQ(rt::TranslateColor(static_cast<long>(0x8000000F)), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(rt::TranslateColor(static_cast<long>(0x80000005)), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(rt::TranslateColor(0x00FF0000), 0x00FF0000u);
+    EXPECT_EQ(rt::TranslateColor(0x00123456), 0x00123456u);
 }
 
 HICON IconOf(HWND window, WPARAM kind) {

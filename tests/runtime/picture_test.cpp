@@ -120,6 +120,14 @@ TEST(StdPicture, IconsAndCursorsSurviveSaveLoadAndFiles) {
         EXPECT_EQ(loaded->PixelHeight(), 16);
         EXPECT_EQ(IconPixels(*loaded), IconPixels(*picture));
         EXPECT_EQ(loaded->Save(), bytes);
+        if (!isIcon) {  // a cursor comes back as a cursor, with its hotspot
+            ICONINFO info{};
+            ASSERT_TRUE(GetIconInfo(loaded->Icon(), &info));
+            rt::gdi::Bitmap color(info.hbmColor), mask(info.hbmMask);
+            EXPECT_FALSE(info.fIcon);
+            EXPECT_EQ(info.xHotspot, 3u);
+            EXPECT_EQ(info.yHotspot, 5u);
+        }
     }
     EXPECT_FALSE(rt::StdPicture::FromFile(L"C:\\no\\such\\picture.bmp"));
 }
