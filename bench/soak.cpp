@@ -81,7 +81,10 @@ bool Soak(const char* title, int count, int every, const std::function<bool(int)
     watch.Sample();
     for (int i = 0; i < count; ++i) {
         if (!cycle(i)) return false;
-        if ((i + 1) % every == 0) watch.Sample();
+        if ((i + 1) % every == 0) {
+            watch.Sample();
+            std::fprintf(stderr, "soak: %d of %d cycles\r", i + 1, count);
+        }
     }
     return watch.Report(title);
 }
@@ -126,31 +129,38 @@ bool RegisterCycles() {
     });
 }
 
+// The cursor goes round the six buttons: hover, press and release on each. A
+// button's leave (WM_MOUSELEAVE) comes late under Wine, so the button is only
+// waited for to be normal again when its turn comes round.
 bool InputCycles() {
     bench::MainWindow window;
-    aero::AeroButton& button = window.Button(L"cmdBrowse");
-    const HWND hwnd = button.Hwnd();
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    const POINT over = OnScreen(hwnd, client.right / 2, client.bottom / 2);
-    const POINT away = OnScreen(window.Form().hWnd(), 200, 20);  // bare background, clear of every control
-    const auto state = [&button](long s) { return [&button, s] { return button.Fields().nState == s; }; };
-    const struct {
-        DWORD flags;
-        POINT at;
-        std::function<bool()> reached;
-        const char* what;
-    } steps[] = {
-        {MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, over, state(aero::Hot), "hot"},
-        {MOUSEEVENTF_LEFTDOWN, {}, state(aero::Down), "pressed"},
-        {MOUSEEVENTF_LEFTUP, {}, state(aero::Hot), "released"},
-        {MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, away, state(aero::Normal), "left"},
-    };
+    const auto& buttons = window.Buttons();
+    int turn = 0;
     return Soak("hover, press and release with real input, 10,000 cycles", kInputCycles, 500, [&](int i) {
+        aero::AeroButton& button = *buttons[static_cast<size_t>(turn++) % buttons.size()];
+        const auto is = [&button](long s) { return [&button, s] { return button.Fields().nState == s; }; };
+        RECT client{};
+        GetClientRect(button.Hwnd(), &client);
+        const POINT over = OnScreen(button.Hwnd(), client.right / 2, client.bottom / 2);
+        const struct {
+            DWORD flags;
+            std::function<bool()> reached;
+            const char* what;
+        } steps[] = {
+            {0, is(aero::Normal), "normal again"},
+            {MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, is(aero::Hot), "hot"},
+            {MOUSEEVENTF_LEFTDOWN, is(aero::Down), "pressed"},
+            {MOUSEEVENTF_LEFTUP, is(aero::Hot), "released"},
+        };
         for (const auto& step : steps) {
-            SendMouse(step.flags, step.at);
+            if (step.flags) SendMouse(step.flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, over);
             if (!WaitFor(step.reached)) {
-                std::fprintf(stderr, "soak: input cycle %d: the button was not %s in time\n", i, step.what);
+                wchar_t under[64] = {};
+                GetClassNameW(WindowFromPoint(over), under, 64);
+                std::fprintf(
+                    stderr,
+                    "soak: input cycle %d: %ls was not %s in time (state %ld, under the cursor: %ls)\n", i,
+                    button.Surface().Name().c_str(), step.what, button.Fields().nState, under);
                 return false;
             }
         }
