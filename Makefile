@@ -1,9 +1,10 @@
 # make run: build and open the program; make test: build and run the tests.
+# make bench, make bench-steps, make soak: measure speed and leaks (not part of make test).
 BUILD := build
 JOBS := $(shell nproc)
 CMAKE_FLAGS := -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap configure build test run clean
+.PHONY: all bootstrap configure build test run clean bench bench-steps soak
 
 all: build
 
@@ -21,6 +22,18 @@ test: build
 
 run: build
 	@scripts/run-app $(BUILD)
+
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_programs
+	@scripts/run-bench $(BUILD) bench
+
+bench-steps: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_programs
+	@scripts/run-bench $(BUILD) steps
+
+soak: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target soak_programs
+	@scripts/run-bench $(BUILD) soak
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,146 @@
+// make bench: start-up, registration, painting and footprint of the program,
+// each against a reference measured in the same run, printed as one table.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app.h"
+#include "errors.h"
+#include "gdi.h"
+#include "launch.h"
+#include "mainwindow.h"
+#include "painting.h"
+#include "registration.h"
+#include "stats.h"
+#include "table.h"
+
+namespace {
+
+using bench::Row;
+
+std::wstring Beside(const std::wstring& relative) {
+    std::wstring path = bench::OwnFolder() + relative;
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    wchar_t full[MAX_PATH * 2] = {};
+    GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+    return full;
+}
+
+double FileKiB(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return static_cast<double>(data.nFileSizeLow) / 1024.0;
+}
+
+struct Starts {
+    std::vector<double> ms;
+    std::vector<bench::Footprint> footprints;
+    std::vector<double> Of(double bench::Footprint::*field) const {
+        std::vector<double> values;
+        for (const auto& f : footprints) values.push_back(f.*field);
+        return values;
+    }
+};
+
+bool AllZero(const std::vector<double>& values) {
+    for (double v : values)
+        if (v != 0) return false;
+    return true;
+}
+
+// The program and its references started in turn, run by run, after one unmeasured start of each.
+bool MeasureStarts(int runs, const std::vector<std::wstring>& exes, std::vector<Starts>& starts) {
+    starts.assign(exes.size(), {});
+    for (const auto& exe : exes)
+        if (!bench::StartUntilIdle(exe).ok) {
+            std::fprintf(stderr, "bench: %ls did not become visible and idle\n", exe.c_str());
+            return false;
+        }
+    for (int run = 0; run < runs; ++run)
+        for (size_t i = 0; i < exes.size(); ++i) {
+            const bench::StartResult r = bench::StartUntilIdle(exes[i]);
+            if (!r.ok) return false;
+            starts[i].ms.push_back(r.ms);
+            starts[i].footprints.push_back(r.footprint);
+        }
+    return true;
+}
+
+// The rows of what the running window holds; the notes on counters this platform leaves at 0.
+std::string AddFootprintRows(const Starts& product, const Starts& floor, double exeKiB, double floorKiB,
+                             long liveObjects, std::vector<Row>& rows) {
+    std::string notes;
+    using F = bench::Footprint;
+    const char* floorName = "floor program";
+    rows.push_back({"exe size", "KiB", {exeKiB}, floorName, {floorKiB}, 0});
+    rows.push_back(
+        {"private memory", "KiB", product.Of(&F::privateKiB), floorName, floor.Of(&F::privateKiB), 0});
+    rows.push_back({"handles", "", product.Of(&F::handles), floorName, floor.Of(&F::handles), 0});
+    if (AllZero(product.Of(&F::gdiObjects))) {
+        rows.push_back({"GDI objects (runtime's count*)", "", {static_cast<double>(liveObjects)}, "", {}, 0});
+        notes +=
+            "*  The platform's GDI counter reads 0 here: objects held through the runtime's wrappers\n"
+            "   (rt::gdi::LiveObjects) with the main window shown, in a bench process that builds it.\n";
+    } else {
+        rows.push_back(
+            {"GDI objects", "", product.Of(&F::gdiObjects), floorName, floor.Of(&F::gdiObjects), 0});
+    }
+    if (AllZero(product.Of(&F::userObjects))) {
+        rows.push_back(
+            {"USER objects (windows**)", "", product.Of(&F::windows), floorName, floor.Of(&F::windows), 0});
+        notes +=
+            "** The platform's USER counter reads 0 here: the process's windows, counted from outside.\n";
+    } else {
+        rows.push_back(
+            {"USER objects", "", product.Of(&F::userObjects), floorName, floor.Of(&F::userObjects), 0});
+    }
+    return notes;
+}
+
+int Bench(int runs) {
+    rt::App app;  // OLE, as in the program: servers' registration code relies on it
+    const std::wstring product = Beside(TESSIVER_EXE_FROM_BENCH), floor = Beside(L"floor.exe"),
+                       bare = Beside(L"bare.exe");
+    std::vector<Row> rows;
+
+    std::vector<Starts> starts;
+    if (!MeasureStarts(runs, {product, floor, bare}, starts)) return 1;
+    rows.push_back({"start-up to visible and idle", "ms", starts[0].ms, "floor program", starts[1].ms, 1});
+    rows.push_back({"start-up to visible and idle", "ms", starts[0].ms, "bare window", starts[2].ms, 1});
+    rows.push_back({"floor program start-up", "ms", starts[1].ms, "bare window", starts[2].ms, 1});
+
+    const std::vector<std::wstring> servers = {Beside(SERVERS_FROM_BENCH L"/testcomserver.dll"),
+                                               bench::SystemFolder() + L"quartz.dll"};
+    if (!bench::MeasureRegistration(runs, servers, rows)) return 1;
+
+    bench::MainWindow window;
+    const long liveObjects = rt::gdi::LiveObjects();
+    bench::MeasurePainting(window, runs, rows);
+    const std::string notes =
+        AddFootprintRows(starts[0], starts[1], FileKiB(product), FileKiB(floor), liveObjects, rows);
+
+    bench::PrintTable(
+        "make bench: " + std::to_string(runs) +
+            " runs each, program and reference alternating; ratio = program / reference, run by run",
+        rows);
+    if (!notes.empty()) std::printf("\n%s", notes.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = 15;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+    try {
+        return Bench(runs);
+    } catch (const rt::RuntimeError& e) {
+        std::fprintf(stderr, "bench: %ls\n", e.Info().Description.c_str());
+        return 1;
+    }
+}

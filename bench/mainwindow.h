@@ -1,0 +1,35 @@
+// The program's main window built inside a bench process from the embedded
+// description, with its real controls and buttons, shown; no command is bound,
+// so pressing a button runs nothing.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "aerobutton.h"
+#include "form.h"
+
+namespace bench {
+
+class MainWindow {
+public:
+    // Raises a run-time error when the window cannot be built.
+    MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    rt::Form& Form() { return form_; }
+    const std::vector<std::unique_ptr<aero::AeroButton>>& Buttons() const { return buttons_; }
+    // The button of that name; raises a run-time error when there is none.
+    aero::AeroButton& Button(const wchar_t* name) const;
+
+private:
+    // Before the form, as in the program: the form's window goes first.
+    std::vector<std::unique_ptr<aero::AeroButton>> buttons_;
+    rt::Form form_;
+};
+
+// Runs pending messages for a while.
+void Pump(double ms);
+
+}  // namespace bench

@@ -1,0 +1,138 @@
+// The program's start-up taken apart: the steps that WinMain and frmReg::Load
+// run, with the same functions, one at a time, each timed. One start prints
+// one "step<TAB>milliseconds" line per step; `make bench-steps` starts it
+// repeatedly and prints the medians.
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "dlg.h"
+#include "errors.h"
+#include "formload.h"
+#include "formtext.h"
+#include "frmreg.h"
+#include "gdi.h"
+#include "hosting.h"
+#include "launch.h"
+#include "modfunctions.h"
+#include "os.h"
+#include "reg.h"
+#include "resource_names.h"
+#include "tooltip.h"
+
+namespace {
+
+// Milliseconds from this process's creation to now, on the system clock.
+double SinceProcessCreation() {
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimePreciseAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+}
+
+std::wstring Description(HINSTANCE module) {
+    HRSRC found = FindResourceW(module, res::FormDescription, MAKEINTRESOURCEW(10));  // RT_RCDATA
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    const int size = static_cast<int>(SizeofResource(module, found));
+    std::wstring text(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes, size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes, size, text.data(), static_cast<int>(text.size()));
+    return text;
+}
+
+class Clock {
+public:
+    // Milliseconds since the last lap.
+    double Lap() {
+        const double now = bench::NowMs(), lap = now - last_;
+        last_ = now;
+        return lap;
+    }
+
+private:
+    double last_ = bench::NowMs();
+};
+
+struct Step {
+    const char* name;
+    double ms;
+};
+
+std::vector<Step> StartUp() {
+    std::vector<Step> steps{{"process creation to main", SinceProcessCreation()}};
+    Clock clock;
+    rt::App app;
+    steps.push_back({"OLE initialised (rt::App)", clock.Lap()});
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    const rt::StoredObject parsed = rt::ParseFormText(Description(module));
+    const double parse = clock.Lap();
+    steps.push_back({"description parse", parse});
+    rt::StoredObject stored = StoredMainWindow(module);
+    steps.push_back({"pictures and cursor from resources", clock.Lap() - parse});
+
+    // The buttons come out of the description, to be timed apart from the runtime's own controls.
+    std::vector<rt::StoredObject> buttonsStored;
+    for (auto it = stored.Children.begin(); it != stored.Children.end();)
+        if (lstrcmpiW(it->Type.c_str(), aero::kAeroButtonType) == 0) {
+            buttonsStored.push_back(std::move(*it));
+            it = stored.Children.erase(it);
+        } else {
+            ++it;
+        }
+    std::vector<std::unique_ptr<aero::AeroButton>> buttons;
+    rt::Form form;
+    double commonControls = 0;
+    form.Events().Initialize = [&commonControls] {
+        Clock inner;
+        InitCommonControls();
+        commonControls = inner.Lap();
+    };
+    clock.Lap();
+    rt::LoadForm(form, stored);
+    const double formAndControls = clock.Lap();
+    steps.push_back({"common controls initialised", commonControls});
+    steps.push_back({"form window, its controls, tip window", formAndControls - commonControls});
+    for (const rt::StoredObject& b : buttonsStored) buttons.push_back(aero::LoadAeroButton(b, form, form));
+    steps.push_back({"six AeroButtons (surfaces, fonts, hooks, paint, tips)", clock.Lap()});
+
+    // Form_Load
+    const auto dlg = std::make_unique<clsDlg>();
+    const auto reg = std::make_unique<clsReg>();
+    const auto os = std::make_unique<clsOS>();
+    os->GetSystemOS();
+    steps.push_back({"services and OS name", clock.Lap()});
+    form.SetWidth(kOuterWidthTwips);
+    form.SetHeight(OuterHeightTwips(os->WindowsID()));
+    modFunctions::MakeRoundedWindow(form.hWnd());
+    steps.push_back({"outer size and rounded region", clock.Lap()});
+    modFunctions::SetWindowIcon(form.hWnd(), res::MainIcon, true);
+    steps.push_back({"icons", clock.Lap()});
+
+    form.Show();
+    steps.push_back({"show, centre, focus", clock.Lap()});
+    RedrawWindow(form.hWnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    steps.push_back({"first paint", clock.Lap()});
+    steps.push_back({"total, process creation to painted", 0});
+    for (size_t i = 0; i + 1 < steps.size(); ++i) steps.back().ms += steps[i].ms;
+    return steps;
+}
+
+}  // namespace
+
+int main() {
+    try {
+        for (const Step& s : StartUp()) std::printf("%s\t%.2f\n", s.name, s.ms);
+        return 0;
+    } catch (const rt::RuntimeError& e) {
+        std::fprintf(stderr, "steps: %ls\n", e.Info().Description.c_str());
+        return 1;
+    }
+}
