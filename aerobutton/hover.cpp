@@ -6,7 +6,6 @@
 namespace aero {
 namespace {
 
-constexpr long kNoLeaveTracking = -1;
 // The container chain is searched this far for the enclosing form.
 constexpr int kFormSearchLevels = 3;
 
@@ -27,7 +26,7 @@ void AeroButton::InstallHooks() {
     }
     s_.bUser32Track = IsFunctionExported(L"TrackMouseEvent", L"User32");
     if (!s_.bUser32Track && !IsFunctionExported(L"_TrackMouseEvent", L"Comctl32")) {
-        rt::Raise(kNoLeaveTracking, L"System does not support TrackMouseEvent.",
+        rt::Raise(rt::errnum::NoLeaveTracking, L"System does not support TrackMouseEvent.",
                   L"System does not support TrackMouseEvent.");
     }
     // A failed hook leaves no entry, so adding its message then does nothing.

@@ -10,13 +10,12 @@
 
 namespace {
 
-constexpr long kCannotLoad = 745;
 const wchar_t kSource[] = L"frmReg";
 // The strip's right edge stays this far inside the client area.
 constexpr int kStripMargin = 8;
 
 [[noreturn]] void Missing(const std::wstring& what) {
-    rt::Raise(kCannotLoad, kSource, L"the main window's description has no " + what);
+    rt::Raise(rt::errnum::CannotLoad, kSource, L"the main window's description has no " + what);
 }
 
 rt::StoredObject* FindStored(rt::StoredObject& object, const std::wstring& name) {
@@ -37,7 +36,7 @@ std::wstring ResourceText(HINSTANCE module, const wchar_t* name) {
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     const int size = found ? static_cast<int>(SizeofResource(module, found)) : 0;
-    if (!bytes || size <= 0) rt::Raise(kCannotLoad, kSource, L"the main window's description is missing");
+    if (!bytes || size <= 0) rt::Raise(rt::errnum::CannotLoad, kSource, L"the main window's description is missing");
     const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, size, nullptr, 0);
     std::wstring text(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, bytes, size, text.data(), length);
@@ -47,7 +46,7 @@ std::wstring ResourceText(HINSTANCE module, const wchar_t* name) {
 rt::PictureRef BitmapResource(HINSTANCE module, const wchar_t* name) {
     rt::PictureRef picture = rt::StdPicture::FromBitmapResource(module, name);
     if (!picture)
-        rt::Raise(kCannotLoad, kSource, std::wstring(L"the picture resource ") + name + L" is missing");
+        rt::Raise(rt::errnum::CannotLoad, kSource, std::wstring(L"the picture resource ") + name + L" is missing");
     return picture;
 }
 

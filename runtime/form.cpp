@@ -304,9 +304,7 @@ void Form::RaiseResize() {
 }
 
 void Form::OnPaint() {
-    PAINTSTRUCT ps;
-    BeginPaint(Window(), &ps);
-    EndPaint(Window(), &ps);
+    gdi::PaintDC paint(Window());  // the background is drawn at WM_ERASEBKGND
 }
 
 void Form::OnMouseMove(WPARAM wParam, int x, int y) {

@@ -14,8 +14,6 @@
 namespace rt {
 namespace {
 
-constexpr long kUnknownType = 711;
-constexpr long kCannotCreate = 745;
 
 std::wstring Lower(std::wstring text) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
@@ -94,7 +92,7 @@ std::map<std::wstring, ControlFactory>& Factories() {
 void CheckTypes(const StoredObject& object) {
     for (const StoredObject& child : object.Children) {
         if (!IsControlTypeRegistered(child.Type))
-            Raise(kUnknownType, L"LoadForm", L"unknown control type \"" + child.Type + L"\" of " + child.Name);
+            Raise(errnum::UnknownControlType, L"LoadForm", L"unknown control type \"" + child.Type + L"\" of " + child.Name);
         CheckTypes(child);
     }
 }
@@ -132,7 +130,7 @@ void LoadChildren(Form& form, Container& container, const StoredObject& parent) 
 }  // namespace
 
 void RaiseCannotCreate(const StoredObject& stored) {
-    Raise(kCannotCreate, L"LoadForm", L"cannot create " + stored.Type + L" " + stored.Name);
+    Raise(errnum::CannotLoad, L"LoadForm", L"cannot create " + stored.Type + L" " + stored.Name);
 }
 
 void RegisterControlType(const std::wstring& type, ControlFactory factory) {
@@ -161,7 +159,7 @@ void LoadForm(Form& form, const StoredObject& stored) {
     const int clientWidth = TwipsToPixelsX(ReadLong(bag, L"ClientWidth", 4800));
     const int clientHeight = TwipsToPixelsY(ReadLong(bag, L"ClientHeight", 3600));
     if (!form.Create(ReadString(bag, L"Caption"), clientWidth, clientHeight))
-        Raise(kCannotCreate, L"LoadForm", L"cannot create the form " + stored.Name);
+        Raise(errnum::CannotLoad, L"LoadForm", L"cannot create the form " + stored.Name);
     form.SetBackColor(ReadLong(bag, L"BackColor", form.BackColor()));
     form.SetForeColor(ReadLong(bag, L"ForeColor", form.ForeColor()));
     if (FontRef font = ReadFont(bag)) form.SetFont(font);

@@ -40,11 +40,9 @@ void ImageZone::Move(int x, int y, int width, int height) {
 }
 
 void ImageZone::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Window(), &ps);
-    PaintParentBackground(Window(), dc);
-    if (picture_) DrawPicture(dc, *picture_, 0, 0);
-    EndPaint(Window(), &ps);
+    gdi::PaintDC paint(Window());
+    PaintParentBackground(Window(), paint.Get());
+    if (picture_) DrawPicture(paint.Get(), *picture_, 0, 0);
 }
 
 void ImageZone::OnButtonDown(short button, WPARAM wParam, int x, int y) {

@@ -88,8 +88,8 @@ void Label::Repaint() {
 }
 
 void Label::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Window(), &ps);
+    gdi::PaintDC paint(Window());
+    const HDC dc = paint.Get();
     RECT client{};
     GetClientRect(Window(), &client);
     if (transparent_) {
@@ -101,7 +101,6 @@ void Label::OnPaint() {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, TranslateColor(foreColor_));
     DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, kTextFormat);
-    EndPaint(Window(), &ps);
 }
 
 bool Label::OnSetCursor() {

@@ -17,7 +17,6 @@ namespace rt {
 namespace {
 
 const wchar_t kClassName[] = L"TessiverUserControl";
-constexpr long kInvalidPropertyValue = 380;
 
 // Answers the ambient questions for a surface that has no container.
 class NoContainer final : public Container {
@@ -145,10 +144,8 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void UserControl::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Window(), &ps);
-    if (dc) image_->CopyTo(dc, ps.rcPaint);
-    EndPaint(Window(), &ps);
+    gdi::PaintDC paint(Window());
+    if (paint.Get()) image_->CopyTo(paint.Get(), paint.Area());
 }
 
 void UserControl::OnSize() {
@@ -267,7 +264,7 @@ void UserControl::OnWindowGone() {
 }
 
 void UserControl::SetOLEDropMode(short mode) {
-    if (mode != 0 && mode != 1) Raise(kInvalidPropertyValue, L"UserControl", L"Invalid property value");
+    if (mode != 0 && mode != 1) Raise(errnum::InvalidPropertyValue, L"UserControl", L"Invalid property value");
     if (mode == oleDropMode_) return;
     oleDropMode_ = mode;
     if (!Window()) return;
@@ -361,13 +358,13 @@ void UserControl::SetVisible(bool visible) {
 bool UserControl::Visible() const { return Window() && (GetWindowLongW(Window(), GWL_STYLE) & WS_VISIBLE); }
 
 void UserControl::SetFont(FontRef font) {
-    if (!font) Raise(kInvalidPropertyValue, L"UserControl", L"Invalid property value");
+    if (!font) Raise(errnum::InvalidPropertyValue, L"UserControl", L"Invalid property value");
     font_ = std::move(font);
     SelectCurrentFont();
 }
 
 void UserControl::SetMousePointer(short pointer) {
-    if (!IsPointerNumber(pointer)) Raise(kInvalidPropertyValue, L"UserControl", L"Invalid property value");
+    if (!IsPointerNumber(pointer)) Raise(errnum::InvalidPropertyValue, L"UserControl", L"Invalid property value");
     mousePointer_ = pointer;
     if (!Window()) return;
     POINT pt{};
