@@ -34,8 +34,11 @@ void AeroButton::Redraw(long state, bool force) {
     if (!force && state == s_.nState && s_.bHasFocus == s_.bFocusPainted) return;
     Surface().Cls();
     s_.bFocusPainted = s_.bHasFocus;
+    const bool changed = state != s_.nState;
     s_.nState = state;
     PaintButton(state);
+    // Pressed, released, enabled or disabled: a screen reader follows the face.
+    if (changed) rt::NotifyAccessibility(Hwnd(), EVENT_OBJECT_STATECHANGE);
 }
 
 void AeroButton::Refresh() {

@@ -112,6 +112,11 @@ public:
     RECT CaptionRect() const { return s_.rcCaption; }  // where the caption was last laid out
     RECT PictureRect() const { return s_.rcPicture; }
 
+    // Accessible: a push button (a check button in check-box mode) named by its caption.
+    rt::AccessibleFacts Describe() const override;
+    // A click exactly as the mouse gives one.
+    void DoDefaultAction() override;
+
     // Input and events.
     // The host's handlers for the events this button raises.
     AeroButtonEvents& Events();
@@ -174,6 +179,7 @@ private:
     void MouseMovedAway();
     void SpaceDown();
     void CancelSpacePress();
+    void ClickFromKeyboard();
     void ArrowKeyDown(short keyCode, short shift);
 
     AeroButtonState s_;

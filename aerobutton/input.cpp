@@ -31,7 +31,10 @@ void AeroButton::RunClick() {
     if (s_.bIsDown || s_.nLastButton != kLeftButton) return;
     s_.bMouseDown = false;
     s_.bSpaceDown = false;
-    if (s_.CheckBoxMode) s_.Value = !s_.Value;
+    if (s_.CheckBoxMode) {
+        s_.Value = !s_.Value;
+        rt::NotifyAccessibility(Hwnd(), EVENT_OBJECT_STATECHANGE);
+    }
     if (!s_.bIsHot)
         Redraw(Normal, true);
     else
@@ -205,6 +208,11 @@ void AeroButton::AccessKeyPress(short& keyAscii) {
     if (s_.bSpaceDown) FreeCapture();
     // Enter and Esc never toggle a check box.
     if (s_.CheckBoxMode && (keyAscii == kEnterKey || keyAscii == kEscapeKey)) return;
+    ClickFromKeyboard();
+}
+
+// A click asked for without the mouse (an access key, an accessibility client).
+void AeroButton::ClickFromKeyboard() {
     s_.bIsDown = false;
     s_.nLastButton = kLeftButton;
     RunClick();

@@ -75,6 +75,7 @@ void AeroButton::SetCaption(const std::wstring& caption) {
     s_.Caption = caption;
     Surface().SetAccessKeys(GetAccessKey(caption));
     Refresh();
+    rt::NotifyAccessibility(Hwnd(), EVENT_OBJECT_NAMECHANGE);
     Surface().PropertyChanged(L"Caption");
 }
 

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <type_traits>
+
+#include "accessible.h"
 #include "unhandled.h"
 
 namespace rt {
@@ -57,6 +60,10 @@ protected:
             self = FromWindow(hwnd);
         }
         if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+        if constexpr (std::is_base_of_v<Accessible, T>) {
+            LRESULT answer = 0;
+            if (AnswerAccessibility(*self, hwnd, msg, wParam, lParam, answer)) return answer;
+        }
         LRESULT result = Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
         if (msg == WM_NCDESTROY) {
             SetWindowLongPtrW(hwnd, kBoundObjectSlot, 0);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "accessible.h"
 #include "font.h"
 
 namespace rt {
@@ -34,7 +35,7 @@ public:
     virtual void PropertyChanged(Control& control, const std::wstring& key);
 };
 
-class Control {
+class Control : public Accessible {
 public:
     virtual ~Control() = default;
     virtual HWND hWnd() const = 0;

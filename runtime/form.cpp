@@ -239,6 +239,25 @@ void Form::FocusChanged(HWND focus) {
     if (now) now->OnAmbientChanged(L"DisplayAsDefault");
 }
 
+AccessibleFacts Form::Describe() const {
+    AccessibleFacts facts;
+    facts.name = Caption();
+    facts.ownChildren = true;
+    RECT client{}, overlap{};
+    GetClientRect(Window(), &client);
+    // Controls kept out of sight beyond the client area hold pictures, not parts of the window.
+    std::vector<const Control*> own;
+    for (const Control* control : controls_) {
+        const RECT place = control->hWnd() ? ChildRect(control->hWnd()) : RECT{};
+        if (control->Parent() == this && IsWindowVisible(control->hWnd()) && IntersectRect(&overlap, &place, &client))
+            own.push_back(control);
+    }
+    std::stable_sort(own.begin(), own.end(),
+                     [](const Control* a, const Control* b) { return a->TabIndex() < b->TabIndex(); });
+    for (const Control* control : own) facts.children.push_back(control->hWnd());
+    return facts;
+}
+
 void Form::MoveFocus(bool backwards) {
     int next = NextFocusable(Snapshot(), IndexOfWindow(GetFocus()), backwards);
     if (next >= 0) FocusControl(*controls_[next]);

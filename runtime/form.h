@@ -34,7 +34,7 @@ struct FormEvents {
     std::function<void()> Unload;
 };
 
-class Form : public Container, private BaseWindow<Form> {
+class Form : public Container, public Accessible, private BaseWindow<Form> {
 public:
     Form();
     ~Form() override;
@@ -114,6 +114,9 @@ public:
 
     // The form's tool tips, made on first use.
     ToolTip& ToolTips();
+
+    // Accessible: named by its caption, with its own controls as children in tab order.
+    AccessibleFacts Describe() const override;
 
     // The message loop's keyboard filter: true when the message was used for navigation.
     bool PreTranslate(const MSG& msg);

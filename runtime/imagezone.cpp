@@ -57,6 +57,18 @@ void ImageZone::OnButtonUp(short button, int x, int y) {
     if (clicked && Click) Click();
 }
 
+AccessibleFacts ImageZone::Describe() const {
+    AccessibleFacts facts;
+    facts.name = toolTip_;
+    facts.role = Click ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
+    if (Click) facts.defaultAction = L"Press";
+    return facts;
+}
+
+void ImageZone::DoDefaultAction() {
+    if (Click) Click();
+}
+
 LRESULT ImageZone::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (msg) {

@@ -34,6 +34,10 @@ public:
     void SetToolTipText(const std::wstring& text);
     void Move(int x, int y, int width, int height);
 
+    // A zone that answers clicks is a push button named by its tool tip.
+    AccessibleFacts Describe() const override;
+    void DoDefaultAction() override;
+
 private:
     friend class BaseWindow<ImageZone>;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);

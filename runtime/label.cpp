@@ -115,6 +115,21 @@ void Label::OnButtonUp(int x, int y) {
     if (ReleasedOver(Window(), x, y) && Click) Click();
 }
 
+AccessibleFacts Label::Describe() const {
+    AccessibleFacts facts;
+    facts.name = caption_;
+    facts.role = Click ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_STATICTEXT;
+    if (Click) {
+        facts.defaultAction = L"Jump";
+        facts.state = STATE_SYSTEM_LINKED;
+    }
+    return facts;
+}
+
+void Label::DoDefaultAction() {
+    if (Click) Click();
+}
+
 LRESULT Label::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_ERASEBKGND:

@@ -51,6 +51,10 @@ public:
     // The size the caption needs in the label's font (pixels).
     SIZE TextSize() const;
 
+    // A label that answers clicks is a link to an accessibility client.
+    AccessibleFacts Describe() const override;
+    void DoDefaultAction() override;
+
 private:
     friend class BaseWindow<Label>;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);

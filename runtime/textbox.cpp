@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "form.h"
+#include "label.h"
 #include "gdi.h"
 
 namespace rt {
@@ -32,6 +33,8 @@ LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         RemoveWindowSubclass(hwnd, &TextBox::SubclassProc, 0);
         self->hwnd_ = nullptr;
     }
+    LRESULT answer = 0;
+    if (AnswerAccessibility(*self, hwnd, msg, wParam, lParam, answer)) return answer;
     const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
     if (msg == WM_SETFOCUS) FocusArrived(*self);
     return result;
@@ -64,5 +67,38 @@ void TextBox::Move(int x, int y, int width, int height) {
 }
 
 bool TextBox::CanTakeFocus() const { return hwnd_ && tabStop_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_); }
+
+namespace {
+
+// The distance from a label to the box it names: it must end above the box and
+// overlap it across, or end to its left and overlap it down; -1 when it does neither.
+long LabelDistance(const RECT& label, const RECT& box) {
+    const bool across = label.left < box.right && label.right > box.left;
+    const bool down = label.top < box.bottom && label.bottom > box.top;
+    if (label.bottom <= box.top && across) return box.top - label.bottom;
+    if (label.right <= box.left && down) return box.left - label.right;
+    return -1;
+}
+
+}  // namespace
+
+AccessibleFacts TextBox::Describe() const {
+    AccessibleFacts facts;
+    const Form* form = FormOf(Parent());
+    if (!form || !hwnd_) return facts;
+    const RECT box = ChildRect(hwnd_);
+    long nearest = -1;
+    for (const Control* control : form->Controls()) {
+        const auto* label = dynamic_cast<const Label*>(control);
+        if (!label || label->Parent() != Parent() || !label->hWnd() || label->Caption().empty()) continue;
+        const long distance = LabelDistance(ChildRect(label->hWnd()), box);
+        if (distance < 0 || (nearest >= 0 && distance >= nearest)) continue;
+        nearest = distance;
+        // A label's trailing dots invite input; they are not part of the name.
+        facts.name = label->Caption();
+        facts.name.erase(facts.name.find_last_not_of(L'.') + 1);
+    }
+    return facts;
+}
 
 }  // namespace rt

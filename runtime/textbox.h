@@ -31,6 +31,8 @@ public:
     void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
 
     bool CanTakeFocus() const override;
+    // Named by the label just above it or to its left, as a reader of the form would.
+    AccessibleFacts Describe() const override;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -108,7 +108,7 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
         if (live_) events_.GotFocus();
         // The form settles its default button now, before the press that moved the focus goes on.
-        FocusArrived(*this);
+        FocusArrived(*this);  // the system itself tells accessibility clients of the focus
         return 0;
     case WM_KILLFOCUS: if (live_) events_.LostFocus(); return 0;
     case WM_LBUTTONDOWN: OnButtonDown(1, x, y, wParam); return 0;

@@ -10,7 +10,7 @@ grep -q "file format pei-i386" <<<"$dump" || fail "not a PE32 i386 image"
 grep -Eq "^Magic[[:space:]]+010b" <<<"$dump" || fail "optional header is not PE32"
 grep -Eq "^Subsystem[[:space:]]+00000002" <<<"$dump" || fail "subsystem is not GUI (2)"
 
-allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'
+allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|oleacc|advapi32|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'
 mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr 'A-Z' 'a-z' | tr -d '\r')
 [ "${#dlls[@]}" -gt 0 ] || fail "no imports found"
 for dll in "${dlls[@]}"; do
