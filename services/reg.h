@@ -10,13 +10,17 @@
 namespace services {
 constexpr long ErrLibraryMissing = 999;  // "library missing!" (LastDllError: the loader's code)
 constexpr long ErrNotExported = 998;     // "not a exported function!"
+// An exception escaped the export. Description: its code, name, module and
+// offset (DescribeFault); HResult: its code.
+constexpr long ErrServerException = 997;
 // An export that returns a failure HRESULT leaves an error whose Number and
 // HResult are that HRESULT.
 
 // Address of `exportName` in the module at `path`. A module already loaded from
 // that path is reused; otherwise it is loaded with its own folder searched first
-// for its dependencies. Nothing is ever unloaded. Raises ErrLibraryMissing or
-// ErrNotExported.
+// for its dependencies. A bare file name is left to the loader's own search.
+// Nothing is ever unloaded. Raises ErrLibraryMissing (LastDllError
+// ERROR_INVALID_NAME for a device or impossible path) or ErrNotExported.
 uintptr_t ResolveExport(const std::wstring& path, const char* exportName);
 }  // namespace services
 
@@ -25,6 +29,8 @@ public:
     // True exactly when the ProgID resolves to a class identifier with S_OK.
     bool IsProgIDRegistered(const std::wstring& progId);
     // True when DllRegisterServer was found, called and returned a success code.
+    // An exception escaping the export is caught at the call: False, with
+    // ErrServerException recorded.
     bool RegisterCOMServer(const std::wstring& path);
     // True when DllUnregisterServer was found, called and returned a success code.
     bool UnregisterCOMServer(const std::wstring& path);
