@@ -1,12 +1,17 @@
 // The commands of the main window's buttons and link label, and what the user
 // is told about their outcome.
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "frmreg.h"
 #include "modfunctions.h"
 #include "msgbox.h"
+#include "serverpath.h"
 
 namespace {
 
@@ -54,47 +59,161 @@ std::wstring WithCode(const std::wstring& text, unsigned long code) {
     return text + L" (error " + std::to_wstring(code) + L")";
 }
 
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+// The wait cursor while servers' code runs; the previous one afterwards.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+// "it needs a.dll, which needs b.dll, "
+std::wstring NeedsChain(const std::vector<std::wstring>& chain) {
+    std::wstring text = L"it needs " + chain.front();
+    for (size_t i = 1; i < chain.size(); ++i) text += L", which needs " + chain[i];
+    return text + L", ";
+}
+
+std::wstring WrongKindText(const services::LoadProblem& problem) {
+    using Kind = services::LoadProblem::Kind;
+    if (problem.kind == Kind::Damaged) return L"is damaged: " + problem.detail + L".";
+    return problem.kind == Kind::NotPe ? L"is not a DLL." : L"is not a 32-bit DLL.";
+}
+
+std::wstring LoaderCodeText(unsigned long code) {
+    if (code == ERROR_BAD_EXE_FORMAT)
+        return WithCode(
+            L"The file could not be loaded: it is not a 32-bit DLL. "
+            L"Only 32-bit servers can be loaded by this program.",
+            code);
+    if (code == ERROR_MOD_NOT_FOUND)
+        return WithCode(L"The file could not be loaded: a DLL it depends on was not found.", code);
+    const std::wstring why = SystemText(code);
+    return WithCode(L"The file could not be loaded." + (why.empty() ? L"" : L"\r\n" + why), code);
+}
+
+std::wstring LoadFailureText(const RegistrationOutcome& outcome) {
+    using Kind = services::LoadProblem::Kind;
+    const services::LoadProblem& problem = outcome.Problem;
+    const unsigned long code = outcome.Err.LastDllError;
+    switch (problem.kind) {
+        case Kind::NotFound:
+            if (!services::IsBareName(outcome.Path)) return L"The file does not exist.";
+            return L"No file of that name was found where the system looks for DLLs: the program's folder, "
+                   L"the system folders, the current folder and the folders on the PATH.";
+        case Kind::Folder:
+            return L"This is a folder, not a file. Choose a server file (.dll, .ocx or .ax) in it.";
+        case Kind::Device:
+            return L"This is the name of a device, not of a file.";
+        case Kind::Malformed:
+            return L"This is not a valid path: " + problem.detail;
+        case Kind::MissingDll:
+            return WithCode(
+                L"The file could not be loaded: " + NeedsChain(problem.chain) +
+                    L"which was not found in the server's folder or where the system looks for DLLs.",
+                code);
+        case Kind::NotPe:
+        case Kind::OtherMachine:
+        case Kind::Damaged:
+            if (!problem.chain.empty())
+                return WithCode(L"The file could not be loaded: " + NeedsChain(problem.chain) + L"which " +
+                                    WrongKindText(problem),
+                                code);
+            if (problem.kind == Kind::Damaged)
+                return WithCode(L"The file could not be loaded: it " + WrongKindText(problem), code);
+            return LoaderCodeText(ERROR_BAD_EXE_FORMAT);
+        case Kind::Unknown:
+            break;
+    }
+    return LoaderCodeText(code);
+}
+
+// ShellExecute's own results above the system's error codes, as the errors they stand for.
+DWORD ShellResultError(INT_PTR result) {
+    switch (result) {
+        case SE_ERR_SHARE:
+            return ERROR_SHARING_VIOLATION;
+        case SE_ERR_ASSOCINCOMPLETE:
+        case SE_ERR_NOASSOC:
+            return ERROR_NO_ASSOCIATION;
+        case SE_ERR_DDETIMEOUT:
+        case SE_ERR_DDEFAIL:
+        case SE_ERR_DDEBUSY:
+            return ERROR_DDE_FAIL;
+        case SE_ERR_DLLNOTFOUND:
+            return ERROR_DLL_NOT_FOUND;
+        default:
+            return static_cast<DWORD>(result);
+    }
+}
+
+RegistrationOutcome RegisterOne(clsReg& reg, const std::wstring& path, bool registering) {
+    RegistrationOutcome outcome;
+    outcome.Path = path;
+    outcome.Succeeded = registering ? reg.RegisterCOMServer(path) : reg.UnregisterCOMServer(path);
+    if (outcome.Succeeded) return outcome;
+    outcome.Err = rt::Err();
+    if (outcome.Err.Number == rt::errnum::LibraryMissing)
+        outcome.Problem = services::ExplainLoadFailure(path);
+    return outcome;
 }
 
 }  // namespace
 
-std::wstring RegistrationFailureText(const rt::ErrorInfo& err, bool registering, const std::wstring& path,
-                                     bool fileExists) {
+std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering) {
+    const rt::ErrorInfo& err = outcome.Err;
     const std::wstring exportName = registering ? L"DllRegisterServer" : L"DllUnregisterServer";
-    const std::wstring head = path + L"\r\n\r\n";
-    if (err.Number == rt::errnum::LibraryMissing) {
-        if (!fileExists) return head + L"The file does not exist.";
-        const unsigned long code = err.LastDllError;
-        if (code == ERROR_BAD_EXE_FORMAT)
-            return head + WithCode(
-                              L"The file could not be loaded: it is not a 32-bit DLL. "
-                              L"Only 32-bit servers can be loaded by this program.",
-                              code);
-        if (code == ERROR_MOD_NOT_FOUND)
-            return head + WithCode(L"The file could not be loaded: a DLL it depends on was not found.", code);
-        const std::wstring why = SystemText(code);
-        return head + WithCode(L"The file could not be loaded." + (why.empty() ? L"" : L"\r\n" + why), code);
-    }
+    if (err.Number == rt::errnum::LibraryMissing) return LoadFailureText(outcome);
     if (err.Number == rt::errnum::NotExported)
-        return head + L"The file is not a self-registering COM server: it has no " + exportName + L" export.";
+        return L"The file is not a self-registering COM server: it has no " + exportName + L" export.";
+    if (err.Number == rt::errnum::ServerException)
+        return L"The server's " + exportName + L" failed with an exception: " + err.Description +
+               L".\r\nThe program caught it and carries on; the server may have left its work half done.";
     if (err.HResult < 0) {
         const std::wstring why = SystemText(static_cast<DWORD>(err.HResult));
-        return head + L"The server's " + exportName + L" reported failure " +
+        return L"The server's " + exportName + L" reported failure " +
                Hex32(static_cast<unsigned long>(err.HResult)) + L"." + (why.empty() ? L"" : L"\r\n" + why);
     }
-    return head +
-           (registering ? L"The server could not be registered." : L"The server could not be unregistered.") +
+    return std::wstring(registering ? L"The server could not be registered."
+                                    : L"The server could not be unregistered.") +
            (err.Description.empty() ? L"" : L"\r\n" + err.Description);
+}
+
+std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering) {
+    const wchar_t* done = registering ? L"Registered successfully" : L"Unregistered successfully";
+    const auto succeeded =
+        std::count_if(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
+    if (static_cast<size_t>(succeeded) == outcomes.size()) return done;
+    if (outcomes.size() == 1)
+        return outcomes[0].Path + L"\r\n\r\n" + RegistrationFailureText(outcomes[0], registering);
+    std::wstring text = (registering ? L"Registered " : L"Unregistered ") + std::to_wstring(succeeded) +
+                        L" of " + std::to_wstring(outcomes.size()) + L" files.";
+    for (size_t i = 0; i < outcomes.size(); ++i) {
+        const RegistrationOutcome& o = outcomes[i];
+        text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path + L"\r\n" +
+                (o.Succeeded ? std::wstring(done) : RegistrationFailureText(o, registering));
+    }
+    return text;
+}
+
+std::wstring PageRefusalText(const std::wstring& address, INT_PTR shellResult) {
+    const DWORD code = ShellResultError(shellResult);
+    const std::wstring why = SystemText(code);
+    return L"The page could not be opened:\r\n" + address + L"\r\n\r\n" +
+           WithCode(why.empty() ? L"The system refused to open it." : why, code);
 }
 
 void frmReg::cmdBrowse_Click() {
     long filterIndex = 0;
     std::wstring initialDir, fileName;
-    txtSource_->SetText(dlg_->ShowOpenDialogW(hWnd(), kOpenFilter, filterIndex, kOpenTitle, initialDir,
-                                              fileName, L"", kOpenFlags, 0));
+    const std::wstring chosen = dlg_->ShowOpenDialogW(hWnd(), kOpenFilter, filterIndex, kOpenTitle,
+                                                      initialDir, fileName, L"", kOpenFlags, 0);
+    // Several files go into the one-line field quoted, one after another.
+    txtSource_->SetText(services::FieldTextForSelection(chosen));
 }
 
 void frmReg::cmdReg_Click() {
@@ -105,21 +224,24 @@ void frmReg::cmdUnreg_Click() {
     RunRegistration(false);
 }
 
+// Each file the field names, in order, and one box for them all. The field
+// keeps what the user typed, whatever happened.
 void frmReg::RunRegistration(bool registering) {
-    if (txtSource_->Text().empty()) {
+    const std::vector<std::wstring> paths = services::SplitServerPaths(txtSource_->Text());
+    if (paths.empty()) {
         rt::MsgBox(kNoPath, rt::MsgBoxExclamation, kErrorTitle, hWnd());
         return;
     }
-    const std::wstring path = txtSource_->Text();
-    const bool done = registering ? reg_->RegisterCOMServer(path) : reg_->UnregisterCOMServer(path);
-    if (done) {
-        rt::MsgBox(registering ? L"Registered successfully" : L"Unregistered successfully",
-                   rt::MsgBoxInformation, kSuccessTitle, hWnd());
-        return;
+    std::vector<RegistrationOutcome> outcomes;
+    {
+        const WaitCursor wait;
+        for (const std::wstring& path : paths) outcomes.push_back(RegisterOne(*reg_, path, registering));
     }
-    // A refusal is explained, never silent; the path field keeps what the user chose.
-    rt::MsgBox(RegistrationFailureText(rt::Err(), registering, path, FileExists(path)), rt::MsgBoxExclamation,
-               kErrorTitle, hWnd());
+    const bool allDone =
+        std::all_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
+    rt::MsgBox(RegistrationReport(outcomes, registering),
+               allDone ? rt::MsgBoxInformation : rt::MsgBoxExclamation, allDone ? kSuccessTitle : kErrorTitle,
+               hWnd());
 }
 
 void frmReg::cmdAbout_Click() {
@@ -145,11 +267,18 @@ void frmReg::cmdCommunity_Click() {
 }
 
 void frmReg::OpenPage(const std::wstring& address) {
-    std::wstring failure;
-    if (rt::Suppress([&] { failure = modFunctions::OpenURL(address, L"", L""); })) {
+    INT_PTR result = 0;
+    if (rt::Suppress([&] { result = modFunctions::ShellOpen(address, L"", L""); })) {
         rt::MsgBox(kConnectionFailed, rt::MsgBoxInformation, kErrorTitle, hWnd());
         return;
     }
     // The shell could be asked but had no resources to start anything.
-    if (!failure.empty()) rt::MsgBox(failure, rt::MsgBoxExclamation, kErrorTitle, hWnd());
+    const std::wstring failure = modFunctions::OpenUrlResultText(result);
+    if (!failure.empty()) {
+        rt::MsgBox(failure, rt::MsgBoxExclamation, kErrorTitle, hWnd());
+        return;
+    }
+    // It refused: no browser registered for the address, say.
+    if (result <= 32)
+        rt::MsgBox(PageRefusalText(address, result), rt::MsgBoxExclamation, kErrorTitle, hWnd());
 }

@@ -18,6 +18,7 @@
 #include "formtext.h"
 #include "imagezone.h"
 #include "label.h"
+#include "loaddiagnosis.h"
 #include "os.h"
 #include "picturebox.h"
 #include "reg.h"
@@ -41,11 +42,22 @@ inline constexpr long kOuterWidthTwips = 7755;
 // resources and the build. Raises a run-time error when it is absent or malformed.
 rt::StoredObject StoredMainWindow(HINSTANCE module);
 
-// What the user is told when registering (or unregistering) `path` did not
-// succeed, from the error the registration service recorded; `fileExists`
-// tells a missing file from one that would not load.
-std::wstring RegistrationFailureText(const rt::ErrorInfo& err, bool registering, const std::wstring& path,
-                                     bool fileExists);
+// One file of a Register or Unregister command and how it went.
+struct RegistrationOutcome {
+    std::wstring Path;
+    bool Succeeded = false;
+    rt::ErrorInfo Err;              // the cause the registration service recorded
+    services::LoadProblem Problem;  // for a file that would not load: what a look at the files found
+};
+
+// Why one file did not succeed, from the error the registration service
+// recorded and, for a file that would not load, what a look at the files found.
+std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering);
+// The text of the one box a command shows for all its files: the success text
+// exactly when every file succeeded; else each failure's path and cause.
+std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering);
+// What the user is told when the shell refused to open a page (a result of 1 to 32).
+std::wstring PageRefusalText(const std::wstring& address, INT_PTR shellResult);
 
 class frmReg {
 public:

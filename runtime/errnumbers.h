@@ -12,6 +12,7 @@ constexpr long Internal = 51;               // an error that is not a run-time e
 constexpr long InvalidPropertyValue = 380;  // "Invalid property value", also a malformed description
 constexpr long UnknownControlType = 711;    // the description names a control type nobody registered
 constexpr long CannotLoad = 745;            // a form, control or resource could not be made
+constexpr long ServerException = 997;      // an exception escaped a server's export
 constexpr long NotExported = 998;           // "not a exported function!"
 constexpr long LibraryMissing = 999;        // "library missing!"
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -10,32 +11,6 @@ namespace services {
 namespace {
 
 static_assert(sizeof(void*) == 4, "the call thunk is 32-bit x86 code");
-
-// Owns one block of VirtualAlloc memory.
-class CodeBlock {
-public:
-    explicit CodeBlock(size_t size)
-        : size_(size), p_(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
-        if (!p_) throw std::bad_alloc();
-    }
-    ~CodeBlock() { VirtualFree(p_, 0, MEM_RELEASE); }
-    CodeBlock(const CodeBlock&) = delete;
-    CodeBlock& operator=(const CodeBlock&) = delete;
-
-    uint8_t* Data() const { return static_cast<uint8_t*>(p_); }
-
-    // Never writable and executable at once: the code is written first, then
-    // the block becomes execute-read.
-    void MakeExecutable() {
-        DWORD old = 0;
-        if (!VirtualProtect(p_, size_, PAGE_EXECUTE_READ, &old)) throw std::runtime_error("VirtualProtect");
-        FlushInstructionCache(GetCurrentProcess(), p_, size_);
-    }
-
-private:
-    size_t size_;
-    void* p_;
-};
 
 void Put32(std::vector<uint8_t>& code, uint32_t v) {
     for (int i = 0; i < 4; ++i) code.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -59,16 +34,35 @@ std::vector<uint8_t> BuildThunk(uintptr_t codeBase, uintptr_t target, std::span<
 
 }  // namespace
 
-uint32_t CallByAddress(uintptr_t address, std::span<const int32_t> args) {
-    const size_t size = 16 + 5 * args.size();
-    CodeBlock block(size);
+CallThunk::CallThunk(uintptr_t address, std::span<const int32_t> args)
+    : size_(16 + 5 * args.size()),
+      code_(VirtualAlloc(nullptr, size_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
+    if (!code_) throw std::bad_alloc();
     // Breakpoints behind the code, so a stray jump stops at once.
-    std::memset(block.Data(), 0xCC, size);
-    const auto code = BuildThunk(reinterpret_cast<uintptr_t>(block.Data()), address, args);
-    std::memcpy(block.Data(), code.data(), code.size());
-    block.MakeExecutable();
+    std::memset(code_, 0xCC, size_);
+    const auto code = BuildThunk(Entry(), address, args);
+    std::memcpy(code_, code.data(), code.size());
+    // Never writable and executable at once: the code is written first, then
+    // the block becomes execute-read.
+    DWORD old = 0;
+    if (!VirtualProtect(code_, size_, PAGE_EXECUTE_READ, &old)) {
+        VirtualFree(code_, 0, MEM_RELEASE);
+        throw std::runtime_error("VirtualProtect");
+    }
+    FlushInstructionCache(GetCurrentProcess(), code_, size_);
+}
+
+CallThunk::~CallThunk() {
+    VirtualFree(code_, 0, MEM_RELEASE);
+}
+
+uint32_t CallThunk::operator()() const {
     using Thunk = uint32_t(__stdcall*)();
-    return reinterpret_cast<Thunk>(block.Data())();
+    return reinterpret_cast<Thunk>(code_)();
+}
+
+uint32_t CallByAddress(uintptr_t address, std::span<const int32_t> args) {
+    return CallThunk(address, args)();
 }
 
 }  // namespace services

@@ -8,6 +8,8 @@
 
 #include "callbyaddress.h"
 #include "errors.h"
+#include "guardedcall.h"
+#include "serverpath.h"
 
 namespace services {
 
@@ -29,6 +31,17 @@ std::wstring FullPath(const std::wstring& path) {
 HMODULE FindOrLoad(const std::wstring& path) {
     if (path.empty()) {
         rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
+    }
+    // A device or an impossible name never reaches the loader: opening a device can block.
+    if (CheckPathForm(path).Fault != PathFault::None)
+        rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_INVALID_NAME);
+    if (IsBareName(path)) {
+        // The loader's own search, as a command-line registration tool has it,
+        // so that a system server's bare name finds the system's copy.
+        if (HMODULE loaded = GetModuleHandleW(path.c_str())) return loaded;
+        HMODULE module = LoadLibraryW(path.c_str());
+        if (!module) rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", GetLastError());
+        return module;
     }
     const std::wstring full = FullPath(path);
     if (HMODULE loaded = GetModuleHandleW(full.c_str())) return loaded;
@@ -67,7 +80,15 @@ bool clsReg::CallServerExport(const std::wstring& path, const char* exportName) 
     rt::ClearErr();
     uintptr_t address = 0;
     if (rt::Suppress([&] { address = services::ResolveExport(path, exportName); })) return false;
-    const auto hr = static_cast<HRESULT>(services::CallByAddress(address));
+    const services::CallThunk call(address);
+    uint32_t result = 0;
+    services::Fault fault;
+    if (!services::GuardedCall(call.Entry(), result, fault)) {
+        rt::RecordErr({rt::errnum::ServerException, services::kSource, services::DescribeFault(fault), 0,
+                       static_cast<long>(fault.Code)});
+        return false;
+    }
+    const auto hr = static_cast<HRESULT>(result);
     if (SUCCEEDED(hr)) return true;
     // Kept so the window can tell a refusing server from a missing one.
     std::wstring description(exportName, exportName + std::strlen(exportName));

@@ -8,14 +8,17 @@
 // Errors raised while finding an export (rt::errnum::LibraryMissing, with the
 // loader's code as LastDllError, and rt::errnum::NotExported); the public
 // operations suppress them and leave them in rt::Err() for the caller to explain.
+// An exception that escapes the export leaves rt::errnum::ServerException, with
+// its code, name, module and offset as the description (DescribeFault) and its
+// code as HResult. An export that returns a failure HRESULT leaves an error
+// whose Number and HResult are that HRESULT.
 namespace services {
-// An export that returns a failure HRESULT leaves an error whose Number and
-// HResult are that HRESULT.
 
 // Address of `exportName` in the module at `path`. A module already loaded from
 // that path is reused; otherwise it is loaded with its own folder searched first
-// for its dependencies. Nothing is ever unloaded. Raises LibraryMissing or
-// NotExported.
+// for its dependencies. A bare file name is left to the loader's own search.
+// Nothing is ever unloaded. Raises LibraryMissing (LastDllError
+// ERROR_INVALID_NAME for a device or impossible path) or NotExported.
 uintptr_t ResolveExport(const std::wstring& path, const char* exportName);
 }  // namespace services
 
@@ -24,6 +27,8 @@ public:
     // True exactly when the ProgID resolves to a class identifier with S_OK.
     bool IsProgIDRegistered(const std::wstring& progId);
     // True when DllRegisterServer was found, called and returned a success code.
+    // An exception escaping the export is caught at the call: False, with
+    // ServerException recorded.
     bool RegisterCOMServer(const std::wstring& path);
     // True when DllUnregisterServer was found, called and returned a success code.
     bool UnregisterCOMServer(const std::wstring& path);

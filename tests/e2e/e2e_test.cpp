@@ -10,6 +10,7 @@
 
 #include "driver.h"
 #include "os.h"
+#include "selfhandled.h"
 #include "testobject.h"
 
 using namespace e2e;
@@ -20,6 +21,7 @@ namespace {
 constexpr POINT kSelect{460, 108};
 constexpr POINT kRegister{140, 148};
 constexpr POINT kUnregister{220, 148};
+constexpr POINT kHome{300, 148};
 constexpr POINT kAbout{460, 148};
 // A spot of bare background in the title band, away from every control.
 constexpr POINT kBareClient{250, 30};
@@ -49,6 +51,10 @@ class ProgramTest : public ::testing::Test {
 protected:
     // One program serves the tests that leave it running; each gets a clean start state.
     static void SetUpTestSuite() {
+        // The program inherits it, for the field's %NAME% expansion.
+        const std::wstring server = ServerPath(L"testcomserver.dll");
+        SetEnvironmentVariableW(L"TESSIVER_E2E_SERVERS",
+                                server.substr(0, server.find_last_of(L'\\')).c_str());
         app = std::make_unique<RunningApp>();
         started = app->Start();
     }
@@ -134,26 +140,155 @@ TEST_F(ProgramTest, RegistersAndUnregistersARealServer) {
     EXPECT_EQ(app->PathText(), server);
 }
 
-TEST_F(ProgramTest, RefusalsSayWhyAndKeepThePath) {
+std::wstring ServersFolder() {
+    const std::wstring server = ServerPath(L"testcomserver.dll");
+    return server.substr(0, server.find_last_of(L'\\'));
+}
+
+// A copy of the real server at `path`, its folders made first.
+std::wstring ServerCopy(const std::wstring& path) {
+    for (size_t slash = ServersFolder().size() + 1; (slash = path.find(L'\\', slash)) != std::wstring::npos;
+         ++slash)
+        CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+    CopyFileW(ServerPath(L"testcomserver.dll").c_str(), path.c_str(), FALSE);
+    return path;
+}
+
+TEST_F(ProgramTest, ThePathFieldTakesWhatUsersBring) {
+    const std::wstring server = ServerPath(L"testcomserver.dll");
+    std::wstring slashed = server;
+    for (wchar_t& c : slashed)
+        if (c == L'\\') c = L'/';
+    const std::wstring deep = ServerCopy(ServersFolder() + L"\\" + std::wstring(120, L'd') + L"\\" +
+                                         std::wstring(120, L'e') + L"\\deep.dll");
+    const std::wstring wide =
+        ServerCopy(ServersFolder() +
+                   L"\\\u03A9\u043C\u0435\u0433\u0430\\\u0441\u0435\u0440\u0432\u0435\u0440 \u2603.dll");
+    ASSERT_GT(deep.size(), static_cast<size_t>(MAX_PATH));
     const struct {
-        std::wstring path;
+        std::wstring field;
         POINT button;
-        const wchar_t* explanation;
-    } cases[] = {
-        {ServerPath(L"no-such-server.dll"), kRegister, L"does not exist"},
-        {L"   ", kRegister, L"does not exist"},
-        {ServerPath(L"x64server.dll"), kRegister, L"not a 32-bit DLL"},
-        {ServerPath(L"plain.dll"), kUnregister, L"no DllUnregisterServer export"},
-        {ServerPath(L"failreg.dll"), kRegister, L"reported failure 0x80070005"},
+        const wchar_t* title;
+        const wchar_t* says;
+        std::wstring registers;  // the file the class is then registered with, if it is the test server
+    } rows[] = {
+        {L"\"" + server + L"\"", kRegister, L"Success!", L"Registered successfully", server},
+        {L" \t " + server + L"  ", kRegister, L"Success!", L"Registered successfully", server},
+        {L"%TESSIVER_E2E_SERVERS%\\testcomserver.dll", kRegister, L"Success!", L"Registered successfully",
+         server},
+        {slashed, kRegister, L"Success!", L"Registered successfully", server},
+        {L"scrrun.dll", kRegister, L"Success!", L"Registered successfully", {}},
+        {L" \t ", kRegister, L"Error!", L"Select an ActiveX", {}},
+        {L"\"\"", kUnregister, L"Error!", L"Select an ActiveX", {}},
+        {ServerPath(L"crashserver.dll"),
+         kRegister,
+         L"Error!",
+         L"DllRegisterServer failed with an exception: C0000005 (access violation writing address "
+         L"0x00000000) in "
+         L"crashserver.dll at offset 0x",
+         {}},
+        {ServerPath(L"raiseserver.dll"),
+         kUnregister,
+         L"Error!",
+         L"DllUnregisterServer failed with an exception: E06D7363 (C++ exception)",
+         {}},
+        // The next server after a crash registers as ever; this one also sees the wait cursor.
+        {ServerPath(L"selfhandled.dll"), kRegister, L"Success!", L"Registered successfully", {}},
+        {deep, kRegister, L"Success!", L"Registered successfully", deep},
+        {wide, kRegister, L"Success!", L"Registered successfully", wide},
+        {ServerPath(L"probe\\probeserver.dll"),
+         kRegister,
+         L"Error!",
+         L"The file could not be loaded: it needs probemiddle.dll, which needs probehelper.dll, which was "
+         L"not found "
+         L"in the server's folder or where the system looks for DLLs. (error 126)",
+         {}},
+        {ServerPath(L"no-such-server.dll"), kRegister, L"Error!", L"The file does not exist.", {}},
+        {L"no-such-server.dll",
+         kRegister,
+         L"Error!",
+         L"No file of that name was found where the system looks",
+         {}},
+        {ServersFolder(), kRegister, L"Error!", L"This is a folder, not a file.", {}},
+        {L"CON", kRegister, L"Error!", L"This is the name of a device, not of a file.", {}},
+        {L"C:\\a<b>.dll", kRegister, L"Error!", L"This is not a valid path: it holds the character <", {}},
+        {ServerPath(L"x64server.dll"), kRegister, L"Error!", L"not a 32-bit DLL", {}},
+        {ServerPath(L"plain.dll"), kUnregister, L"Error!", L"no DllUnregisterServer export", {}},
+        {ServerPath(L"failreg.dll"), kRegister, L"Error!", L"reported failure 0x80070005", {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "path " << std::string(c.path.begin(), c.path.end()));
-        app->SetPathText(c.path);
-        const std::wstring text = ClickAndRead(c.button, L"Error!");
-        EXPECT_NE(text.find(c.explanation), std::wstring::npos) << std::string(text.begin(), text.end());
-        EXPECT_EQ(app->FindBox(L"Success!"), nullptr);
-        EXPECT_EQ(app->PathText(), c.path);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "field " << testing::PrintToString(row.field));
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, kClsidKey.c_str());
+        app->SetPathText(row.field);
+        const std::wstring text = ClickAndRead(row.button, row.title);
+        EXPECT_NE(text.find(row.says), std::wstring::npos) << testing::PrintToString(text);
+        EXPECT_EQ(app->PathText(), row.field);
+        if (!row.registers.empty()) {
+            EXPECT_EQ(lstrcmpiW(DefaultValue(kClsidKey + L"\\InprocServer32").c_str(), row.registers.c_str()),
+                      0);
+        }
     }
+    EXPECT_EQ(SelfHandledNote(L"Handled"), 1u);
+    EXPECT_EQ(SelfHandledNote(L"WaitCursor"), 1u);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClsidKey.c_str());
+}
+
+TEST_F(ProgramTest, SeveralFilesGetOneBox) {
+    const std::wstring good = ServerPath(L"testcomserver.dll");
+    const std::wstring other = ServerPath(L"sfalsereg.dll");
+    const std::wstring missing = ServerPath(L"no-such-server.dll");
+    const std::wstring crash = ServerPath(L"crashserver.dll");
+
+    app->SetPathText(L"\"" + good + L"\" \"" + missing + L"\"  \"" + crash + L"\"");
+    const std::wstring mixed = ClickAndRead(kRegister, L"Error!");
+    EXPECT_EQ(mixed.rfind(L"Registered 1 of 3 files.\r\n\r\n1. " + good +
+                              L"\r\nRegistered successfully\r\n\r\n2. " + missing +
+                              L"\r\nThe file does not exist.\r\n\r\n3. " + crash +
+                              L"\r\nThe server's DllRegisterServer failed with an exception: C0000005",
+                          0),
+              0u)
+        << testing::PrintToString(mixed);
+    EXPECT_TRUE(KeyExists(kClsidKey));
+
+    // The Open dialog's own joined form is understood too.
+    app->SetPathText(good + L"\r\n" + other);
+    EXPECT_EQ(ClickAndRead(kUnregister, L"Success!"), L"Unregistered successfully");
+    EXPECT_FALSE(KeyExists(kClsidKey));
+
+    // Chosen together in the Open dialog, they fill the field quoted, and register together.
+    Click(ClientToScreenPoint(app->Main(), kSelect.x, kSelect.y));
+    HWND dialog = app->WaitForBox(L"Open ActiveX");
+    ASSERT_NE(dialog, nullptr);
+    HWND name = GetDlgItem(dialog, 0x47C);  // the file name box
+    if (!name) name = GetDlgItem(dialog, 0x480);
+    ASSERT_NE(name, nullptr);
+    const std::wstring folder = good.substr(0, good.find_last_of(L'\\'));
+    for (const std::wstring& typed : {folder, std::wstring(L"\"testcomserver.dll\" \"sfalsereg.dll\"")}) {
+        SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+        // Sent, not posted: the dialog has moved to the folder when the first returns.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, SMTO_ABORTIFHUNG, 5000,
+                            &ignored);
+    }
+    ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
+    EXPECT_EQ(app->PathText(), L"\"" + good + L"\" \"" + other + L"\"");
+    EXPECT_EQ(ClickAndRead(kRegister, L"Success!"), L"Registered successfully");
+    EXPECT_TRUE(KeyExists(kClsidKey));
+    EXPECT_EQ(ClickAndRead(kUnregister, L"Success!"), L"Unregistered successfully");
+}
+
+// No browser registered: the shell refuses, and the program says so.
+TEST_F(ProgramTest, AShellRefusalIsExplained) {
+    const std::wstring command = L"https\\shell\\open\\command";
+    const std::wstring saved = DefaultValue(command);
+    ASSERT_FALSE(saved.empty());
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CLASSES_ROOT, command.c_str()), ERROR_SUCCESS);
+    const std::wstring text = ClickAndRead(kHome, L"Error!");
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, command.c_str(), nullptr, REG_SZ, saved.c_str(),
+                    static_cast<DWORD>((saved.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(text.rfind(L"The page could not be opened:\r\n" TESSIVER_HOME_PAGE L"\r\n\r\n", 0), 0u)
+        << testing::PrintToString(text);
+    EXPECT_NE(text.find(L"(error "), std::wstring::npos);
 }
 
 TEST_F(ProgramTest, EnterInThePathFieldRegisters) {

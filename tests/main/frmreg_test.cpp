@@ -33,35 +33,58 @@ TEST(FrmRegRules, FileNameAndOuterHeight) {
 }
 
 TEST(FrmRegRules, EveryRefusalIsExplained) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    using Kind = services::LoadProblem::Kind;
+    const auto outcome = [](rt::ErrorInfo err, services::LoadProblem problem = {}) {
+        RegistrationOutcome o;
+        o.Path = L"C:\\x\\server.ocx";
+        o.Err = std::move(err);
+        o.Problem = std::move(problem);
+        return o;
+    };
+    const rt::ErrorInfo missing{rt::errnum::LibraryMissing, L"clsReg", L"library missing!",
+                                ERROR_MOD_NOT_FOUND, 0};
+    const rt::ErrorInfo badFormat{rt::errnum::LibraryMissing, L"clsReg", L"library missing!",
+                                  ERROR_BAD_EXE_FORMAT, 0};
     const struct {
-        rt::ErrorInfo err;
+        RegistrationOutcome outcome;
         bool registering;
-        bool exists;
         const wchar_t* expected;
     } cases[] = {
-        // Missing files, 64-bit DLLs, missing exports and refusing servers are met end to end.
-        {{rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0},
-         true,
-         true,
-         L"a DLL it depends on was not found"},
-        {{rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0},
-         true,
-         true,
+        // Missing files and helpers, 64-bit DLLs, missing exports, crashes and refusing servers are met end
+        // to end.
+        {outcome(missing), true,
+         L"The file could not be loaded: a DLL it depends on was not found. (error 126)"},
+        {outcome({rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0}), true,
          L"(error 5)"},
-        {{static_cast<long>(E_UNEXPECTED), L"clsReg", L"DllUnregisterServer failed", 0,
-          static_cast<long>(E_UNEXPECTED)},
-         false,
-         true,
-         L"DllUnregisterServer reported failure 0x8000FFFF"},
-        {{}, true, true, L"could not be registered"},
+        {outcome(badFormat, {Kind::Damaged, L"its section table lies beyond its end", {}}), true,
+         L"The file could not be loaded: it is damaged: its section table lies beyond its end. (error 193)"},
+        {outcome(missing, {Kind::OtherMachine, {}, {L"a.dll", L"b.dll"}}), true,
+         L"it needs a.dll, which needs b.dll, which is not a 32-bit DLL. (error 126)"},
+        {outcome({static_cast<long>(E_UNEXPECTED), L"clsReg", L"DllUnregisterServer failed", 0,
+                  static_cast<long>(E_UNEXPECTED)}),
+         false, L"DllUnregisterServer reported failure 0x8000FFFF"},
+        {outcome({}), true, L"could not be registered"},
     };
     for (const auto& c : cases) {
-        const std::wstring text = RegistrationFailureText(c.err, c.registering, self, c.exists);
-        EXPECT_EQ(text.rfind(self, 0), 0u) << "the path leads the message";
-        EXPECT_NE(text.find(c.expected), std::wstring::npos) << std::string(text.begin(), text.end());
+        const std::wstring text = RegistrationReport({c.outcome}, c.registering);
+        EXPECT_EQ(text.rfind(c.outcome.Path + L"\r\n\r\n", 0), 0u) << "the path leads the message";
+        EXPECT_NE(text.find(c.expected), std::wstring::npos) << testing::PrintToString(text);
     }
+
+    // Only a whole success is the success text; otherwise every file is listed.
+    RegistrationOutcome done = outcome({});
+    done.Succeeded = true;
+    EXPECT_EQ(RegistrationReport({done, done}, false), L"Unregistered successfully");
+    EXPECT_EQ(
+        RegistrationReport({outcome({}), done}, false),
+        L"Unregistered 1 of 2 files.\r\n\r\n1. C:\\x\\server.ocx\r\nThe server could not be unregistered."
+        L"\r\n\r\n2. C:\\x\\server.ocx\r\nUnregistered successfully");
+
+    // The shell's own codes read as the system errors they stand for.
+    EXPECT_NE(PageRefusalText(L"https://x", 31).find(L"(error 1155)"), std::wstring::npos);
+    EXPECT_EQ(
+        PageRefusalText(L"https://x", 2).rfind(L"The page could not be opened:\r\nhttps://x\r\n\r\n", 0), 0u);
+    EXPECT_NE(PageRefusalText(L"https://x", 2).find(L"(error 2)"), std::wstring::npos);
 }
 
 class FrmRegWindow : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "errors.h"
+#include "selfhandled.h"
 #include "testdirs.h"
 #include "testobject.h"
 
@@ -161,6 +162,57 @@ TEST_F(ClsReg, ResultsAndRecordedErrors) {
             EXPECT_EQ(GetModuleHandleW(path.c_str()) != nullptr, row.staysLoaded);
         }
     }
+}
+
+// The head of this thread's list of exception handler frames.
+void* HandlerChain() {
+#ifdef _MSC_VER
+    return reinterpret_cast<void*>(__readfsdword(0));
+#else
+    void* head = nullptr;
+    asm volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
+#endif
+}
+
+TEST_F(ClsReg, ExceptionsThatEscapeTheExportAreCaughtAtTheCall) {
+    void* const chain = HandlerChain();
+    const struct {
+        const wchar_t* file;
+        bool registering;
+        DWORD code;
+        const wchar_t* described;
+    } rows[] = {
+        {L"crashserver.dll", true, EXCEPTION_ACCESS_VIOLATION,
+         L"C0000005 (access violation writing address 0x00000000) in crashserver.dll at offset 0x"},
+        {L"crashserver.dll", false, EXCEPTION_STACK_OVERFLOW,
+         L"C00000FD (stack overflow) in crashserver.dll"},
+        {L"raiseserver.dll", true, 0xE06D7363, L"E06D7363 (C++ exception) in "},
+    };
+    // Twice: what the first round leaves behind (the stack's guard page above all) must not matter.
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << row.file << " round " << round);
+            const std::wstring path = ServerPath(row.file);
+            EXPECT_FALSE(row.registering ? reg.RegisterCOMServer(path) : reg.UnregisterCOMServer(path));
+            EXPECT_EQ(rt::Err().Number, rt::errnum::ServerException);
+            EXPECT_EQ(static_cast<DWORD>(rt::Err().HResult), row.code);
+            EXPECT_EQ(rt::Err().Description.rfind(row.described, 0), 0u) << rt::Err().Description;
+            EXPECT_EQ(HandlerChain(), chain);
+        }
+    }
+
+    // Exceptions the server handles itself stay its own business.
+    ASSERT_TRUE(reg.UnregisterCOMServer(ServerPath(L"selfhandled.dll")));
+    EXPECT_TRUE(reg.RegisterCOMServer(ServerPath(L"selfhandled.dll")));
+    EXPECT_EQ(SelfHandledNote(L"Handled"), 1u);
+    EXPECT_EQ(SelfHandledNote(L"Probed"), 1u);
+    EXPECT_TRUE(reg.UnregisterCOMServer(ServerPath(L"selfhandled.dll")));
+    EXPECT_EQ(HandlerChain(), chain);
+
+    // And the next server registers as if nothing had happened.
+    EXPECT_TRUE(reg.RegisterCOMServer(ServerPath(L"testcomserver.dll")));
+    EXPECT_TRUE(reg.UnregisterCOMServer(ServerPath(L"testcomserver.dll")));
 }
 
 TEST_F(ClsReg, EmptyPathIsAMissingLibrary) {

@@ -1,0 +1,31 @@
+// Calls a server's code so that an exception escaping it ends the call, not
+// the program. The guard is a frame-based handler at the call: the server's
+// own handlers see its exceptions first, and only what none of them handles
+// reaches ours.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace services {
+
+// An exception that escaped the call, as the system reported it.
+struct Fault {
+    uint32_t Code = 0;
+    uintptr_t Address = 0;  // where it happened
+    uint32_t ParamCount = 0;
+    uintptr_t Params[2] = {};  // for an access violation: read (0), write (1) or execute (8), and the address
+};
+
+// Calls the standard-call function without arguments at `entry` on this
+// thread. True with its result when it returned; false with the fault when
+// an exception escaped it. The function's own frames are unwound (their
+// cleanup handlers run) before this returns.
+bool GuardedCall(uintptr_t entry, uint32_t& result, Fault& fault);
+
+// "C0000005 (access violation writing address 0x00000000) in x.dll at offset
+// 0x000012A4": the code in hex, its usual name where it has one, and the module
+// and offset where it happened.
+std::wstring DescribeFault(const Fault& fault);
+
+}  // namespace services

@@ -1,0 +1,131 @@
+#include "peimage.h"
+
+#include <optional>
+
+namespace services {
+namespace {
+
+constexpr uint16_t kMachineI386 = 0x14C;
+constexpr uint16_t kMagicPe32 = 0x10B;
+constexpr uint32_t kImportDirectory = 1;
+constexpr uint32_t kMostSections = 96;   // the loader refuses more
+constexpr uint32_t kMostImports = 4096;  // far beyond any real table
+constexpr size_t kLongestDllName = 260;
+
+// Little-endian reads that fail, rather than read past the end.
+class Bytes {
+public:
+    explicit Bytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    size_t Size() const { return bytes_.size(); }
+    bool Has(uint64_t offset, uint64_t count) const { return offset <= Size() && count <= Size() - offset; }
+    std::optional<uint32_t> U32(uint64_t offset) const { return Read(offset, 4); }
+    std::optional<uint16_t> U16(uint64_t offset) const {
+        const auto v = Read(offset, 2);
+        return v ? std::optional<uint16_t>(static_cast<uint16_t>(*v)) : std::nullopt;
+    }
+    uint8_t At(size_t offset) const { return bytes_[offset]; }
+
+private:
+    std::optional<uint32_t> Read(uint64_t offset, int count) const {
+        if (!Has(offset, static_cast<uint64_t>(count))) return std::nullopt;
+        uint32_t v = 0;
+        for (int i = count - 1; i >= 0; --i) v = (v << 8) | bytes_[static_cast<size_t>(offset) + i];
+        return v;
+    }
+    std::span<const uint8_t> bytes_;
+};
+
+struct Section {
+    uint32_t virtualAddress;
+    uint32_t virtualSize;
+    uint32_t rawSize;
+    uint32_t rawOffset;
+};
+
+// Where an address of the mapped image lies in the file, if it lies in it at all.
+std::optional<uint64_t> FileOffset(const Bytes& file, uint32_t rva, uint32_t headerSize,
+                                   const std::vector<Section>& sections) {
+    if (rva < headerSize) return file.Has(rva, 1) ? std::optional<uint64_t>(rva) : std::nullopt;
+    for (const Section& s : sections) {
+        const uint64_t span = s.virtualSize > s.rawSize ? s.virtualSize : s.rawSize;
+        if (rva < s.virtualAddress || rva - s.virtualAddress >= span) continue;
+        const uint32_t into = rva - s.virtualAddress;
+        if (into >= s.rawSize) return std::nullopt;  // zero-filled memory, not in the file
+        const uint64_t offset = static_cast<uint64_t>(s.rawOffset) + into;
+        return file.Has(offset, 1) ? std::optional<uint64_t>(offset) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+PeImage Damaged(const wchar_t* what) {
+    PeImage image;
+    image.kind = PeImage::Kind::Damaged;
+    image.damage = what;
+    return image;
+}
+
+std::optional<std::wstring> DllName(const Bytes& file, uint64_t offset) {
+    std::wstring name;
+    for (uint64_t at = offset; file.Has(at, 1); ++at) {
+        const uint8_t c = file.At(static_cast<size_t>(at));
+        if (c == 0) return name.empty() ? std::nullopt : std::optional<std::wstring>(name);
+        if (c < 32 || c > 126 || name.size() == kLongestDllName) return std::nullopt;
+        name += static_cast<wchar_t>(c);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+PeImage ReadPeImage(std::span<const uint8_t> bytes) {
+    const Bytes file(bytes);
+    if (file.U16(0) != 0x5A4D) return {};  // "MZ"
+    const auto peOffset = file.U32(0x3C);
+    if (!peOffset || !file.Has(*peOffset, 24)) return Damaged(L"its headers lie beyond its end");
+    if (file.U32(*peOffset) != 0x00004550) return {};  // "PE\0\0": an old program, not a library
+    const uint64_t header = *peOffset + 4;
+    const uint16_t machine = *file.U16(header);
+    const uint16_t sectionCount = *file.U16(header + 2);
+    const uint16_t optionalSize = *file.U16(header + 16);
+    const uint64_t optional = header + 20;
+    const auto magic = file.U16(optional);
+    if (!magic || !file.Has(optional, optionalSize)) return Damaged(L"its headers lie beyond its end");
+    if (*magic != kMagicPe32 || machine != kMachineI386) {
+        PeImage image;
+        image.kind = PeImage::Kind::OtherMachine;
+        return image;
+    }
+    const auto headerSize = file.U32(optional + 60);
+    const auto directoryCount = file.U32(optional + 92);
+    if (!headerSize || !directoryCount || optionalSize < 96) return Damaged(L"its headers are cut short");
+    uint32_t importRva = 0;
+    if (*directoryCount > kImportDirectory && optionalSize >= 96 + 8 * (kImportDirectory + 1))
+        importRva = *file.U32(optional + 96 + 8 * kImportDirectory);
+
+    const uint64_t table = optional + optionalSize;
+    if (sectionCount > kMostSections || !file.Has(table, 40ull * sectionCount))
+        return Damaged(L"its section table lies beyond its end");
+    std::vector<Section> sections;
+    for (uint32_t i = 0; i < sectionCount; ++i) {
+        const uint64_t s = table + 40ull * i;
+        sections.push_back({*file.U32(s + 12), *file.U32(s + 8), *file.U32(s + 16), *file.U32(s + 20)});
+    }
+
+    PeImage image;
+    image.kind = PeImage::Kind::X86;
+    for (uint32_t i = 0; importRva != 0; ++i) {
+        if (i == kMostImports) return Damaged(L"its import table has no end");
+        const auto entry = FileOffset(file, importRva + 20 * i, *headerSize, sections);
+        if (!entry || !file.Has(*entry, 20)) return Damaged(L"its import table lies beyond its end");
+        const uint32_t nameRva = *file.U32(*entry + 12);
+        const uint32_t thunks = *file.U32(*entry + 16);
+        if (nameRva == 0 && thunks == 0) break;
+        const auto nameOffset = FileOffset(file, nameRva, *headerSize, sections);
+        const auto name = nameOffset ? DllName(file, *nameOffset) : std::nullopt;
+        if (!name) return Damaged(L"its import table names a DLL that is not there");
+        image.imports.push_back(*name);
+    }
+    return image;
+}
+
+}  // namespace services

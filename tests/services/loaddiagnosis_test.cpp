@@ -1,0 +1,97 @@
+#include "loaddiagnosis.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "peimage.h"
+#include "testdirs.h"
+
+namespace {
+
+using services::LoadProblem;
+using services::PeImage;
+
+std::vector<uint8_t> FileBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// The offset of the import directory's address in a 32-bit image's headers.
+size_t ImportDirectoryAt(const std::vector<uint8_t>& bytes) {
+    const uint32_t pe = bytes[0x3C] | bytes[0x3D] << 8 | bytes[0x3E] << 16 | bytes[0x3F] << 24;
+    return pe + 24 + 96 + 8;
+}
+
+TEST(PeImage, ReadsKindAndImportsAndSurvivesEveryTruncation) {
+    const std::vector<uint8_t> server = FileBytes(ServerPath(L"probe\\probeserver.dll"));
+    const PeImage whole = services::ReadPeImage(server);
+    ASSERT_EQ(whole.kind, PeImage::Kind::X86);
+    EXPECT_NE(std::find(whole.imports.begin(), whole.imports.end(), L"probemiddle.dll"), whole.imports.end());
+    EXPECT_EQ(services::ReadPeImage(FileBytes(ServerPath(L"x64server.dll"))).kind,
+              PeImage::Kind::OtherMachine);
+    EXPECT_EQ(services::ReadPeImage(FileBytes(ServerPath(L"notadll.ocx"))).kind, PeImage::Kind::NotPe);
+
+    // Cut short anywhere, the file is read as damaged, as no library, or (past
+    // everything the reader needs) as whole; never read beyond its end.
+    for (size_t size = 0; size < server.size(); ++size) {
+        const PeImage cut = services::ReadPeImage(std::span(server.data(), size));
+        if (cut.kind == PeImage::Kind::X86) {
+            ASSERT_EQ(cut.imports, whole.imports) << size;
+        } else {
+            ASSERT_TRUE(cut.kind == PeImage::Kind::Damaged || cut.kind == PeImage::Kind::NotPe) << size;
+            ASSERT_EQ(cut.kind == PeImage::Kind::Damaged, !cut.damage.empty()) << size;
+        }
+    }
+
+    std::vector<uint8_t> damaged = server;
+    PutU32(damaged, ImportDirectoryAt(damaged), 0x7FFFFFF0);
+    const PeImage bad = services::ReadPeImage(damaged);
+    EXPECT_EQ(bad.kind, PeImage::Kind::Damaged);
+    EXPECT_EQ(bad.damage, L"its import table lies beyond its end");
+}
+
+TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
+    using Kind = LoadProblem::Kind;
+    // A copy whose import table points nowhere.
+    std::vector<uint8_t> bytes = FileBytes(ServerPath(L"sfalsereg.dll"));
+    PutU32(bytes, ImportDirectoryAt(bytes), 0x7FFFFFF0);
+    const std::wstring damaged = TestProgramDir() + L"\\damaged.dll";
+    std::ofstream(damaged.c_str(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    const struct {
+        std::wstring path;
+        Kind kind;
+        std::vector<std::wstring> chain;
+    } rows[] = {
+        // The server's folder comes first, so probemiddle.dll is found; probehelper.dll is nowhere.
+        {ServerPath(L"probe\\probeserver.dll"), Kind::MissingDll, {L"probemiddle.dll", L"probehelper.dll"}},
+        {ServerPath(L"beside\\needsdep.dll"), Kind::Unknown, {}},
+        {ServerPath(L"sfalsereg.dll"), Kind::Unknown, {}},
+        {ServerPath(L"sfalsereg"), Kind::Unknown, {}},  // the loader adds ".dll"
+        {L"no-such-tessiver-server.dll", Kind::NotFound, {}},
+        {L"scrrun.dll", Kind::Unknown, {}},
+        {ServersDir() + L"\\", Kind::Folder, {}},
+        {ServerPath(L"x64server.dll"), Kind::OtherMachine, {}},
+        {ServerPath(L"notadll.ocx"), Kind::NotPe, {}},
+        {damaged, Kind::Damaged, {}},
+    };
+    for (const auto& row : rows) {
+        const LoadProblem problem = services::ExplainLoadFailure(row.path);
+        EXPECT_EQ(problem.kind, row.kind) << row.path;
+        EXPECT_EQ(problem.chain, row.chain) << row.path;
+    }
+    DeleteFileW(damaged.c_str());
+}
+
+}  // namespace
