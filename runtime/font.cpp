@@ -24,7 +24,14 @@ void StdFont::SetWeight(short weight) { weight_ = weight; Invalidate(); }
 void StdFont::SetCharset(short charset) { charset_ = charset; Invalidate(); }
 
 HFONT StdFont::Handle() const {
-    if (!handle_) handle_ = CreateHandle();
+    if (handle_ && handleDpi_ != ScreenDpiY()) {
+        DeleteObject(handle_);
+        handle_ = nullptr;
+    }
+    if (!handle_) {
+        handleDpi_ = ScreenDpiY();
+        handle_ = CreateHandle();
+    }
     return handle_;
 }
 
