@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "colour.h"
+#include "dpi.h"
 #include "gdi.h"
 #include "units.h"
 
@@ -44,8 +45,10 @@ void MakeRoundedWindow(HWND window) {
     const RegionBounds bounds = ClientRegionBounds(SIZE{outer.right - outer.left, outer.bottom - outer.top},
                                                    SIZE{client.right - client.left, client.bottom - client.top},
                                                    rt::TwipsPerPixelX(), rt::TwipsPerPixelY());
-    rt::gdi::Region region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom,
-                                              kCornerEllipse, kCornerEllipse));
+    // The corners keep their look at any scale.
+    const int corner = rt::ScaleToDpi(kCornerEllipse, rt::CurrentDpi());
+    rt::gdi::Region region(
+        CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom, corner, corner));
     if (!region) return;
     // On success the window owns the region; on failure it is still ours to delete.
     if (SetWindowRgn(window, region.Get(), TRUE)) region.Release();
@@ -86,14 +89,16 @@ HWND TopLevelOwner(HWND window) {
 void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner) {
     HWND owner = alsoOwner ? TopLevelOwner(window) : nullptr;
     HINSTANCE module = GetModuleHandleW(nullptr);
-    // Shared icons belong to the system's cache and are never destroyed.
+    // Shared icons belong to the system's cache and are never destroyed. The
+    // sizes are the system's for the DPI in force.
+    const int dpi = rt::CurrentDpi();
     const struct {
         WPARAM kind;
         int cx;
         int cy;
     } sizes[] = {
-        {ICON_BIG, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)},
-        {ICON_SMALL, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)},
+        {ICON_BIG, rt::MetricForDpi(SM_CXICON, dpi), rt::MetricForDpi(SM_CYICON, dpi)},
+        {ICON_SMALL, rt::MetricForDpi(SM_CXSMICON, dpi), rt::MetricForDpi(SM_CYSMICON, dpi)},
     };
     for (const auto& size : sizes) {
         auto icon =
