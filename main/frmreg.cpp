@@ -4,9 +4,11 @@
 // The platform headers below build on windows.h.
 #include <commctrl.h>
 
+#include "dpi.h"
 #include "modfunctions.h"
 #include "picture.h"
 #include "resource_names.h"
+#include "skin.h"
 
 namespace {
 
@@ -43,19 +45,6 @@ std::wstring ResourceText(HINSTANCE module, const wchar_t* name) {
     return text;
 }
 
-rt::PictureRef BitmapResource(HINSTANCE module, const wchar_t* name) {
-    rt::PictureRef picture = rt::StdPicture::FromBitmapResource(module, name);
-    if (!picture)
-        rt::Raise(rt::errnum::CannotLoad, kSource, std::wstring(L"the picture resource ") + name + L" is missing");
-    return picture;
-}
-
-// Its own copy (not shared), so that the picture object may destroy it.
-rt::PictureRef CursorResource(HINSTANCE module, const wchar_t* name) {
-    HANDLE cursor = LoadImageW(module, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR | LR_DEFAULTSIZE);
-    return rt::StdPicture::FromIcon(static_cast<HICON>(cursor));
-}
-
 template <class T>
 T* Named(rt::Form& form, const wchar_t* name) {
     T* control = form.Find<T>(name);
@@ -77,18 +66,8 @@ long OuterHeightTwips(const std::wstring& windowsId) {
 
 rt::StoredObject StoredMainWindow(HINSTANCE module) {
     rt::StoredObject stored = rt::ParseFormText(ResourceText(module, res::FormDescription));
-    // The art is kept once, in the executable's resources, rather than copied into the text.
-    SetStored(stored, stored.Name, L"Picture", BitmapResource(module, res::Background));
-    const struct {
-        const wchar_t* image;
-        const wchar_t* resource;
-    } strip[] = {
-        {L"imgNormal", res::StripNormal},    {L"imgMinH", res::StripMinHot},
-        {L"imgMinD", res::StripMinDown},     {L"imgCloseH", res::StripCloseHot},
-        {L"imgCloseD", res::StripCloseDown},
-    };
-    for (const auto& s : strip) SetStored(stored, s.image, L"Picture", BitmapResource(module, s.resource));
-    SetStored(stored, L"lblLink", L"MouseIcon", CursorResource(module, res::HandCursor));
+    // The skin pictures are drawn for the display's scale when the window loads (ApplySkin).
+    SetStored(stored, L"lblLink", L"MouseIcon", LinkCursor(module));
     SetStored(stored, L"lblLink", L"Caption", std::wstring(kHomePage));
     return stored;
 }
@@ -109,6 +88,7 @@ void frmReg::Load(HINSTANCE module) {
         Form_MouseMove(button, shift, x, y);
     };
     events.Unload = [this] { Form_Unload(); };
+    events.DpiChanged = [this] { Form_DpiChanged(); };
     aero::RegisterAeroButtonType();
     rt::LoadForm(form_, StoredMainWindow(module));
 }
@@ -157,19 +137,7 @@ void frmReg::Form_Load() {
     reg_ = std::make_unique<clsReg>();
     os_ = std::make_unique<clsOS>();
     os_->GetSystemOS();
-    form_.SetWidth(kOuterWidthTwips);
-    form_.SetHeight(OuterHeightTwips(os_->WindowsID()));
-    // The region ends where the background art does, whatever client size the system gives.
-    const rt::PictureRef art = form_.Picture();
-    modFunctions::MakeRoundedWindow(hWnd(), art ? SIZE{art->PixelWidth(), art->PixelHeight()}
-                                                : SIZE{LONG_MAX, LONG_MAX});
-    modFunctions::SetWindowIcon(hWnd(), res::MainIcon, true);
-    // The strip takes its picture's own size, so that the picture's right edge shows.
-    if (rt::PictureRef strip = imgNormal_->Picture()) {
-        picN_->SetWidth(strip->PixelWidth());
-        picN_->SetHeight(strip->PixelHeight());
-    }
-    PlaceStrip();
+    FitToScale();
 }
 
 void frmReg::Form_Resize() {
@@ -212,5 +180,6 @@ void frmReg::ShowStrip(const rt::ImageZone& image) {
 
 void frmReg::PlaceStrip() {
     ShowStrip(*imgNormal_);
-    picN_->Move(static_cast<int>(form_.ScaleWidth()) - picN_->Width() - kStripMargin, 0);
+    const int margin = rt::ScaleToDpi(kStripMargin, rt::CurrentDpi());
+    picN_->Move(static_cast<int>(form_.ScaleWidth()) - picN_->Width() - margin, 0);
 }

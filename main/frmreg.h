@@ -37,6 +37,9 @@ std::wstring FileOfPath(const std::wstring& path);
 long OuterHeightTwips(const std::wstring& windowsId);
 inline constexpr long kOuterWidthTwips = 7755;
 
+// The link's hand cursor from `module`, at the system's cursor size for the DPI in force.
+rt::PictureRef LinkCursor(HINSTANCE module);
+
 // The window's stored description, as embedded in `module`, with the pictures,
 // the hand cursor and the home page address filled in from the module's
 // resources and the build. Raises a run-time error when it is absent or malformed.
@@ -94,6 +97,10 @@ private:
     void btnClose_MouseMove(short button, short shift, float x, float y);
     void ShowStrip(const rt::ImageZone& image);
     void PlaceStrip();
+    // Scale (frmreg_scale.cpp).
+    void Form_DpiChanged();
+    void FitToScale();
+    void ApplySkin();
 
     // Commands (commands.cpp).
     void cmdBrowse_Click();

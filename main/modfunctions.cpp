@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include <algorithm>
-
+#include "colour.h"
+#include "dpi.h"
 #include "gdi.h"
 #include "units.h"
 
@@ -38,24 +38,17 @@ RegionBounds ClientRegionBounds(SIZE outer, SIZE client, double twipsPerPixelX, 
                                tppY);
 }
 
-RegionBounds LimitToContent(RegionBounds bounds, SIZE content) {
-    // 64 bits: the default content is the largest size there is.
-    bounds.Right = static_cast<long>(std::min<long long>(bounds.Right, 1LL + bounds.Left + content.cx));
-    bounds.Bottom = static_cast<long>(std::min<long long>(bounds.Bottom, 1LL + bounds.Top + content.cy));
-    return bounds;
-}
-
-void MakeRoundedWindow(HWND window, SIZE content) {
+void MakeRoundedWindow(HWND window) {
     RECT outer{};
     RECT client{};
     if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return;
-    const RegionBounds bounds = LimitToContent(
-        ClientRegionBounds(SIZE{outer.right - outer.left, outer.bottom - outer.top},
-                           SIZE{client.right - client.left, client.bottom - client.top}, rt::TwipsPerPixelX(),
-                           rt::TwipsPerPixelY()),
-        content);
-    rt::gdi::Region region(CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom,
-                                              kCornerEllipse, kCornerEllipse));
+    const RegionBounds bounds = ClientRegionBounds(SIZE{outer.right - outer.left, outer.bottom - outer.top},
+                                                   SIZE{client.right - client.left, client.bottom - client.top},
+                                                   rt::TwipsPerPixelX(), rt::TwipsPerPixelY());
+    // The corners keep their look at any scale.
+    const int corner = rt::ScaleToDpi(kCornerEllipse, rt::CurrentDpi());
+    rt::gdi::Region region(
+        CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom, corner, corner));
     if (!region) return;
     // On success the window owns the region; on failure it is still ours to delete.
     if (SetWindowRgn(window, region.Get(), TRUE)) region.Release();
@@ -92,14 +85,16 @@ HWND TopLevelOwner(HWND window) {
 void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner) {
     HWND owner = alsoOwner ? TopLevelOwner(window) : nullptr;
     HINSTANCE module = GetModuleHandleW(nullptr);
-    // Shared icons belong to the system's cache and are never destroyed.
+    // Shared icons belong to the system's cache and are never destroyed. The
+    // sizes are the system's for the DPI in force.
+    const int dpi = rt::CurrentDpi();
     const struct {
         WPARAM kind;
         int cx;
         int cy;
     } sizes[] = {
-        {ICON_BIG, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)},
-        {ICON_SMALL, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)},
+        {ICON_BIG, rt::MetricForDpi(SM_CXICON, dpi), rt::MetricForDpi(SM_CYICON, dpi)},
+        {ICON_SMALL, rt::MetricForDpi(SM_CXSMICON, dpi), rt::MetricForDpi(SM_CYSMICON, dpi)},
     };
     for (const auto& size : sizes) {
         auto icon =

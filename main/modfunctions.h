@@ -28,14 +28,8 @@ RegionBounds RoundedRegionBounds(double outerWidthTwips, double outerHeightTwips
 // pixel.
 RegionBounds ClientRegionBounds(SIZE outer, SIZE client, double twipsPerPixelX, double twipsPerPixelY);
 
-// The bounds cut so that the region shows no more than `content` pixels from its
-// top-left corner (a rounded region leaves out its last row and column).
-RegionBounds LimitToContent(RegionBounds bounds, SIZE content);
-
-// Clips the window to its client area with 8 x 8 pixel rounded corners, and to no
-// more of it than `content` pixels: a client taller or wider than the window's art
-// would show the back colour along the edge.
-void MakeRoundedWindow(HWND window, SIZE content = SIZE{LONG_MAX, LONG_MAX});
+// Clips the window to its client area with rounded corners, 8 x 8 pixels at 96 DPI.
+void MakeRoundedWindow(HWND window);
 
 // Lets the window follow the mouse as if its caption were being dragged.
 void DragWindow(HWND window);

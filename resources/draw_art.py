@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the program's art: window background, title-strip pictures, icon and hand cursor.
+"""Draws the program's icon and hand cursor.
 
-Plain standard library; writes .bmp/.ico/.cur files into resources/art/. Run it again after
-changing a drawing and commit both this script and what it writes.
+Plain standard library; writes .ico/.cur files and raw cursor images into resources/art/. Run
+it again after changing a drawing and commit both this script and what it writes. The window's
+skin (background and title strip) is drawn by the program itself at the display's scale.
 """
 
 import math
@@ -45,14 +46,6 @@ def pack_rows(pixels, width, height, bpp, value_of):
 
 def info_header(width, height, bpp, image_size, colours=0):
     return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, 0, image_size, 0, 0, colours, 0)
-
-
-def write_bmp24(path, pixels):
-    height, width = len(pixels), len(pixels[0])
-    bits = pack_rows(pixels, width, height, 24, lambda p: bytes((p[2], p[1], p[0])))
-    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(bits), 0, 0, 14 + 40)
-    with open(path, "wb") as f:
-        f.write(header + info_header(width, height, 24, len(bits)) + bits)
 
 
 def nearest(palette, rgb):
@@ -108,18 +101,20 @@ def write_icon_file(path, images, kind, hotspot=(0, 0)):
         f.write(head + b"".join(blobs))
 
 
-def write_cursor_resources(prefix, images, hotspot, first_id):
-    """The hand cursor as raw resources: one cursor image per depth and their group.
+def write_cursor_resources(prefix, images, first_id):
+    """The hand cursor as raw resources: one cursor image per size and depth, and their group.
 
-    A resource compiler fills a cursor group's depths with 1 whatever the images hold, so the
-    loader would always choose the monochrome one; written raw, each entry keeps its depth.
+    images: list of (pixels, bpp, palette, hotspot). A resource compiler fills a cursor group's
+    depths with 1 whatever the images hold, so the loader would always choose the monochrome
+    one; written raw, each entry keeps its depth.
     """
     group = struct.pack("<HHH", 0, 2, len(images))
-    for n, (pixels, bpp, pal) in enumerate(images):
+    for n, (pixels, bpp, pal, hotspot) in enumerate(images):
         blob = struct.pack("<HH", *hotspot) + icon_image(pixels, bpp, pal)
         size = len(pixels)
         group += struct.pack("<HHHHIH", size, size * 2, 1, bpp, len(blob), first_id + n)
-        with open("%s_%d.bin" % (prefix, bpp), "wb") as f:
+        name = "%s_%d.bin" % (prefix, bpp) if size == 32 else "%s_%d_%d.bin" % (prefix, bpp, size)
+        with open(name, "wb") as f:
             f.write(blob)
     with open(prefix + "_group.bin", "wb") as f:
         f.write(group)
@@ -145,109 +140,6 @@ def canvas(width, height, colour):
 
 def mix(a, b, t):
     return tuple(round(a[i] + (b[i] - a[i]) * t) for i in range(3))
-
-
-def fill(pixels, x0, y0, x1, y1, colour_at):
-    """Fills [x0, x1) x [y0, y1); colour_at(x, y) or a fixed colour."""
-    for y in range(y0, y1):
-        for x in range(x0, x1):
-            pixels[y][x] = colour_at(x, y) if callable(colour_at) else colour_at
-
-
-def vertical_gradient(top, bottom, y0, y1):
-    span = max(1, y1 - y0 - 1)
-    return lambda x, y: mix(top, bottom, (y - y0) / span)
-
-
-# A small pixel font for the title; rows of 5 columns, 7 high.
-GLYPHS = {
-    "Q": [".###.", "#...#", "#...#", "#...#", "#.#.#", "#..#.", ".##.#"],
-    "T": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."],
-    "a": [".....", ".....", ".###.", "....#", ".####", "#...#", ".####"],
-    "e": [".....", ".....", ".###.", "#...#", "#####", "#....", ".###."],
-    "i": ["..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."],
-    "n": [".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
-    "o": [".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."],
-    "r": [".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."],
-    "s": [".....", ".....", ".####", "#....", ".###.", "....#", "####."],
-    "u": [".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"],
-    "v": [".....", ".....", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
-}
-
-
-def draw_text(pixels, x, y, text, colour):
-    for ch in text:
-        if ch == " ":
-            x += 3
-            continue
-        rows = GLYPHS[ch]
-        used = [c for c in range(5) if any(r[c] == "#" for r in rows)]
-        first, last = used[0], used[-1]
-        for dy, r in enumerate(rows):
-            for c in range(first, last + 1):
-                if r[c] == "#":
-                    pixels[y + dy][x + c - first] = colour
-        x += last - first + 2
-
-
-# --------------------------------------------------------------------------- the skin
-
-BAND_TOP, BAND_BOTTOM = (62, 64, 71), (34, 36, 41)
-BAND_HEIGHT = 20
-EDGE = (48, 49, 54)
-BODY = (211, 211, 211)
-
-
-def background():
-    width, height = 510, 171
-    px = canvas(width, height, BODY)
-    fill(px, 0, 0, width, BAND_HEIGHT, vertical_gradient(BAND_TOP, BAND_BOTTOM, 0, BAND_HEIGHT))
-    fill(px, 0, BAND_HEIGHT, width, BAND_HEIGHT + 1, (24, 25, 28))
-    fill(px, 0, BAND_HEIGHT + 1, width, BAND_HEIGHT + 2, (236, 236, 236))  # light rim under the band
-    draw_text(px, 10, 7, "Quorvane Tessiver", (226, 228, 232))
-    for x in range(width):
-        px[0][x] = px[height - 1][x] = EDGE
-    for y in range(height):
-        px[y][0] = px[y][width - 1] = EDGE
-    return px
-
-
-STRIP_W, STRIP_H, MIN_COLS = 69, 20, 26  # columns 0-25 minimise, 26-68 close
-
-
-def strip(min_state, close_state):
-    """States: 'rest', 'hot' or 'down' for each half."""
-    px = canvas(STRIP_W, STRIP_H, BAND_TOP)
-    looks = {
-        ("min", "rest"): (BAND_TOP, BAND_BOTTOM, (200, 202, 208)),
-        ("min", "hot"): ((96, 100, 112), (66, 69, 79), (255, 255, 255)),
-        ("min", "down"): ((26, 27, 31), (40, 42, 48), (170, 172, 178)),
-        ("close", "rest"): (BAND_TOP, BAND_BOTTOM, (200, 202, 208)),
-        ("close", "hot"): ((224, 84, 72), (178, 40, 34), (255, 255, 255)),
-        ("close", "down"): ((128, 24, 20), (156, 34, 28), (235, 210, 208)),
-    }
-    top, bottom, glyph = looks[("min", min_state)]
-    fill(px, 0, 0, MIN_COLS, STRIP_H, vertical_gradient(top, bottom, 0, STRIP_H))
-    shift = 1 if min_state == "down" else 0
-    fill(px, 8, 12 + shift, 18, 14 + shift, glyph)  # the minimise bar
-
-    top, bottom, glyph = looks[("close", close_state)]
-    fill(px, MIN_COLS, 0, STRIP_W, STRIP_H, vertical_gradient(top, bottom, 0, STRIP_H))
-    shift = 1 if close_state == "down" else 0
-    cx, cy = 47, 9 + shift
-    for t in range(-4, 5):  # the close cross, two pixels thick
-        for dx in (0, 1):
-            px[cy + t][cx + t + dx] = glyph
-            px[cy + t][cx - t + dx] = glyph
-
-    # Own edges: a dark frame and a separator between the halves.
-    for x in range(STRIP_W):
-        px[STRIP_H - 1][x] = (20, 21, 24)
-    for y in range(STRIP_H):
-        px[y][0] = px[y][STRIP_W - 1] = (20, 21, 24)
-        px[y][MIN_COLS - 1] = (24, 25, 28)
-        px[y][MIN_COLS] = (84, 86, 94)
-    return px
 
 
 # --------------------------------------------------------------------------- the icon
@@ -315,27 +207,35 @@ def hand_inside(col, row):
     return rounded_rect(x, y, 5.0, 12.0, 20.0, 26.0, 3.0)
 
 
-HAND_HOTSPOT = (6, 0)  # the tip of the index finger
+HAND_HOTSPOT = (6, 0)  # the tip of the index finger, at 32 pixels
+HAND_SIZES = (40, 48, 56, 64)  # the system's cursor sizes at 120, 144, 168 and 192 DPI
 
 
-def hand(depth):
-    inside = [[hand_inside(c, r) for c in range(32)] for r in range(32)]
-    px = canvas(32, 32, (0, 0, 0, 0))
-    for r in range(32):
-        for c in range(32):
+def hand(depth, size=32):
+    """The hand at `size` pixels: the 32-pixel drawing scaled, its outline and shadow as wide
+    as one of its pixels, so the larger cursors of higher scales stay crisp."""
+    k = size / 32
+    w = max(1, round(k))  # outline and shadow width
+    inside = [[hand_inside((c + 0.5) / k - 0.5, (r + 0.5) / k - 0.5) for c in range(size)] for r in range(size)]
+    px = canvas(size, size, (0, 0, 0, 0))
+    for r in range(size):
+        for c in range(size):
             if inside[r][c]:
-                shade = depth > 1 and (c + 1 < 32 and not inside[r][c + 1] or r + 1 < 32 and not inside[r + 1][c])
+                shade = depth > 1 and any(
+                    c + d < size and not inside[r][c + d] or r + d < size and not inside[r + d][c]
+                    for d in range(1, w + 1)
+                )
                 px[r][c] = (192, 192, 192, 255) if shade else (255, 255, 255, 255)
             elif any(
-                0 <= r + dr < 32 and 0 <= c + dc < 32 and inside[r + dr][c + dc]
-                for dr in (-1, 0, 1)
-                for dc in (-1, 0, 1)
+                0 <= r + dr < size and 0 <= c + dc < size and inside[r + dr][c + dc]
+                for dr in range(-w, w + 1)
+                for dc in range(-w, w + 1)
             ):
                 px[r][c] = (0, 0, 0, 255)
     if depth == 32:  # a soft shadow down and right of the outline
-        for r in range(31, 0, -1):
-            for c in range(31, 0, -1):
-                if px[r][c][3] == 0 and px[r - 1][c - 1][3] == 255:
+        for r in range(size - 1, w - 1, -1):
+            for c in range(size - 1, w - 1, -1):
+                if px[r][c][3] == 0 and px[r - w][c - w][3] == 255:
                     px[r][c] = (0, 0, 0, 72)
     return px
 
@@ -344,23 +244,16 @@ def hand(depth):
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    write_bmp24(os.path.join(OUT, "background.bmp"), background())
-    for name, states in {
-        "strip_normal": ("rest", "rest"),
-        "strip_minh": ("hot", "rest"),
-        "strip_mind": ("down", "rest"),
-        "strip_closeh": ("rest", "hot"),
-        "strip_closed": ("rest", "down"),
-    }.items():
-        write_bmp24(os.path.join(OUT, name + ".bmp"), strip(*states))
-
     images = [(render_icon(s), 8, PALETTE_256) for s in (64, 48, 32, 24)]
     images += [(render_icon(s), 32, None) for s in (128, 64, 48, 32, 24)]
     write_icon_file(os.path.join(OUT, "mainicon.ico"), images, kind=1)
 
     cursor = [(hand(1), 1, PALETTE_2), (hand(4), 4, PALETTE_16), (hand(32), 32, None)]
     write_icon_file(os.path.join(OUT, "hand.cur"), cursor, kind=2, hotspot=HAND_HOTSPOT)
-    write_cursor_resources(os.path.join(OUT, "hand"), cursor, HAND_HOTSPOT, first_id=1)
+    scaled = [(hand(32, n), 32, None, (round(HAND_HOTSPOT[0] * n / 32), 0)) for n in HAND_SIZES]
+    write_cursor_resources(
+        os.path.join(OUT, "hand"), [c + (HAND_HOTSPOT,) for c in cursor] + scaled, first_id=1
+    )
 
 
 if __name__ == "__main__":

@@ -19,7 +19,11 @@ void StdFont::SetWeight(short weight) { weight_ = weight; Invalidate(); }
 void StdFont::SetCharset(short charset) { charset_ = charset; Invalidate(); }
 
 HFONT StdFont::Handle() const {
-    if (!handle_) handle_ = gdi::Font(CreateHandle());
+    if (handle_ && handleDpi_ != ScreenDpiY()) handle_ = gdi::Font();
+    if (!handle_) {
+        handleDpi_ = ScreenDpiY();
+        handle_ = gdi::Font(CreateHandle());
+    }
     return handle_.Get();
 }
 

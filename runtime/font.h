@@ -36,8 +36,8 @@ public:
     void SetWeight(short weight);
     void SetCharset(short charset);
 
-    // The GDI font for the current attributes at the screen's DPI. Owned by this
-    // object: valid until the next attribute change or the object's end.
+    // The GDI font for the current attributes at the DPI in force. Owned by this
+    // object: valid until the next attribute change, a change of DPI or the object's end.
     HFONT Handle() const;
     // A new GDI font for the current attributes that the caller owns: for a
     // window that keeps using its font after this object changes.
@@ -58,6 +58,7 @@ private:
     bool underline_ = false;
     bool strikethrough_ = false;
     mutable gdi::Font handle_;  // made on demand, dropped at every change
+    mutable int handleDpi_ = 0;  // the DPI handle_ was made for
 };
 
 using FontRef = std::shared_ptr<StdFont>;

@@ -6,6 +6,7 @@
 
 #include "app.h"
 #include "backdrop.h"
+#include "dpi.h"
 #include "tooltip.h"
 #include "units.h"
 
@@ -372,6 +373,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CLOSE:
         Unload();
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);

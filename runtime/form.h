@@ -32,6 +32,9 @@ struct FormEvents {
     // Button 1 left, 2 right, 4 middle (ORed); Shift 1 Shift, 2 Ctrl, 4 Alt; x, y in ScaleMode units.
     std::function<void(short button, short shift, float x, float y)> MouseMove;
     std::function<void()> Unload;
+    // The window moved to a screen of another scale: the DPI in force, the
+    // controls' places and the fonts already follow it; the art is the owner's.
+    std::function<void()> DpiChanged;
 };
 
 class Form : public Container, public Accessible, private BaseWindow<Form> {
@@ -144,6 +147,10 @@ private:
     std::vector<NavEntry> Snapshot() const;
     void ResizeOuter(int widthPixels, int heightPixels);
     void RaiseResize();
+    // Scale changes (formdpi.cpp).
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void ScaleChildren(int from, int to);
+    void RefreshFonts();
 
     FormEvents events_;
     std::vector<Control*> controls_;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "dpi.h"
+
 namespace rt {
 namespace {
 
@@ -60,6 +62,13 @@ std::wstring ToolTip::Text(HWND tool) const {
 
 int ToolTip::Count() const {
     return tip_ ? static_cast<int>(SendMessageW(tip_, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+}
+
+void ToolTip::SetDpi(int dpi) {
+    gdi::Font font(CreateStatusFont(dpi));
+    if (!tip_ || !font) return;
+    SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    font_ = std::move(font);
 }
 
 }  // namespace rt

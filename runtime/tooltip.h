@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "gdi.h"
+
 namespace rt {
 
 class ToolTip {
@@ -21,10 +23,13 @@ public:
     bool SetText(HWND tool, const std::wstring& text);
     std::wstring Text(HWND tool) const;
     int Count() const;
+    // Shows the tips in the system's tip font at `dpi`.
+    void SetDpi(int dpi);
 
 private:
     HWND owner_;
     HWND tip_ = nullptr;
+    gdi::Font font_;  // made by SetDpi; the tip window only borrows it
 };
 
 }  // namespace rt

@@ -1,20 +1,12 @@
 #include "units.h"
 
-#include <windows.h>
-
 #include <cfenv>
 #include <cmath>
 
-#include "gdi.h"
+#include "dpi.h"
 
 namespace rt {
 namespace {
-
-int ScreenDpi(int index) {
-    gdi::ClientDC screen(nullptr);
-    int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), index) : 96;
-    return dpi > 0 ? dpi : 96;
-}
 
 constexpr double kHimetricPerInch = 2540.0;
 constexpr double kTwipsPerInch = 1440.0;
@@ -26,14 +18,14 @@ long RoundHalfEven(double value) {
     return std::lrint(value);
 }
 
-double TwipsPerPixelX() { return kTwipsPerInch / ScreenDpi(LOGPIXELSX); }
-double TwipsPerPixelY() { return kTwipsPerInch / ScreenDpi(LOGPIXELSY); }
+double TwipsPerPixelX() { return kTwipsPerInch / CurrentDpi(); }
+double TwipsPerPixelY() { return kTwipsPerInch / CurrentDpi(); }
 
-int ScreenDpiY() { return ScreenDpi(LOGPIXELSY); }
+int ScreenDpiY() { return CurrentDpi(); }
 
-double HimetricToPixelsX(double himetric) { return himetric * ScreenDpi(LOGPIXELSX) / kHimetricPerInch; }
-double HimetricToPixelsY(double himetric) { return himetric * ScreenDpi(LOGPIXELSY) / kHimetricPerInch; }
-double PixelsToHimetricX(double pixels) { return pixels * kHimetricPerInch / ScreenDpi(LOGPIXELSX); }
-double PixelsToHimetricY(double pixels) { return pixels * kHimetricPerInch / ScreenDpi(LOGPIXELSY); }
+double HimetricToPixelsX(double himetric) { return himetric * CurrentDpi() / kHimetricPerInch; }
+double HimetricToPixelsY(double himetric) { return himetric * CurrentDpi() / kHimetricPerInch; }
+double PixelsToHimetricX(double pixels) { return pixels * kHimetricPerInch / CurrentDpi(); }
+double PixelsToHimetricY(double pixels) { return pixels * kHimetricPerInch / CurrentDpi(); }
 
 }  // namespace rt

@@ -6,11 +6,12 @@ namespace rt {
 // Nearest integer, an exact half going to the even neighbour (12.5 -> 12, 13.5 -> 14).
 long RoundHalfEven(double value);
 
-// Twips per pixel from the screen's DPI (15 at 96 DPI), as fractions.
+// Twips per pixel at the DPI in force (15 at 96 DPI), as fractions. Both axes
+// share the one figure of dpi.h: screens have square pixels.
 double TwipsPerPixelX();
 double TwipsPerPixelY();
 
-// The screen's vertical pixels per inch (96 when it cannot be read).
+// The DPI in force (see dpi.h; 96 when the screen's cannot be read).
 int ScreenDpiY();
 
 // HIMETRIC (0.01 mm) <-> pixels at the screen's DPI, unrounded.

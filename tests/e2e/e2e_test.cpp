@@ -98,7 +98,7 @@ TEST_F(ProgramTest, StartsCentredAndShapedWithTheFocusInThePathField) {
     EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
 
-    // The region is the client area, frame and caption cut away, but no larger than the 510 x 171 art.
+    // The region is the client area, frame and caption cut away.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(GetWindowRgn(main, region), ERROR);
     RECT box{};
@@ -108,8 +108,8 @@ TEST_F(ProgramTest, StartsCentredAndShapedWithTheFocusInThePathField) {
     EXPECT_EQ(box.left, origin.x - outer.left);
     EXPECT_EQ(box.top, origin.y - outer.top);
     // A rounded region leaves out its last column and row.
-    EXPECT_EQ(box.right - box.left, std::min<LONG>(client.right - 1, 510));
-    EXPECT_EQ(box.bottom - box.top, std::min<LONG>(client.bottom - 1, 171));
+    EXPECT_EQ(box.right - box.left, client.right - 1);
+    EXPECT_EQ(box.bottom - box.top, client.bottom - 1);
 
     EXPECT_TRUE(WaitUntil([] { return app->Focus() == app->PathField(); }));
     EXPECT_TRUE(app->PathText().empty());

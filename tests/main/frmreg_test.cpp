@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "dibimage.h"
 #include "gdi.h"
 #include "pump.h"
+#include "dpi.h"
 #include "tooltip.h"
 
 namespace {
@@ -182,8 +184,7 @@ TEST_F(FrmRegWindow, NoBackColourShowsInsideTheWindowRegion) {
                 ++shown;
                 if (pixels.ColorAt(x, y) == RGB(0, 255, 255)) ++backColour;
             }
-    EXPECT_GT(shown, 500L * 160);  // the art's 510 x 171, less the corners
-    EXPECT_LE(shown, 510L * 171);
+    EXPECT_GT(shown, 500L * 160);  // the client area, less the corners
     EXPECT_EQ(backColour, 0);
 }
 
@@ -228,6 +229,69 @@ TEST_F(FrmRegWindow, StripFollowsTheMouseAndKeepsItsPlace) {
     window.Form().SetWindowState(rt::WindowState::Normal);
     EXPECT_TRUE(StripShows(L"imgNormal"));
     expectPlaced();
+}
+
+// A move to a screen of twice the scale and back, as the system reports it.
+TEST_F(FrmRegWindow, FollowsAMoveToAScreenOfAnotherScaleAndBack) {
+    HWND main = window.hWnd();
+    auto moveTo = [main](int dpi) {
+        RECT outer{};
+        GetWindowRect(main, &outer);
+        const int from = rt::CurrentDpi();
+        RECT suggested{outer.left, outer.top, outer.left + MulDiv(outer.right - outer.left, dpi, from),
+                       outer.top + MulDiv(outer.bottom - outer.top, dpi, from)};
+        SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    };
+    auto bigIconWidth = [main] {
+        ICONINFO info{};
+        if (!GetIconInfo(reinterpret_cast<HICON>(SendMessageW(main, WM_GETICON, ICON_BIG, 0)), &info))
+            return 0L;
+        BITMAP bitmap{};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        return bitmap.bmWidth;
+    };
+    rt::PictureBox& strip = Control<rt::PictureBox>(L"picN");
+    rt::Label& link = Control<rt::Label>(L"lblLink");
+    const RECT home = Placed(L"cmdHome"), path = Placed(L"txtSource"), linkAt96 = Placed(L"lblLink");
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    auto tipFontHeight = [this] {
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.Form().ToolTips().hWnd(), WM_GETFONT, 0, 0)),
+                   sizeof font, &font);
+        return std::abs(font.lfHeight);
+    };
+
+    for (int dpi : {192, 96}) {
+        SCOPED_TRACE(dpi);
+        moveTo(dpi);
+        auto scaled = [dpi](RECT r) {
+            return RECT{MulDiv(r.left, dpi, 96), MulDiv(r.top, dpi, 96), MulDiv(r.right, dpi, 96),
+                        MulDiv(r.bottom, dpi, 96)};
+        };
+        const RECT homeNow = Placed(L"cmdHome"), homeWanted = scaled(home);
+        const RECT pathNow = Placed(L"txtSource"), pathWanted = scaled(path);
+        EXPECT_TRUE(EqualRect(&homeNow, &homeWanted));
+        EXPECT_TRUE(EqualRect(&pathNow, &pathWanted));
+        RECT outer{}, client{};
+        GetWindowRect(main, &outer);
+        GetClientRect(main, &client);
+        EXPECT_EQ(outer.right - outer.left, MulDiv(517, dpi, 96));  // 7755 twips
+        EXPECT_EQ(strip.Width(), MulDiv(69, dpi, 96));
+        EXPECT_EQ(strip.Left() + strip.Width() + MulDiv(8, dpi, 96), client.right);
+        ASSERT_NE(window.Form().Picture(), nullptr);
+        EXPECT_GE(window.Form().Picture()->PixelWidth(), client.right);
+        EXPECT_GE(window.Form().Picture()->PixelHeight(), client.bottom);
+        // The link's text, hand cursor and the window's icon at the new scale.
+        const RECT linkNow = Placed(L"lblLink");
+        EXPECT_GE(linkNow.bottom - linkNow.top, MulDiv(linkAt96.bottom - linkAt96.top, dpi, 96) - 2);
+        EXPECT_EQ(link.MouseIcon()->PixelWidth(), rt::MetricForDpi(SM_CXCURSOR, dpi));
+        EXPECT_EQ(bigIconWidth(), rt::MetricForDpi(SM_CXICON, dpi));
+        EXPECT_NEAR(tipFontHeight(), MulDiv(std::abs(metrics.lfStatusFont.lfHeight), dpi, 96), 1);
+    }
 }
 
 }  // namespace

@@ -62,24 +62,6 @@ TEST(RoundedRegionBounds, ClientAreaFromTwipsWithHalvesToEven) {
     }
 }
 
-TEST(RoundedRegionBounds, RegionEndsWhereTheArtEnds) {
-    const struct {
-        RegionBounds client;
-        SIZE art;
-        RegionBounds expected;
-    } cases[] = {
-        {{3, 32, 514, 200}, {510, 171}, {3, 32, 514, 200}},  // a client shorter than the art keeps its region
-        {{3, 26, 514, 199}, {510, 171}, {3, 26, 514, 198}},  // a 173-row client ends below the art's 171 rows
-        {{0, 0, 600, 300}, {510, 171}, {0, 0, 511, 172}},
-        {{3, 32, 514, 200}, {LONG_MAX, LONG_MAX}, {3, 32, 514, 200}},
-    };
-    for (const auto& c : cases) {
-        const RegionBounds limited = modFunctions::LimitToContent(c.client, c.art);
-        EXPECT_EQ(limited, c.expected) << limited.Left << "," << limited.Top << "-" << limited.Right << ","
-                                       << limited.Bottom;
-    }
-}
-
 TEST(RoundedRegionBounds, ClientAreaAtScreensWithFractionalTwipsPerPixel) {
     // 3-pixel frames and a 32-pixel top at 96, 192 (7.5 twips per pixel) and 110 DPI.
     for (double dpi : {96.0, 192.0, 110.0}) {

@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "skin.h"
 
 namespace {
 
@@ -141,17 +145,19 @@ TEST_F(ExeResources, TwoIdenticalIconGroupsOfNineImages) {
     EXPECT_EQ(images[0], images[1]);
 }
 
-TEST_F(ExeResources, HandCursorHasThreeColourDepths) {
+TEST_F(ExeResources, HandCursorHasThreeColourDepthsAndLargerSizes) {
     const std::vector<GroupEntry> entries = Entries(Resource(L"HANDCURSOR", RT_GROUP_CURSOR));
-    ASSERT_EQ(entries.size(), 3u);
-    std::vector<WORD> depths;
+    ASSERT_EQ(entries.size(), 7u);
+    std::vector<std::pair<int, WORD>> images;
     for (const GroupEntry& e : entries) {
         // Cursor groups store width and doubled height as two words over the first four bytes.
-        EXPECT_EQ(e.width | (e.height << 8), 32);
-        EXPECT_EQ(e.colours | (e.reserved << 8), 64);
-        depths.push_back(e.bitCount);
+        const int width = e.width | (e.height << 8);
+        EXPECT_EQ(e.colours | (e.reserved << 8), 2 * width);
+        images.emplace_back(width, e.bitCount);
     }
-    EXPECT_EQ(depths, (std::vector<WORD>{1, 4, 32}));
+    // 32 pixels in three depths; in colour at the cursor sizes of 120 to 192 DPI.
+    EXPECT_EQ(images, (std::vector<std::pair<int, WORD>>{
+                          {32, 1}, {32, 4}, {32, 32}, {40, 32}, {48, 32}, {56, 32}, {64, 32}}));
 }
 
 TEST(LinkedResources, HandCursorLoadsInColourWithItsHotSpot) {
@@ -168,58 +174,114 @@ TEST(LinkedResources, HandCursorLoadsInColourWithItsHotSpot) {
     if (info.hbmMask) DeleteObject(info.hbmMask);
 }
 
-// A 24-bit bitmap resource, decoded enough to read pixels.
+// A 24-bit .bmp file, decoded enough to read pixels.
 struct Bitmap24 {
     int width = 0, height = 0;
     std::vector<BYTE> bytes;
     COLORREF At(int x, int y) const {
-        const BITMAPINFOHEADER* h = reinterpret_cast<const BITMAPINFOHEADER*>(bytes.data());
+        const auto* h = reinterpret_cast<const BITMAPINFOHEADER*>(bytes.data() + sizeof(BITMAPFILEHEADER));
         const int stride = (width * 3 + 3) & ~3;
-        const BYTE* p = bytes.data() + h->biSize + (height - 1 - y) * stride + x * 3;
+        const BYTE* p =
+            bytes.data() + sizeof(BITMAPFILEHEADER) + h->biSize + (height - 1 - y) * stride + x * 3;
         return RGB(p[2], p[1], p[0]);
     }
 };
 
-TEST_F(ExeResources, SkinPicturesHaveTheirSizesAndRoles) {
-    auto load = [this](const wchar_t* name, int width, int height) {
-        Bitmap24 b;
-        b.bytes = Resource(name, RT_BITMAP);
-        EXPECT_GE(b.bytes.size(), sizeof(BITMAPINFOHEADER));
-        if (b.bytes.size() < sizeof(BITMAPINFOHEADER)) return b;
-        const auto* h = reinterpret_cast<const BITMAPINFOHEADER*>(b.bytes.data());
-        EXPECT_EQ(h->biWidth, width);
-        EXPECT_EQ(h->biHeight, height);
-        EXPECT_EQ(h->biBitCount, 24);
-        b.width = width;
-        b.height = height;
-        EXPECT_GE(b.bytes.size(), h->biSize + static_cast<size_t>((width * 3 + 3) & ~3) * height);
-        return b;
-    };
-    const Bitmap24 background = load(L"BACKGROUND", 510, 171);
-    ASSERT_EQ(background.width, 510);
-    EXPECT_EQ(background.At(250, 100), RGB(211, 211, 211));
-    EXPECT_LT(GetGValue(background.At(250, 5)), 100);  // dark title band
-    EXPECT_LT(GetGValue(background.At(0, 100)), 100);  // dark edge
-    EXPECT_LT(GetGValue(background.At(509, 170)), 100);
+Bitmap24 ReadBmp(const std::wstring& name) {
+    Bitmap24 b;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path = path.substr(0, path.find_last_of(L"\\/") + 1) + ART96_FROM_TEST + L"/" + name;
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return b;
+    b.bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    ReadFile(file, b.bytes.data(), static_cast<DWORD>(b.bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    const auto* h = reinterpret_cast<const BITMAPINFOHEADER*>(b.bytes.data() + sizeof(BITMAPFILEHEADER));
+    if (read < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) || h->biBitCount != 24) return b;
+    b.width = h->biWidth;
+    b.height = h->biHeight;
+    return b;
+}
 
-    const Bitmap24 normal = load(L"STRIPNORMAL", 69, 20);
-    ASSERT_EQ(normal.width, 69);
-    // Each lit or pressed picture differs from the normal one only in its own half.
+// How many pixels of the canvas differ from the picture, over the picture's size.
+int Differences(const skin::Canvas& drawn, const Bitmap24& picture) {
+    int differ = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) differ += drawn.At(x, y) != picture.At(x, y);
+    return differ;
+}
+
+TEST(SkinArt, At96DpiEveryPixelIsTheOriginalArt) {
+    const Bitmap24 background = ReadBmp(L"background.bmp");
+    ASSERT_EQ(background.width, 510);
+    ASSERT_EQ(background.height, 171);
+    // A client area exactly the picture's size, and a taller one the art goes on to fill.
+    for (SIZE client : {SIZE{510, 171}, SIZE{511, 178}}) {
+        const skin::Canvas drawn = skin::DrawBackground(96, client);
+        EXPECT_EQ(drawn.Width, client.cx);
+        EXPECT_EQ(drawn.Height, client.cy);
+        EXPECT_EQ(Differences(drawn, background), 0) << client.cx << " x " << client.cy;
+    }
+    EXPECT_EQ(skin::DrawBackground(96, SIZE{511, 178}).At(250, 177), RGB(211, 211, 211));  // the body goes on
+    using skin::Look;
     const struct {
-        const wchar_t* name;
-        bool minHalf;
-    } states[] = {
-        {L"STRIPMINH", true}, {L"STRIPMIND", true}, {L"STRIPCLOSEH", false}, {L"STRIPCLOSED", false}};
-    for (const auto& s : states) {
-        SCOPED_TRACE(Narrow(s.name));
-        const Bitmap24 b = load(s.name, 69, 20);
-        ASSERT_EQ(b.width, 69);
-        int changedMin = 0, changedClose = 0;
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 69; ++x)
-                if (b.At(x, y) != normal.At(x, y)) ++(x <= 25 ? changedMin : changedClose);
-        EXPECT_EQ(changedMin > 0, s.minHalf);
-        EXPECT_EQ(changedClose > 0, !s.minHalf);
+        const wchar_t* file;
+        Look minimise, close;
+    } strips[] = {
+        {L"strip_normal.bmp", Look::Rest, Look::Rest}, {L"strip_minh.bmp", Look::Hot, Look::Rest},
+        {L"strip_mind.bmp", Look::Down, Look::Rest},   {L"strip_closeh.bmp", Look::Rest, Look::Hot},
+        {L"strip_closed.bmp", Look::Rest, Look::Down},
+    };
+    for (const auto& s : strips) {
+        SCOPED_TRACE(Narrow(s.file));
+        const Bitmap24 original = ReadBmp(s.file);
+        ASSERT_EQ(original.width, 69);
+        ASSERT_EQ(original.height, 20);
+        const skin::Canvas drawn = skin::DrawStrip(s.minimise, s.close, 96);
+        EXPECT_EQ(drawn.Width, 69);
+        EXPECT_EQ(drawn.Height, 20);
+        EXPECT_EQ(Differences(drawn, original), 0);
+    }
+}
+
+TEST(SkinArt, AtEveryScaleTheArtKeepsItsSizesAndRoles) {
+    using skin::Look;
+    for (int dpi : {96, 120, 144, 168, 192}) {
+        SCOPED_TRACE(dpi);
+        const double scale = dpi / 96.0;
+        const skin::Canvas background = skin::DrawBackground(dpi, SIZE{0, 0});
+        EXPECT_EQ(background.Width, std::lrint(510 * scale));
+        EXPECT_EQ(background.Height, std::lrint(171 * scale));
+        EXPECT_LT(GetGValue(background.At(background.Width / 2, std::lrint(5 * scale))),
+                  100);  // dark title band
+        EXPECT_EQ(background.At(background.Width / 2, background.Height / 2), RGB(211, 211, 211));
+        EXPECT_LT(GetGValue(background.At(0, background.Height / 2)), 100);  // dark edges
+        EXPECT_LT(GetGValue(background.At(background.Width - 1, background.Height - 1)), 100);
+
+        const skin::Canvas normal = skin::DrawStrip(Look::Rest, Look::Rest, dpi);
+        EXPECT_EQ(normal.Width, std::lrint(69 * scale));
+        EXPECT_EQ(normal.Height, std::lrint(20 * scale));
+        const int split = std::lrint(skin::kMinimiseColumns * scale);
+        // Each lit or pressed picture differs from the normal one only in its own half.
+        const struct {
+            Look minimise, close;
+        } looks[] = {{Look::Hot, Look::Rest},
+                     {Look::Down, Look::Rest},
+                     {Look::Rest, Look::Hot},
+                     {Look::Rest, Look::Down}};
+        for (const auto& l : looks) {
+            const skin::Canvas b = skin::DrawStrip(l.minimise, l.close, dpi);
+            int changedMin = 0, changedClose = 0;
+            for (int y = 0; y < b.Height; ++y)
+                for (int x = 0; x < b.Width; ++x)
+                    if (b.At(x, y) != normal.At(x, y)) ++(x < split ? changedMin : changedClose);
+            EXPECT_EQ(changedMin > 0, l.close == Look::Rest);
+            EXPECT_EQ(changedClose > 0, l.minimise == Look::Rest);
+        }
     }
 }
 

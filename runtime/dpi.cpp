@@ -1,0 +1,65 @@
+#include "dpi.h"
+
+#include "gdi.h"
+#include "units.h"
+
+namespace rt {
+namespace {
+
+int g_dpi = 0;  // 0: the screen's
+
+// Functions of newer systems, looked up so the program still starts where they are absent.
+template <class F>
+F User32(const char* name) {
+    return reinterpret_cast<F>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+int ScreenDpi() {
+    gdi::ClientDC screen(nullptr);
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : kDefaultDpi;
+    return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+}  // namespace
+
+int CurrentDpi() {
+    return g_dpi > 0 ? g_dpi : ScreenDpi();
+}
+
+void SetCurrentDpi(int dpi) {
+    g_dpi = dpi > 0 ? dpi : 0;
+}
+
+int ScaleToDpi(double pixels, int dpi) {
+    return RoundHalfEven(pixels * dpi / kDefaultDpi);
+}
+
+int WindowDpi(HWND window) {
+    static const auto getDpiForWindow = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    const int dpi = getDpiForWindow && window ? static_cast<int>(getDpiForWindow(window)) : 0;
+    return dpi > 0 ? dpi : CurrentDpi();
+}
+
+int MetricForDpi(int index, int dpi) {
+    static const auto forDpi = User32<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
+    return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+}
+
+HFONT CreateStatusFont(int dpi) {
+    static const auto forDpi =
+        User32<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (forDpi) {
+        if (!forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)))
+            return nullptr;
+    } else {
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+        metrics.lfStatusFont.lfHeight = MulDiv(metrics.lfStatusFont.lfHeight, dpi, ScreenDpi());
+    }
+    return CreateFontIndirectW(&metrics.lfStatusFont);
+}
+
+}  // namespace rt
