@@ -32,21 +32,21 @@ const Look kLooks[] = {
 };
 
 void Apply(HostedButton& b, const Look& look) {
-    aero::AeroButtonState& s = b.Fields();
-    s.Value = look.value;
-    s.Enabled = look.enabled;
-    s.bHasFocus = look.focus;
-    s.bDisplayAsDefault = look.isDefault;
+    b.Button().SetValue(look.value);
+    b.Button().SetEnabled(look.enabled);
+    b.Focus(look.focus);
+    b.ShowAsDefault(look.isDefault);
     b.Button().Redraw(look.state, true);
 }
 
 HostedButton& Dressed(HostedButton& b) {
-    b.Fields().bHostActive = true;
-    b.Fields().Caption = L"&Register";
-    b.Fields().PictureNormal = aerotest::MakeBitmapPicture(16, 16, Arrow);
-    b.Fields().PictureSizeW = 16;
-    b.Fields().PictureSizeH = 16;
-    b.Fields().PictureOpacity = 0.8f;
+    b.ActivateHost();
+    b.Button().SetCheckBoxMode(true);  // so that Value stays set
+    b.Button().SetCaption(L"&Register");
+    b.Button().SetPictureNormal(aerotest::MakeBitmapPicture(16, 16, Arrow));
+    b.Button().SetPictureSizeW(16);
+    b.Button().SetPictureSizeH(16);
+    b.Button().SetPictureOpacity(80);
     b.Button().Refresh();
     return b;
 }
