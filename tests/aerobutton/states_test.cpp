@@ -32,10 +32,11 @@ const Look kLooks[] = {
 };
 
 void Apply(HostedButton& b, const Look& look) {
-    b.Button().SetValue(look.value);
-    b.Button().SetEnabled(look.enabled);
-    b.Focus(look.focus);
-    b.ShowAsDefault(look.isDefault);
+    aero::AeroButton& button = b.Button();  // each change repaints: only what differs
+    if (button.Value() != look.value) button.SetValue(look.value);
+    if (button.Enabled() != look.enabled) button.SetEnabled(look.enabled);
+    if (button.HasFocus() != look.focus) b.Focus(look.focus);
+    if (button.ShowsAsDefault() != look.isDefault) b.ShowAsDefault(look.isDefault);
     b.Button().Redraw(look.state, true);
 }
 
