@@ -70,8 +70,8 @@ struct InputTest : ::testing::Test {
     aero::AeroButton& b = rig.buttons[1];
 
     // The rig's buttons have no hooks, so no leave message ends a hover: a move
-    // heard with the cursor away does. Each button is entered once per process,
-    // so only a test's first move over a new button raises MouseEnter.
+    // heard with the cursor away does. For the same reason a rig button raises
+    // MouseEnter only at its first entry in the process; tests clear it away.
     void SetUp() override {
         SetForegroundWindow(rig.form.hWnd());
         Focus(1);
