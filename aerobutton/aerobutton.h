@@ -30,10 +30,6 @@ public:
     AeroButton(const AeroButton&) = delete;
     AeroButton& operator=(const AeroButton&) = delete;
 
-    // The shared fields; code outside the control changes them only before a Redraw or Refresh.
-    AeroButtonState& Fields() { return s_; }
-    const AeroButtonState& Fields() const { return s_; }
-
     // Repaints for state (0..3, or -1 to keep nState) unless nothing changed and force is false.
     void Redraw(long state, bool force);
     // Rebuilds region and layout at a forced repaint.

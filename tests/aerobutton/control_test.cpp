@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "caption.h"
 #include "colourmath.h"
 #include "gdi.h"
 #include "paint.h"
@@ -69,7 +73,8 @@ TEST(ButtonFaces, HotDownAndCheckedFaces) {
     EXPECT_EQ(b.At(1, 23), kPressed);
     ExpectBorder(b, kPressed, "down");
 
-    b.Fields().Value = true;
+    b.Button().SetCheckBoxMode(true);
+    b.Button().SetValue(true);
     b.Button().Redraw(aero::Normal, false);
     const int checked[] = {204, 206, 207, 209, 211, 212, 214, 216, 217, 219, 221, 222, 224,
                            225, 227, 228, 230, 231, 233, 234, 236, 237, 239, 240, 242};
@@ -83,6 +88,8 @@ TEST(ButtonFaces, HotDownAndCheckedFaces) {
     ExpectBorder(b, kActive, "checked hot");
 }
 
+// The button brought into each situation by the host, the keyboard and the mouse
+// (a press also takes the focus), then painted in the state.
 TEST(ButtonFaces, FrameFollowsFocusHostAndMouse) {
     struct Case {
         const char* what;
@@ -93,7 +100,7 @@ TEST(ButtonFaces, FrameFollowsFocusHostAndMouse) {
     };
     const COLORREF checkedRow1 = Grey(206), downShadow = RGB(158, 176, 186);
     const Case cases[] = {
-        {"held off the control", aero::Normal, false, false, true, false, true, false, false, kWhite, kActive},
+        {"held off the control", aero::Normal, false, false, true, false, true, true, false, kWhite, kActive},
         {"focus on an inactive host", aero::Normal, false, false, false, false, false, true, false, kWhite, kPlain},
         {"focus on an active host", aero::Normal, false, false, false, false, true, true, false, kCyan, kActive},
         {"default on an active host", aero::Normal, false, false, false, false, true, false, true, kCyan, kActive},
@@ -102,15 +109,20 @@ TEST(ButtonFaces, FrameFollowsFocusHostAndMouse) {
     };
     for (const Case& c : cases) {
         HostedButton b;
-        aero::AeroButtonState& s = b.Fields();
-        s.CheckBoxMode = c.checkBox;
-        s.Value = c.value;
-        s.bMouseDown = c.mouseDown;
-        s.bIsHot = c.hot;
-        s.bHostActive = c.hostActive;
-        s.bHasFocus = c.focus;
-        s.bDisplayAsDefault = c.isDefault;
-        b.Button().Redraw(c.state, true);
+        aero::AeroButton& button = b.Button();
+        button.SetCheckBoxMode(c.checkBox);
+        button.SetValue(c.value);
+        if (c.hostActive) b.ActivateHost();
+        b.ShowAsDefault(c.isDefault);
+        b.Focus(c.focus);
+        if (c.hot) aerotest::MoveCursor(button, true);
+        if (c.mouseDown) SendMessageW(b.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(36, 12));
+        ASSERT_EQ(button.HostActive(), c.hostActive) << c.what;
+        ASSERT_EQ(button.HasFocus(), c.focus) << c.what;
+        ASSERT_EQ(button.ShowsAsDefault(), c.isDefault) << c.what;
+        ASSERT_EQ(button.IsHot(), c.hot) << c.what;
+        ASSERT_EQ(button.IsPressed(), c.mouseDown) << c.what;
+        button.Redraw(c.state, true);
         EXPECT_EQ(b.At(36, 1), c.ring) << c.what;
         EXPECT_EQ(b.At(1, 12), c.ring == checkedRow1 ? Grey(224) : c.ring) << c.what;
         ExpectBorder(b, c.border, c.what);
@@ -119,10 +131,10 @@ TEST(ButtonFaces, FrameFollowsFocusHostAndMouse) {
 
 TEST(ButtonFaces, DisabledFace) {
     HostedButton b;
-    b.Fields().Enabled = false;
-    b.Fields().bHasFocus = true;
-    b.Fields().bHostActive = true;
-    b.Button().Redraw(aero::Disabled, false);
+    b.ActivateHost();
+    b.Focus(true);
+    b.ShowAsDefault(true);
+    b.Button().SetEnabled(false);
     for (int y = 1; y <= 23; ++y) EXPECT_EQ(b.At(36, y), Grey(250)) << "row " << y;
     EXPECT_EQ(b.At(1, 12), Grey(250));
     ExpectBorder(b, kDisabledBorder, "disabled");
@@ -146,15 +158,11 @@ TEST(ButtonFaces, MiddleRowBelongsToTheLowerBand) {
 
 TEST(ButtonFaces, LightBackColourClampsTheUpperBand) {
     HostedButton b;
-    b.Fields().BackColor = RGB(250, 250, 250);
-    b.Button().RefreshColors();
-    b.Button().Redraw(aero::kKeepState, true);
+    b.Button().SetBackColor(RGB(250, 250, 250));
     for (int y = 2; y <= 11; ++y) EXPECT_EQ(b.At(36, y), kWhite) << "row " << y;
     EXPECT_EQ(b.At(36, 22), Grey(226));  // lower band: 250 down to 224
 
-    b.Fields().BackColor = RGB(240, 100, 250);
-    b.Button().RefreshColors();
-    b.Button().Redraw(aero::kKeepState, true);
+    b.Button().SetBackColor(RGB(240, 100, 250));
     EXPECT_EQ(b.At(36, 2), RGB(253, 118, 255));  // blue clamped at 255 before blending
 }
 
@@ -167,8 +175,7 @@ TEST(ButtonShapes, CornersAndWindowRegion) {
     const Case cases[] = {{0, true, true}, {1, false, true}, {2, true, false}, {3, false, false}, {7, true, true}};
     for (const Case& c : cases) {
         HostedButton b;
-        b.Fields().ButtonShape = c.shape;
-        b.Button().Refresh();
+        b.Button().SetButtonShape(c.shape);
         EXPECT_EQ(b.At(1, 1), c.leftCorners ? kPlain : kWhite) << "shape " << c.shape;
         EXPECT_EQ(b.At(1, 23), c.leftCorners ? kPlain : kWhite) << "shape " << c.shape;
         EXPECT_EQ(b.At(71, 1), c.rightCorners ? kPlain : kWhite) << "shape " << c.shape;
@@ -200,38 +207,57 @@ TEST(Repaint, RedrawSkipsWhatDidNotChange) {
     b.Button().Redraw(aero::Normal, false);
     EXPECT_EQ(b.At(36, 12), marker);
 
-    b.Fields().bHasFocus = true;  // a focus change repaints although the state is the same
+    // A focus change repaints although the state is the same: the focus arriving
+    // repaints in the state it has, and once painted it is not painted again.
+    b.Focus(true);
+    EXPECT_EQ(b.At(36, 12), Grey(221));
+    SetPixelV(dc, 36, 12, marker);
+    b.Button().Redraw(aero::kKeepState, false);
+    EXPECT_EQ(b.At(36, 12), marker);
+    // The focus leaving an inactive host repaints nothing; the next repaint catches up.
+    b.Focus(false);
+    EXPECT_EQ(b.At(36, 12), marker);
     b.Button().Redraw(aero::kKeepState, false);
     EXPECT_EQ(b.At(36, 12), Grey(221));
-    EXPECT_TRUE(b.Fields().bFocusPainted);
 
     SetPixelV(dc, 36, 12, marker);
     b.Button().Redraw(aero::kKeepState, true);
     EXPECT_EQ(b.At(36, 12), Grey(221));
 
-    b.Fields().bHidden = true;
+    b.Button().SetVisible(false);
     SetPixelV(dc, 36, 12, marker);
     b.Button().Redraw(aero::Hot, true);
     EXPECT_EQ(b.At(36, 12), marker);
-    EXPECT_EQ(b.Fields().nState, aero::Normal);
+    EXPECT_EQ(b.Button().State(), aero::Normal);
 }
 
+// The region taken from the window and the font grown behind the control's back:
+// a forced repaint rebuilds neither, Refresh both, and only once.
 TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
     HostedButton b;
-    b.Fields().ButtonShape = aero::Square;
-    b.Fields().Caption = L"Register";
-    b.Button().Redraw(aero::kKeepState, true);
+    aero::AeroButton& button = b.Button();
+    button.SetButtonShape(aero::Square);
+    button.SetCaption(L"Register");
+    const RECT laidOut = button.CaptionRect();
+    EXPECT_GT(laidOut.right - laidOut.left, 20);
+    SetWindowRgn(b.Window(), nullptr, TRUE);
+    button.Font()->SetSize(12.0f);
+    button.Redraw(aero::kKeepState, true);
     rt::gdi::Region owned(CreateRectRgn(0, 0, 0, 0));
     const HRGN region = owned.Get();
-    GetWindowRgn(b.Window(), region);
-    EXPECT_FALSE(PtInRegion(region, 0, 0));  // still the rounded region
-    EXPECT_EQ(b.Fields().rcCaption.left, b.Fields().rcCaption.right);
+    EXPECT_EQ(GetWindowRgn(b.Window(), region), ERROR);  // no region again
+    const RECT kept = button.CaptionRect();
+    EXPECT_TRUE(EqualRect(&laidOut, &kept));
 
-    b.Button().Refresh();
-    GetWindowRgn(b.Window(), region);
+    button.Refresh();
+    ASSERT_NE(GetWindowRgn(b.Window(), region), ERROR);
     EXPECT_TRUE(PtInRegion(region, 0, 0));
-    EXPECT_GT(b.Fields().rcCaption.right - b.Fields().rcCaption.left, 20);
-    EXPECT_FALSE(b.Fields().bLayoutDirty);
+    const RECT wider = button.CaptionRect();
+    EXPECT_GT(wider.right - wider.left, laidOut.right - laidOut.left);
+    button.Font()->SetSize(9.0f);
+    button.Redraw(aero::kKeepState, true);
+    const RECT still = button.CaptionRect();
+    EXPECT_TRUE(EqualRect(&wider, &still)) << "the layout was left dirty";
 
     // Refresh repaints even with nothing changed.
     SetPixelV(b.Button().hDC(), 36, 2, RGB(255, 0, 0));
@@ -249,37 +275,44 @@ int CountColour(const HostedButton& b, const RECT& box, COLORREF colour) {
 
 TEST(Caption, DrawnCentredInTheTextColourOrGreyWhenDisabled) {
     HostedButton b;
-    b.Fields().Caption = L"Register";
-    b.Button().Refresh();
-    const RECT box = b.Fields().rcCaption;
+    b.Button().SetCaption(L"Register");
+    const RECT box = b.Button().CaptionRect();
     EXPECT_EQ(box.left, (73 - (box.right - box.left)) / 2);
     EXPECT_EQ(box.top, (25 - (box.bottom - box.top)) / 2);
     EXPECT_GT(CountColour(b, box, RGB(0, 0, 0)), 10);
 
-    b.Fields().Enabled = false;
-    b.Button().Redraw(aero::Disabled, false);
+    b.Button().SetEnabled(false);
     EXPECT_EQ(CountColour(b, box, RGB(0, 0, 0)), 0);
     EXPECT_GT(CountColour(b, box, Grey(153)), 10);
 }
 
 TEST(Caption, AmpersandUnderlinesWithoutTakingSpaceAndTheNarrowPathMatches) {
-    HostedButton plain, marked, narrow;
-    plain.Fields().Caption = L"Register";
-    marked.Fields().Caption = L"&Register";
-    narrow.Fields().Caption = L"&Register";
-    narrow.Fields().bIsNT = false;
-    for (HostedButton* b : {&plain, &marked, &narrow}) b->Button().Refresh();
-    const RECT p = plain.Fields().rcCaption, m = marked.Fields().rcCaption;
+    HostedButton plain, marked;
+    plain.Button().SetCaption(L"Register");
+    marked.Button().SetCaption(L"&Register");
+    const RECT p = plain.Button().CaptionRect(), m = marked.Button().CaptionRect();
     EXPECT_EQ(p.right - p.left, m.right - m.left);
     EXPECT_EQ(p.left, m.left);
-    int differ = 0, narrowDiffers = 0;
+    int differ = 0;
     for (int y = 0; y < 25; ++y)
-        for (int x = 0; x < 73; ++x) {
-            differ += plain.At(x, y) != marked.At(x, y);
-            narrowDiffers += narrow.At(x, y) != marked.At(x, y);
-        }
+        for (int x = 0; x < 73; ++x) differ += plain.At(x, y) != marked.At(x, y);
     EXPECT_GT(differ, 2);  // the underline under the R
-    EXPECT_EQ(narrowDiffers, 0);
+
+    // The narrow path, for systems outside the NT family, in the control's own DC and font.
+    HDC dc = marked.Button().hDC();
+    const SIZE wide = aero::MeasureCaption(dc, L"&Register", 73, 25, true);
+    const SIZE narrow = aero::MeasureCaption(dc, L"&Register", 73, 25, false);
+    EXPECT_EQ(narrow.cx, wide.cx);
+    EXPECT_EQ(narrow.cy, wide.cy);
+    std::vector<COLORREF> drawn[2];
+    for (const bool isWide : {false, true}) {
+        PatBlt(dc, 0, 0, 73, 25, WHITENESS);
+        aero::DrawCaptionText(dc, L"&Register", m, RGB(0, 0, 0), isWide);
+        for (int y = 0; y < 25; ++y)
+            for (int x = 0; x < 73; ++x) drawn[isWide].push_back(marked.At(x, y));
+    }
+    EXPECT_GT(std::count(drawn[1].begin(), drawn[1].end(), RGB(0, 0, 0)), 10);
+    EXPECT_EQ(drawn[0], drawn[1]);
 }
 
 }  // namespace
@@ -289,39 +322,41 @@ namespace {
 TEST(Creation, ZeroFieldsThenTheNewInstanceValues) {
     aero::AeroButton button;
     ASSERT_TRUE(button.Create(aerotest::SharedHost(), L"cmdNew", 0, 0, 73, 23));
-    const aero::AeroButtonState& s = button.Fields();
-    EXPECT_EQ(s.BackColor, 0);
-    EXPECT_FALSE(s.Enabled);
-    EXPECT_FALSE(s.UseMaskColor);
-    EXPECT_FALSE(s.bPropsLoaded);
-    EXPECT_TRUE(s.bIsNT);  // Wine and Windows are both of the NT family
-    EXPECT_EQ(s.nWidth, 73);
-    EXPECT_EQ(s.nHeight, 23);
+    EXPECT_EQ(button.BackColor(), 0);
+    EXPECT_FALSE(button.Enabled());
+    EXPECT_FALSE(button.UseMaskColor());
+    EXPECT_TRUE(button.Caption().empty());
+    EXPECT_EQ(button.State(), aero::Normal);
 
     button.InitNew();
-    EXPECT_EQ(s.BackColor, 15132390);
-    EXPECT_EQ(s.MaskColor, 12632256);
-    EXPECT_EQ(s.ForeColor, 0);  // the host's ambient foreground
-    EXPECT_EQ(s.Caption, L"cmdNew");
-    EXPECT_TRUE(s.Enabled);
-    EXPECT_TRUE(s.UseMaskColor);
-    EXPECT_FALSE(s.Value);
-    EXPECT_EQ(s.ButtonShape, aero::Rounded);
-    EXPECT_EQ(s.PictureAlignment, aero::LeftOfCaption);
-    EXPECT_EQ(s.PictureSize, aero::Natural);
-    EXPECT_EQ(s.PictureOpacity, 1.0f);
-    EXPECT_TRUE(s.TipText.empty());
-    EXPECT_EQ(s.palette.clrDisabledFace, RGB(250, 250, 250));
-    EXPECT_TRUE(s.bPropsLoaded);
+    EXPECT_EQ(button.BackColor(), 15132390);
+    EXPECT_EQ(button.MaskColor(), 12632256);
+    EXPECT_EQ(button.ForeColor(), 0);  // the host's ambient foreground
+    EXPECT_EQ(button.Caption(), L"cmdNew");
+    EXPECT_TRUE(button.Enabled());
+    EXPECT_TRUE(button.UseMaskColor());
+    EXPECT_FALSE(button.Value());
+    EXPECT_EQ(button.ButtonShape(), aero::Rounded);
+    EXPECT_EQ(button.PictureAlignment(), aero::LeftOfCaption);
+    EXPECT_EQ(button.PictureSize(), aero::Natural);
+    EXPECT_EQ(button.PictureOpacity(), 100);
+    EXPECT_TRUE(button.TipText().empty());
     EXPECT_EQ(button.Font()->Name(), L"Arial");
     EXPECT_EQ(button.Font()->Size(), 9.0f);
+    // The colours are ready and the size is the one created: the default face, bordered at 73 x 23.
+    button.Refresh();
+    const rt::PixelView pixels = button.Pixels();
+    const auto upperBand = aero::PlanGradient(Grey(250), Grey(235), 50, 2, 12);
+    EXPECT_EQ(pixels.ColorAt(36, 2), static_cast<COLORREF>(aero::GradientRowColour(upperBand, 2)));
+    EXPECT_EQ(pixels.ColorAt(72, 11), kPlain);
+    EXPECT_EQ(pixels.ColorAt(36, 22), kPlain);
 }
 
 TEST(Creation, ResizeKeepsAtLeastFifteenPixels) {
     HostedButton b;
     b.Button().SetSize(10, 8);
-    EXPECT_EQ(b.Fields().nWidth, 15);
-    EXPECT_EQ(b.Fields().nHeight, 15);
+    EXPECT_EQ(b.Button().ScaleWidth(), 15);
+    EXPECT_EQ(b.Button().ScaleHeight(), 15);
     // Repainted at the new size: border on the last row and column, ring inside.
     EXPECT_EQ(b.At(7, 14), kPlain);
     EXPECT_EQ(b.At(14, 7), kPlain);

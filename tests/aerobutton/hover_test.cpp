@@ -11,6 +11,7 @@
 #include "form.h"
 #include "app.h"
 #include "picturebox.h"
+#include "test_host.h"
 #include "test_image.h"
 
 namespace {
@@ -58,58 +59,79 @@ struct HoverRig {
 TEST(Hover, ActivationRepaintsTheFocusRingOnlyOnReactivation) {
     HoverRig rig;
     aero::AeroButton& focused = *rig.b[0];
-    aero::AeroButtonState& s = focused.Fields();
-    EXPECT_NE(s.hHandCursor, nullptr);
-    EXPECT_TRUE(s.bUser32Track);
-    ASSERT_TRUE(s.bHostActive && s.bHasFocus);
+    ASSERT_TRUE(focused.HostActive() && focused.HasFocus());
     EXPECT_TRUE(ShowsRing(focused));
-    EXPECT_TRUE(rig.b[3]->Fields().bHostActive);
-    EXPECT_FALSE(rig.b[4]->Fields().bHostActive);
+    EXPECT_TRUE(rig.b[3]->HostActive());
+    EXPECT_FALSE(rig.b[4]->HostActive());
 
     // Released in the middle of the form's chain of hooks: the others still hear.
     rig.b[1]->Destroy();
-    s.bIsDown = s.bMouseDown = s.bSpaceDown = true;
+    // Space, then the mouse, held on the button as its form loses the activation.
+    int clicks = 0;
+    focused.Events().Click = [&] { ++clicks; };
+    SendMessageW(focused.hWnd(), WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(focused.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(36, 12));
+    ASSERT_TRUE(focused.IsPressed());
     rig.other.Show();
     Pump();
     ASSERT_EQ(GetActiveWindow(), rig.other.hWnd());
-    EXPECT_FALSE(s.bHostActive || rig.b[2]->Fields().bHostActive || rig.b[3]->Fields().bHostActive);
+    EXPECT_FALSE(focused.HostActive() || rig.b[2]->HostActive() || rig.b[3]->HostActive());
     EXPECT_FALSE(ShowsRing(focused));
-    EXPECT_FALSE(s.bIsDown || s.bMouseDown || s.bSpaceDown);
+    EXPECT_FALSE(focused.IsPressed());
+    EXPECT_NE(GetCapture(), focused.hWnd()) << "the mouse Space took is let go";
 
     // The focus comes back before the form's hook hears of the activation;
-    // only the hook's repaint can show the ring.
+    // only the hook's repaint can show the ring (a mouse still held would not).
     SetActiveWindow(rig.form.hWnd());
     Pump();
-    EXPECT_TRUE(s.bHostActive && rig.b[2]->Fields().bHostActive);
+    EXPECT_TRUE(focused.HostActive() && rig.b[2]->HostActive());
     EXPECT_TRUE(ShowsRing(focused));
     EXPECT_FALSE(ShowsRing(*rig.b[2]));
+    SendMessageW(focused.hWnd(), WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(clicks, 0) << "the Space press ended with the activation";
+    SendMessageW(focused.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(-5, -5));
+
+    // The hand cursor the run-mode load prepared.
+    aerotest::MoveCursor(focused, true);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 }
 
 TEST(Hover, MouseLeaveRepaintsAndRaisesUnlessSpaceHoldsThePress) {
     HoverRig rig;
     aero::AeroButton& b = *rig.b[2];
-    aero::AeroButtonState& s = b.Fields();
+    b.Events().MouseEnter = [&] { rig.log.push_back("MouseEnter"); };
+    b.Events().Click = [&] { rig.log.push_back("Click"); };
+    enum Press { None, Space, Mouse };
     struct Case {
-        bool spaceDown, enabled;
+        Press press;
+        bool enabled;
         long stateAfter;
         bool raised;
-    } const cases[] = {{true, true, aero::Down, false}, {false, true, aero::Normal, true},
-                       {false, false, aero::Down, true}};
+    } const cases[] = {{Space, true, aero::Down, false},
+                       {Mouse, true, aero::Normal, true},
+                       {None, false, aero::Disabled, true}};
     for (const Case& c : cases) {
-        s.Enabled = true;
-        s.bSpaceDown = s.bIsDown = s.bIsHot = s.bTrackingLeave = true;
-        b.Redraw(aero::Down, true);
-        s.bSpaceDown = c.spaceDown;
-        s.Enabled = c.enabled;
+        SCOPED_TRACE(c.press);
+        b.SetEnabled(true);
+        aerotest::MoveCursor(b, true);
+        if (c.press == Space) SendMessageW(b.hWnd(), WM_KEYDOWN, VK_SPACE, 0);
+        if (c.press == Mouse) SendMessageW(b.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(36, 12));
+        if (!c.enabled) b.SetEnabled(false);
+        ASSERT_TRUE(b.IsHot());
         rig.log.clear();
         SendMessageW(b.hWnd(), WM_MOUSELEAVE, 0, 0);
-        EXPECT_FALSE(s.bIsHot || s.bTrackingLeave);
-        EXPECT_EQ(s.bSpaceDown, c.spaceDown);
-        EXPECT_EQ(s.nState, c.stateAfter) << c.spaceDown << c.enabled;
+        EXPECT_FALSE(b.IsHot());
+        EXPECT_EQ(b.State(), c.stateAfter);
         EXPECT_EQ(rig.log.size(), c.raised ? 1u : 0u);
+        // The next move enters anew; a Space press the leave left alone clicks at its release.
+        b.SetEnabled(true);  // the cursor is never over a disabled window
+        rig.log.clear();
+        aerotest::MoveCursor(b, true);
+        if (c.press == Space) SendMessageW(b.hWnd(), WM_KEYUP, VK_SPACE, 0);
+        if (c.press == Mouse) SendMessageW(b.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(-5, -5));
+        EXPECT_EQ(rig.log, c.press == Space ? (std::vector<std::string>{"MouseEnter", "Click"})
+                                            : std::vector<std::string>{"MouseEnter"});
     }
-    s.Enabled = true;
-    s.bSpaceDown = s.bIsDown = false;
 
     // The system's leave tracking, asked for while the cursor is over the
     // button, reaches it through its own-window hook once the cursor goes.
@@ -117,12 +139,13 @@ TEST(Hover, MouseLeaveRepaintsAndRaisesUnlessSpaceHoldsThePress) {
     GetWindowRect(b.hWnd(), &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     Pump();
-    s.bIsHot = s.bTrackingLeave = true;
+    aerotest::MoveCursor(b, true);
+    ASSERT_TRUE(b.IsHot());
     rig.log.clear();
     b.RequestMouseLeave();
     SetCursorPos(0, 0);
-    for (int i = 0; i < 40 && s.bTrackingLeave; ++i) Pump(50);
-    EXPECT_FALSE(s.bTrackingLeave);
+    for (int i = 0; i < 40 && b.IsHot(); ++i) Pump(50);
+    EXPECT_FALSE(b.IsHot());
     EXPECT_EQ(rig.log, std::vector<std::string>{"MouseLeave"});
 }
 

@@ -40,9 +40,8 @@ TEST(Loading, AnEmptyBagGivesTheDefaultsAndPaints) {
     EXPECT_EQ(b->TipText(), L"ToolTip");
     EXPECT_EQ(b->PictureNormal(), nullptr);
     EXPECT_EQ(b->MousePointer(), 0);
-    EXPECT_EQ(b->Fields().nState, aero::Normal);
-    EXPECT_TRUE(b->Fields().bPropsLoaded);
-    EXPECT_EQ(b->Fields().palette.clrFace, RGB(230, 230, 230)) << "colours refreshed";
+    EXPECT_EQ(b->State(), aero::Normal);
+    EXPECT_EQ(PixelAt(*b, 3, 13), RGB(220, 220, 220)) << "colours refreshed";
     EXPECT_EQ(PixelAt(*b, 36, 2), RGB(248, 248, 248)) << "the normal face is painted";
 }
 
@@ -61,7 +60,7 @@ TEST(Loading, StoredValuesAreTakenUnchecked) {
     // Saved while disabled: the disabled face shows although the button is enabled.
     EXPECT_TRUE(b->Enabled());
     EXPECT_TRUE(IsWindowEnabled(b->Hwnd()));
-    EXPECT_EQ(b->Fields().nState, aero::Disabled);
+    EXPECT_EQ(b->State(), aero::Disabled);
     for (int y = 1; y <= 23; ++y) EXPECT_EQ(PixelAt(*b, 36, y), RGB(250, 250, 250)) << "row " << y;
 }
 

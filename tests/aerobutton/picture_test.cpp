@@ -133,23 +133,23 @@ TEST(Pictures, IconTransparencyShowsTheFace) {
 
 // A 16 x 16 picture centred on a hosted button: its middle pixel is (36, 12).
 void PlacePicture(HostedButton& b, const rt::PictureRef& normal) {
-    b.Fields().PictureNormal = normal;
-    b.Fields().PictureSizeW = 16;
-    b.Fields().PictureSizeH = 16;
-    b.Fields().PictureAlignment = aero::Center;
+    if (normal) b.Button().SetPictureNormal(normal);  // none would take the hot and down ones with it
+    b.Button().SetPictureSizeW(16);
+    b.Button().SetPictureSizeH(16);
+    b.Button().SetPictureAlignment(aero::Center);
     b.Button().Refresh();
 }
 
 TEST(Pictures, DisabledButtonShowsThePictureAtOneFifth) {
     HostedButton b;
     PlacePicture(b, MakeBitmapPicture(16, 16, Black));
-    EXPECT_EQ(b.Fields().rcPicture.left, 28);
+    EXPECT_EQ(b.Button().PictureRect().left, 28);
     EXPECT_EQ(b.At(36, 12), Grey(0));
-    b.Fields().Enabled = false;
+    b.Button().SetEnabled(false);
     b.Button().Redraw(aero::Disabled, false);
     EXPECT_EQ(b.At(36, 12), Grey(200));
-    EXPECT_EQ(b.Fields().PictureOpacity, 1.0f);
-    b.Fields().Enabled = true;
+    EXPECT_EQ(b.Button().PictureOpacity(), 100);
+    b.Button().SetEnabled(true);
     b.Button().Redraw(aero::Normal, false);
     EXPECT_EQ(b.At(36, 12), Grey(0));
 }
@@ -183,9 +183,12 @@ TEST(Pictures, StateChoosesThePicture) {
     };
     for (const Case& c : cases) {
         HostedButton b;
-        b.Fields().PictureHot = c.hot ? green : nullptr;
-        b.Fields().PictureDown = c.down ? blue : nullptr;
-        b.Fields().Value = c.value;
+        rt::PropertyBag stored;  // taken as saved: a hot or down picture without a normal one, a pushed Value
+        stored.Set(L"PicHot", c.hot ? green : nullptr);
+        stored.Set(L"PicDown", c.down ? blue : nullptr);
+        stored.Set(L"Value", c.value);
+        stored.Set(L"Caption", std::wstring());
+        b.Button().LoadProperties(stored);
         PlacePicture(b, c.normal ? red : nullptr);
         b.Button().Redraw(c.state, true);
         EXPECT_EQ(b.At(36, 12), c.shown) << "state " << c.state << " value " << c.value << " normal " << c.normal;

@@ -111,7 +111,8 @@ TEST(Value, PushButtonClicksOnceInRunModeOnly) {
     run.b.SetValue(true);
     EXPECT_EQ(run.clicks, 1);
     EXPECT_FALSE(run.b.Value());
-    run.b.Fields().bIsDown = true;  // a press is pending: no click, the value stays
+    SendMessageW(run.b.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(36, 12));
+    ASSERT_TRUE(run.b.IsPressed());  // a press is pending: no click, the value stays
     run.b.SetValue(true);
     EXPECT_EQ(run.clicks, 1);
     EXPECT_TRUE(run.b.Value());
@@ -153,37 +154,63 @@ TEST(Pointer, IconStandardPointersAndTheHand) {
     EXPECT_FALSE(f.b.HandPointer()) << "the hand goes before the number is checked";
 }
 
-TEST(Enabled, PaintsDisabledAndBackByHover) {
-    Fixture f;
-    f.b.Fields().bIsHot = true;
-    f.b.SetEnabled(false);
-    EXPECT_EQ(f.b.Fields().nState, aero::Disabled);
-    EXPECT_FALSE(IsWindowEnabled(f.b.Hwnd()));
-    // The caption colour of a disabled button waits for the next palette refresh.
-    const COLORREF text = f.b.Fields().palette.clrText;
-    f.b.SetForeColor(RGB(200, 0, 0));
-    EXPECT_EQ(f.b.Fields().palette.clrText, text);
-
-    f.b.SetEnabled(true);
-    EXPECT_EQ(f.b.Fields().nState, aero::Hot);
-    EXPECT_TRUE(IsWindowEnabled(f.b.Hwnd()));
-    f.b.SetEnabled(false);
-    f.b.Fields().bIsHot = false;
-    f.b.SetEnabled(true);
-    EXPECT_EQ(f.b.Fields().nState, aero::Normal);
+// Pixels of the colour inside the caption box.
+int CaptionPixels(const aero::AeroButton& b, COLORREF colour) {
+    const RECT box = b.CaptionRect();
+    const rt::PixelView pixels = b.Pixels();
+    int n = 0;
+    for (long y = box.top; y < box.bottom; ++y)
+        for (long x = box.left; x < box.right; ++x) n += pixels.ColorAt(x, y) == colour;
+    return n;
 }
 
+TEST(Enabled, PaintsDisabledAndBackByHover) {
+    Fixture f;
+    f.b.SetCaption(L"Register");
+    aerotest::MoveCursor(f.b, true);
+    ASSERT_TRUE(f.b.IsHot());
+    f.b.SetEnabled(false);
+    EXPECT_EQ(f.b.State(), aero::Disabled);
+    EXPECT_FALSE(IsWindowEnabled(f.b.Hwnd()));
+    // The caption colour of a disabled button waits for the next palette refresh.
+    const COLORREF red = RGB(200, 0, 0);
+    f.b.SetForeColor(red);
+
+    f.b.SetEnabled(true);
+    EXPECT_EQ(f.b.State(), aero::Hot);
+    EXPECT_TRUE(IsWindowEnabled(f.b.Hwnd()));
+    EXPECT_GT(CaptionPixels(f.b, RGB(0, 0, 0)), 10);
+    EXPECT_EQ(CaptionPixels(f.b, red), 0);
+    f.b.SetBackColor(f.b.BackColor());
+    EXPECT_GT(CaptionPixels(f.b, red), 10);
+
+    aerotest::MoveCursor(f.b, false);
+    ASSERT_FALSE(f.b.IsHot());
+    f.b.SetEnabled(false);
+    f.b.SetEnabled(true);
+    EXPECT_EQ(f.b.State(), aero::Normal);
+}
+
+// A designer's instance paints at a resize only once its properties are loaded,
+// and gets no hand cursor and no hooks: a leave leaves it hot.
 TEST(Loading, ADesignerInstanceGetsNoCursorOrTracking) {
     RecordingHost designer(false);
     aero::AeroButton b;
     ASSERT_TRUE(b.Create(designer, L"cmdDesign", 10, 40, 73, 25));
+    b.SetSize(80, 25);
+    EXPECT_EQ(b.Pixels().ColorAt(79, 12), GetSysColor(COLOR_BTNFACE)) << "painted before loading";
     rt::PropertyBag bag;
     bag.Set(L"HandPointer", true);
     b.LoadProperties(bag);
+    b.SetSize(90, 25);
+    EXPECT_EQ(b.Pixels().ColorAt(89, 12), RGB(112, 112, 112)) << "the border at the new size";
     EXPECT_TRUE(b.HandPointer());
-    EXPECT_EQ(b.Fields().hHandCursor, nullptr);
-    EXPECT_FALSE(b.Fields().bUser32Track);
-    EXPECT_TRUE(b.Fields().bPropsLoaded);
+
+    aerotest::MoveCursor(b, true);
+    ASSERT_TRUE(b.IsHot());
+    EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    SendMessageW(b.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(b.IsHot());
 }
 
 }  // namespace

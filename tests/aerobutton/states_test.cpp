@@ -35,21 +35,22 @@ const Look kLooks[] = {
 };
 
 void Apply(HostedButton& b, const Look& look) {
-    aero::AeroButtonState& s = b.Fields();
-    s.Value = look.value;
-    s.Enabled = look.enabled;
-    s.bHasFocus = look.focus;
-    s.bDisplayAsDefault = look.isDefault;
+    aero::AeroButton& button = b.Button();  // each change repaints: only what differs
+    if (button.Value() != look.value) button.SetValue(look.value);
+    if (button.Enabled() != look.enabled) button.SetEnabled(look.enabled);
+    if (button.HasFocus() != look.focus) b.Focus(look.focus);
+    if (button.ShowsAsDefault() != look.isDefault) b.ShowAsDefault(look.isDefault);
     b.Button().Redraw(look.state, true);
 }
 
 HostedButton& Dressed(HostedButton& b) {
-    b.Fields().bHostActive = true;
-    b.Fields().Caption = L"&Register";
-    b.Fields().PictureNormal = aerotest::MakeBitmapPicture(16, 16, Arrow);
-    b.Fields().PictureSizeW = 16;
-    b.Fields().PictureSizeH = 16;
-    b.Fields().PictureOpacity = 0.8f;
+    b.ActivateHost();
+    b.Button().SetCheckBoxMode(true);  // so that Value stays set
+    b.Button().SetCaption(L"&Register");
+    b.Button().SetPictureNormal(aerotest::MakeBitmapPicture(16, 16, Arrow));
+    b.Button().SetPictureSizeW(16);
+    b.Button().SetPictureSizeH(16);
+    b.Button().SetPictureOpacity(80);
     b.Button().Refresh();
     return b;
 }

@@ -5,33 +5,18 @@
 #include "test_image.h"
 
 namespace aerotest {
-namespace {
-
-const wchar_t kHostClass[] = L"AeroButtonTestHost";
-
-void RegisterHostClass() {
-    static const bool ready = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kHostClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    EXPECT_TRUE(ready);
-}
-
-}  // namespace
 
 TestHost::TestHost() {
-    RegisterHostClass();
-    hwnd_ = CreateWindowExW(0, kHostClass, L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 200, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
-    EXPECT_NE(hwnd_, nullptr);
+    EXPECT_TRUE(Create(L"host", 320, 200));
+    Show();
+    // The top-left corner, clear of the forms that other tests centre on the screen.
+    SetWindowPos(hWnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TestHost::~TestHost() { DestroyWindow(hwnd_); }
+void TestHost::Reactivate() {
+    SetActiveWindow(nullptr);
+    SetActiveWindow(hWnd());
+}
 
 TestHost& SharedHost() {
     static TestHost host;
@@ -41,8 +26,35 @@ TestHost& SharedHost() {
 HostedButton::HostedButton(int width, int height) : button_(std::make_unique<aero::AeroButton>()) {
     EXPECT_TRUE(button_->Create(SharedHost(), L"cmdTest", 10, 10, width, height));
     button_->InitNew();
-    button_->Fields().Caption.clear();
-    button_->Refresh();
+    button_->SetCaption(L"");
+}
+
+HostedButton::~HostedButton() {
+    if (SharedHost().DisplaysAsDefault(*button_)) SharedHost().SetShownDefault(nullptr);
+}
+
+void HostedButton::ActivateHost() {
+    button_->InstallHooks();
+    SharedHost().Reactivate();
+}
+
+void HostedButton::Focus(bool on) {
+    SetFocus(on ? Window() : SharedHost().hWnd());
+}
+
+void HostedButton::ShowAsDefault(bool on) {
+    SharedHost().SetShownDefault(on ? button_.get() : nullptr);
+    button_->OnAmbientChanged(L"DisplayAsDefault");
+}
+
+void MoveCursor(aero::AeroButton& button, bool over) {
+    RECT client{};
+    GetClientRect(button.hWnd(), &client);
+    const POINT at = over ? POINT{client.right / 2, client.bottom / 2} : POINT{-3, -3};
+    POINT screen = at;
+    ClientToScreen(button.hWnd(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(button.hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
 }
 
 rt::PictureRef MakeBitmapPicture(int width, int height, COLORREF (*colour)(int, int)) {

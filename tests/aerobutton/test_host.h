@@ -1,5 +1,6 @@
-// A real top-level window holding one AeroButton, for tests that read the
-// control's persistent image and its window region.
+// A real form holding AeroButtons that are not among its controls, for tests
+// that read a control's persistent image and its window region, and drive it
+// through focus, activation, the default-button ambient and the mouse.
 #pragma once
 
 #include <windows.h>
@@ -8,20 +9,25 @@
 
 #include "aerobutton.h"
 #include "control.h"
+#include "form.h"
 
 namespace aerotest {
 
-class TestHost : public rt::Container {
+class TestHost : public rt::Form {
 public:
     TestHost();
-    ~TestHost() override;
-    HWND hWnd() const override { return hwnd_; }
-    Container* Parent() const override { return nullptr; }
     rt::FontRef AmbientFont() const override { return rt::MakeFont(L"Arial", 9.0f); }
     COLORREF AmbientForeColor() const override { return RGB(0, 0, 0); }
+    bool DisplaysAsDefault(const rt::Control& control) const override { return &control == shownDefault_; }
+    void PropertyChanged(rt::Control&, const std::wstring&) override {}
+
+    // The control the host shows as its default button (null: none).
+    void SetShownDefault(const rt::Control* control) { shownDefault_ = control; }
+    // Takes the activation away and gives it back: the hooks of its buttons hear both.
+    void Reactivate();
 
 private:
-    HWND hwnd_ = nullptr;
+    const rt::Control* shownDefault_ = nullptr;
 };
 
 // One host for the whole test program: under Wine each new top-level window
@@ -32,14 +38,24 @@ TestHost& SharedHost();
 class HostedButton {
 public:
     explicit HostedButton(int width = 73, int height = 25);
+    ~HostedButton();
     aero::AeroButton& Button() { return *button_; }
-    aero::AeroButtonState& Fields() { return button_->Fields(); }
     COLORREF At(int x, int y) const { return button_->Pixels().ColorAt(x, y); }
     HWND Window() const { return button_->hWnd(); }
+
+    // The run-mode hooks a loaded button has, and an activation of the host for them to hear.
+    void ActivateHost();
+    // The keyboard focus on the button, or back on the host.
+    void Focus(bool on);
+    // The host shows the button as its default (or not) and tells it so.
+    void ShowAsDefault(bool on);
 
 private:
     std::unique_ptr<aero::AeroButton> button_;
 };
+
+// The cursor to the button's middle (or just off its top-left corner), and the move the button hears.
+void MoveCursor(aero::AeroButton& button, bool over);
 
 // A bitmap picture whose pixel (x, y) is colour(x, y).
 rt::PictureRef MakeBitmapPicture(int width, int height, COLORREF (*colour)(int, int));
