@@ -292,7 +292,7 @@ HCURSOR UserControl::PointerCursor() const {
 void UserControl::SelectCurrentFont() const {
     HDC dc = image_->Dc();
     if (!dc || !font_) return;
-    if (selectedAttributes_ && font_->SameAttributes(*selectedAttributes_)) return;
+    if (selectedAttributes_ && font_->SameAttributes(*selectedAttributes_) && selectedDpi_ == ScreenDpiY()) return;
     // The surface selects its own copy: the font object deletes its handle when
     // an attribute changes, which must not happen to a font selected here.
     gdi::Font copy(font_->CreateHandle());
@@ -300,6 +300,7 @@ void UserControl::SelectCurrentFont() const {
     SelectObject(dc, copy.Get());
     selectedFont_ = std::move(copy);
     selectedAttributes_ = font_->Clone();
+    selectedDpi_ = ScreenDpiY();
 }
 
 HDC UserControl::hDC() const {

@@ -201,6 +201,7 @@ private:
     // was made from, so a change to the shared font object is noticed.
     mutable FontRef selectedAttributes_;
     mutable gdi::Font selectedFont_;
+    mutable int selectedDpi_ = 0;  // a move to a screen of another scale makes the font anew
     HGDIOBJ originalFont_ = nullptr;
     HGDIOBJ originalBrush_ = nullptr;
 };

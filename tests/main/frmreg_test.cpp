@@ -255,6 +255,7 @@ TEST_F(FrmRegWindow, FollowsAMoveToAScreenOfAnotherScaleAndBack) {
     rt::PictureBox& strip = Control<rt::PictureBox>(L"picN");
     rt::Label& link = Control<rt::Label>(L"lblLink");
     const RECT home = Placed(L"cmdHome"), path = Placed(L"txtSource"), linkAt96 = Placed(L"lblLink");
+    const RECT captionAt96 = Control<aero::AeroButton>(L"cmdHome").CaptionRect();
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
@@ -290,6 +291,9 @@ TEST_F(FrmRegWindow, FollowsAMoveToAScreenOfAnotherScaleAndBack) {
         EXPECT_GE(linkNow.bottom - linkNow.top, MulDiv(linkAt96.bottom - linkAt96.top, dpi, 96) - 2);
         EXPECT_EQ(link.MouseIcon()->PixelWidth(), rt::MetricForDpi(SM_CXCURSOR, dpi));
         EXPECT_EQ(bigIconWidth(), rt::MetricForDpi(SM_CXICON, dpi));
+        // The buttons' captions are laid out in the font at the new scale.
+        const RECT caption = Control<aero::AeroButton>(L"cmdHome").CaptionRect();
+        EXPECT_NEAR(caption.bottom - caption.top, MulDiv(captionAt96.bottom - captionAt96.top, dpi, 96), 2);
         EXPECT_NEAR(tipFontHeight(), MulDiv(std::abs(metrics.lfStatusFont.lfHeight), dpi, 96), 1);
     }
 }
