@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "dpi.h"
+#include "gdi.h"
 #include "units.h"
 
 namespace skin {
@@ -199,17 +200,14 @@ rt::PictureRef ToPicture(const Canvas& canvas) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap) DeleteObject(bitmap);
-        return nullptr;
-    }
+    rt::gdi::Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return nullptr;
     auto* out = static_cast<DWORD*>(bits);
     for (size_t i = 0; i < canvas.Pixels.size(); ++i) {
         const COLORREF c = canvas.Pixels[i];  // 0x00BBGGRR to the DIB's 0x00RRGGBB
         out[i] = (static_cast<DWORD>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     }
-    return rt::StdPicture::FromBitmap(bitmap);
+    return rt::StdPicture::FromBitmap(bitmap.Release());
 }
 
 }  // namespace skin
