@@ -1,7 +1,6 @@
 // What an accessibility client reads of an AeroButton, and its default action.
-#include "aerobutton.h"
-
 #include "accesskey.h"
+#include "aerobutton.h"
 #include "form.h"
 #include "tooltip.h"
 

@@ -1,7 +1,6 @@
 // The AeroButton as a control type of the form loader: made at its stored
 // place, then handed its own stored keys, like any user control.
 #include "aerobutton.h"
-
 #include "formload.h"
 
 namespace aero {
@@ -17,6 +16,8 @@ std::unique_ptr<rt::Control> MakeAeroButton(const rt::StoredObject& stored, rt::
 
 }  // namespace
 
-void RegisterAeroButtonType() { rt::RegisterControlType(kAeroButtonType, &MakeAeroButton); }
+void RegisterAeroButtonType() {
+    rt::RegisterControlType(kAeroButtonType, &MakeAeroButton);
+}
 
 }  // namespace aero

@@ -1,6 +1,5 @@
 #include "accessible.h"
 
-
 namespace rt {
 namespace {
 
@@ -10,7 +9,9 @@ const UINT kFactsMessage = RegisterWindowMessageW(L"Tessiver.AccessibleFacts");
 // modal box it opens does not hold the client's call.
 const UINT kDefaultActionMessage = RegisterWindowMessageW(L"Tessiver.DefaultAction");
 
-bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+bool IsSelf(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+}
 
 HRESULT Text(const std::wstring& text, BSTR* out) {
     *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -48,7 +49,9 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         return E_NOTIMPL;
@@ -114,7 +117,9 @@ public:
     }
 
     // IAccessible: the standard object's answers.
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** out) override { return standard_->get_accParent(out); }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** out) override {
+        return standard_->get_accParent(out);
+    }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
         return standard_->get_accValue(child, out);
     }
@@ -125,7 +130,9 @@ public:
         return standard_->get_accHelpTopic(file, child, topic);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override { return standard_->get_accFocus(out); }
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override { return standard_->get_accSelection(out); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override {
+        return standard_->get_accSelection(out);
+    }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
         return standard_->accSelect(flags, child);
     }
@@ -169,7 +176,8 @@ private:
 
 LRESULT ClientObject(HWND hwnd, WPARAM wParam) {
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard))))
+    if (FAILED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, IID_IAccessible,
+                                         reinterpret_cast<void**>(&standard))))
         return 0;
     auto* object = new ControlAccessible(hwnd, standard);
     const LRESULT result = LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
@@ -179,7 +187,8 @@ LRESULT ClientObject(HWND hwnd, WPARAM wParam) {
 
 }  // namespace
 
-bool AnswerAccessibility(Accessible& object, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool AnswerAccessibility(Accessible& object, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                         LRESULT& result) {
     if (msg == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
         result = ClientObject(hwnd, wParam);
         return result != 0;

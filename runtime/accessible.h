@@ -37,7 +37,8 @@ public:
 // Called first by the window procedure of each of the runtime's windows: answers
 // WM_GETOBJECT for the client object and the runtime's own accessibility
 // messages; true when the message was one of them, with its result.
-bool AnswerAccessibility(Accessible& object, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+bool AnswerAccessibility(Accessible& object, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                         LRESULT& result);
 
 // Tells accessibility clients that a control's client object changed
 // (EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_NAMECHANGE).

@@ -40,7 +40,9 @@ HRESULT SurfaceDropTarget::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-ULONG SurfaceDropTarget::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+ULONG SurfaceDropTarget::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&refs_));
+}
 
 ULONG SurfaceDropTarget::Release() {
     const LONG left = InterlockedDecrement(&refs_);
@@ -73,7 +75,9 @@ HRESULT SurfaceDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL at, D
     return Over(keys, at, effect, kEnter);
 }
 
-HRESULT SurfaceDropTarget::DragOver(DWORD keys, POINTL at, DWORD* effect) { return Over(keys, at, effect, kOver); }
+HRESULT SurfaceDropTarget::DragOver(DWORD keys, POINTL at, DWORD* effect) {
+    return Over(keys, at, effect, kOver);
+}
 
 HRESULT SurfaceDropTarget::DragLeave() {
     DWORD effect = DROPEFFECT_NONE;
@@ -86,18 +90,20 @@ HRESULT SurfaceDropTarget::DragLeave() {
 }
 
 HRESULT SurfaceDropTarget::Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) {
-    Deliver(keys, at, effect, [&](UserControlEvents& events, long& e, short& button, short& shift, float& x, float& y) {
-        events.OLEDragDrop(data, e, button, shift, x, y);
-    });
+    Deliver(keys, at, effect,
+            [&](UserControlEvents& events, long& e, short& button, short& shift, float& x, float& y) {
+                events.OLEDragDrop(data, e, button, shift, x, y);
+            });
     if (data_) data_->Release();
     data_ = nullptr;
     return S_OK;
 }
 
 HRESULT SurfaceDropTarget::Over(DWORD keys, POINTL at, DWORD* effect, short state) {
-    Deliver(keys, at, effect, [&](UserControlEvents& events, long& e, short& button, short& shift, float& x, float& y) {
-        events.OLEDragOver(data_, e, button, shift, x, y, state);
-    });
+    Deliver(keys, at, effect,
+            [&](UserControlEvents& events, long& e, short& button, short& shift, float& x, float& y) {
+                events.OLEDragOver(data_, e, button, shift, x, y, state);
+            });
     return S_OK;
 }
 

@@ -130,7 +130,8 @@ TEST(Accessibility, EveryControlIsTypedNamedAndOperable) {
         {ROLE_SYSTEM_CLIENT, nullptr, nullptr, 0, nullptr},  // the strip; its zones below
         {ROLE_SYSTEM_STATICTEXT, L"Source..", L"", 0, nullptr},
         {ROLE_SYSTEM_PUSHBUTTON, L"Select", L"Press", pressable, L"Select an ActiveX DLL, OCX or AX"},
-        {ROLE_SYSTEM_PUSHBUTTON, L"Register", L"Press", pressable | STATE_SYSTEM_DEFAULT, L"Click to register activeX"},
+        {ROLE_SYSTEM_PUSHBUTTON, L"Register", L"Press", pressable | STATE_SYSTEM_DEFAULT,
+         L"Click to register activeX"},
         {ROLE_SYSTEM_PUSHBUTTON, L"Unregister", L"Press", pressable, L"Click to unregister activeX"},
         {ROLE_SYSTEM_PUSHBUTTON, L"Homepage", L"Press", pressable, L"Watch our latest softwares"},
         {ROLE_SYSTEM_PUSHBUTTON, L"About", L"Press", pressable, L"About us"},
@@ -167,12 +168,14 @@ TEST(Accessibility, EveryControlIsTypedNamedAndOperable) {
     const struct {
         int x;
         const wchar_t* name;
-    } zones[] = {{client.right - 8 - 69 + 10, L"Minimize window"}, {client.right - 8 - 69 + 45, L"Close (Alt + F4)"}};
+    } zones[] = {{client.right - 8 - 69 + 10, L"Minimize window"},
+                 {client.right - 8 - 69 + 45, L"Close (Alt + F4)"}};
     for (const auto& zone : zones) {
         Ref<IAccessible> object;
         VARIANT child;
         VariantInit(&child);
-        ASSERT_EQ(AccessibleObjectFromPoint(ClientToScreenPoint(app.Main(), zone.x, 10), &object, &child), S_OK);
+        ASSERT_EQ(AccessibleObjectFromPoint(ClientToScreenPoint(app.Main(), zone.x, 10), &object, &child),
+                  S_OK);
         const Read r = ReadObject(object.p, child);
         EXPECT_EQ(r.role, ROLE_SYSTEM_PUSHBUTTON) << zone.name;
         EXPECT_EQ(r.name, zone.name);
