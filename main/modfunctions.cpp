@@ -91,6 +91,8 @@ HWND TopLevelOwner(HWND window) {
 
 void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner) {
     HWND owner = alsoOwner ? TopLevelOwner(window) : nullptr;
+    // An unowned window is its own top owner; each WM_SETICON costs the window manager a new icon.
+    if (owner == window) owner = nullptr;
     HINSTANCE module = GetModuleHandleW(nullptr);
     // Shared icons belong to the system's cache and are never destroyed.
     const struct {
