@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "gdi.h"
+#include "latebound.h"
 #include "units.h"
 
 namespace modFunctions {
@@ -72,9 +73,11 @@ std::wstring OpenUrlResultText(INT_PTR shellResult) {
 
 INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
     // Wide texts, so addresses and paths outside the ANSI code page reach the shell intact.
+    const auto shellExecute = rt::LateBound<decltype(ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (!shellExecute) return 0;
     HINSTANCE result =
-        ShellExecuteW(nullptr, L"Open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                      directory.empty() ? nullptr : directory.c_str(), SW_SHOW);
+        shellExecute(nullptr, L"Open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                     directory.empty() ? nullptr : directory.c_str(), SW_SHOW);
     return reinterpret_cast<INT_PTR>(result);
 }
 
