@@ -1,3 +1,7 @@
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include "colourmath.h"
@@ -216,6 +220,12 @@ TEST(Repaint, RedrawSkipsWhatDidNotChange) {
     EXPECT_EQ(b.Fields().nState, aero::Normal);
 }
 
+int g_positionChanges = 0;
+LRESULT CALLBACK CountPositionChanges(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_WINDOWPOSCHANGED) ++g_positionChanges;
+    return DefSubclassProc(window, msg, wParam, lParam);
+}
+
 TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
     HostedButton b;
     b.Fields().ButtonShape = aero::Square;
@@ -233,10 +243,20 @@ TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
     EXPECT_GT(b.Fields().rcCaption.right - b.Fields().rcCaption.left, 20);
     EXPECT_FALSE(b.Fields().bLayoutDirty);
 
-    // Refresh repaints even with nothing changed.
+    // Refresh repaints even with nothing changed, but hands the window no second copy
+    // of the region it has: that would cost a frame change.
     SetPixelV(b.Button().hDC(), 36, 2, RGB(255, 0, 0));
+    ASSERT_TRUE(SetWindowSubclass(b.Window(), &CountPositionChanges, 1, 0));
+    g_positionChanges = 0;
     b.Button().Refresh();
+    EXPECT_EQ(g_positionChanges, 0);
     EXPECT_EQ(b.At(36, 2), Grey(248));
+    b.Fields().ButtonShape = aero::Rounded;
+    b.Button().Refresh();
+    RemoveWindowSubclass(b.Window(), &CountPositionChanges, 1);
+    EXPECT_GT(g_positionChanges, 0);
+    GetWindowRgn(b.Window(), region);
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
 }
 
 // Dark caption pixels inside the caption box, in a colour.
