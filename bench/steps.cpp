@@ -68,15 +68,17 @@ struct Step {
 
 // The AeroButtons made by the loader as the product's factory makes them, timed apart.
 void TimeAeroButtons(double& total) {
-    rt::RegisterControlType(aero::kAeroButtonType, [&total](const rt::StoredObject& stored, rt::Container& container,
-                                                           const RECT& bounds) -> std::unique_ptr<rt::Control> {
-        Clock clock;
-        auto button = rt::CreateStored(std::make_unique<aero::AeroButton>(), stored, container, bounds);
-        rt::PropertyBag own = stored.Properties;
-        button->LoadProperties(own);
-        total += clock.Lap();
-        return button;
-    });
+    rt::RegisterControlType(aero::kAeroButtonType,
+                            [&total](const rt::StoredObject& stored, rt::Container& container,
+                                     const RECT& bounds) -> std::unique_ptr<rt::Control> {
+                                Clock clock;
+                                auto button = rt::CreateStored(std::make_unique<aero::AeroButton>(), stored,
+                                                               container, bounds);
+                                rt::PropertyBag own = stored.Properties;
+                                button->LoadProperties(own);
+                                total += clock.Lap();
+                                return button;
+                            });
 }
 
 std::vector<Step> StartUp() {
