@@ -157,8 +157,7 @@ void frmReg::Form_Load() {
     reg_ = std::make_unique<clsReg>();
     os_ = std::make_unique<clsOS>();
     os_->GetSystemOS();
-    form_.SetWidth(kOuterWidthTwips);
-    form_.SetHeight(OuterHeightTwips(os_->WindowsID()));
+    form_.SetOuterSize(kOuterWidthTwips, OuterHeightTwips(os_->WindowsID()));
     // The region ends where the background art does, whatever client size the system gives.
     const rt::PictureRef art = form_.Picture();
     modFunctions::MakeRoundedWindow(hWnd(), art ? SIZE{art->PixelWidth(), art->PixelHeight()}
