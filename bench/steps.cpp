@@ -115,11 +115,11 @@ std::vector<Step> StartUp() {
     const auto os = std::make_unique<clsOS>();
     os->GetSystemOS();
     steps.push_back({"services and OS name", clock.Lap()});
-    form.SetWidth(kOuterWidthTwips);
-    form.SetHeight(OuterHeightTwips(os->WindowsID()));
+    form.SetOuterSize(kOuterWidthTwips, OuterHeightTwips(os->WindowsID()));
+    steps.push_back({"outer size", clock.Lap()});
     const rt::PictureRef art = form.Picture();
     modFunctions::MakeRoundedWindow(form.hWnd(), SIZE{art->PixelWidth(), art->PixelHeight()});
-    steps.push_back({"outer size and rounded region", clock.Lap()});
+    steps.push_back({"rounded region", clock.Lap()});
     modFunctions::SetWindowIcon(form.hWnd(), res::MainIcon, true);
     steps.push_back({"icons", clock.Lap()});
     rt::PictureBox& picN = *form.Find<rt::PictureBox>(L"picN");
