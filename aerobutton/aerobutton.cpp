@@ -17,6 +17,11 @@ constexpr float kDisabledOpacity = 0.2f;
 // Icons leave their transparent area in this colour when no mask colour is in force.
 constexpr long kIconKey = 0;
 
+bool HasRegion(HWND window, HRGN region) {
+    rt::gdi::Region current(CreateRectRgn(0, 0, 0, 0));
+    return current && GetWindowRgn(window, current.Get()) != ERROR && EqualRgn(current.Get(), region);
+}
+
 }  // namespace
 
 AeroButton::AeroButton() : rt::UserControl(static_cast<rt::UserControlEvents&>(*this)) {}
@@ -68,6 +73,8 @@ void AeroButton::PaintButton(long& state) {
 
 void AeroButton::SetButtonRegion(int ellipseW, int ellipseH) {
     rt::gdi::Region region = BuildButtonRegion(s_.nWidth, s_.nHeight, s_.ButtonShape, ellipseW, ellipseH);
+    // The same region again would only cost the window a frame change; the repaint comes anyway.
+    if (HasRegion(Surface().hWnd(), region.Get())) return;
     // The window owns the region from here on.
     if (SetWindowRgn(Surface().hWnd(), region.Get(), TRUE)) region.Release();
 }

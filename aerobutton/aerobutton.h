@@ -159,6 +159,7 @@ private:
     rt::UserControl& Surface() { return *this; }
     const rt::UserControl& Surface() const { return *this; }
     Canvas MakeCanvas() const;
+    void LoadTipText(const std::wstring& text);
     void SetPictureDimension(long AeroButtonState::*dimension, long pixels, const wchar_t* key);
     void PaintButton(long& state);
     void SetButtonRegion(int ellipseW, int ellipseH);

@@ -70,6 +70,14 @@ void AeroButton::WriteProperties(rt::PropertyBag& bag) {
     bag.WriteProperty(L"TipText", s_.TipText, std::wstring(kTipTextDefault));
 }
 
+// The TipText setter's notice without its refresh: the load ends in a forced
+// repaint that rebuilds region and layout, so an earlier paint would never be seen.
+void AeroButton::LoadTipText(const std::wstring& text) {
+    s_.TipText = text;
+    Surface().PropertyChanged(L"TipText");
+    s_.bLayoutDirty = true;
+}
+
 void AeroButton::ReadProperties(rt::PropertyBag& bag) {
     // Values go straight into the fields, unchecked: the stored state is trusted as saved.
     s_.BackColor = rt::ToLong(bag.ReadProperty(L"BackColor", kBackColorDefault));
@@ -92,7 +100,7 @@ void AeroButton::ReadProperties(rt::PropertyBag& bag) {
     s_.nState = rt::ToLong(bag.ReadProperty(L"State", kZero));
     s_.UseMaskColor = rt::ToBoolean(bag.ReadProperty(L"UseMask", true));
     s_.Value = rt::ToBoolean(bag.ReadProperty(L"Value", false));
-    SetTipText(rt::ToString(bag.ReadProperty(L"TipText", std::wstring(kTipTextDefault))));
+    LoadTipText(rt::ToString(bag.ReadProperty(L"TipText", std::wstring(kTipTextDefault))));
     Surface().SetFont(rt::ToFont(bag.ReadProperty(L"Font", Surface().AmbientFont())));
     Surface().SetMouseIcon(rt::ToPicture(bag.ReadProperty(L"MouseIcon", kNoPicture)));
     Surface().SetMousePointer(rt::ToInteger(bag.ReadProperty(L"MousePointer", kZero)));

@@ -4,23 +4,26 @@
 // The platform headers below build on windows.h.
 #include <commctrl.h>
 
+#include "app.h"
 #include "errors.h"
+#include "formload.h"
 #include "frmreg.h"
-#include "hosting.h"
-#include "keys.h"
 #include "launch.h"
 
 namespace bench {
 
 MainWindow::MainWindow() {
     form_.Events().Initialize = [] { InitCommonControls(); };
-    aero::LoadFormWithButtons(form_, StoredMainWindow(GetModuleHandleW(nullptr)), buttons_);
+    aero::RegisterAeroButtonType();
+    rt::LoadForm(form_, StoredMainWindow(GetModuleHandleW(nullptr)));
+    for (rt::Control* control : form_.Controls())
+        if (auto* button = dynamic_cast<aero::AeroButton*>(control)) buttons_.push_back(button);
     form_.Show();
     Pump(200);
 }
 
 aero::AeroButton& MainWindow::Button(const wchar_t* name) const {
-    aero::AeroButton* button = aero::FindButton(buttons_, name);
+    aero::AeroButton* button = form_.Find<aero::AeroButton>(name);
     if (!button) rt::Raise(5, L"bench", std::wstring(L"no button ") + name);
     return *button;
 }

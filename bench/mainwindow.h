@@ -3,7 +3,6 @@
 // so pressing a button runs nothing.
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include "aerobutton.h"
@@ -19,14 +18,14 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
 
     rt::Form& Form() { return form_; }
-    const std::vector<std::unique_ptr<aero::AeroButton>>& Buttons() const { return buttons_; }
+    // The form's AeroButtons, in the order it holds them.
+    const std::vector<aero::AeroButton*>& Buttons() const { return buttons_; }
     // The button of that name; raises a run-time error when there is none.
     aero::AeroButton& Button(const wchar_t* name) const;
 
 private:
-    // Before the form, as in the program: the form's window goes first.
-    std::vector<std::unique_ptr<aero::AeroButton>> buttons_;
     rt::Form form_;
+    std::vector<aero::AeroButton*> buttons_;
 };
 
 // Runs pending messages for a while.

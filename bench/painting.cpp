@@ -54,7 +54,7 @@ private:
 
 void MeasurePainting(MainWindow& window, int runs, std::vector<Row>& rows) {
     aero::AeroButton& button = window.Button(L"cmdBrowse");
-    const int width = button.Fields().nWidth, height = button.Fields().nHeight;
+    const int width = button.ScaleWidth(), height = button.ScaleHeight();
     const Blit blit(button.Hwnd(), width, height);
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
     const std::string reference = "BitBlt " + size;
@@ -68,12 +68,12 @@ void MeasurePainting(MainWindow& window, int runs, std::vector<Row>& rows) {
     measures.push_back({Row{"Redraw that changes nothing", "us", {}, reference, {}, 2},
                         [&button] { button.Redraw(aero::kKeepState, false); }});
     measures.push_back({Row{"Redraw of all six buttons", "us", {}, reference, {}, 1}, [&window] {
-                            for (const auto& b : window.Buttons()) b->Redraw(aero::kKeepState, true);
+                            for (aero::AeroButton* b : window.Buttons()) b->Redraw(aero::kKeepState, true);
                         }});
     // As the user sees it: each button's WM_PAINT shows its new image.
     measures.push_back({Row{"... and on screen (UpdateWindow)", "us", {}, reference, {}, 1}, [&window] {
-                            for (const auto& b : window.Buttons()) b->Redraw(aero::kKeepState, true);
-                            for (const auto& b : window.Buttons()) UpdateWindow(b->Hwnd());
+                            for (aero::AeroButton* b : window.Buttons()) b->Redraw(aero::kKeepState, true);
+                            for (aero::AeroButton* b : window.Buttons()) UpdateWindow(b->Hwnd());
                         }});
 
     // Last to first: the faces end on Normal, so the other measures always see a normal button.

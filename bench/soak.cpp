@@ -11,7 +11,6 @@
 #include "app.h"
 #include "errors.h"
 #include "gdi.h"
-#include "keys.h"
 #include "launch.h"
 #include "mainwindow.h"
 #include "reg.h"
@@ -138,7 +137,7 @@ bool InputCycles() {
     int turn = 0;
     return Soak("hover, press and release with real input, 10,000 cycles", kInputCycles, 500, [&](int i) {
         aero::AeroButton& button = *buttons[static_cast<size_t>(turn++) % buttons.size()];
-        const auto is = [&button](long s) { return [&button, s] { return button.Fields().nState == s; }; };
+        const auto is = [&button](long s) { return [&button, s] { return button.State() == s; }; };
         RECT client{};
         GetClientRect(button.Hwnd(), &client);
         const POINT over = OnScreen(button.Hwnd(), client.right / 2, client.bottom / 2);
@@ -160,7 +159,7 @@ bool InputCycles() {
                 std::fprintf(
                     stderr,
                     "soak: input cycle %d: %ls was not %s in time (state %ld, under the cursor: %ls)\n", i,
-                    button.Surface().Name().c_str(), step.what, button.Fields().nState, under);
+                    button.Name().c_str(), step.what, button.State(), under);
                 return false;
             }
         }

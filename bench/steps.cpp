@@ -18,13 +18,13 @@
 #include "formtext.h"
 #include "frmreg.h"
 #include "gdi.h"
-#include "hosting.h"
+#include "imagezone.h"
 #include "launch.h"
 #include "modfunctions.h"
 #include "os.h"
+#include "picturebox.h"
 #include "reg.h"
 #include "resource_names.h"
-#include "tooltip.h"
 
 namespace {
 
@@ -66,6 +66,21 @@ struct Step {
     double ms;
 };
 
+// The AeroButtons made by the loader as the product's factory makes them, timed apart.
+void TimeAeroButtons(double& total) {
+    rt::RegisterControlType(aero::kAeroButtonType,
+                            [&total](const rt::StoredObject& stored, rt::Container& container,
+                                     const RECT& bounds) -> std::unique_ptr<rt::Control> {
+                                Clock clock;
+                                auto button = rt::CreateStored(std::make_unique<aero::AeroButton>(), stored,
+                                                               container, bounds);
+                                rt::PropertyBag own = stored.Properties;
+                                button->LoadProperties(own);
+                                total += clock.Lap();
+                                return button;
+                            });
+}
+
 std::vector<Step> StartUp() {
     std::vector<Step> steps{{"process creation to main", SinceProcessCreation()}};
     Clock clock;
@@ -75,46 +90,45 @@ std::vector<Step> StartUp() {
     const rt::StoredObject parsed = rt::ParseFormText(Description(module));
     const double parse = clock.Lap();
     steps.push_back({"description parse", parse});
-    rt::StoredObject stored = StoredMainWindow(module);
+    const rt::StoredObject stored = StoredMainWindow(module);
     steps.push_back({"pictures and cursor from resources", clock.Lap() - parse});
 
-    // The buttons come out of the description, to be timed apart from the runtime's own controls.
-    std::vector<rt::StoredObject> buttonsStored;
-    for (auto it = stored.Children.begin(); it != stored.Children.end();)
-        if (lstrcmpiW(it->Type.c_str(), aero::kAeroButtonType) == 0) {
-            buttonsStored.push_back(std::move(*it));
-            it = stored.Children.erase(it);
-        } else {
-            ++it;
-        }
-    std::vector<std::unique_ptr<aero::AeroButton>> buttons;
     rt::Form form;
-    double commonControls = 0;
+    double commonControls = 0, buttons = 0;
     form.Events().Initialize = [&commonControls] {
         Clock inner;
         InitCommonControls();
         commonControls = inner.Lap();
     };
+    TimeAeroButtons(buttons);
     clock.Lap();
     rt::LoadForm(form, stored);
     const double formAndControls = clock.Lap();
     steps.push_back({"common controls initialised", commonControls});
-    steps.push_back({"form window, its controls, tip window", formAndControls - commonControls});
-    for (const rt::StoredObject& b : buttonsStored) buttons.push_back(aero::LoadAeroButton(b, form, form));
-    steps.push_back({"six AeroButtons (surfaces, fonts, hooks, paint, tips)", clock.Lap()});
+    steps.push_back({"form window, its controls, tips", formAndControls - commonControls - buttons});
+    steps.push_back({"six AeroButtons (surfaces, fonts, hooks, paint)", buttons});
 
     // Form_Load
+    clock.Lap();
     const auto dlg = std::make_unique<clsDlg>();
     const auto reg = std::make_unique<clsReg>();
     const auto os = std::make_unique<clsOS>();
     os->GetSystemOS();
     steps.push_back({"services and OS name", clock.Lap()});
-    form.SetWidth(kOuterWidthTwips);
-    form.SetHeight(OuterHeightTwips(os->WindowsID()));
-    modFunctions::MakeRoundedWindow(form.hWnd());
-    steps.push_back({"outer size and rounded region", clock.Lap()});
+    form.SetOuterSize(kOuterWidthTwips, OuterHeightTwips(os->WindowsID()));
+    steps.push_back({"outer size", clock.Lap()});
+    const rt::PictureRef art = form.Picture();
+    modFunctions::MakeRoundedWindow(form.hWnd(), SIZE{art->PixelWidth(), art->PixelHeight()});
+    steps.push_back({"rounded region", clock.Lap()});
     modFunctions::SetWindowIcon(form.hWnd(), res::MainIcon, true);
     steps.push_back({"icons", clock.Lap()});
+    rt::PictureBox& picN = *form.Find<rt::PictureBox>(L"picN");
+    const rt::PictureRef strip = form.Find<rt::ImageZone>(L"imgNormal")->Picture();
+    picN.SetWidth(strip->PixelWidth());
+    picN.SetHeight(strip->PixelHeight());
+    picN.SetPicture(strip);
+    picN.Move(static_cast<int>(form.ScaleWidth()) - picN.Width() - 8, 0);
+    steps.push_back({"picture strip placed", clock.Lap()});
 
     form.Show();
     steps.push_back({"show, centre, focus", clock.Lap()});

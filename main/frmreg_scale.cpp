@@ -19,8 +19,7 @@ void frmReg::Form_DpiChanged() {
 }
 
 void frmReg::FitToScale() {
-    form_.SetWidth(kOuterWidthTwips);
-    form_.SetHeight(OuterHeightTwips(os_->WindowsID()));
+    form_.SetOuterSize(kOuterWidthTwips, OuterHeightTwips(os_->WindowsID()));
     modFunctions::MakeRoundedWindow(hWnd());
     modFunctions::SetWindowIcon(hWnd(), res::MainIcon, true);
     ApplySkin();

@@ -5,6 +5,7 @@
 #include "colour.h"
 #include "dpi.h"
 #include "gdi.h"
+#include "latebound.h"
 #include "units.h"
 
 namespace modFunctions {
@@ -65,9 +66,11 @@ std::wstring OpenUrlResultText(INT_PTR shellResult) {
 
 INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
     // Wide texts, so addresses and paths outside the ANSI code page reach the shell intact.
+    const auto shellExecute = rt::LateBound<decltype(ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (!shellExecute) return 0;
     HINSTANCE result =
-        ShellExecuteW(nullptr, L"Open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                      directory.empty() ? nullptr : directory.c_str(), SW_SHOW);
+        shellExecute(nullptr, L"Open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                     directory.empty() ? nullptr : directory.c_str(), SW_SHOW);
     return reinterpret_cast<INT_PTR>(result);
 }
 
@@ -84,6 +87,8 @@ HWND TopLevelOwner(HWND window) {
 
 void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner) {
     HWND owner = alsoOwner ? TopLevelOwner(window) : nullptr;
+    // An unowned window is its own top owner; each WM_SETICON costs the window manager a new icon.
+    if (owner == window) owner = nullptr;
     HINSTANCE module = GetModuleHandleW(nullptr);
     // Shared icons belong to the system's cache and are never destroyed. The
     // sizes are the system's for the DPI in force.

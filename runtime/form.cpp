@@ -149,6 +149,10 @@ void Form::SetHeight(long twips) {
     ResizeOuter(rect.right - rect.left, RoundHalfEven(twips / TwipsPerPixelY()));
 }
 
+void Form::SetOuterSize(long widthTwips, long heightTwips) {
+    ResizeOuter(RoundHalfEven(widthTwips / TwipsPerPixelX()), RoundHalfEven(heightTwips / TwipsPerPixelY()));
+}
+
 long Form::ScaleWidth() const {
     RECT client{};
     if (Window()) GetClientRect(Window(), &client);

@@ -85,6 +85,9 @@ public:
     long Height() const;
     void SetWidth(long twips);
     void SetHeight(long twips);
+    // Both at once: one resize where the two setters make two, each of which
+    // costs the platform a new window surface.
+    void SetOuterSize(long widthTwips, long heightTwips);
     // Client size in ScaleMode units. Child controls are placed in pixels either way.
     ScaleMode GetScaleMode() const { return scaleMode_; }
     void SetScaleMode(ScaleMode mode) { scaleMode_ = mode; }

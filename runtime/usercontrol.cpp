@@ -144,6 +144,7 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void UserControl::OnPaint() {
+    repaintScheduled_ = false;
     gdi::PaintDC paint(Window());
     if (paint.Get()) image_->CopyTo(paint.Get(), paint.Area());
 }
@@ -158,6 +159,7 @@ void UserControl::OnSize() {
 }
 
 void UserControl::OnWindowPosChanged(const WINDOWPOS& pos) {
+    if (pos.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) repaintScheduled_ = false;
     if (!live_ || !Window() || !(pos.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) return;
     bool nowVisible = Visible();
     if (nowVisible == visible_) return;
@@ -310,7 +312,16 @@ HDC UserControl::hDC() const {
 
 void UserControl::Cls() {
     image_->Fill(TranslateColor(static_cast<long>(backColor_)));
-    if (Window()) InvalidateRect(Window(), nullptr, FALSE);
+    ScheduleRepaint();
+}
+
+// One invalidation per WM_PAINT is enough, and a window that is not shown is
+// painted whole when it shows: under Wine each invalidation is a round trip to
+// the server, dearer than drawing a whole face.
+void UserControl::ScheduleRepaint() {
+    if (!Window() || repaintScheduled_ || !IsWindowVisible(Window())) return;
+    InvalidateRect(Window(), nullptr, FALSE);
+    repaintScheduled_ = true;
 }
 
 void UserControl::Refresh() {

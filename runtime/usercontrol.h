@@ -167,6 +167,7 @@ private:
     friend class SurfaceDropTarget;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnPaint();
+    void ScheduleRepaint();
     void OnSize();
     void OnWindowPosChanged(const WINDOWPOS& pos);
     bool OnSetCursor(HWND target, int hitTest);
@@ -189,6 +190,7 @@ private:
     short dblClickButton_ = 0; // the button whose next release follows a double click
     bool enabled_ = true;
     bool defaultCancel_ = true;
+    bool repaintScheduled_ = false;  // invalidated whole since the last WM_PAINT
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
     FontRef font_;
     short mousePointer_ = 0;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "latebound.h"
+
 namespace services {
 namespace {
 
@@ -109,7 +111,8 @@ std::wstring clsDlg::ShowOpenDialogW(HWND owner, const std::wstring& filter, lon
     services::PrepareOpenDialog(rec, owner, filter, filterIndex, title, initialDir, initialFileName,
                                 defaultExtension, flags, flagsEx);
     initialDir.clear();
-    if (!GetOpenFileNameW(&rec.Ofn)) return L"";
+    const auto open = rt::LateBound<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (!open || !open(&rec.Ofn)) return L"";
     initialFileName = services::StripAtNull(rec.FileTitle);
     filterIndex = static_cast<long>(rec.Ofn.nFilterIndex);
     return services::JoinSelection(rec.File, initialDir);

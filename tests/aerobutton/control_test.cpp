@@ -1,3 +1,7 @@
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -231,6 +235,12 @@ TEST(Repaint, RedrawSkipsWhatDidNotChange) {
     EXPECT_EQ(b.Button().State(), aero::Normal);
 }
 
+int g_positionChanges = 0;
+LRESULT CALLBACK CountPositionChanges(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_WINDOWPOSCHANGED) ++g_positionChanges;
+    return DefSubclassProc(window, msg, wParam, lParam);
+}
+
 // The region taken from the window and the font grown behind the control's back:
 // a forced repaint rebuilds neither, Refresh both, and only once.
 TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
@@ -259,10 +269,19 @@ TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
     const RECT still = button.CaptionRect();
     EXPECT_TRUE(EqualRect(&wider, &still)) << "the layout was left dirty";
 
-    // Refresh repaints even with nothing changed.
+    // Refresh repaints even with nothing changed, but hands the window no second copy
+    // of the region it has: that would cost a frame change.
     SetPixelV(b.Button().hDC(), 36, 2, RGB(255, 0, 0));
+    ASSERT_TRUE(SetWindowSubclass(b.Window(), &CountPositionChanges, 1, 0));
+    g_positionChanges = 0;
     b.Button().Refresh();
+    EXPECT_EQ(g_positionChanges, 0);
     EXPECT_EQ(b.At(36, 2), Grey(248));
+    button.SetButtonShape(aero::Rounded);
+    RemoveWindowSubclass(b.Window(), &CountPositionChanges, 1);
+    EXPECT_GT(g_positionChanges, 0);
+    GetWindowRgn(b.Window(), region);
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
 }
 
 // Dark caption pixels inside the caption box, in a colour.

@@ -1,6 +1,7 @@
 #include "modfunctions.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <fstream>
@@ -185,6 +186,24 @@ TEST(SetWindowIcon, OwnerFlagReachesTheTopOwnerOnly) {
         EXPECT_EQ(IconOf(b.get(), ICON_BIG), nullptr);
         EXPECT_EQ(IconOf(b.get(), ICON_SMALL), nullptr);
     }
+}
+
+int g_setIconCount = 0;
+LRESULT CALLBACK CountSetIcon(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_SETICON) ++g_setIconCount;
+    return DefSubclassProc(window, msg, wParam, lParam);
+}
+
+// An unowned window is its own top owner: it gets each icon once, not twice.
+TEST(SetWindowIcon, UnownedWindowGetsEachIconOnce) {
+    TestWindow window(WS_OVERLAPPEDWINDOW);
+    ASSERT_TRUE(SetWindowSubclass(window.get(), &CountSetIcon, 1, 0));
+    g_setIconCount = 0;
+    modFunctions::SetWindowIcon(window.get(), res::MainIcon, true);
+    RemoveWindowSubclass(window.get(), &CountSetIcon, 1);
+    EXPECT_EQ(g_setIconCount, 2);
+    EXPECT_NE(IconOf(window.get(), ICON_BIG), nullptr);
+    EXPECT_NE(IconOf(window.get(), ICON_SMALL), nullptr);
 }
 
 // Real mouse input: press on the client area, then the timer moves and releases the

@@ -69,6 +69,14 @@ TEST(Form, OuterSizeInTwipsRoundTripsAndClientSizeFollowsScaleMode) {
         GetWindowRect(form.hWnd(), &rect);
         EXPECT_EQ(rect.right - rect.left, rt::RoundHalfEven(twips / rt::TwipsPerPixelX()));
     }
+    // Both at once, in one resize.
+    int resizes = 0;
+    form.Events().Resize = [&] { ++resizes; };
+    form.Load();
+    form.SetOuterSize(7755, 2970);
+    EXPECT_EQ(form.Width(), 7755);
+    EXPECT_EQ(form.Height(), 2970);
+    EXPECT_EQ(resizes, 1);
     // The frame is fixed: no sizing border, no maximise box.
     LONG style = GetWindowLongW(form.hWnd(), GWL_STYLE);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);

@@ -326,6 +326,37 @@ TEST_F(SurfaceTest, ImageIsShownOnRepaintAndSurvivesBeingCovered) {
     EXPECT_EQ(GetPixel(screen.Get(), 72, 22), red);
 }
 
+// The window is invalidated once per WM_PAINT, and not at all while hidden,
+// yet the screen always ends with the last image.
+TEST_F(SurfaceTest, ScreenShowsTheLastImageWhateverThePaintsInBetween) {
+    const auto onScreen = [this] {
+        UpdateWindow(surface.hWnd());
+        Pump(20);
+        rt::gdi::ClientDC screen(surface.hWnd());
+        return GetPixel(screen.Get(), 40, 10);
+    };
+    const COLORREF blue = RGB(0, 0, 255), green = RGB(0, 128, 0), red = RGB(255, 0, 0);
+    onScreen();
+    for (COLORREF colour : {blue, green}) {
+        surface.SetBackColor(colour);
+        surface.Cls();
+    }
+    EXPECT_EQ(onScreen(), green);
+    surface.SetBackColor(red);
+    surface.Cls();
+    EXPECT_EQ(onScreen(), red);
+
+    surface.SetVisible(false);
+    surface.SetBackColor(blue);
+    surface.Cls();
+    EXPECT_FALSE(GetUpdateRect(surface.hWnd(), nullptr, FALSE));
+    surface.SetVisible(true);
+    EXPECT_EQ(onScreen(), blue);
+    surface.SetBackColor(green);
+    surface.Cls();
+    EXPECT_EQ(onScreen(), green);
+}
+
 TEST_F(SurfaceTest, ResizeRebuildsTheImageAndKeepsWhatFits) {
     surface.SetBackColor(RGB(0, 0, 255));
     surface.Cls();
