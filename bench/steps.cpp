@@ -23,6 +23,8 @@
 #include "modfunctions.h"
 #include "os.h"
 #include "picturebox.h"
+#include "skin.h"
+#include "dpi.h"
 #include "reg.h"
 #include "resource_names.h"
 
@@ -117,17 +119,23 @@ std::vector<Step> StartUp() {
     steps.push_back({"services and OS name", clock.Lap()});
     form.SetOuterSize(kOuterWidthTwips, OuterHeightTwips(os->WindowsID()));
     steps.push_back({"outer size", clock.Lap()});
-    const rt::PictureRef art = form.Picture();
-    modFunctions::MakeRoundedWindow(form.hWnd(), SIZE{art->PixelWidth(), art->PixelHeight()});
+    modFunctions::MakeRoundedWindow(form.hWnd());
     steps.push_back({"rounded region", clock.Lap()});
     modFunctions::SetWindowIcon(form.hWnd(), res::MainIcon, true);
     steps.push_back({"icons", clock.Lap()});
+    // The skin drawn for the display's scale, as the main window does at load.
+    const int dpi = rt::CurrentDpi();
+    RECT client{};
+    GetClientRect(form.hWnd(), &client);
+    form.SetPicture(skin::ToPicture(skin::DrawBackground(dpi, SIZE{client.right, client.bottom})));
+    const rt::PictureRef strip = skin::ToPicture(skin::DrawStrip(skin::Look::Rest, skin::Look::Rest, dpi));
+    for (int i = 0; i < 4; ++i) skin::ToPicture(skin::DrawStrip(skin::Look::Hot, skin::Look::Rest, dpi));
+    steps.push_back({"skin drawn (background and five strips)", clock.Lap()});
     rt::PictureBox& picN = *form.Find<rt::PictureBox>(L"picN");
-    const rt::PictureRef strip = form.Find<rt::ImageZone>(L"imgNormal")->Picture();
     picN.SetWidth(strip->PixelWidth());
     picN.SetHeight(strip->PixelHeight());
     picN.SetPicture(strip);
-    picN.Move(static_cast<int>(form.ScaleWidth()) - picN.Width() - 8, 0);
+    picN.Move(static_cast<int>(form.ScaleWidth()) - picN.Width() - rt::ScaleToDpi(8, dpi), 0);
     steps.push_back({"picture strip placed", clock.Lap()});
 
     form.Show();

@@ -24,7 +24,11 @@ int ScreenDpi() {
 }  // namespace
 
 int CurrentDpi() {
-    return g_dpi > 0 ? g_dpi : ScreenDpi();
+    if (g_dpi > 0) return g_dpi;
+    // Asked for at every font, twip and picture conversion: a screen DC each time would
+    // cost more than painting a button. A change of scale arrives through SetCurrentDpi.
+    static const int screen = ScreenDpi();
+    return screen;
 }
 
 void SetCurrentDpi(int dpi) {
