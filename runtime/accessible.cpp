@@ -1,5 +1,7 @@
 #include "accessible.h"
 
+#include "latebound.h"
+
 namespace rt {
 namespace {
 
@@ -8,6 +10,26 @@ const UINT kFactsMessage = RegisterWindowMessageW(L"Tessiver.AccessibleFacts");
 // Posted: a client's default action runs from the message loop, so that a
 // modal box it opens does not hold the client's call.
 const UINT kDefaultActionMessage = RegisterWindowMessageW(L"Tessiver.DefaultAction");
+
+// The accessibility library loads when a client first asks, not at start.
+HRESULT StandardObject(HWND hwnd, IAccessible** out) {
+    static auto* create =
+        LateBound<decltype(CreateStdAccessibleObject)>(L"oleacc.dll", "CreateStdAccessibleObject");
+    return create ? create(hwnd, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(out)) : E_NOTIMPL;
+}
+
+LRESULT ResultFor(IAccessible* object, WPARAM wParam) {
+    static auto* result = LateBound<decltype(LresultFromObject)>(L"oleacc.dll", "LresultFromObject");
+    return result ? result(IID_IAccessible, wParam, object) : 0;
+}
+
+HRESULT WindowObject(HWND hwnd, IDispatch** out) {
+    static auto* fromWindow =
+        LateBound<decltype(AccessibleObjectFromWindow)>(L"oleacc.dll", "AccessibleObjectFromWindow");
+    return fromWindow ? fromWindow(hwnd, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+                                   reinterpret_cast<void**>(out))
+                      : E_NOTIMPL;
+}
 
 bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
@@ -112,8 +134,7 @@ public:
         *out = nullptr;
         if (child.vt != VT_I4 || child.lVal < 1 || child.lVal > static_cast<long>(facts.children.size()))
             return E_INVALIDARG;
-        return AccessibleObjectFromWindow(facts.children[child.lVal - 1], static_cast<DWORD>(OBJID_WINDOW),
-                                          IID_IDispatch, reinterpret_cast<void**>(out));
+        return WindowObject(facts.children[child.lVal - 1], out);
     }
 
     // IAccessible: the standard object's answers.
@@ -176,11 +197,9 @@ private:
 
 LRESULT ClientObject(HWND hwnd, WPARAM wParam) {
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, IID_IAccessible,
-                                         reinterpret_cast<void**>(&standard))))
-        return 0;
+    if (FAILED(StandardObject(hwnd, &standard))) return 0;
     auto* object = new ControlAccessible(hwnd, standard);
-    const LRESULT result = LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
+    const LRESULT result = ResultFor(static_cast<IAccessible*>(object), wParam);
     object->Release();
     return result;
 }
