@@ -45,10 +45,10 @@ rt::AccessibleFacts AeroButton::Describe() const {
     return facts;
 }
 
+// The same click an access key gives (a key that is neither Enter nor Esc).
 void AeroButton::DoDefaultAction() {
-    if (!s_.Enabled) return;
-    if (s_.bSpaceDown) FreeCapture();
-    ClickFromKeyboard();
+    short notEnterOrEsc = 0;
+    AccessKeyPress(notEnterOrEsc);
 }
 
 }  // namespace aero

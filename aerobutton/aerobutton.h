@@ -176,7 +176,6 @@ private:
     void MouseMovedAway();
     void SpaceDown();
     void CancelSpacePress();
-    void ClickFromKeyboard();
     void ArrowKeyDown(short keyCode, short shift);
 
     AeroButtonState s_;

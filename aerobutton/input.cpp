@@ -208,11 +208,6 @@ void AeroButton::AccessKeyPress(short& keyAscii) {
     if (s_.bSpaceDown) FreeCapture();
     // Enter and Esc never toggle a check box.
     if (s_.CheckBoxMode && (keyAscii == kEnterKey || keyAscii == kEscapeKey)) return;
-    ClickFromKeyboard();
-}
-
-// A click asked for without the mouse (an access key, an accessibility client).
-void AeroButton::ClickFromKeyboard() {
     s_.bIsDown = false;
     s_.nLastButton = kLeftButton;
     RunClick();
