@@ -1,10 +1,10 @@
 # make run: build and open the program; make test: build and run the tests.
-# make bench, make bench-steps, make soak: measure speed and leaks (not part of make test).
+# make bench, make bench-startup, make bench-steps, make soak: measure speed and leaks (not part of make test).
 BUILD := build
 JOBS := $(shell nproc)
 CMAKE_FLAGS := -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap configure build test run clean bench bench-steps soak
+.PHONY: all bootstrap configure build test run clean bench bench-startup bench-steps soak
 
 all: build
 
@@ -26,6 +26,10 @@ run: build
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target bench_programs
 	@scripts/run-bench $(BUILD) bench
+
+bench-startup: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_programs
+	@scripts/run-bench $(BUILD) bench --startup --runs 21
 
 bench-steps: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target bench_programs

@@ -101,7 +101,7 @@ std::string AddFootprintRows(const Starts& product, const Starts& floor, double 
     return notes;
 }
 
-int Bench(int runs) {
+int Bench(int runs, bool startupOnly) {
     rt::App app;  // OLE, as in the program: servers' registration code relies on it
     const std::wstring product = Beside(TESSIVER_EXE_FROM_BENCH), floor = Beside(L"floor.exe"),
                        bare = Beside(L"bare.exe");
@@ -112,6 +112,10 @@ int Bench(int runs) {
     rows.push_back({"start-up to visible and idle", "ms", starts[0].ms, "floor program", starts[1].ms, 1});
     rows.push_back({"start-up to visible and idle", "ms", starts[0].ms, "bare window", starts[2].ms, 1});
     rows.push_back({"floor program start-up", "ms", starts[1].ms, "bare window", starts[2].ms, 1});
+    if (startupOnly) {
+        bench::PrintTable("make bench-startup: " + std::to_string(runs) + " runs each, alternating", rows);
+        return 0;
+    }
 
     const std::vector<std::wstring> servers = {Beside(SERVERS_FROM_BENCH L"/testcomserver.dll"),
                                                bench::SystemFolder() + L"quartz.dll"};
@@ -135,10 +139,13 @@ int Bench(int runs) {
 
 int main(int argc, char** argv) {
     int runs = 15;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+    bool startupOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        if (std::strcmp(argv[i], "--startup") == 0) startupOnly = true;
+    }
     try {
-        return Bench(runs);
+        return Bench(runs, startupOnly);
     } catch (const rt::RuntimeError& e) {
         std::fprintf(stderr, "bench: %ls\n", e.Info().Description.c_str());
         return 1;
