@@ -15,7 +15,9 @@ namespace bench {
 MainWindow::MainWindow() {
     form_.Events().Initialize = [] { InitCommonControls(); };
     aero::RegisterAeroButtonType();
-    rt::LoadForm(form_, StoredMainWindow(GetModuleHandleW(nullptr)));
+    clsOS os;
+    os.GetSystemOS();
+    rt::LoadForm(form_, StoredMainWindow(GetModuleHandleW(nullptr), os.WindowsID()));
     for (rt::Control* control : form_.Controls())
         if (auto* button = dynamic_cast<aero::AeroButton*>(control)) buttons_.push_back(button);
     form_.Show();

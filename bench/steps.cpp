@@ -89,13 +89,19 @@ std::vector<Step> StartUp() {
     rt::App app;
     steps.push_back({"OLE initialised (rt::App)", clock.Lap()});
     const HINSTANCE module = GetModuleHandleW(nullptr);
+    const auto os = std::make_unique<clsOS>();
+    os->GetSystemOS();
+    steps.push_back({"OS name", clock.Lap()});
     const rt::StoredObject parsed = rt::ParseFormText(Description(module));
     const double parse = clock.Lap();
     steps.push_back({"description parse", parse});
-    const rt::StoredObject stored = StoredMainWindow(module);
+    const rt::StoredObject stored = StoredMainWindow(module, os->WindowsID());
     steps.push_back({"pictures and cursor from resources", clock.Lap() - parse});
 
     rt::Form form;
+    form.SetIcons(modFunctions::WindowIcon(res::MainIcon, ICON_BIG),
+                  modFunctions::WindowIcon(res::MainIcon, ICON_SMALL));
+    steps.push_back({"icons loaded", clock.Lap()});
     double commonControls = 0, buttons = 0;
     form.Events().Initialize = [&commonControls] {
         Clock inner;
@@ -107,22 +113,19 @@ std::vector<Step> StartUp() {
     rt::LoadForm(form, stored);
     const double formAndControls = clock.Lap();
     steps.push_back({"common controls initialised", commonControls});
-    steps.push_back({"form window, its controls, tips", formAndControls - commonControls - buttons});
+    steps.push_back({"form window (outer size, icons), its controls, tips",
+                     formAndControls - commonControls - buttons});
     steps.push_back({"six AeroButtons (surfaces, fonts, hooks, paint)", buttons});
 
     // Form_Load
     clock.Lap();
     const auto dlg = std::make_unique<clsDlg>();
     const auto reg = std::make_unique<clsReg>();
-    const auto os = std::make_unique<clsOS>();
-    os->GetSystemOS();
-    steps.push_back({"services and OS name", clock.Lap()});
+    steps.push_back({"services", clock.Lap()});
     form.SetOuterSize(kOuterWidthTwips, OuterHeightTwips(os->WindowsID()));
-    steps.push_back({"outer size", clock.Lap()});
+    steps.push_back({"outer size (unchanged)", clock.Lap()});
     modFunctions::MakeRoundedWindow(form.hWnd());
     steps.push_back({"rounded region", clock.Lap()});
-    modFunctions::SetWindowIcon(form.hWnd(), res::MainIcon, true);
-    steps.push_back({"icons", clock.Lap()});
     // The skin drawn for the display's scale, as the main window does at load.
     const int dpi = rt::CurrentDpi();
     RECT client{};

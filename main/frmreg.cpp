@@ -64,8 +64,11 @@ long OuterHeightTwips(const std::wstring& windowsId) {
     return windowsId == L"WinVista" ? 2970 : 3045;
 }
 
-rt::StoredObject StoredMainWindow(HINSTANCE module) {
+rt::StoredObject StoredMainWindow(HINSTANCE module, const std::wstring& windowsId) {
     rt::StoredObject stored = rt::ParseFormText(ResourceText(module, res::FormDescription));
+    // Made at its outer size, so that loading costs no resize.
+    stored.Properties.Set(L"Width", static_cast<int32_t>(kOuterWidthTwips));
+    stored.Properties.Set(L"Height", static_cast<int32_t>(OuterHeightTwips(windowsId)));
     // The skin pictures are drawn for the display's scale when the window loads (ApplySkin).
     SetStored(stored, L"lblLink", L"MouseIcon", LinkCursor(module));
     SetStored(stored, L"lblLink", L"Caption", std::wstring(kHomePage));
@@ -90,7 +93,12 @@ void frmReg::Load(HINSTANCE module) {
     events.Unload = [this] { Form_Unload(); };
     events.DpiChanged = [this] { Form_DpiChanged(); };
     aero::RegisterAeroButtonType();
-    rt::LoadForm(form_, StoredMainWindow(module));
+    // The outer height depends on the system.
+    os_ = std::make_unique<clsOS>();
+    os_->GetSystemOS();
+    form_.SetIcons(modFunctions::WindowIcon(res::MainIcon, ICON_BIG),
+                   modFunctions::WindowIcon(res::MainIcon, ICON_SMALL));
+    rt::LoadForm(form_, StoredMainWindow(module, os_->WindowsID()));
 }
 
 // Every control exists by now; their events go to the handlers.
@@ -135,8 +143,6 @@ void frmReg::Form_Initialize() {
 void frmReg::Form_Load() {
     dlg_ = std::make_unique<clsDlg>();
     reg_ = std::make_unique<clsReg>();
-    os_ = std::make_unique<clsOS>();
-    os_->GetSystemOS();
     FitToScale();
 }
 

@@ -42,8 +42,10 @@ rt::PictureRef LinkCursor(HINSTANCE module);
 
 // The window's stored description, as embedded in `module`, with the pictures,
 // the hand cursor and the home page address filled in from the module's
-// resources and the build. Raises a run-time error when it is absent or malformed.
-rt::StoredObject StoredMainWindow(HINSTANCE module);
+// resources and the build, and the outer size for the system named by
+// `windowsId` (clsOS::WindowsID). Raises a run-time error when it is absent or
+// malformed.
+rt::StoredObject StoredMainWindow(HINSTANCE module, const std::wstring& windowsId);
 
 // One file of a Register or Unregister command and how it went.
 struct RegistrationOutcome {

@@ -1,5 +1,6 @@
-// The main window at the display's scale: its outer size, shape, icons and
-// skin, set at load and again when it moves to a screen of another scale.
+// The main window at the display's scale: its outer size, shape and skin, set
+// at load and again when it moves to a screen of another scale. Its icons come
+// with the window at load, and again at a change of scale.
 #include "dpi.h"
 #include "frmreg.h"
 #include "modfunctions.h"
@@ -15,13 +16,13 @@ rt::PictureRef LinkCursor(HINSTANCE module) {
 
 void frmReg::Form_DpiChanged() {
     FitToScale();
+    modFunctions::SetWindowIcon(hWnd(), res::MainIcon, true);
     lblLink_->SetMouseIcon(LinkCursor(GetModuleHandleW(nullptr)));
 }
 
 void frmReg::FitToScale() {
     form_.SetOuterSize(kOuterWidthTwips, OuterHeightTwips(os_->WindowsID()));
     modFunctions::MakeRoundedWindow(hWnd());
-    modFunctions::SetWindowIcon(hWnd(), res::MainIcon, true);
     ApplySkin();
     // The strip takes its picture's own size, so that the picture's right edge shows.
     if (rt::PictureRef strip = imgNormal_->Picture()) {

@@ -85,27 +85,24 @@ HWND TopLevelOwner(HWND window) {
     return owner;
 }
 
+HICON WindowIcon(const wchar_t* name, WPARAM kind) {
+    // Shared icons belong to the system's cache and are never destroyed. The
+    // sizes are the system's for the DPI in force.
+    const int dpi = rt::CurrentDpi();
+    const bool big = kind == ICON_BIG;
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON,
+                                         rt::MetricForDpi(big ? SM_CXICON : SM_CXSMICON, dpi),
+                                         rt::MetricForDpi(big ? SM_CYICON : SM_CYSMICON, dpi), LR_SHARED));
+}
+
 void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner) {
     HWND owner = alsoOwner ? TopLevelOwner(window) : nullptr;
     // An unowned window is its own top owner; each WM_SETICON costs the window manager a new icon.
     if (owner == window) owner = nullptr;
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    // Shared icons belong to the system's cache and are never destroyed. The
-    // sizes are the system's for the DPI in force.
-    const int dpi = rt::CurrentDpi();
-    const struct {
-        WPARAM kind;
-        int cx;
-        int cy;
-    } sizes[] = {
-        {ICON_BIG, rt::MetricForDpi(SM_CXICON, dpi), rt::MetricForDpi(SM_CYICON, dpi)},
-        {ICON_SMALL, rt::MetricForDpi(SM_CXSMICON, dpi), rt::MetricForDpi(SM_CYSMICON, dpi)},
-    };
-    for (const auto& size : sizes) {
-        auto icon =
-            reinterpret_cast<LPARAM>(LoadImageW(module, name, IMAGE_ICON, size.cx, size.cy, LR_SHARED));
-        if (owner) SendMessageW(owner, WM_SETICON, size.kind, icon);
-        SendMessageW(window, WM_SETICON, size.kind, icon);
+    for (WPARAM kind : {ICON_BIG, ICON_SMALL}) {
+        auto icon = reinterpret_cast<LPARAM>(WindowIcon(name, kind));
+        if (owner) SendMessageW(owner, WM_SETICON, kind, icon);
+        SendMessageW(window, WM_SETICON, kind, icon);
     }
 }
 

@@ -41,6 +41,10 @@ INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, cons
 // Empty on success, else "Insufficent system memory or corrupt program file".
 std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory);
 
+// The named icon resource at the system's size for ICON_BIG or ICON_SMALL and the DPI
+// in force; shared, never destroyed.
+HICON WindowIcon(const wchar_t* name, WPARAM kind);
+
 // Sets the window's large and small icons from the executable's icon resource `name`;
 // with `alsoOwner`, also on the application's top-level owner of the window.
 void SetWindowIcon(HWND window, const wchar_t* name, bool alsoOwner);

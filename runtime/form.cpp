@@ -19,6 +19,20 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 
 bool InsideOrSame(HWND outer, HWND inner) { return inner && (outer == inner || IsChild(outer, inner)); }
 
+// Where a window of that outer size stands centred on the screen.
+POINT CentredOrigin(int width, int height) {
+    return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+}
+
+int OuterPixelsX(long twips) { return RoundHalfEven(twips / TwipsPerPixelX()); }
+int OuterPixelsY(long twips) { return RoundHalfEven(twips / TwipsPerPixelY()); }
+
+// Each WM_SETICON costs the window manager a new icon, so only a change is sent.
+void SendIcon(HWND hwnd, WPARAM kind, HICON icon) {
+    if (icon && reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, kind, 0)) != icon)
+        SendMessageW(hwnd, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
+}
+
 }  // namespace
 
 Form::Form() : font_(MakeFont(L"MS Sans Serif", 8.25f)) {}
@@ -30,17 +44,34 @@ Form::~Form() {
 }
 
 bool Form::Create(const std::wstring& caption, int clientWidth, int clientHeight) {
+    RECT outer{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0);
+    return MakeWindow(caption, outer.right - outer.left, outer.bottom - outer.top);
+}
+
+bool Form::CreateWithOuterSize(const std::wstring& caption, long widthTwips, long heightTwips) {
+    return MakeWindow(caption, OuterPixelsX(widthTwips), OuterPixelsY(heightTwips));
+}
+
+bool Form::MakeWindow(const std::wstring& caption, int outerWidth, int outerHeight) {
     if (Window()) return false;
     if (events_.Initialize) events_.Initialize();
     if (!RegisterWindowClassOnce(kFormClass, &BaseWindow<Form>::WindowProc, LoadCursor(nullptr, IDC_ARROW)))
         return false;
-    RECT outer{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0);
-    HWND hwnd = CreateBound(0, kFormClass, caption.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            outer.right - outer.left, outer.bottom - outer.top, nullptr);
+    const POINT origin = CentredOrigin(outerWidth, outerHeight);
+    HWND hwnd = CreateBound(0, kFormClass, caption.c_str(), kFormStyle, origin.x, origin.y, outerWidth,
+                            outerHeight, nullptr);
     if (!hwnd) return false;
     detail::FormOpened(this);
     return true;
+}
+
+void Form::SetIcons(HICON big, HICON small) {
+    bigIcon_ = big;
+    smallIcon_ = small;
+    if (!Window()) return;
+    SendIcon(Window(), ICON_BIG, big);
+    SendIcon(Window(), ICON_SMALL, small);
 }
 
 void Form::Load() {
@@ -55,10 +86,10 @@ void Form::Show() {
     if (!shown_) {
         RECT rect{};
         GetWindowRect(hwnd, &rect);
-        int width = rect.right - rect.left, height = rect.bottom - rect.top;
-        SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Made centred; it moves only when its size changed since.
+        const POINT origin = CentredOrigin(rect.right - rect.left, rect.bottom - rect.top);
+        if (origin.x != rect.left || origin.y != rect.top)
+            SetWindowPos(hwnd, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     const int resizesBefore = resizesRaised_;
     ShowWindow(hwnd, SW_SHOW);
@@ -133,24 +164,27 @@ long Form::Height() const {
 }
 
 void Form::ResizeOuter(int widthPixels, int heightPixels) {
-    if (Window())
-        SetWindowPos(Window(), nullptr, 0, 0, widthPixels, heightPixels, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT now{};
+    if (!Window() || !GetWindowRect(Window(), &now)) return;
+    // The platform makes a new window surface even for an unchanged size.
+    if (now.right - now.left == widthPixels && now.bottom - now.top == heightPixels) return;
+    SetWindowPos(Window(), nullptr, 0, 0, widthPixels, heightPixels, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::SetWidth(long twips) {
     RECT rect{};
     if (Window()) GetWindowRect(Window(), &rect);
-    ResizeOuter(RoundHalfEven(twips / TwipsPerPixelX()), rect.bottom - rect.top);
+    ResizeOuter(OuterPixelsX(twips), rect.bottom - rect.top);
 }
 
 void Form::SetHeight(long twips) {
     RECT rect{};
     if (Window()) GetWindowRect(Window(), &rect);
-    ResizeOuter(rect.right - rect.left, RoundHalfEven(twips / TwipsPerPixelY()));
+    ResizeOuter(rect.right - rect.left, OuterPixelsY(twips));
 }
 
 void Form::SetOuterSize(long widthTwips, long heightTwips) {
-    ResizeOuter(RoundHalfEven(widthTwips / TwipsPerPixelX()), RoundHalfEven(heightTwips / TwipsPerPixelY()));
+    ResizeOuter(OuterPixelsX(widthTwips), OuterPixelsY(heightTwips));
 }
 
 long Form::ScaleWidth() const {
@@ -353,6 +387,13 @@ void Form::OnActivate(bool active) {
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = Window();
     switch (msg) {
+    case WM_NCCREATE: {
+        const LRESULT made = DefWindowProcW(hwnd, msg, wParam, lParam);
+        // Before the platform makes its own window for this one, which then takes them as it is.
+        SendIcon(hwnd, ICON_BIG, bigIcon_);
+        SendIcon(hwnd, ICON_SMALL, smallIcon_);
+        return made;
+    }
     case WM_ERASEBKGND: {
         RECT client{};
         GetClientRect(hwnd, &client);

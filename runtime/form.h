@@ -44,9 +44,16 @@ public:
 
     FormEvents& Events() { return events_; }
 
-    // Raises Initialize, then creates the window, hidden, with a client area of
-    // the given size in pixels. False when the window could not be made.
+    // Raises Initialize, then creates the window, hidden and centred on the
+    // screen, with a client area of the given size in pixels. False when the
+    // window could not be made.
     bool Create(const std::wstring& caption, int clientWidth, int clientHeight);
+    // As Create, with the outer size (frame included) in twips. A window made at
+    // its final size and place costs the platform no resize or move later.
+    bool CreateWithOuterSize(const std::wstring& caption, long widthTwips, long heightTwips);
+    // The window's big and small icons. Given before Create, they go to the window
+    // as it is made, so the window manager learns them once.
+    void SetIcons(HICON big, HICON small);
     // Raises Load (once).
     void Load();
     // Shows the window (centred on the screen the first time), activates it and
@@ -148,6 +155,7 @@ private:
     int IndexOf(const Control* control) const;
     int IndexOfWindow(HWND hwnd) const;
     std::vector<NavEntry> Snapshot() const;
+    bool MakeWindow(const std::wstring& caption, int outerWidth, int outerHeight);
     void ResizeOuter(int widthPixels, int heightPixels);
     void RaiseResize();
     // Scale changes (formdpi.cpp).
@@ -166,6 +174,8 @@ private:
     long foreColor_ = static_cast<long>(0x80000012);  // button text
     PictureRef picture_;
     FontRef font_;
+    HICON bigIcon_ = nullptr;  // shared icons, never destroyed
+    HICON smallIcon_ = nullptr;
     ScaleMode scaleMode_ = ScaleMode::Pixels;
     bool loadRaised_ = false;
     bool shown_ = false;

@@ -156,9 +156,13 @@ RECT StoredBounds(const StoredObject& stored) {
 void LoadForm(Form& form, const StoredObject& stored) {
     CheckTypes(stored);
     const PropertyBag& bag = stored.Properties;
-    const int clientWidth = TwipsToPixelsX(ReadLong(bag, L"ClientWidth", 4800));
-    const int clientHeight = TwipsToPixelsY(ReadLong(bag, L"ClientHeight", 3600));
-    if (!form.Create(ReadString(bag, L"Caption"), clientWidth, clientHeight))
+    const std::wstring caption = ReadString(bag, L"Caption");
+    // An outer size (Width and Height), where given, wins over the client size.
+    const bool made = bag.Contains(L"Width") && bag.Contains(L"Height")
+                          ? form.CreateWithOuterSize(caption, ReadLong(bag, L"Width", 0), ReadLong(bag, L"Height", 0))
+                          : form.Create(caption, TwipsToPixelsX(ReadLong(bag, L"ClientWidth", 4800)),
+                                        TwipsToPixelsY(ReadLong(bag, L"ClientHeight", 3600)));
+    if (!made)
         Raise(errnum::CannotLoad, L"LoadForm", L"cannot create the form " + stored.Name);
     form.SetBackColor(ReadLong(bag, L"BackColor", form.BackColor()));
     form.SetForeColor(ReadLong(bag, L"ForeColor", form.ForeColor()));
