@@ -1,8 +1,12 @@
 #include "basewindow.h"
 
-namespace rt {
+#include <set>
+#include <string>
 
-bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style) {
+namespace rt {
+namespace {
+
+bool RegisterClassOnSystem(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style) {
     HINSTANCE module = GetModuleHandleW(nullptr);
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
@@ -16,6 +20,17 @@ bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cur
     wc.hCursor = cursor;
     wc.lpszClassName = className;
     return RegisterClassExW(&wc) != 0;
+}
+
+}  // namespace
+
+bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style) {
+    // Asking the system costs a round trip per control; our classes stay registered.
+    static std::set<std::wstring> known;
+    if (known.count(className)) return true;
+    if (!RegisterClassOnSystem(className, proc, cursor, style)) return false;
+    known.insert(className);
+    return true;
 }
 
 }  // namespace rt

@@ -378,7 +378,8 @@ void UserControl::SetFont(FontRef font) {
 void UserControl::SetMousePointer(short pointer) {
     if (!IsPointerNumber(pointer)) Raise(errnum::InvalidPropertyValue, L"UserControl", L"Invalid property value");
     mousePointer_ = pointer;
-    if (!Window()) return;
+    // The cursor can only be over a shown window (and asking where it is costs a round trip).
+    if (!Window() || !IsWindowVisible(Window())) return;
     POINT pt{};
     if (!GetCursorPos(&pt) || WindowFromPoint(pt) != Window()) return;
     HCURSOR cursor = PointerCursor();
