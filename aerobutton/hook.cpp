@@ -10,25 +10,25 @@
 
 namespace aero {
 
+struct WindowHooks;
+
 struct HookBlock {
     HookFacility* facility = nullptr;
+    WindowHooks* chain = nullptr;
     HWND hWnd = nullptr;
     HookCallback callback;
     long userValue = 0;
     MessageTable before;
     MessageTable after;
-    // Calls through this hook still on the stack; the subclass and the block go
-    // only when the outermost one returns.
-    int nInUse = 0;
     bool released = false;
 
-    UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
     void MarkReleased() {
         released = true;
         TableRemoveMessage(ALL_MESSAGES, before);
         TableRemoveMessage(ALL_MESSAGES, after);
     }
-    LRESULT Pass(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // `below`: the blocks installed before this one, which see the message after it.
+    LRESULT Pass(size_t below, UINT msg, WPARAM wParam, LPARAM lParam);
     // The window is going: its hook goes with it, whether released or not.
     void WindowGone() {
         if (released) return;
@@ -37,41 +37,94 @@ struct HookBlock {
     }
 };
 
+// Every facility's hooks on one window share one subclass of it. The platform
+// finds a window's subclasses anew for each message and each subclass, which
+// costs a round trip apiece on some systems, and a form carries a hook for
+// each of its buttons. The chain keeps the order separate subclasses had: the
+// last installed sees a message first.
+struct WindowHooks {
+    HWND hWnd = nullptr;
+    std::vector<HookBlock*> blocks;  // in order of installation
+    std::vector<size_t> inside;      // the block each message now inside has reached, innermost last
+    // Messages inside; released blocks and the subclass go only when the outermost returns.
+    int nInUse = 0;
+
+    // Passes the message through blocks[0, count), newest first, then on to the window.
+    LRESULT Link(size_t count, UINT msg, WPARAM wParam, LPARAM lParam) {
+        for (size_t i = count; i-- > 0;) {
+            if (blocks[i]->released) continue;
+            inside.push_back(i);
+            // A handler's error stops here: the frames below must not unwind.
+            const LRESULT result = rt::Guarded([&] { return blocks[i]->Pass(i, msg, wParam, lParam); });
+            inside.pop_back();
+            return result;
+        }
+        return DefSubclassProc(hWnd, msg, wParam, lParam);
+    }
+    void DropReleased() {
+        for (HookBlock* block : blocks)
+            if (block->released) delete block;
+        blocks.erase(std::remove_if(blocks.begin(), blocks.end(), [](HookBlock* b) { return b->released; }),
+                     blocks.end());
+    }
+};
+
 namespace {
+
+constexpr UINT_PTR kChainId = 1;
 
 // "h" and the handle in decimal.
 std::wstring RegistryKey(HWND hWnd) {
     return L"h" + std::to_wstring(static_cast<long>(reinterpret_cast<INT_PTR>(hWnd)));
 }
 
-LRESULT CALLBACK HookProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
-    auto* block = reinterpret_cast<HookBlock*>(refData);
-    ++block->nInUse;
-    // A handler's error stops here: the count must come down and the system's frames must not unwind.
-    const LRESULT result = rt::Guarded([&] { return block->Pass(hWnd, msg, wParam, lParam); });
-    --block->nInUse;
-    if (msg == WM_NCDESTROY) block->WindowGone();
-    if (block->released && block->nInUse == 0) {
-        RemoveWindowSubclass(hWnd, HookProc, block->Id());
-        delete block;
-    }
+LRESULT CALLBACK HookProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData);
+
+// Once no message is inside: released blocks go, and the subclass with the last of them.
+void Settle(WindowHooks* chain) {
+    if (chain->nInUse != 0) return;
+    chain->DropReleased();
+    if (!chain->blocks.empty()) return;
+    RemoveWindowSubclass(chain->hWnd, HookProc, kChainId);
+    delete chain;
+}
+
+LRESULT CALLBACK HookProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
+    auto* chain = reinterpret_cast<WindowHooks*>(refData);
+    ++chain->nInUse;
+    const LRESULT result = chain->Link(chain->blocks.size(), msg, wParam, lParam);
+    --chain->nInUse;
+    if (msg == WM_NCDESTROY)
+        for (HookBlock* block : chain->blocks) block->WindowGone();
+    Settle(chain);
     return result;
+}
+
+// The window's chain, made and subclassed on first use; null when the window cannot be subclassed.
+WindowHooks* ChainOf(HWND hWnd) {
+    DWORD_PTR found = 0;
+    if (GetWindowSubclass(hWnd, HookProc, kChainId, &found)) return reinterpret_cast<WindowHooks*>(found);
+    auto chain = std::make_unique<WindowHooks>();
+    chain->hWnd = hWnd;
+    // Fails for a window of another thread, among others.
+    if (!SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get()))) return nullptr;
+    return chain.release();
 }
 
 }  // namespace
 
-LRESULT HookBlock::Pass(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT HookBlock::Pass(size_t below, UINT msg, WPARAM wParam, LPARAM lParam) {
     bool handled = false;
     LRESULT lReturn = 0;
     if (callback && TableHasMessage(before, static_cast<long>(msg))) {
-        callback(true, handled, lReturn, window, msg, wParam, lParam, userValue);
+        callback(true, handled, lReturn, hWnd, msg, wParam, lParam, userValue);
         if (handled) return lReturn;
     }
-    lReturn = DefSubclassProc(window, msg, wParam, lParam);
+    lReturn = chain->Link(below, msg, wParam, lParam);
     // Released while the message was inside: no more callbacks.
     if (released) return lReturn;
     if (callback && TableHasMessage(after, static_cast<long>(msg))) {
-        callback(false, handled, lReturn, window, msg, wParam, lParam, userValue);
+        callback(false, handled, lReturn, hWnd, msg, wParam, lParam, userValue);
     }
     return lReturn;
 }
@@ -135,13 +188,15 @@ bool HookFacility::HookWindow(HWND hWnd, long userValue, HookCallback callback) 
     hasRegistry_ = true;
     if (FindHookBlock(hWnd)) return false;
 
+    WindowHooks* chain = ChainOf(hWnd);
+    if (!chain) return false;
     auto block = std::make_unique<HookBlock>();
     block->facility = this;
+    block->chain = chain;
     block->hWnd = hWnd;
     block->callback = std::move(callback);
     block->userValue = userValue;
-    // Fails for a window of another thread, among others.
-    if (!SetWindowSubclass(hWnd, HookProc, block->Id(), reinterpret_cast<DWORD_PTR>(block.get()))) return false;
+    chain->blocks.push_back(block.get());
     registry_.emplace_back(RegistryKey(hWnd), block.release());
     return true;
 }
@@ -169,10 +224,13 @@ void HookFacility::RemoveHookMessage(HWND hWnd, long msg, long when) {
 }
 
 LRESULT HookFacility::CallPreviousProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!FindHookBlock(hWnd)) return 0;
-    // Inside a hooked message this is the procedure after the current hook;
+    const HookBlock* block = FindHookBlock(hWnd);
+    if (!block) return 0;
+    // Inside a hooked message this is what comes after the current hook;
     // outside one the platform goes straight to the window's own procedure.
-    return DefSubclassProc(hWnd, msg, wParam, lParam);
+    WindowHooks* chain = block->chain;
+    if (chain->inside.empty()) return DefSubclassProc(hWnd, msg, wParam, lParam);
+    return chain->Link(chain->inside.back(), msg, wParam, lParam);
 }
 
 long HookFacility::GetHookUserValue(HWND hWnd) const {
@@ -194,11 +252,8 @@ void HookFacility::UnhookWindow(HWND hWnd) {
     HookBlock* block = entry->second;
     registry_.erase(entry);
     block->MarkReleased();
-    // Not inside any of its messages: nothing is left to return through it.
-    if (block->nInUse == 0) {
-        RemoveWindowSubclass(block->hWnd, HookProc, block->Id());
-        delete block;
-    }
+    // Not inside any of its window's messages: nothing is left to return through it.
+    Settle(block->chain);
 }
 
 void HookFacility::UnhookAll() {
