@@ -29,7 +29,7 @@ bench: configure
 
 bench-startup: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target bench_programs
-	@scripts/run-bench $(BUILD) bench --startup --runs 21
+	@scripts/run-bench $(BUILD) bench --startup --runs 21 $(if $(COMPARE),--compare $(abspath $(COMPARE)))
 
 bench-steps: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target bench_programs

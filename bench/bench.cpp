@@ -101,18 +101,29 @@ std::string AddFootprintRows(const Starts& product, const Starts& floor, double 
     return notes;
 }
 
-int Bench(int runs, bool startupOnly) {
+struct Options {
+    int runs = 15;
+    bool startupOnly = false;
+    std::wstring other;  // another build of the program, started in the same rounds
+};
+
+int Bench(const Options& options) {
+    const int runs = options.runs;
     rt::App app;  // OLE, as in the program: servers' registration code relies on it
     const std::wstring product = Beside(TESSIVER_EXE_FROM_BENCH), floor = Beside(L"floor.exe"),
                        bare = Beside(L"bare.exe");
     std::vector<Row> rows;
 
     std::vector<Starts> starts;
-    if (!MeasureStarts(runs, {product, floor, bare}, starts)) return 1;
+    std::vector<std::wstring> exes{product, floor, bare};
+    if (!options.other.empty()) exes.push_back(options.other);
+    if (!MeasureStarts(runs, exes, starts)) return 1;
     rows.push_back({"start-up to visible and idle", "ms", starts[0].ms, "floor program", starts[1].ms, 1});
     rows.push_back({"start-up to visible and idle", "ms", starts[0].ms, "bare window", starts[2].ms, 1});
     rows.push_back({"floor program start-up", "ms", starts[1].ms, "bare window", starts[2].ms, 1});
-    if (startupOnly) {
+    if (!options.other.empty())
+        rows.push_back({"other build start-up", "ms", starts[3].ms, "this build", starts[0].ms, 1});
+    if (options.startupOnly) {
         bench::PrintTable("make bench-startup: " + std::to_string(runs) + " runs each, alternating", rows);
         return 0;
     }
@@ -138,14 +149,19 @@ int Bench(int runs, bool startupOnly) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int runs = 15;
-    bool startupOnly = false;
+    Options options;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        if (std::strcmp(argv[i], "--startup") == 0) startupOnly = true;
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) options.runs = std::max(1, std::atoi(argv[++i]));
+        if (std::strcmp(argv[i], "--startup") == 0) options.startupOnly = true;
+        if (std::strcmp(argv[i], "--compare") == 0 && i + 1 < argc) {
+            // A Unix path is reached through Wine's drive Z:.
+            const std::string path = argv[++i];
+            options.other.assign(path.begin(), path.end());
+            if (!options.other.empty() && options.other[0] == L'/') options.other = L"Z:" + options.other;
+        }
     }
     try {
-        return Bench(runs, startupOnly);
+        return Bench(options);
     } catch (const rt::RuntimeError& e) {
         std::fprintf(stderr, "bench: %ls\n", e.Info().Description.c_str());
         return 1;
