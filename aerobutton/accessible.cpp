@@ -29,7 +29,7 @@ rt::AccessibleFacts AeroButton::Describe() const {
         CharUpperBuffW(key.data(), 1);
         facts.shortcut = L"Alt+" + key;
     }
-    if (rt::Form* form = rt::FormOf(Parent())) facts.description = form->ToolTips().Text(own);
+    if (rt::Form* form = rt::FormOf(Parent())) facts.description = form->ToolTipText(own);
     if (facts.description.empty()) facts.description = s_.TipText;
     facts.defaultAction = L"Press";
     facts.ownState = true;

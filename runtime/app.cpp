@@ -56,6 +56,9 @@ void SyncFocus() {
 void ProcessMessage(const MSG& msg) {
     // A focus change made outside the loop (by code between messages) counts before the key does.
     SyncFocus();
+    // Before the tool's own window sees it, so the tip follows from this very message.
+    if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST)
+        if (Form* over = Form::FromHandle(GetAncestor(msg.hwnd, GA_ROOT))) over->PrepareToolTips();
     Form* form = nullptr;
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSCHAR) form = Form::FromHandle(GetAncestor(msg.hwnd, GA_ROOT));
     if (!form || !form->PreTranslate(msg)) {

@@ -108,6 +108,7 @@ void Form::Unload() {
     unloading_ = true;
     if (events_.Unload) events_.Unload();
     toolTips_.reset();
+    waitingTips_.clear();
     if (HWND hwnd = Window()) DestroyWindow(hwnd);
     unloading_ = false;
 }
@@ -229,8 +230,34 @@ void Form::SetDefault(Control* control) {
 }
 
 ToolTip& Form::ToolTips() {
-    if (!toolTips_) toolTips_ = std::make_unique<ToolTip>(Window());
+    if (toolTips_) return *toolTips_;
+    toolTips_ = std::make_unique<ToolTip>(Window());
+    if (tipsDpi_) toolTips_->SetDpi(tipsDpi_);
+    for (const auto& [tool, text] : waitingTips_)
+        if (IsWindow(tool)) toolTips_->SetText(tool, text);
+    waitingTips_.clear();
     return *toolTips_;
+}
+
+void Form::SetToolTipText(HWND tool, const std::wstring& text) {
+    if (!tool) return;
+    if (toolTips_) {
+        toolTips_->SetText(tool, text);
+        return;
+    }
+    std::erase_if(waitingTips_, [tool](const auto& waiting) { return waiting.first == tool; });
+    if (!text.empty()) waitingTips_.emplace_back(tool, text);
+}
+
+std::wstring Form::ToolTipText(HWND tool) const {
+    if (toolTips_) return toolTips_->Text(tool);
+    for (const auto& [waiting, text] : waitingTips_)
+        if (waiting == tool) return text;
+    return {};
+}
+
+void Form::PrepareToolTips() {
+    if (!toolTips_ && !waitingTips_.empty() && Window()) ToolTips();
 }
 
 int Form::IndexOf(const Control* control) const {
@@ -304,6 +331,7 @@ void Form::MoveFocus(bool backwards) {
 
 void Form::Discard() {
     toolTips_.reset();
+    waitingTips_.clear();
     if (HWND hwnd = Window()) DestroyWindow(hwnd);
     default_ = cancel_ = shownDefault_ = nullptr;
     loadRaised_ = shown_ = false;

@@ -125,7 +125,14 @@ public:
     void SetCancel(Control* control) { cancel_ = control; }
     Control* Cancel() const { return cancel_; }
 
-    // The form's tool tips, made on first use.
+    // Tool tips. The tip window costs the start-up more than any control, and
+    // only the mouse needs it: texts given before it is made wait for the
+    // mouse's first message to the form (PrepareToolTips, from the loop) or for
+    // the first call of ToolTips().
+    void SetToolTipText(HWND tool, const std::wstring& text);
+    std::wstring ToolTipText(HWND tool) const;
+    void PrepareToolTips();
+    // The form's tip window, made with every waiting text on first use.
     ToolTip& ToolTips();
 
     // Accessible: named by its caption, with its own controls as children in tab order.
@@ -170,6 +177,8 @@ private:
     Control* shownDefault_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::unique_ptr<ToolTip> toolTips_;
+    std::vector<std::pair<HWND, std::wstring>> waitingTips_;
+    int tipsDpi_ = 0;  // a scale change met before the tip window was made
     long backColor_ = static_cast<long>(0x8000000F);  // button face
     long foreColor_ = static_cast<long>(0x80000012);  // button text
     PictureRef picture_;

@@ -25,7 +25,10 @@ void Form::OnDpiChanged(int dpi, const RECT& suggested) {
     ScaleChildren(before, dpi);
     // After the move, so a label sized to its text measures it at its new place.
     RefreshFonts();
-    if (toolTips_) toolTips_->SetDpi(dpi);
+    if (toolTips_)
+        toolTips_->SetDpi(dpi);
+    else
+        tipsDpi_ = dpi;
     SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     if (events_.DpiChanged) events_.DpiChanged();

@@ -106,7 +106,7 @@ void ApplyShared(Control& control, const StoredObject& stored, Form& form) {
     if (auto* image = dynamic_cast<ImageZone*>(&control)) {
         image->SetToolTipText(tip);
     } else if (!tip.empty() && control.hWnd()) {
-        form.ToolTips().SetText(control.hWnd(), tip);
+        form.SetToolTipText(control.hWnd(), tip);
     }
     if (ReadBool(bag, L"Default", false)) form.SetDefault(&control);
     if (ReadBool(bag, L"Cancel", false)) form.SetCancel(&control);

@@ -32,7 +32,7 @@ void ImageZone::SetPicture(PictureRef picture) {
 void ImageZone::SetToolTipText(const std::wstring& text) {
     toolTip_ = text;
     Form* form = FormOf(Parent());
-    if (form && form->hWnd() && Window()) form->ToolTips().SetText(Window(), text);
+    if (form && form->hWnd() && Window()) form->SetToolTipText(Window(), text);
 }
 
 void ImageZone::Move(int x, int y, int width, int height) {

@@ -2,6 +2,8 @@
 // boxes, the registry they change, dragging, the strip buttons and closing.
 #include <gtest/gtest.h>
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <memory>
@@ -36,6 +38,28 @@ bool KeyExists(const std::wstring& path) {
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
+}
+
+struct TipSearch {
+    DWORD process;
+    bool shown;
+};
+
+BOOL CALLBACK FindShownTip(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<TipSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t type[64] = {};
+    GetClassNameW(window, type, 64);
+    search.shown = owner == search.process && IsWindowVisible(window) && lstrcmpiW(type, TOOLTIPS_CLASSW) == 0;
+    return !search.shown;
+}
+
+// Whether a tool tip of the program shows (the tip window keeps its text to itself here).
+bool TipShows(DWORD process) {
+    TipSearch search{process, false};
+    EnumWindows(&FindShownTip, reinterpret_cast<LPARAM>(&search));
+    return search.shown;
 }
 
 std::wstring DefaultValue(const std::wstring& path) {
@@ -113,6 +137,11 @@ TEST_F(ProgramTest, StartsCentredAndShapedWithTheFocusInThePathField) {
 
     EXPECT_TRUE(WaitUntil([] { return app->Focus() == app->PathField(); }));
     EXPECT_TRUE(app->PathText().empty());
+
+    // The tip window is made when the mouse first comes, and the tip still follows that first move.
+    MoveCursor(ClientToScreenPoint(main, kRegister.x, kRegister.y));
+    EXPECT_TRUE(WaitUntil([] { return TipShows(app->ProcessId()); }, 5000));
+    MoveCursor(ClientToScreenPoint(main, kBareClient.x, kBareClient.y));
 }
 
 TEST_F(ProgramTest, AnEmptyPathIsRefusedByBothCommands) {
