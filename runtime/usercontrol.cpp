@@ -41,7 +41,8 @@ UserControl::UserControl(UserControlEvents& events)
         originalBrush_ = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
         originalFont_ = GetCurrentObject(dc, OBJ_FONT);
     }
-    SelectCurrentFont();
+    // The font goes into the DC when hDC() is first asked for: a control usually
+    // gets its own before it draws any text.
 }
 
 UserControl::~UserControl() {
