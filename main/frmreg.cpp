@@ -93,12 +93,12 @@ void frmReg::Load(HINSTANCE module) {
     events.Unload = [this] { Form_Unload(); };
     events.DpiChanged = [this] { Form_DpiChanged(); };
     aero::RegisterAeroButtonType();
-    // The outer height depends on the system.
-    os_ = std::make_unique<clsOS>();
-    os_->GetSystemOS();
+    // The outer height depends on the system; Form_Load makes the window's own services later.
+    clsOS system;
+    system.GetSystemOS();
     form_.SetIcons(modFunctions::WindowIcon(res::MainIcon, ICON_BIG),
                    modFunctions::WindowIcon(res::MainIcon, ICON_SMALL));
-    rt::LoadForm(form_, StoredMainWindow(module, os_->WindowsID()));
+    rt::LoadForm(form_, StoredMainWindow(module, system.WindowsID()));
 }
 
 // Every control exists by now; their events go to the handlers.
@@ -143,6 +143,8 @@ void frmReg::Form_Initialize() {
 void frmReg::Form_Load() {
     dlg_ = std::make_unique<clsDlg>();
     reg_ = std::make_unique<clsReg>();
+    os_ = std::make_unique<clsOS>();
+    os_->GetSystemOS();
     FitToScale();
 }
 

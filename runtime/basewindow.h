@@ -18,6 +18,10 @@ inline constexpr int kBoundObjectSlot = 0;
 
 // Registers a window class of this module once, with room for the bound object;
 // true when it is (or already was) registered.
+// The extended style of every control's window: no form listens for
+// WM_PARENTNOTIFY, and each one is a message through the form's hooks.
+constexpr DWORD kControlExStyle = WS_EX_NOPARENTNOTIFY;
+
 bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style = 0);
 
 // T provides `LRESULT HandleMessage(UINT, WPARAM, LPARAM)` and may provide

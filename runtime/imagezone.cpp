@@ -21,7 +21,7 @@ bool ImageZone::Create(Container& container, const std::wstring& name, int x, in
     SetParent(&container);
     if (!RegisterWindowClassOnce(kImageClass, &BaseWindow<ImageZone>::WindowProc, LoadCursor(nullptr, IDC_ARROW)))
         return false;
-    return CreateBound(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, container.hWnd()) != nullptr;
+    return CreateBound(kControlExStyle, kImageClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, container.hWnd()) != nullptr;
 }
 
 void ImageZone::SetPicture(PictureRef picture) {

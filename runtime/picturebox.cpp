@@ -16,7 +16,7 @@ bool PictureBox::Create(Container& container, const std::wstring& name, int x, i
     SetParent(&container);
     if (!RegisterWindowClassOnce(kPictureBoxClass, &BaseWindow<PictureBox>::WindowProc, LoadCursor(nullptr, IDC_ARROW)))
         return false;
-    return CreateBound(0, kPictureBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height,
+    return CreateBound(kControlExStyle, kPictureBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height,
                        container.hWnd()) != nullptr;
 }
 

@@ -18,7 +18,7 @@ bool TextBox::Create(Container& container, const std::wstring& name, int x, int 
     if (hwnd_) return false;
     SetName(name);
     SetParent(&container);
-    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE | kControlExStyle, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
                             x, y, width, height, container.hWnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
     // Learns of the window's end, so a form unloaded first leaves no stale handle here.

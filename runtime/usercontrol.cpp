@@ -66,7 +66,7 @@ bool UserControl::Create(Container& container, const std::wstring& name, int x, 
         return false;
     SetName(name);
     SetParent(&container);
-    if (!CreateBound(0, kClassName, name.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, width, height,
+    if (!CreateBound(kControlExStyle, kClassName, name.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, width, height,
                      container.hWnd()))
         return false;
     if (!enabled_) EnableWindow(Window(), FALSE);
