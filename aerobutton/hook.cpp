@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "basewindow.h"
 #include "errors.h"
 #include "unhandled.h"
 
@@ -37,13 +38,14 @@ struct HookBlock {
     }
 };
 
-// Every facility's hooks on one window share one subclass of it. The platform
-// finds a window's subclasses anew for each message and each subclass, which
-// costs a round trip apiece on some systems, and a form carries a hook for
-// each of its buttons. The chain keeps the order separate subclasses had: the
-// last installed sees a message first.
-struct WindowHooks {
+// Every facility's hooks on one window share one chain: the runtime's message
+// filter on its own windows, else one subclass. The platform finds a window's
+// subclasses anew for each message and each subclass, a round trip apiece on
+// some systems, and a form carries a hook for each of its buttons. The chain
+// keeps the order separate subclasses had: the last installed sees a message first.
+struct WindowHooks final : rt::MessageFilter {
     HWND hWnd = nullptr;
+    bool filtered = false;           // the runtime's filter, not a subclass
     std::vector<HookBlock*> blocks;  // in order of installation
     std::vector<size_t> inside;      // the block each message now inside has reached, innermost last
     // Messages inside; released blocks and the subclass go only when the outermost returns.
@@ -59,8 +61,13 @@ struct WindowHooks {
             inside.pop_back();
             return result;
         }
-        return DefSubclassProc(hWnd, msg, wParam, lParam);
+        return Past(msg, wParam, lParam);
     }
+    // The window's own procedure (or whatever subclassed it before the chain).
+    LRESULT Past(UINT msg, WPARAM wParam, LPARAM lParam) {
+        return filtered ? rt::CallOwnProcedure(hWnd, msg, wParam, lParam) : DefSubclassProc(hWnd, msg, wParam, lParam);
+    }
+    LRESULT Filter(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void DropReleased() {
         for (HookBlock* block : blocks)
             if (block->released) delete block;
@@ -85,33 +92,42 @@ void Settle(WindowHooks* chain) {
     if (chain->nInUse != 0) return;
     chain->DropReleased();
     if (!chain->blocks.empty()) return;
-    RemoveWindowSubclass(chain->hWnd, HookProc, kChainId);
+    if (chain->filtered)
+        rt::SetMessageFilter(chain->hWnd, nullptr);
+    else
+        RemoveWindowSubclass(chain->hWnd, HookProc, kChainId);
     delete chain;
 }
 
-LRESULT CALLBACK HookProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
-    auto* chain = reinterpret_cast<WindowHooks*>(refData);
-    ++chain->nInUse;
-    const LRESULT result = chain->Link(chain->blocks.size(), msg, wParam, lParam);
-    --chain->nInUse;
-    if (msg == WM_NCDESTROY)
-        for (HookBlock* block : chain->blocks) block->WindowGone();
-    Settle(chain);
-    return result;
+LRESULT CALLBACK HookProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
+    return reinterpret_cast<WindowHooks*>(refData)->Filter(hWnd, msg, wParam, lParam);
 }
 
-// The window's chain, made and subclassed on first use; null when the window cannot be subclassed.
+// The window's chain, made on first use; null when the window can be neither filtered nor subclassed.
 WindowHooks* ChainOf(HWND hWnd) {
+    if (auto* found = dynamic_cast<WindowHooks*>(rt::MessageFilterOf(hWnd))) return found;
     DWORD_PTR found = 0;
     if (GetWindowSubclass(hWnd, HookProc, kChainId, &found)) return reinterpret_cast<WindowHooks*>(found);
     auto chain = std::make_unique<WindowHooks>();
     chain->hWnd = hWnd;
-    // Fails for a window of another thread, among others.
-    if (!SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get()))) return nullptr;
+    chain->filtered = rt::SetMessageFilter(hWnd, chain.get());
+    // Subclassing fails for a window of another thread, among others.
+    if (!chain->filtered && !SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get())))
+        return nullptr;
     return chain.release();
 }
 
 }  // namespace
+
+LRESULT WindowHooks::Filter(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+    ++nInUse;
+    const LRESULT result = Link(blocks.size(), msg, wParam, lParam);
+    --nInUse;
+    if (msg == WM_NCDESTROY)
+        for (HookBlock* block : blocks) block->WindowGone();
+    Settle(this);
+    return result;
+}
 
 LRESULT HookBlock::Pass(size_t below, UINT msg, WPARAM wParam, LPARAM lParam) {
     bool handled = false;
@@ -229,7 +245,7 @@ LRESULT HookFacility::CallPreviousProc(HWND hWnd, UINT msg, WPARAM wParam, LPARA
     // Inside a hooked message this is what comes after the current hook;
     // outside one the platform goes straight to the window's own procedure.
     WindowHooks* chain = block->chain;
-    if (chain->inside.empty()) return DefSubclassProc(hWnd, msg, wParam, lParam);
+    if (chain->inside.empty()) return chain->Past(msg, wParam, lParam);
     return chain->Link(chain->inside.back(), msg, wParam, lParam);
 }
 

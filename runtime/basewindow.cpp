@@ -1,36 +1,71 @@
 #include "basewindow.h"
 
+#include <map>
 #include <set>
 #include <string>
 
 namespace rt {
 namespace {
 
-bool RegisterClassOnSystem(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style) {
+// This runtime's classes, with the procedure behind each one's filter.
+std::map<ATOM, WNDPROC>& OwnClasses() {
+    static std::map<ATOM, WNDPROC> classes;
+    return classes;
+}
+
+std::set<std::wstring>& KnownNames() {
+    static std::set<std::wstring> names;
+    return names;
+}
+
+ATOM ClassOf(HWND hwnd) { return static_cast<ATOM>(GetClassWord(hwnd, GCW_ATOM)); }
+
+// The class's atom; 0 when it cannot be registered, or the name is taken by a class not made this way.
+ATOM RegisterOnSystem(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style) {
     HINSTANCE module = GetModuleHandleW(nullptr);
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(module, className, &existing)) return true;
+    if (const ATOM atom = static_cast<ATOM>(GetClassInfoExW(module, className, &existing)))
+        return existing.lpfnWndProc == proc ? atom : 0;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = style;
-    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.cbWndExtra = 2 * sizeof(LONG_PTR);
     wc.lpfnWndProc = proc;
     wc.hInstance = module;
     wc.hCursor = cursor;
     wc.lpszClassName = className;
-    return RegisterClassExW(&wc) != 0;
+    return RegisterClassExW(&wc);
 }
 
 }  // namespace
 
-bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style) {
+bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, WNDPROC own, HCURSOR cursor, UINT style) {
     // Asking the system costs a round trip per control; our classes stay registered.
-    static std::set<std::wstring> known;
-    if (known.count(className)) return true;
-    if (!RegisterClassOnSystem(className, proc, cursor, style)) return false;
-    known.insert(className);
+    if (KnownNames().count(className)) return true;
+    const ATOM atom = RegisterOnSystem(className, proc, cursor, style);
+    if (!atom) return false;
+    OwnClasses()[atom] = own;
+    KnownNames().insert(className);
     return true;
+}
+
+bool SetMessageFilter(HWND hwnd, MessageFilter* filter) {
+    if (!hwnd || GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) return false;
+    if (!OwnClasses().count(ClassOf(hwnd))) return false;
+    SetWindowLongPtrW(hwnd, kFilterSlot, reinterpret_cast<LONG_PTR>(filter));
+    return true;
+}
+
+MessageFilter* MessageFilterOf(HWND hwnd) {
+    if (!hwnd || !OwnClasses().count(ClassOf(hwnd))) return nullptr;
+    return reinterpret_cast<MessageFilter*>(GetWindowLongPtrW(hwnd, kFilterSlot));
+}
+
+LRESULT CallOwnProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto own = OwnClasses().find(ClassOf(hwnd));
+    if (own == OwnClasses().end()) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return own->second(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace rt

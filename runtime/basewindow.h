@@ -13,16 +13,36 @@
 
 namespace rt {
 
-// The extra window bytes that hold the bound object.
+// The extra window bytes that hold the bound object and the message filter.
 inline constexpr int kBoundObjectSlot = 0;
+inline constexpr int kFilterSlot = sizeof(LONG_PTR);
 
-// Registers a window class of this module once, with room for the bound object;
-// true when it is (or already was) registered.
 // The extended style of every control's window: no form listens for
 // WM_PARENTNOTIFY, and each one is a message through the form's hooks.
 constexpr DWORD kControlExStyle = WS_EX_NOPARENTNOTIFY;
 
-bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, HCURSOR cursor, UINT style = 0);
+// Sees each message of a window before the window's own procedure does. Our
+// windows carry it in their extra bytes: the platform's subclassing looks its
+// data up anew for every message, a round trip each on some systems.
+class MessageFilter {
+public:
+    virtual LRESULT Filter(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    ~MessageFilter() = default;
+};
+
+// Gives a window of this thread, made from one of this runtime's classes, the
+// filter (null takes it away). False for any other window.
+bool SetMessageFilter(HWND hwnd, MessageFilter* filter);
+MessageFilter* MessageFilterOf(HWND hwnd);
+// The window's own procedure, behind its filter; for a window not of this runtime, DefWindowProc.
+LRESULT CallOwnProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Registers a window class of this module once, with room for the bound object
+// and the filter; `own` is the procedure behind the filter. True when it is
+// (or already was) registered.
+bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, WNDPROC own, HCURSOR cursor, UINT style = 0);
 
 // T provides `LRESULT HandleMessage(UINT, WPARAM, LPARAM)` and may provide
 // `void OnWindowGone()`, called after WM_NCDESTROY has been handled.
@@ -37,6 +57,10 @@ public:
 
     static T* FromWindow(HWND hwnd) {
         return hwnd ? reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, kBoundObjectSlot)) : nullptr;
+    }
+
+    static bool RegisterOwnClass(const wchar_t* className, HCURSOR cursor, UINT style = 0) {
+        return RegisterWindowClassOnce(className, &WindowProc, &OwnProc, cursor, style);
     }
 
 protected:
@@ -55,6 +79,13 @@ protected:
     }
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg != WM_NCCREATE)
+            if (auto* filter = reinterpret_cast<MessageFilter*>(GetWindowLongPtrW(hwnd, kFilterSlot)))
+                return filter->Filter(hwnd, msg, wParam, lParam);
+        return OwnProc(hwnd, msg, wParam, lParam);
+    }
+
+    static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         T* self = nullptr;
         if (msg == WM_NCCREATE) {
             self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);

@@ -56,7 +56,7 @@ bool Form::CreateWithOuterSize(const std::wstring& caption, long widthTwips, lon
 bool Form::MakeWindow(const std::wstring& caption, int outerWidth, int outerHeight) {
     if (Window()) return false;
     if (events_.Initialize) events_.Initialize();
-    if (!RegisterWindowClassOnce(kFormClass, &BaseWindow<Form>::WindowProc, LoadCursor(nullptr, IDC_ARROW)))
+    if (!RegisterOwnClass(kFormClass, LoadCursor(nullptr, IDC_ARROW)))
         return false;
     const POINT origin = CentredOrigin(outerWidth, outerHeight);
     HWND hwnd = CreateBound(0, kFormClass, caption.c_str(), kFormStyle, origin.x, origin.y, outerWidth,

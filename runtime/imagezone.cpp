@@ -19,7 +19,7 @@ bool ImageZone::Create(Container& container, const std::wstring& name, int x, in
     if (Window()) return false;
     SetName(name);
     SetParent(&container);
-    if (!RegisterWindowClassOnce(kImageClass, &BaseWindow<ImageZone>::WindowProc, LoadCursor(nullptr, IDC_ARROW)))
+    if (!RegisterOwnClass(kImageClass, LoadCursor(nullptr, IDC_ARROW)))
         return false;
     return CreateBound(kControlExStyle, kImageClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, container.hWnd()) != nullptr;
 }

@@ -20,7 +20,7 @@ bool Label::Create(Container& container, const std::wstring& name, int x, int y,
     SetName(name);
     SetParent(&container);
     if (FontRef ambient = container.AmbientFont()) font_ = ambient->Clone();
-    if (!RegisterWindowClassOnce(kLabelClass, &BaseWindow<Label>::WindowProc, LoadCursor(nullptr, IDC_ARROW)))
+    if (!RegisterOwnClass(kLabelClass, LoadCursor(nullptr, IDC_ARROW)))
         return false;
     if (!CreateBound(kControlExStyle, kLabelClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, container.hWnd())) return false;
     ApplyAutoSize();

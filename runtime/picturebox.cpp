@@ -14,7 +14,7 @@ bool PictureBox::Create(Container& container, const std::wstring& name, int x, i
     if (Window()) return false;
     SetName(name);
     SetParent(&container);
-    if (!RegisterWindowClassOnce(kPictureBoxClass, &BaseWindow<PictureBox>::WindowProc, LoadCursor(nullptr, IDC_ARROW)))
+    if (!RegisterOwnClass(kPictureBoxClass, LoadCursor(nullptr, IDC_ARROW)))
         return false;
     return CreateBound(kControlExStyle, kPictureBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height,
                        container.hWnd()) != nullptr;

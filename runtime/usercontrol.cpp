@@ -61,7 +61,7 @@ UserControl::~UserControl() {
 
 bool UserControl::Create(Container& container, const std::wstring& name, int x, int y, int width, int height) {
     if (Window()) return false;
-    if (!RegisterWindowClassOnce(kClassName, &BaseWindow<UserControl>::WindowProc, LoadCursorW(nullptr, IDC_ARROW),
+    if (!RegisterOwnClass(kClassName, LoadCursorW(nullptr, IDC_ARROW),
                                  CS_DBLCLKS))
         return false;
     SetName(name);

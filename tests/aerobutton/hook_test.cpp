@@ -1,4 +1,5 @@
-// The window hook facility on real windows: message tables, refusals, chains of
+// The window hook facility on real windows, both a foreign one (subclassed) and
+// one of the runtime's own (filtered): message tables, refusals, chains of
 // several facilities on one window, and release from inside a nested message.
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "basewindow.h"
 #include "errors.h"
 #include "hook.h"
 
@@ -21,8 +23,25 @@ LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return 1234;
 }
 
-// A message-only window with a Unicode procedure.
-HWND MakeWindow() {
+// A window of the runtime's own kind, answering as OwnProc does.
+class RuntimeWindow : private rt::BaseWindow<RuntimeWindow> {
+public:
+    static HWND Make() {
+        static const bool registered = RegisterOwnClass(L"HookTestRuntimeWindow", nullptr);
+        EXPECT_TRUE(registered);
+        // Ends with its window.
+        return (new RuntimeWindow)->CreateBound(0, L"HookTestRuntimeWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
+    }
+
+private:
+    friend class rt::BaseWindow<RuntimeWindow>;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return OwnProc(Window(), msg, wParam, lParam); }
+    void OnWindowGone() { delete this; }
+};
+
+// A message-only window with a Unicode procedure: a foreign one, or the runtime's own.
+HWND MakeWindow(bool runtimeKind) {
+    if (runtimeKind) return RuntimeWindow::Make();
     static const ATOM atom = [] {
         WNDCLASSW wc{};
         wc.lpfnWndProc = OwnProc;
@@ -33,6 +52,11 @@ HWND MakeWindow() {
     EXPECT_NE(atom, 0);
     return CreateWindowExW(0, L"HookTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
+
+class HookFacility : public ::testing::TestWithParam<bool> {
+protected:
+    HWND MakeWindow() const { return ::MakeWindow(GetParam()); }
+};
 
 using Log = std::vector<std::string>;
 
@@ -65,7 +89,7 @@ TEST(MessageTable, KeepsThirtyTwoReusesHolesAndNeverDuplicates) {
     EXPECT_FALSE(aero::TableHasMessage(t, 999));
 }
 
-TEST(HookFacility, ChainOfInstancesObservesInOrderAndSurvivesReleaseInTheMiddle) {
+TEST_P(HookFacility, ChainOfInstancesObservesInOrderAndSurvivesReleaseInTheMiddle) {
     Log log;
     const HWND w = MakeWindow();
     const HWND gone = MakeWindow();
@@ -76,6 +100,7 @@ TEST(HookFacility, ChainOfInstancesObservesInOrderAndSurvivesReleaseInTheMiddle)
         ASSERT_TRUE(chain.back()->HookWindow(w, 10 * i));
         chain.back()->AddHookMessage(w, kAnswer, aero::HOOK_BEFORE | aero::HOOK_AFTER);
     }
+    EXPECT_EQ(rt::MessageFilterOf(w) != nullptr, GetParam()) << "the runtime's own windows are filtered";
     EXPECT_FALSE(chain[0]->HookWindow(w, 0, Recorder(log, "again")));
     EXPECT_FALSE(chain[0]->HookWindow(gone));
     EXPECT_FALSE(chain[0]->HookWindow(GetDesktopWindow()));  // another process's window here
@@ -101,7 +126,7 @@ TEST(HookFacility, ChainOfInstancesObservesInOrderAndSurvivesReleaseInTheMiddle)
     EXPECT_FALSE(rt::Suppress([&] { chain[3]->UnhookAll(); }));
 }
 
-TEST(HookFacility, BeforeHandledSkipsTheWindowUnlessItCallsOn) {
+TEST_P(HookFacility, BeforeHandledSkipsTheWindowUnlessItCallsOn) {
     const HWND w = MakeWindow();
     bool callOn = false;
     aero::HookFacility* self = nullptr;
@@ -124,7 +149,7 @@ TEST(HookFacility, BeforeHandledSkipsTheWindowUnlessItCallsOn) {
     DestroyWindow(w);
 }
 
-TEST(HookFacility, ReleaseFromInsideANestedMessage) {
+TEST_P(HookFacility, ReleaseFromInsideANestedMessage) {
     Log log;
     const HWND w = MakeWindow();
     aero::HookFacility* self = nullptr;
@@ -148,5 +173,7 @@ TEST(HookFacility, ReleaseFromInsideANestedMessage) {
     EXPECT_TRUE(hooks.HookWindow(w));
     DestroyWindow(w);
 }
+
+INSTANTIATE_TEST_SUITE_P(ForeignAndRuntimeWindows, HookFacility, ::testing::Bool());
 
 }  // namespace
