@@ -163,6 +163,10 @@ StartResult StartUntilIdle(const std::wstring& exe, DWORD timeoutMs) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION pi{};
+    // The mouse waits in a corner, away from where any of the windows opens: a
+    // program that finds it over its window starts handling it (cursor, hover,
+    // tips), and the program opens centred where the floor does not.
+    SetCursorPos(0, 0);
     const double start = NowMs();
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &pi))
