@@ -72,6 +72,14 @@ LRESULT CallOwnProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace rt {
 
+void RepaintWhenShown(HWND hwnd, bool erase, bool children) {
+    if (!hwnd || !IsWindowVisible(hwnd)) return;
+    if (children)
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | (erase ? RDW_ERASE : 0));
+    else
+        InvalidateRect(hwnd, nullptr, erase ? TRUE : FALSE);
+}
+
 RECT ChildRect(HWND child) {
     RECT rect{};
     if (!GetWindowRect(child, &rect)) return rect;

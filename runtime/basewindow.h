@@ -121,6 +121,11 @@ namespace rt {
 // A child's rectangle in its parent's client coordinates (pixels).
 RECT ChildRect(HWND child);
 
+// Invalidates the window (with `children`, its children too) unless it or an
+// ancestor is hidden: such a window is painted whole when it shows, and each
+// invalidation is a round trip to the window server.
+void RepaintWhenShown(HWND hwnd, bool erase, bool children = false);
+
 // Whether a point in the window's client coordinates lies inside its client area.
 bool InClientArea(HWND hwnd, int x, int y);
 

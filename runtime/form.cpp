@@ -138,12 +138,12 @@ void Form::SetCaption(const std::wstring& caption) {
 
 void Form::SetBackColor(long oleColour) {
     backColor_ = oleColour;
-    if (Window()) InvalidateRect(Window(), nullptr, TRUE);
+    RepaintWhenShown(Window(), true);
 }
 
 void Form::SetPicture(PictureRef picture) {
     picture_ = std::move(picture);
-    if (Window()) RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RepaintWhenShown(Window(), true, true);
 }
 
 void Form::SetFont(FontRef font) {

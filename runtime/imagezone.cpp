@@ -26,7 +26,7 @@ bool ImageZone::Create(Container& container, const std::wstring& name, int x, in
 
 void ImageZone::SetPicture(PictureRef picture) {
     picture_ = std::move(picture);
-    if (Window()) InvalidateRect(Window(), nullptr, FALSE);
+    RepaintWhenShown(Window(), false);
 }
 
 void ImageZone::SetToolTipText(const std::wstring& text) {

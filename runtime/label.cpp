@@ -84,7 +84,7 @@ void Label::ApplyAutoSize() {
 }
 
 void Label::Repaint() {
-    if (Window()) InvalidateRect(Window(), nullptr, FALSE);
+    RepaintWhenShown(Window(), false);
 }
 
 void Label::OnPaint() {

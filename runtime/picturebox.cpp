@@ -32,7 +32,7 @@ void PictureBox::SetBackColor(long oleColour) {
 
 void PictureBox::Repaint() {
     // The see-through controls inside show this box's picture, so they repaint too.
-    if (Window()) RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RepaintWhenShown(Window(), true, true);
 }
 
 int PictureBox::Left() const { return ChildRect(Window()).left; }
