@@ -113,7 +113,7 @@ std::vector<Step> StartUp() {
     rt::LoadForm(form, stored);
     const double formAndControls = clock.Lap();
     steps.push_back({"common controls initialised", commonControls});
-    steps.push_back({"form window (outer size, icons), its controls, tips",
+    steps.push_back({"form window (at its size, with icons), its controls",
                      formAndControls - commonControls - buttons});
     steps.push_back({"six AeroButtons (surfaces, fonts, hooks, paint)", buttons});
 

@@ -7,6 +7,7 @@
 #include "app.h"
 #include "backdrop.h"
 #include "dpi.h"
+#include "imagezone.h"
 #include "tooltip.h"
 #include "units.h"
 
@@ -256,6 +257,11 @@ std::wstring Form::ToolTipText(HWND tool) const {
     return {};
 }
 
+void Form::ShowImagesInSight() {
+    for (Control* control : controls_)
+        if (auto* image = dynamic_cast<ImageZone*>(control)) image->ShowIfInSight();
+}
+
 void Form::PrepareToolTips() {
     if (!toolTips_ && !waitingTips_.empty() && Window()) ToolTips();
 }
@@ -432,6 +438,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnPaint();
         return 0;
     case WM_SIZE:
+        ShowImagesInSight();
         if (loadRaised_) RaiseResize();
         return 0;
     case WM_MOUSEMOVE:

@@ -132,6 +132,8 @@ public:
     void SetToolTipText(HWND tool, const std::wstring& text);
     std::wstring ToolTipText(HWND tool) const;
     void PrepareToolTips();
+    // Gives windows to the image zones that a larger client area (the form's or a box's) brings into sight.
+    void ShowImagesInSight();
     // The form's tip window, made with every waiting text on first use.
     ToolTip& ToolTips();
 

@@ -4,6 +4,7 @@
 
 #include "dpi.h"
 #include "form.h"
+#include "imagezone.h"
 #include "label.h"
 #include "textbox.h"
 #include "tooltip.h"
@@ -35,6 +36,13 @@ void Form::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 void Form::ScaleChildren(int from, int to) {
+    // Windowless image zones keep their places scaled too.
+    for (Control* control : controls_)
+        if (auto* image = dynamic_cast<ImageZone*>(control); image && !image->hWnd()) {
+            const RECT r = image->Bounds();
+            const int left = MulDiv(r.left, to, from), top = MulDiv(r.top, to, from);
+            image->Move(left, top, MulDiv(r.right, to, from) - left, MulDiv(r.bottom, to, from) - top);
+        }
     std::vector<HWND> children;
     EnumChildWindows(Window(), &CollectChild, reinterpret_cast<LPARAM>(&children));
     for (HWND child : children) {

@@ -19,9 +19,28 @@ bool ImageZone::Create(Container& container, const std::wstring& name, int x, in
     if (Window()) return false;
     SetName(name);
     SetParent(&container);
-    if (!RegisterOwnClass(kImageClass, LoadCursor(nullptr, IDC_ARROW)))
+    bounds_ = RECT{x, y, x + width, y + height};
+    return !InSight() || MakeWindow();
+}
+
+bool ImageZone::InSight() const {
+    RECT client{}, overlap{};
+    return Parent() && GetClientRect(Parent()->hWnd(), &client) && IntersectRect(&overlap, &bounds_, &client);
+}
+
+bool ImageZone::MakeWindow() {
+    if (!RegisterOwnClass(kImageClass, LoadCursor(nullptr, IDC_ARROW))) return false;
+    if (!CreateBound(kControlExStyle, kImageClass, L"", WS_CHILD | WS_VISIBLE, bounds_.left, bounds_.top,
+                     bounds_.right - bounds_.left, bounds_.bottom - bounds_.top, Parent()->hWnd()))
         return false;
-    return CreateBound(kControlExStyle, kImageClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, container.hWnd()) != nullptr;
+    if (!toolTip_.empty()) SetToolTipText(toolTip_);
+    return true;
+}
+
+RECT ImageZone::Bounds() const { return Window() ? ChildRect(Window()) : bounds_; }
+
+void ImageZone::ShowIfInSight() {
+    if (!Window() && InSight()) MakeWindow();
 }
 
 void ImageZone::SetPicture(PictureRef picture) {
@@ -36,7 +55,11 @@ void ImageZone::SetToolTipText(const std::wstring& text) {
 }
 
 void ImageZone::Move(int x, int y, int width, int height) {
-    if (Window()) MoveWindow(Window(), x, y, width, height, TRUE);
+    bounds_ = RECT{x, y, x + width, y + height};
+    if (Window())
+        MoveWindow(Window(), x, y, width, height, TRUE);
+    else
+        ShowIfInSight();
 }
 
 void ImageZone::OnPaint() {

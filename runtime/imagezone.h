@@ -1,5 +1,7 @@
 // An image zone: a see-through window over its container that holds a picture
-// (drawn at its top-left, if any), has a tool tip and reports the mouse.
+// (drawn at its top-left, if any), has a tool tip and reports the mouse. A zone
+// placed out of its container's sight (a store of pictures) has no window until
+// it comes into sight: a window costs the start-up more than the picture.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +23,10 @@ public:
 
     bool Create(Container& container, const std::wstring& name, int x, int y, int width, int height);
     HWND hWnd() const override { return Window(); }
+    // Its place in the container's client area, window or not.
+    RECT Bounds() const;
+    // Makes the window once the container's client area has grown over the zone.
+    void ShowIfInSight();
 
     // Click: left button pressed and released over the zone. Button, shift and
     // x, y (pixels) as for forms.
@@ -44,7 +50,10 @@ private:
     void OnPaint();
     void OnButtonDown(short button, WPARAM wParam, int x, int y);
     void OnButtonUp(short button, int x, int y);
+    bool InSight() const;
+    bool MakeWindow();
 
+    RECT bounds_{};  // while windowless
     PictureRef picture_;
     std::wstring toolTip_;
     PressTracker press_;

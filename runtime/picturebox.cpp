@@ -1,6 +1,7 @@
 #include "picturebox.h"
 
 #include "backdrop.h"
+#include "form.h"
 #include "gdi.h"
 
 namespace rt {
@@ -68,6 +69,9 @@ LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         gdi::PaintDC validated(Window());  // the background was drawn at WM_ERASEBKGND
         return 0;
     }
+    case WM_SIZE:
+        if (Form* form = FormOf(this)) form->ShowImagesInSight();
+        return 0;
     }
     return DefWindowProcW(Window(), msg, wParam, lParam);
 }

@@ -104,6 +104,8 @@ protected:
     }
 
     RECT Placed(const wchar_t* name) {
+        // The store of strip pictures lies out of sight, without windows.
+        if (auto* image = window.Form().Find<rt::ImageZone>(name)) return image->Bounds();
         HWND hwnd = window.Form().Find(name)->hWnd();
         RECT r{};
         GetWindowRect(hwnd, &r);

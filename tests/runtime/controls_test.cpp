@@ -188,6 +188,30 @@ TEST_F(Controls, PictureBoxHoldsSeeThroughZonesThatReportTheMouse) {
     EXPECT_EQ(GetParent(zone.hWnd()), box.hWnd());
 }
 
+TEST_F(Controls, AZoneOutOfSightGetsItsWindowWhenItComesIntoSight) {
+    auto& store = Make<rt::ImageZone>(*form, L"imgStore", 20, 300, 69, 20);  // below the 200-pixel client area
+    EXPECT_EQ(store.hWnd(), nullptr);
+    store.SetPicture(formtest::TwoColourPicture(69, 20, 26, kGreen, kYellow));
+    store.SetToolTipText(L"Stored");
+    const RECT stored = store.Bounds(), storedAt{20, 300, 89, 320};
+    EXPECT_TRUE(EqualRect(&stored, &storedAt));
+    store.Move(20, 170, 69, 20);
+    ASSERT_NE(store.hWnd(), nullptr);
+    const RECT placed = rt::ChildRect(store.hWnd()), placedAt{20, 170, 89, 190};
+    EXPECT_TRUE(EqualRect(&placed, &placedAt));
+    EXPECT_EQ(form->ToolTipText(store.hWnd()), L"Stored");
+    Pump(30);
+    EXPECT_EQ(ScreenPixel(store.hWnd(), 30, 5), kYellow);
+
+    // A box that grows over a zone gives it its window.
+    auto& box = Make<rt::PictureBox>(*form, L"picGrow", 100, 100, 60, 20);
+    auto& inside = Make<rt::ImageZone>(box, L"imgInside", 0, 30, 20, 10);
+    EXPECT_EQ(inside.hWnd(), nullptr);
+    box.SetHeight(45);
+    ASSERT_NE(inside.hWnd(), nullptr);
+    EXPECT_EQ(GetParent(inside.hWnd()), box.hWnd());
+}
+
 TEST_F(Controls, TextBoxKeepsUnicodeTextAndTakesFocusOnlyWhenItCan) {
     auto& text = Make<rt::TextBox>(*form, L"txtPath", 16, 64, 200, 25);
     EXPECT_EQ(text.Text(), L"");
