@@ -1,6 +1,9 @@
 #include "formload.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <commctrl.h>
 
 #include "app.h"
 #include "errors.h"
@@ -75,6 +78,19 @@ std::unique_ptr<rt::Control> MakeTestButton(const rt::StoredObject& stored, rt::
     return button;
 }
 
+BOOL CALLBACK CountTipWindows(HWND window, LPARAM count) {
+    wchar_t type[64] = {};
+    GetClassNameW(window, type, 64);
+    if (lstrcmpiW(type, TOOLTIPS_CLASSW) == 0) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int TipWindows() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &CountTipWindows, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 RECT PlaceOf(HWND hwnd) {
     RECT rect{};
     GetWindowRect(hwnd, &rect);
@@ -87,6 +103,8 @@ TEST(FormLoad, BuildsTheFormAndItsControlsFromTheDescription) {
     factoryLog.clear();
     std::vector<std::wstring> events;
     rt::Form form;
+    const HICON big = LoadIconW(nullptr, IDI_APPLICATION), small = LoadIconW(nullptr, IDI_INFORMATION);
+    form.SetIcons(big, small);
     form.Events().Initialize = [&] { events.push_back(form.hWnd() ? L"Initialize late" : L"Initialize"); };
     form.Events().Load = [&] {
         events.push_back(form.Find(L"cmdReg") && form.Find(L"btnClose") ? L"Load" : L"Load too early");
@@ -100,6 +118,8 @@ TEST(FormLoad, BuildsTheFormAndItsControlsFromTheDescription) {
     EXPECT_EQ(form.ScaleHeight(), 168);
     EXPECT_EQ(form.BackColor(), 16776960);
     EXPECT_FALSE(IsWindowVisible(form.hWnd()));
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(form.hWnd(), WM_GETICON, ICON_BIG, 0)), big);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(form.hWnd(), WM_GETICON, ICON_SMALL, 0)), small);
 
     auto* text = form.Find<rt::TextBox>(L"txtSource");
     ASSERT_TRUE(text);
@@ -116,6 +136,12 @@ TEST(FormLoad, BuildsTheFormAndItsControlsFromTheDescription) {
     EXPECT_EQ(zone->Parent(), static_cast<rt::Container*>(strip));
     EXPECT_EQ(PlaceOf(zone->hWnd()).left, 24);
     EXPECT_EQ(strip->Width(), 65);
+    // The tips wait for the mouse (or the first call for the tip window) to be given to it.
+    const int tipsBefore = TipWindows();
+    EXPECT_EQ(form.ToolTipText(zone->hWnd()), L"Close (Alt + F4)");
+    EXPECT_EQ(TipWindows(), tipsBefore);
+    form.PrepareToolTips();
+    EXPECT_EQ(TipWindows(), tipsBefore + 1);
     EXPECT_EQ(form.ToolTips().Text(zone->hWnd()), L"Close (Alt + F4)");
 
     auto* label = form.Find<rt::Label>(L"lblSource");
@@ -181,6 +207,26 @@ TEST(FormLoad, ARefusedDescriptionLeavesNothingBehind) {
         EXPECT_EQ(form.Default(), nullptr);
         EXPECT_EQ(rt::LoadedFormCount(), before);
     }
+}
+
+TEST(FormLoad, AStoredOuterSizeMakesTheWindowAtItsSizeAndPlace) {
+    rt::StoredObject stored = rt::ParseFormText(L"Begin Form frmOuter\r\n   ClientWidth = Long 7665\r\nEnd\r\n");
+    stored.Properties.Set(L"Width", int32_t{7755});
+    stored.Properties.Set(L"Height", int32_t{2970});
+    rt::Form form;
+    int resizes = 0;
+    form.Events().Resize = [&] { ++resizes; };
+    rt::LoadForm(form, stored);
+    RECT outer{};
+    GetWindowRect(form.hWnd(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 517);
+    EXPECT_EQ(outer.bottom - outer.top, 198);
+    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - 517) / 2);
+    EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 198) / 2);
+    form.SetOuterSize(7755, 2970);  // already so: no resize
+    EXPECT_EQ(resizes, 0);
+    form.SetOuterSize(7770, 2970);
+    EXPECT_EQ(resizes, 1);
 }
 
 TEST(FormLoad, UserControlsArePlacedByTheirStoredExtent) {
