@@ -423,7 +423,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_NCCREATE: {
         const LRESULT made = DefWindowProcW(hwnd, msg, wParam, lParam);
-        // Before the platform makes its own window for this one, which then takes them as it is.
+        // Before the display driver makes its own window for this one: it learns the icons once.
         SendIcon(hwnd, ICON_BIG, bigIcon_);
         SendIcon(hwnd, ICON_SMALL, smallIcon_);
         return made;
