@@ -17,6 +17,10 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
     return TRUE;
 }
 
+RECT Scaled(const RECT& r, int from, int to) {
+    return {MulDiv(r.left, to, from), MulDiv(r.top, to, from), MulDiv(r.right, to, from), MulDiv(r.bottom, to, from)};
+}
+
 }  // namespace
 
 void Form::OnDpiChanged(int dpi, const RECT& suggested) {
@@ -39,19 +43,14 @@ void Form::ScaleChildren(int from, int to) {
     // Windowless image zones keep their places scaled too.
     for (Control* control : controls_)
         if (auto* image = dynamic_cast<ImageZone*>(control); image && !image->hWnd()) {
-            const RECT r = image->Bounds();
-            const int left = MulDiv(r.left, to, from), top = MulDiv(r.top, to, from);
-            image->Move(left, top, MulDiv(r.right, to, from) - left, MulDiv(r.bottom, to, from) - top);
+            const RECT r = Scaled(image->Bounds(), from, to);
+            image->Move(r.left, r.top, r.right - r.left, r.bottom - r.top);
         }
     std::vector<HWND> children;
     EnumChildWindows(Window(), &CollectChild, reinterpret_cast<LPARAM>(&children));
     for (HWND child : children) {
-        RECT r{};
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-        const int left = MulDiv(r.left, to, from), top = MulDiv(r.top, to, from);
-        MoveWindow(child, left, top, MulDiv(r.right, to, from) - left, MulDiv(r.bottom, to, from) - top,
-                   TRUE);
+        const RECT r = Scaled(ChildRect(child), from, to);
+        MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
 }
 
