@@ -104,7 +104,7 @@ std::wstring LoadFailureText(const RegistrationOutcome& outcome) {
         case Kind::NotFound:
             if (!services::IsBareName(outcome.Path)) return L"The file does not exist.";
             return L"No file of that name was found where the system looks for DLLs: the program's folder, "
-                   L"the system folders, the current folder and the folders on the PATH.";
+                   L"the system folders and the folders on the PATH.";
         case Kind::Folder:
             return L"This is a folder, not a file. Choose a server file (.dll, .ocx or .ax) in it.";
         case Kind::Device:

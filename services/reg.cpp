@@ -9,6 +9,7 @@
 #include "callbyaddress.h"
 #include "errors.h"
 #include "guardedcall.h"
+#include "loadersearch.h"
 #include "serverpath.h"
 
 namespace services {
@@ -17,17 +18,6 @@ const wchar_t kSource[] = L"clsReg";
 
 namespace {
 
-// Relative paths are made full so that the module's own folder is known to
-// the loader and GetModuleHandleW can match an earlier load of the same file.
-std::wstring FullPath(const std::wstring& path) {
-    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
-    std::wstring full(n, L'\0');
-    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    full.resize(n);
-    return full;
-}
-
 HMODULE FindOrLoad(const std::wstring& path) {
     if (path.empty()) {
         rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
@@ -35,19 +25,16 @@ HMODULE FindOrLoad(const std::wstring& path) {
     // A device or an impossible name never reaches the loader: opening a device can block.
     if (CheckPathForm(path).Fault != PathFault::None)
         rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_INVALID_NAME);
-    if (IsBareName(path)) {
-        // The loader's own search, as a command-line registration tool has it,
-        // so that a system server's bare name finds the system's copy.
+    // A bare name is found where the loader would look, as a command-line
+    // registration tool has it, so a system server's name finds the system's copy.
+    const bool bare = IsBareName(path);
+    if (bare)
         if (HMODULE loaded = GetModuleHandleW(path.c_str())) return loaded;
-        HMODULE module = LoadLibraryW(path.c_str());
-        if (!module) rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", GetLastError());
-        return module;
-    }
-    const std::wstring full = FullPath(path);
-    if (HMODULE loaded = GetModuleHandleW(full.c_str())) return loaded;
-    // The server's folder comes first when its own dependencies are searched,
-    // so a control that ships a helper DLL beside it loads.
-    HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const std::wstring file = bare ? FindBareName(path) : LoaderPath(path);
+    if (file.empty())
+        rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
+    if (HMODULE loaded = GetModuleHandleW(file.c_str())) return loaded;
+    HMODULE module = LoadServerModule(file);
     if (!module) rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", GetLastError());
     return module;
 }
@@ -78,6 +65,7 @@ bool clsReg::UnregisterCOMServer(const std::wstring& path) {
 
 bool clsReg::CallServerExport(const std::wstring& path, const char* exportName) {
     rt::ClearErr();
+    const services::ServerDllSearch search;
     uintptr_t address = 0;
     if (rt::Suppress([&] { address = services::ResolveExport(path, exportName); })) return false;
     const services::CallThunk call(address);

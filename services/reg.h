@@ -16,7 +16,7 @@ namespace services {
 
 // Address of `exportName` in the module at `path`. A module already loaded from
 // that path is reused; otherwise it is loaded with its own folder searched first
-// for its dependencies. A bare file name is left to the loader's own search.
+// for its dependencies. A bare file name is found where the loader would look.
 // Nothing is ever unloaded. Raises LibraryMissing (LastDllError
 // ERROR_INVALID_NAME for a device or impossible path) or NotExported.
 uintptr_t ResolveExport(const std::wstring& path, const char* exportName);

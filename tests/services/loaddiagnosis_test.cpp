@@ -78,7 +78,10 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
         {ServerPath(L"probe\\probeserver.dll"), Kind::MissingDll, {L"probemiddle.dll", L"probehelper.dll"}},
         {ServerPath(L"beside\\needsdep.dll"), Kind::Unknown, {}},
         {ServerPath(L"sfalsereg.dll"), Kind::Unknown, {}},
-        {ServerPath(L"sfalsereg"), Kind::Unknown, {}},  // the loader adds ".dll"
+        {ServerPath(L"sfalsereg"), Kind::Unknown, {}},            // the loader adds ".dll"
+        {ServerPath(L"john.doe\\sfalsereg"), Kind::Unknown, {}},  // a dot in a folder is no extension
+        {ServerPath(L"john.doe/sfalsereg"), Kind::Unknown, {}},
+        {ServerPath(L"john.doe\\sfalsereg."), Kind::NotFound, {}},  // a trailing dot: no extension at all
         {L"no-such-tessiver-server.dll", Kind::NotFound, {}},
         {L"scrrun.dll", Kind::Unknown, {}},
         {ServersDir() + L"\\", Kind::Folder, {}},
