@@ -3,12 +3,15 @@
 #include <commctrl.h>
 
 #include "gdi.h"
+#include "latebound.h"
 
 namespace aero {
 namespace {
 
 // Export names are plain ASCII.
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
 
 }  // namespace
 
@@ -17,7 +20,7 @@ bool IsFunctionExported(const std::wstring& functionName, const std::wstring& mo
     rt::gdi::Module loadedHere;
     HMODULE module = GetModuleHandleW(moduleName.c_str());
     if (!module) {
-        loadedHere = rt::gdi::Module(LoadLibraryW(moduleName.c_str()));
+        loadedHere = rt::gdi::Module(rt::LoadSystemLibrary(moduleName.c_str()));
         module = loadedHere.Get();
     }
     return module && GetProcAddress(module, Narrow(functionName).c_str()) != nullptr;

@@ -3,10 +3,12 @@
 #include "app.h"
 #include "errors.h"
 #include "frmreg.h"
+#include "latebound.h"
 #include "msgbox.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    rt::App app;  // OLE before any form exists
+    rt::NarrowDllSearch();  // before anything can load a DLL on the program's behalf
+    rt::App app;            // OLE before any form exists
     frmReg window;
     try {
         window.Load(instance);

@@ -1,10 +1,33 @@
 #include "latebound.h"
 
+#include <string>
+
 namespace rt {
+
+void NarrowDllSearch() {
+    SetDllDirectoryW(L"");  // the current folder out
+    // Windows 8 and later, and 7 with its loader update; bound here so that older ones still start.
+    using SetDefaultFolders = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultFolders>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    // Folders added for a while (a server's own search while it registers) count too.
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+    // A loader without the search flags: name the file in the system folder outright.
+    wchar_t folder[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, n) + L"\\" + name;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
 
 FARPROC LateBoundExport(const wchar_t* dll, const char* name) {
     // Never freed: the functions may be called again at any time until the process ends.
-    const HMODULE module = LoadLibraryW(dll);
+    const HMODULE module = LoadSystemLibrary(dll);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 

@@ -104,13 +104,13 @@ RunningApp::~RunningApp() {
     CloseHandle(process_.hProcess);
 }
 
-bool RunningApp::Start() {
-    std::wstring program = ProgramPath();
+bool RunningApp::Start(const Launch& launch) {
+    const std::wstring program = launch.program.empty() ? ProgramPath() : launch.program;
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process_))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        launch.folder.empty() ? nullptr : launch.folder.c_str(), &startup, &process_))
         return false;
     WaitUntil([this] {
         main_ = FindTopLevel(process_.dwProcessId, L"TessiverForm", kMainTitle);

@@ -17,6 +17,12 @@ std::wstring ProgramPath();
 // Polls until `done` holds or the time is up; its last answer.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
+// Where the program starts from, when not as built and from the test's own folder.
+struct Launch {
+    std::wstring program;  // another copy of the program; empty: the built one
+    std::wstring folder;   // its current folder; empty: the test's own
+};
+
 class RunningApp {
 public:
     RunningApp() = default;
@@ -25,7 +31,7 @@ public:
     RunningApp& operator=(const RunningApp&) = delete;
 
     // Starts the program and waits for its main window. False on failure.
-    bool Start();
+    bool Start(const Launch& launch = {});
     HWND Main() const { return main_; }
     DWORD ProcessId() const { return process_.dwProcessId; }
     // Waits for the process to end; its exit code, or STILL_ACTIVE.

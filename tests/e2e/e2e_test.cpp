@@ -4,6 +4,8 @@
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <commctrl.h>
+#include <oleacc.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <memory>
@@ -51,7 +53,8 @@ BOOL CALLBACK FindShownTip(HWND window, LPARAM data) {
     GetWindowThreadProcessId(window, &owner);
     wchar_t type[64] = {};
     GetClassNameW(window, type, 64);
-    search.shown = owner == search.process && IsWindowVisible(window) && lstrcmpiW(type, TOOLTIPS_CLASSW) == 0;
+    search.shown =
+        owner == search.process && IsWindowVisible(window) && lstrcmpiW(type, TOOLTIPS_CLASSW) == 0;
     return !search.shown;
 }
 
@@ -206,6 +209,7 @@ TEST_F(ProgramTest, ThePathFieldTakesWhatUsersBring) {
         {L"%TESSIVER_E2E_SERVERS%\\testcomserver.dll", kRegister, L"Success!", L"Registered successfully",
          server},
         {slashed, kRegister, L"Success!", L"Registered successfully", server},
+        {ServerPath(L"john.doe\\sfalsereg"), kRegister, L"Success!", L"Registered successfully", {}},
         {L"scrrun.dll", kRegister, L"Success!", L"Registered successfully", {}},
         {L" \t ", kRegister, L"Error!", L"Select an ActiveX", {}},
         {L"\"\"", kUnregister, L"Error!", L"Select an ActiveX", {}},
@@ -497,6 +501,100 @@ TEST(ClosingTest, TheStripMinimisesAndClosesAndTheProcessEnds) {
 
     Click(zones.close);
     EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+// System DLLs the program binds when a command first needs them, planted as
+// files that mark their loading; the platform told to prefer such copies.
+const wchar_t* const kPlantedNames[] = {L"oleacc.dll", L"comdlg32.dll", L"shell32.dll"};
+
+std::vector<std::wstring> ModulesOf(DWORD process) {
+    std::vector<std::wstring> modules;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process);
+    if (snapshot == INVALID_HANDLE_VALUE) return modules;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry))
+        modules.push_back(entry.szExePath);
+    CloseHandle(snapshot);
+    return modules;
+}
+
+bool Marked(const std::wstring& folder, const wchar_t* name) {
+    return GetFileAttributesW((folder + L"\\" + name + L".loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Plant(const std::wstring& folder) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const wchar_t* name : kPlantedNames) {
+        DeleteFileW((folder + L"\\" + name + L".loaded").c_str());
+        CopyFileW(ServerPath(L"planted.dll").c_str(), (folder + L"\\" + name).c_str(), FALSE);
+    }
+}
+
+TEST(PlantedDllTest, NoneBesideTheProgramOrInItsCurrentFolderLoads) {
+    const std::wstring programFolder = ServerPath(L"planted program");
+    const std::wstring currentFolder = ServerPath(L"planted current");
+    Plant(programFolder);
+    Plant(currentFolder);
+    const std::wstring program = programFolder + L"\\tessiver.exe";
+    ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), program.c_str(), FALSE));
+    // The mark shows when such a file does load.
+    const std::wstring probe = ServerPath(L"planted.dll");
+    FreeLibrary(LoadLibraryW(probe.c_str()));
+    ASSERT_TRUE(Marked(ServerPath(L""), L"planted.dll"));
+
+    // Told to prefer such copies, as Windows prefers them for DLLs it does not protect.
+    const wchar_t kOverrides[] = L"Software\\Wine\\AppDefaults\\tessiver.exe\\DllOverrides";
+    for (const wchar_t* name : {L"oleacc", L"comdlg32", L"shell32"})
+        RegSetKeyValueW(HKEY_CURRENT_USER, kOverrides, name, REG_SZ, L"native,builtin", 30);
+    // Wine reads them at every load, so they stay until the program has gone.
+    struct Overrides {
+        ~Overrides() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\tessiver.exe"); }
+    } overrides;
+    RunningApp planted;
+    ASSERT_TRUE(planted.Start({program, currentFolder}));
+
+    // A screen reader's first question, the Open dialog, and a web command.
+    HWND main = planted.Main();
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    IAccessible* object = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(main, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                         reinterpret_cast<void**>(&object)),
+              S_OK);
+    object->Release();
+    CoUninitialize();
+    Click(ClientToScreenPoint(main, kSelect.x, kSelect.y));
+    // A planted copy would show no dialog and no box; the marks then say why.
+    HWND dialog = planted.WaitForBox(L"Open ActiveX", 5000);
+    EXPECT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
+    const std::wstring command = L"https\\shell\\open\\command";
+    const std::wstring saved = DefaultValue(command);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, command.c_str());
+    Click(ClientToScreenPoint(main, kHome.x, kHome.y));
+    HWND box = planted.WaitForBox(L"Error!", 5000);
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, command.c_str(), nullptr, REG_SZ, saved.c_str(),
+                    static_cast<DWORD>((saved.size() + 1) * sizeof(wchar_t)));
+    EXPECT_NE(box, nullptr);
+    if (box) PressOk(box);
+    // Whatever the platform loaded by then, a copy preferred or not, came from elsewhere.
+    const std::vector<std::wstring> modules = ModulesOf(planted.ProcessId());
+    ASSERT_GT(modules.size(), 1u);
+    for (const std::wstring& module : modules) {
+        if (lstrcmpiW(module.c_str(), program.c_str()) == 0) continue;
+        for (const std::wstring& folder : {programFolder, currentFolder})
+            EXPECT_NE(CompareStringOrdinal(module.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                                           -1, TRUE),
+                      CSTR_EQUAL)
+                << module;
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(planted.WaitForExit(), 0u);
+
+    for (const std::wstring& folder : {programFolder, currentFolder})
+        for (const wchar_t* name : kPlantedNames)
+            EXPECT_FALSE(Marked(folder, name)) << folder << L"\\" << name;
 }
 
 TEST(ClosingTest, AltF4EndsTheProcess) {

@@ -9,16 +9,22 @@
 #include <string>
 
 #include "errors.h"
+#include "latebound.h"
+#include "loaddiagnosis.h"
 #include "selfhandled.h"
 #include "testdirs.h"
 #include "testobject.h"
 
 namespace {
 
-// The window thread of the program is an OLE apartment; so is the test's.
+// The window thread of the program is an OLE apartment, in a process whose
+// DLL search is narrowed to the system folder; so is the test's.
 class OleApartment : public ::testing::Environment {
 public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    void SetUp() override {
+        rt::NarrowDllSearch();
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    }
     void TearDown() override { OleUninitialize(); }
 };
 const auto* const oleApartment = ::testing::AddGlobalTestEnvironment(new OleApartment);
@@ -127,6 +133,27 @@ TEST_F(ClsReg, HelperDllBesideTheServerIsFound) {
     EXPECT_TRUE(reg.UnregisterCOMServer(ServersDir() + L"\\beside\\needsdep.dll"));
 }
 
+// Servers keep the search they had before the program narrowed its own: a
+// helper on the PATH is found, and so is a bare name.
+TEST_F(ClsReg, ThePathStillNamesServersAndTheirHelpers) {
+    const std::wstring server = ServersDir() + L"\\pathserver\\pathserver.dll";
+    EXPECT_FALSE(reg.RegisterCOMServer(server));
+    EXPECT_EQ(rt::Err().LastDllError, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(services::ExplainLoadFailure(server).chain, std::vector<std::wstring>{L"pathhelper.dll"});
+    EXPECT_FALSE(reg.RegisterCOMServer(L"sfalsereg"));
+
+    wchar_t saved[32767] = {};
+    GetEnvironmentVariableW(L"PATH", saved, static_cast<DWORD>(std::size(saved)));
+    const std::wstring path = std::wstring(saved) + L";" + ServersDir() + L"\\onpath;" + ServersDir();
+    ASSERT_TRUE(SetEnvironmentVariableW(L"PATH", path.c_str()));
+    EXPECT_TRUE(reg.RegisterCOMServer(server)) << rt::Err().LastDllError;
+    EXPECT_TRUE(reg.UnregisterCOMServer(server));
+    EXPECT_NE(GetModuleHandleW((ServersDir() + L"\\onpath\\pathhelper.dll").c_str()), nullptr);
+    EXPECT_TRUE(reg.RegisterCOMServer(L"sfalsereg"));
+    EXPECT_NE(GetModuleHandleW(ServerPath(L"sfalsereg.dll").c_str()), nullptr);
+    SetEnvironmentVariableW(L"PATH", saved);
+}
+
 TEST_F(ClsReg, ResultsAndRecordedErrors) {
     struct Row {
         const wchar_t* file;
@@ -138,6 +165,8 @@ TEST_F(ClsReg, ResultsAndRecordedErrors) {
     };
     const Row rows[] = {
         {L"sfalsereg.dll", true, 0, 0, S_OK, true},
+        {L"john.doe\\sfalsereg", true, 0, 0, S_OK, true},
+        {L"john.doe\\sfalsereg.", false, 999, ERROR_MOD_NOT_FOUND, S_OK, false},
         {L"failreg.dll", false, E_ACCESSDENIED, 0, E_ACCESSDENIED, true},
         {L"plain.dll", false, 998, ERROR_PROC_NOT_FOUND, S_OK, true},
         {L"notadll.ocx", false, 999, ERROR_BAD_EXE_FORMAT, S_OK, false},
