@@ -7,6 +7,7 @@
 #include "app.h"
 #include "backdrop.h"
 #include "dpi.h"
+#include "filedrop.h"
 #include "imagezone.h"
 #include "tooltip.h"
 #include "units.h"
@@ -456,6 +457,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_DROPFILES:
+        if (!events_.FilesDropped) return DefWindowProcW(hwnd, msg, wParam, lParam);
+        events_.FilesDropped(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return 0;
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);

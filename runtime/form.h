@@ -35,6 +35,9 @@ struct FormEvents {
     // The window moved to a screen of another scale: the DPI in force, the
     // controls' places and the fonts already follow it; the art is the owner's.
     std::function<void()> DpiChanged;
+    // Files dropped from the shell on the form, or on a control that hands them
+    // to its form; the full names, in order. Unset, the form takes no drop.
+    std::function<void(const std::vector<std::wstring>& files)> FilesDropped;
 };
 
 class Form : public Container, public Accessible, private BaseWindow<Form> {

@@ -33,6 +33,10 @@ LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         RemoveWindowSubclass(hwnd, &TextBox::SubclassProc, 0);
         self->hwnd_ = nullptr;
     }
+    // Files dropped on the box are its form's to take.
+    if (msg == WM_DROPFILES) {
+        if (Form* form = FormOf(self->Parent())) return SendMessageW(form->hWnd(), msg, wParam, lParam);
+    }
     LRESULT answer = 0;
     if (AnswerAccessibility(*self, hwnd, msg, wParam, lParam, answer)) return answer;
     const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
