@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "dpi.h"
+#include "filedrop.h"
 #include "modfunctions.h"
 #include "picture.h"
 #include "resource_names.h"
@@ -92,6 +93,7 @@ void frmReg::Load(HINSTANCE module) {
     };
     events.Unload = [this] { Form_Unload(); };
     events.DpiChanged = [this] { Form_DpiChanged(); };
+    events.FilesDropped = [this](const std::vector<std::wstring>& files) { Form_FilesDropped(files); };
     aero::RegisterAeroButtonType();
     // The outer height depends on the system; Form_Load makes the window's own services later.
     clsOS system;
@@ -146,6 +148,9 @@ void frmReg::Form_Load() {
     os_ = std::make_unique<clsOS>();
     os_->GetSystemOS();
     FitToScale();
+    // Files dropped anywhere on the window, the field included, fill the field.
+    rt::AcceptDroppedFiles(hWnd());
+    rt::AcceptDroppedFiles(txtSource_->hWnd());
 }
 
 void frmReg::Form_Resize() {

@@ -77,6 +77,10 @@ public:
     void Load(HINSTANCE module);
     // Shows the window centred, with the focus in the path field.
     void Show() { form_.Show(); }
+    // Puts files handed over by the shell into the path field, as the Open
+    // dialog's selection of them would; none leaves the field as it is.
+    // Nothing is registered until a command runs (shellfiles.cpp).
+    void TakeFiles(const std::vector<std::wstring>& files);
 
     rt::Form& Form() { return form_; }
     HWND hWnd() const { return form_.hWnd(); }
@@ -91,6 +95,7 @@ private:
     void Form_Resize();
     void Form_MouseMove(short button, short shift, float x, float y);
     void Form_Unload();
+    void Form_FilesDropped(const std::vector<std::wstring>& files);
     void btnMin_Click();
     void btnMin_MouseDown(short button, short shift, float x, float y);
     void btnMin_MouseMove(short button, short shift, float x, float y);

@@ -5,6 +5,7 @@
 #include "frmreg.h"
 #include "latebound.h"
 #include "msgbox.h"
+#include "shellfiles.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     rt::NarrowDllSearch();  // before anything can load a DLL on the program's behalf
@@ -18,6 +19,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                    L"Error!");
         return 1;
     }
+    // Files given as arguments wait in the path field for a command.
+    window.TakeFiles(ArgumentFiles(GetCommandLineW()));
     window.Show();
     return app.Run();
 }

@@ -106,7 +106,8 @@ RunningApp::~RunningApp() {
 
 bool RunningApp::Start(const Launch& launch) {
     const std::wstring program = launch.program.empty() ? ProgramPath() : launch.program;
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine =
+        L"\"" + program + L"\"" + (launch.arguments.empty() ? L"" : L" " + launch.arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -19,8 +19,9 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // Where the program starts from, when not as built and from the test's own folder.
 struct Launch {
-    std::wstring program;  // another copy of the program; empty: the built one
-    std::wstring folder;   // its current folder; empty: the test's own
+    std::wstring program{};    // another copy of the program; empty: the built one
+    std::wstring folder{};     // its current folder; empty: the test's own
+    std::wstring arguments{};  // what follows the program's name on its command line
 };
 
 class RunningApp {

@@ -1,0 +1,17 @@
+// Server files handed over by the shell: as arguments ("Open with", "Send to",
+// files dropped on the program's icon, a script) or dropped on the window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The files named after the program on `commandLine` (the whole line, program
+// first), split as the system splits arguments; empty ones are skipped. A
+// relative path that names a file or folder from the current folder is made
+// full; anything else stays as given, for Register to judge. A line with no
+// arguments costs no DLL load.
+std::vector<std::wstring> ArgumentFiles(const wchar_t* commandLine);
+
+// The path field's text for those files: what the Open dialog's selection of
+// them gives (one path as it is, several each in quotes, blank-separated).
+std::wstring FieldTextForFiles(const std::vector<std::wstring>& files);
