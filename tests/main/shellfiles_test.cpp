@@ -75,92 +75,60 @@ HDROP MakeDrop(const Files& files, POINT at) {
     return static_cast<HDROP>(memory);
 }
 
-class DroppedFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        window.Load(GetModuleHandleW(nullptr));
-        window.Show();
-        field = window.Form().Find(L"txtSource")->hWnd();
-    }
-
-    std::wstring FieldText() const {
-        wchar_t text[1024] = {};
-        GetWindowTextW(field, text, 1024);
-        return text;
-    }
-
-    // Sends the drop to `target`, as the shell's WM_DROPFILES; true when the receiver finished it.
-    bool Drop(HWND target, const Files& files, POINT at = {20, 20}) {
-        const HDROP drop = MakeDrop(files, at);
-        SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-        Pump();
-        return GlobalSize(drop) == 0;
-    }
-
-    frmReg window;
-    HWND field = nullptr;
-};
-
-TEST_F(DroppedFiles, OnTheWindowOrTheFieldTheyReplaceTheFieldText) {
-    for (HWND taker : {window.hWnd(), field})
-        EXPECT_TRUE(GetWindowLongW(taker, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)
-            << "the shell would not drop there";
-
-    const std::wstring wide = L"C:\\\u0421\u0435\u0440\u0432\u0435\u0440\u044B \u00E9t\u00E9\\a b.ocx";
-    SetWindowTextW(field, L"typed before");
-    EXPECT_TRUE(Drop(field, {wide}));
-    EXPECT_EQ(FieldText(), wide);
-
-    // Any types and folders are taken; several are quoted, in the order dropped.
-    EXPECT_TRUE(Drop(window.hWnd(), {L"C:\\x\\notes.txt", L"C:\\x", wide}));
-    EXPECT_EQ(FieldText(), L"\"C:\\x\\notes.txt\" \"C:\\x\" \"" + wide + L"\"");
-    EXPECT_TRUE(Drop(field, {L"C:\\y\\server.dll"}));
-    EXPECT_EQ(FieldText(), L"C:\\y\\server.dll");
+// Sends a drop to `target` as the shell does; true when the receiver finished (freed) it.
+bool Drop(HWND target, const Files& files, POINT at = {20, 20}) {
+    const HDROP drop = MakeDrop(files, at);
+    SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    Pump();
+    return GlobalSize(drop) == 0;
 }
 
-TEST_F(DroppedFiles, ADropOnAButtonPressesNothingMovesNothingAndBringsTheWindowUp) {
+std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+TEST(DroppedFiles, OnTheWindowOrTheFieldReplaceTheFieldAndBringTheWindowUpPressingNothing) {
+    frmReg window;
+    window.Load(GetModuleHandleW(nullptr));
+    window.Show();
+    const HWND main = window.hWnd(), field = window.Form().Find(L"txtSource")->hWnd();
+    for (HWND taker : {main, field})
+        EXPECT_TRUE(GetWindowLongW(taker, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)
+            << "the shell would not drop there";
     int clicks = 0;
     aero::AeroButton* reg = window.Form().Find<aero::AeroButton>(L"cmdReg");
-    ASSERT_NE(reg, nullptr);
     reg->Events().Click = [&clicks] { ++clicks; };
-    RECT button{};
+    RECT button{}, before{}, after{};
     GetWindowRect(reg->hWnd(), &button);
-    MapWindowPoints(nullptr, window.hWnd(), reinterpret_cast<POINT*>(&button), 2);
-    const POINT onButton{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
-
-    // Another window in front; then the window minimised.
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&button), 2);
+    GetWindowRect(main, &before);
     HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 100, nullptr,
                                  nullptr, nullptr, nullptr);
-    ASSERT_NE(other, nullptr);
     SetForegroundWindow(other);
     Pump();
     ASSERT_EQ(GetForegroundWindow(), other);
-    RECT before{};
-    GetWindowRect(window.hWnd(), &before);
-    EXPECT_TRUE(Drop(window.hWnd(), {L"C:\\x\\a.dll"}, onButton));
-    EXPECT_EQ(GetForegroundWindow(), window.hWnd());
-    EXPECT_EQ(GetCapture(), nullptr);
-    RECT after{};
-    GetWindowRect(window.hWnd(), &after);
-    EXPECT_TRUE(EqualRect(&before, &after));
 
+    // On the field, one file as it is, over what was typed.
+    const std::wstring wide = L"C:\\\u0421\u0435\u0440\u0432\u0435\u0440\u044B \u00E9t\u00E9\\a b.ocx";
+    SetWindowTextW(field, L"typed before");
+    EXPECT_TRUE(Drop(field, {wide}));
+    EXPECT_EQ(TextOf(field), wide);
+    EXPECT_EQ(GetForegroundWindow(), main);
+
+    // On a button of the minimised window: any types and folders, quoted in the order dropped.
     window.Form().SetWindowState(rt::WindowState::Minimized);
-    EXPECT_TRUE(Drop(field, {L"C:\\x\\b.dll"}));
-    EXPECT_FALSE(IsIconic(window.hWnd()));
-    EXPECT_EQ(GetForegroundWindow(), window.hWnd());
+    const POINT onButton{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    EXPECT_TRUE(Drop(main, {L"C:\\x\\notes.txt", L"C:\\x", wide}, onButton));
+    EXPECT_EQ(TextOf(field), L"\"C:\\x\\notes.txt\" \"C:\\x\" \"" + wide + L"\"");
+    EXPECT_FALSE(IsIconic(main));
+    EXPECT_EQ(GetForegroundWindow(), main);
     EXPECT_EQ(clicks, 0);
-    EXPECT_EQ(FieldText(), L"C:\\x\\b.dll");
+    EXPECT_EQ(GetCapture(), nullptr);
+    GetWindowRect(main, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
     DestroyWindow(other);
-}
-
-TEST_F(DroppedFiles, ArgumentsFillTheFieldAsTheOpenDialogWould) {
-    SetWindowTextW(field, L"kept");
-    window.TakeFiles({});
-    EXPECT_EQ(FieldText(), L"kept");
-    window.TakeFiles({L"C:\\a b\\one.dll"});
-    EXPECT_EQ(FieldText(), L"C:\\a b\\one.dll");
-    window.TakeFiles({L"C:\\a b\\one.dll", L"two.ocx"});
-    EXPECT_EQ(FieldText(), L"\"C:\\a b\\one.dll\" \"two.ocx\"");
 }
 
 }  // namespace
