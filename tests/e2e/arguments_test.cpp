@@ -3,6 +3,8 @@
 // registers them.
 #include <gtest/gtest.h>
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -23,6 +25,18 @@ std::wstring InprocServer() {
     if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size))
         return {};
     return value;
+}
+
+bool Loads(DWORD process, const wchar_t* dll) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process);
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = Module32FirstW(snapshot, &module); more && !found;
+         more = Module32NextW(snapshot, &module))
+        found = lstrcmpiW(module.szModule, dll) == 0;
+    CloseHandle(snapshot);
+    return found;
 }
 
 class StartedWithFiles : public ::testing::Test {
@@ -46,6 +60,14 @@ protected:
 
     std::wstring folder, wide;
 };
+
+// The shell's DLL splits the arguments; a start without any does without it.
+TEST_F(StartedWithFiles, NoneLeavesTheShellUnloaded) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_TRUE(Loads(app.ProcessId(), L"user32.dll")) << "the module list is read";
+    EXPECT_FALSE(Loads(app.ProcessId(), L"shell32.dll"));
+}
 
 TEST_F(StartedWithFiles, OnePathFillsTheFieldAsItIsAndRegistersNothing) {
     RunningApp app;
