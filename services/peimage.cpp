@@ -6,7 +6,9 @@ namespace services {
 namespace {
 
 constexpr uint16_t kMachineI386 = 0x14C;
+constexpr uint16_t kMachineAmd64 = 0x8664;
 constexpr uint16_t kMagicPe32 = 0x10B;
+constexpr uint16_t kMagicPe32Plus = 0x20B;
 constexpr uint32_t kImportDirectory = 1;
 constexpr uint32_t kMostSections = 96;   // the loader refuses more
 constexpr uint32_t kMostImports = 4096;  // far beyond any real table
@@ -90,17 +92,22 @@ PeImage ReadPeImage(std::span<const uint8_t> bytes) {
     const uint64_t optional = header + 20;
     const auto magic = file.U16(optional);
     if (!magic || !file.Has(optional, optionalSize)) return Damaged(L"its headers lie beyond its end");
-    if (*magic != kMagicPe32 || machine != kMachineI386) {
+    const bool x86 = *magic == kMagicPe32 && machine == kMachineI386;
+    const bool x64 = *magic == kMagicPe32Plus && machine == kMachineAmd64;
+    if (!x86 && !x64) {
         PeImage image;
         image.kind = PeImage::Kind::OtherMachine;
         return image;
     }
+    // The 64-bit optional header is 16 bytes longer before its data directories.
+    const uint32_t directories = x64 ? 112 : 96;
     const auto headerSize = file.U32(optional + 60);
-    const auto directoryCount = file.U32(optional + 92);
-    if (!headerSize || !directoryCount || optionalSize < 96) return Damaged(L"its headers are cut short");
+    const auto directoryCount = file.U32(optional + directories - 4);
+    if (!headerSize || !directoryCount || optionalSize < directories)
+        return Damaged(L"its headers are cut short");
     uint32_t importRva = 0;
-    if (*directoryCount > kImportDirectory && optionalSize >= 96 + 8 * (kImportDirectory + 1))
-        importRva = *file.U32(optional + 96 + 8 * kImportDirectory);
+    if (*directoryCount > kImportDirectory && optionalSize >= directories + 8 * (kImportDirectory + 1))
+        importRva = *file.U32(optional + directories + 8 * kImportDirectory);
 
     const uint64_t table = optional + optionalSize;
     if (sectionCount > kMostSections || !file.Has(table, 40ull * sectionCount))
@@ -112,7 +119,7 @@ PeImage ReadPeImage(std::span<const uint8_t> bytes) {
     }
 
     PeImage image;
-    image.kind = PeImage::Kind::X86;
+    image.kind = x64 ? PeImage::Kind::X64 : PeImage::Kind::X86;
     for (uint32_t i = 0; importRva != 0; ++i) {
         if (i == kMostImports) return Damaged(L"its import table has no end");
         const auto entry = FileOffset(file, importRva + 20 * i, *headerSize, sections);

@@ -37,19 +37,32 @@ TEST(PeImage, ReadsKindAndImportsAndSurvivesEveryTruncation) {
     const PeImage whole = services::ReadPeImage(server);
     ASSERT_EQ(whole.kind, PeImage::Kind::X86);
     EXPECT_NE(std::find(whole.imports.begin(), whole.imports.end(), L"probemiddle.dll"), whole.imports.end());
-    EXPECT_EQ(services::ReadPeImage(FileBytes(ServerPath(L"x64server.dll"))).kind,
-              PeImage::Kind::OtherMachine);
     EXPECT_EQ(services::ReadPeImage(FileBytes(ServerPath(L"notadll.ocx"))).kind, PeImage::Kind::NotPe);
+    // The 64-bit headers are read as well, import table and all.
+    const std::vector<uint8_t> server64 = FileBytes(ServerPath(L"x64\\probe\\probeserver.dll"));
+    const PeImage whole64 = services::ReadPeImage(server64);
+    ASSERT_EQ(whole64.kind, PeImage::Kind::X64);
+    EXPECT_NE(std::find(whole64.imports.begin(), whole64.imports.end(), L"probemiddle.dll"),
+              whole64.imports.end());
+    // An ARM64 machine in 64-bit headers: a library, but for another processor.
+    std::vector<uint8_t> arm = server64;
+    const uint32_t pe = arm[0x3C] | arm[0x3D] << 8 | arm[0x3E] << 16 | arm[0x3F] << 24;
+    arm[pe + 4] = 0x64;
+    arm[pe + 5] = 0xAA;
+    EXPECT_EQ(services::ReadPeImage(arm).kind, PeImage::Kind::OtherMachine);
 
     // Cut short anywhere, the file is read as damaged, as no library, or (past
     // everything the reader needs) as whole; never read beyond its end.
-    for (size_t size = 0; size < server.size(); ++size) {
-        const PeImage cut = services::ReadPeImage(std::span(server.data(), size));
-        if (cut.kind == PeImage::Kind::X86) {
-            ASSERT_EQ(cut.imports, whole.imports) << size;
-        } else {
-            ASSERT_TRUE(cut.kind == PeImage::Kind::Damaged || cut.kind == PeImage::Kind::NotPe) << size;
-            ASSERT_EQ(cut.kind == PeImage::Kind::Damaged, !cut.damage.empty()) << size;
+    for (const auto* file : {&server, &server64}) {
+        const PeImage full = services::ReadPeImage(*file);
+        for (size_t size = 0; size < file->size(); ++size) {
+            const PeImage cut = services::ReadPeImage(std::span(file->data(), size));
+            if (cut.kind == full.kind) {
+                ASSERT_EQ(cut.imports, full.imports) << size;
+            } else {
+                ASSERT_TRUE(cut.kind == PeImage::Kind::Damaged || cut.kind == PeImage::Kind::NotPe) << size;
+                ASSERT_EQ(cut.kind == PeImage::Kind::Damaged, !cut.damage.empty()) << size;
+            }
         }
     }
 
