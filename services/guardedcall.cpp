@@ -8,15 +8,19 @@
 #include <cstddef>
 
 namespace services {
-namespace {
 
-void Capture(const EXCEPTION_RECORD& record, Fault& fault) {
+Fault FaultFrom(const EXCEPTION_RECORD& record) {
+    Fault fault;
     fault.Code = record.ExceptionCode;
     fault.Address = reinterpret_cast<uintptr_t>(record.ExceptionAddress);
     fault.ParamCount = record.NumberParameters;
     for (DWORD i = 0; i < 2 && i < record.NumberParameters; ++i)
         fault.Params[i] = record.ExceptionInformation[i];
+    return fault;
 }
+
+#if defined(_MSC_VER) || defined(__i386__)
+namespace {
 
 // The overflow used up the stack's guard page; without a new one the next
 // overflow would end the process instead of raising.
@@ -25,12 +29,13 @@ void AfterCatch(const Fault& fault) {
 }
 
 }  // namespace
+#endif
 
 #if defined(_MSC_VER)
 
 namespace {
 int Filter(const EXCEPTION_POINTERS* info, Fault& fault) {
-    Capture(*info->ExceptionRecord, fault);
+    fault = FaultFrom(*info->ExceptionRecord);
     return EXCEPTION_EXECUTE_HANDLER;
 }
 }  // namespace
@@ -77,7 +82,7 @@ EXCEPTION_DISPOSITION __cdecl TessiverGuardHandler(EXCEPTION_RECORD* record, voi
                                                    void*) {
     if (record->ExceptionFlags & kUnwinding) return ExceptionContinueSearch;
     auto* frame = static_cast<GuardFrame*>(establisher);
-    Capture(*record, frame->fault);
+    frame->fault = FaultFrom(*record);
     frame->caught = 1;
     TessiverGuardCatch(frame, record);
 }
@@ -150,6 +155,13 @@ bool GuardedCall(uintptr_t entry, uint32_t& result, Fault& fault) {
     return false;
 }
 
+#elif defined(__GNUC__) && defined(__x86_64__)
+
+bool GuardedCall(uintptr_t entry, uint32_t& result, Fault&) {
+    result = static_cast<uint32_t>(reinterpret_cast<HRESULT(WINAPI*)()>(entry)());
+    return true;
+}
+
 #else
 #error "GuardedCall needs a frame-based exception handler for this compiler"
 #endif
@@ -193,9 +205,12 @@ const wchar_t* FaultName(uint32_t code) {
     return nullptr;
 }
 
+// Eight digits, or sixteen for an address above 4 GB.
 std::wstring Hex(uintptr_t value, bool prefix) {
-    wchar_t text[16];
-    wsprintfW(text, prefix ? L"0x%08lX" : L"%08lX", static_cast<unsigned long>(value));
+    const auto wide = static_cast<uint64_t>(value);
+    std::wstring text = prefix ? L"0x" : L"";
+    for (int digit = (wide >> 32) ? 15 : 7; digit >= 0; --digit)
+        text += L"0123456789ABCDEF"[(wide >> (4 * digit)) & 0xF];
     return text;
 }
 
@@ -207,26 +222,34 @@ std::wstring AccessDetail(const Fault& fault) {
     return how + std::wstring(L" address ") + Hex(fault.Params[1], true);
 }
 
-std::wstring Location(uintptr_t address) {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(
-            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-            reinterpret_cast<LPCWSTR>(address), &module))
-        return L" at address " + Hex(address, true) + L", outside any module";
-    wchar_t path[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameW(module, path, static_cast<DWORD>(std::size(path)));
-    std::wstring name(path, n);
-    name = name.substr(name.find_last_of(L"\\/") + 1);
-    return L" in " + name + L" at offset " + Hex(address - reinterpret_cast<uintptr_t>(module), true);
+std::wstring Location(uintptr_t address, const FaultSite& site) {
+    if (!site.Module[0]) return L" at address " + Hex(address, true) + L", outside any module";
+    return L" in " + std::wstring(site.Module) + L" at offset " + Hex(address - site.Base, true);
 }
 
 }  // namespace
 
-std::wstring DescribeFault(const Fault& fault) {
+FaultSite LocateFault(uintptr_t address) {
+    FaultSite site;
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(address), &module))
+        return site;
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD n = GetModuleFileNameW(module, path, static_cast<DWORD>(std::size(path)));
+    DWORD name = n;
+    while (name > 0 && path[name - 1] != L'\\' && path[name - 1] != L'/') --name;
+    lstrcpynW(site.Module, path + name, static_cast<int>(std::size(site.Module)));
+    site.Base = reinterpret_cast<uintptr_t>(module);
+    return site;
+}
+
+std::wstring DescribeFault(const Fault& fault, const FaultSite& site) {
     const wchar_t* name = FaultName(fault.Code);
     std::wstring text = Hex(fault.Code, false);
     if (name) text += L" (" + std::wstring(name) + AccessDetail(fault) + L")";
-    return text + Location(fault.Address);
+    return text + Location(fault.Address, site);
 }
 
 }  // namespace services

@@ -17,15 +17,33 @@ struct Fault {
     uintptr_t Params[2] = {};  // for an access violation: read (0), write (1) or execute (8), and the address
 };
 
+// The fault an exception record tells of.
+Fault FaultFrom(const struct _EXCEPTION_RECORD& record);
+
 // Calls the standard-call function without arguments at `entry` on this
 // thread. True with its result when it returned; false with the fault when
 // an exception escaped it. The function's own frames are unwound (their
 // cleanup handlers run) before this returns.
+// A 64-bit GCC build has no frame handler to offer: there the call is plain,
+// and what escapes reaches the process's unhandled-exception filter. That
+// build is the helper, which runs one server per process and reports from
+// its filter.
 bool GuardedCall(uintptr_t entry, uint32_t& result, Fault& fault);
+
+// The module an address lies in, read while it is still loaded. Allocates
+// nothing, so it can run on the thread that just faulted.
+struct FaultSite {
+    wchar_t Module[260] = {};  // the module's file name; empty outside any module
+    uintptr_t Base = 0;
+};
+FaultSite LocateFault(uintptr_t address);
 
 // "C0000005 (access violation writing address 0x00000000) in x.dll at offset
 // 0x000012A4": the code in hex, its usual name where it has one, and the module
 // and offset where it happened.
-std::wstring DescribeFault(const Fault& fault);
+std::wstring DescribeFault(const Fault& fault, const FaultSite& site);
+inline std::wstring DescribeFault(const Fault& fault) {
+    return DescribeFault(fault, LocateFault(fault.Address));
+}
 
 }  // namespace services

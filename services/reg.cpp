@@ -5,18 +5,33 @@
 #include <objbase.h>
 
 #include <cstring>
+#include <functional>
 
-#include "callbyaddress.h"
 #include "errors.h"
 #include "guardedcall.h"
 #include "loadersearch.h"
+#include "loadwatch.h"
 #include "serverpath.h"
+#if defined(_M_IX86) || defined(__i386__)
+#include "callbyaddress.h"
+#endif
 
 namespace services {
 
 const wchar_t kSource[] = L"clsReg";
 
 namespace {
+
+// A crash in the server's DllMain is told apart from a file that would not load.
+HMODULE Load(const std::function<HMODULE()>& load) {
+    LoadCrash crash;
+    HMODULE module = LoadWatched(load, crash);
+    if (crash.Happened)
+        rt::Raise(rt::errnum::ServerLoadException, kSource, crash.Description, GetLastError(),
+                  static_cast<long>(crash.Code));
+    if (!module) rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", GetLastError());
+    return module;
+}
 
 HMODULE FindOrLoad(const std::wstring& path) {
     if (path.empty()) {
@@ -34,9 +49,7 @@ HMODULE FindOrLoad(const std::wstring& path) {
     if (file.empty())
         rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
     if (HMODULE loaded = GetModuleHandleW(file.c_str())) return loaded;
-    HMODULE module = LoadServerModule(file);
-    if (!module) rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", GetLastError());
-    return module;
+    return Load([&] { return LoadServerModule(file); });
 }
 
 }  // namespace
@@ -68,12 +81,24 @@ bool clsReg::CallServerExport(const std::wstring& path, const char* exportName) 
     const services::ServerDllSearch search;
     uintptr_t address = 0;
     if (rt::Suppress([&] { address = services::ResolveExport(path, exportName); })) return false;
-    const services::CallThunk call(address);
+    return services::CallResolvedExport(address, exportName);
+}
+
+namespace services {
+
+bool CallResolvedExport(uintptr_t address, const char* exportName) {
     uint32_t result = 0;
-    services::Fault fault;
-    if (!services::GuardedCall(call.Entry(), result, fault)) {
-        rt::RecordErr({rt::errnum::ServerException, services::kSource, services::DescribeFault(fault), 0,
-                       static_cast<long>(fault.Code)});
+    Fault fault;
+#if defined(_M_IX86) || defined(__i386__)
+    const CallThunk call(address);
+    const bool returned = GuardedCall(call.Entry(), result, fault);
+#else
+    // One calling convention on x64: the export is called as it is.
+    const bool returned = GuardedCall(address, result, fault);
+#endif
+    if (!returned) {
+        rt::RecordErr(
+            {rt::errnum::ServerException, kSource, DescribeFault(fault), 0, static_cast<long>(fault.Code)});
         return false;
     }
     const auto hr = static_cast<HRESULT>(result);
@@ -81,6 +106,8 @@ bool clsReg::CallServerExport(const std::wstring& path, const char* exportName) 
     // Kept so the window can tell a refusing server from a missing one.
     std::wstring description(exportName, exportName + std::strlen(exportName));
     description += L" failed";
-    rt::RecordErr({hr, services::kSource, description, 0, hr});
+    rt::RecordErr({hr, kSource, description, 0, hr});
     return false;
 }
+
+}  // namespace services

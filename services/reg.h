@@ -19,7 +19,13 @@ namespace services {
 // for its dependencies. A bare file name is found where the loader would look.
 // Nothing is ever unloaded. Raises LibraryMissing (LastDllError
 // ERROR_INVALID_NAME for a device or impossible path) or NotExported.
+// An exception escaping the server's DllMain while it loads raises
+// ServerLoadException instead, described as DescribeFault does.
 uintptr_t ResolveExport(const std::wstring& path, const char* exportName);
+
+// Calls the export found at `address` (named `exportName`) guarded; true when
+// it returned a success code, else false with the cause recorded in rt::Err().
+bool CallResolvedExport(uintptr_t address, const char* exportName);
 }  // namespace services
 
 class clsReg {

@@ -244,6 +244,27 @@ TEST_F(ClsReg, ExceptionsThatEscapeTheExportAreCaughtAtTheCall) {
     EXPECT_TRUE(reg.UnregisterCOMServer(ServerPath(L"testcomserver.dll")));
 }
 
+// The loader makes a bare 998 of it and unmaps the server; what and where are kept from the moment it
+// happened.
+TEST_F(ClsReg, ACrashInDllMainIsToldApartFromAFileThatWillNotLoad) {
+    const std::wstring path = ServerPath(L"dllmaincrash.dll");
+    for (bool registering : {true, false}) {
+        EXPECT_FALSE(registering ? reg.RegisterCOMServer(path) : reg.UnregisterCOMServer(path));
+        EXPECT_EQ(rt::Err().Number, rt::errnum::ServerLoadException);
+        EXPECT_EQ(static_cast<DWORD>(rt::Err().HResult), EXCEPTION_ACCESS_VIOLATION);
+        EXPECT_EQ(
+            rt::Err().Description.rfind(
+                L"C0000005 (access violation writing address 0x00000000) in dllmaincrash.dll at offset 0x",
+                0),
+            0u)
+            << rt::Err().Description;
+        EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr);
+    }
+    // An exception the loader never saw is no crash in DllMain.
+    EXPECT_FALSE(reg.RegisterCOMServer(ServerPath(L"no such server.dll")));
+    EXPECT_EQ(rt::Err().Number, rt::errnum::LibraryMissing);
+}
+
 TEST_F(ClsReg, EmptyPathIsAMissingLibrary) {
     EXPECT_FALSE(reg.RegisterCOMServer(L""));
     EXPECT_EQ(rt::Err().Number, 999);
