@@ -54,12 +54,13 @@ LoadProblem FromImage(const PeImage& image) {
         case PeImage::Kind::NotPe:
             return {LoadProblem::Kind::NotPe, {}, {}};
         case PeImage::Kind::OtherMachine:
+        case PeImage::Kind::X86:
+        case PeImage::Kind::X64:
             return {LoadProblem::Kind::OtherMachine, {}, {}};
         case PeImage::Kind::Damaged:
             return {LoadProblem::Kind::Damaged, image.damage, {}};
-        default:
-            return {};
     }
+    return {};
 }
 
 class DependencyWalk {
@@ -91,7 +92,7 @@ private:
         std::vector<uint8_t> bytes;
         if (depth >= kDeepest || seen_.size() > kMostFilesRead || !ReadWholeFile(found, bytes)) return {};
         const PeImage image = ReadPeImage(bytes);
-        if (image.kind != PeImage::Kind::X86) return FromImage(image);
+        if (image.kind != kLoadableKind) return FromImage(image);
         return Below(image, depth + 1);
     }
 
@@ -124,8 +125,13 @@ LoadProblem ExplainLoadFailure(const std::wstring& path) {
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(file, bytes)) return {};
     const PeImage image = ReadPeImage(bytes);
-    if (image.kind != PeImage::Kind::X86) return FromImage(image);
+    if (image.kind != kLoadableKind) return FromImage(image);
     return DependencyWalk(SearchFolders(FolderOf(file))).Below(image, 0);
+}
+
+PeImage::Kind LibraryKind(const std::wstring& file) {
+    std::vector<uint8_t> bytes;
+    return ReadWholeFile(file, bytes) ? ReadPeImage(bytes).kind : PeImage::Kind::NotPe;
 }
 
 }  // namespace services

@@ -5,19 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "peimage.h"
+
 namespace services {
 
 struct LoadProblem {
     enum class Kind {
-        Unknown,       // nothing the files show; only the loader's code tells
-        NotFound,      // no such file (for a bare name: not where the loader looks)
-        Folder,        // the path names a folder
-        Device,        // the path names a device
-        Malformed,     // no file can have that path
-        NotPe,         // the file is not a program library
-        OtherMachine,  // a library for another processor (a 64-bit one, say)
-        Damaged,       // a library whose headers are damaged
-        MissingDll,    // a DLL that it needs, directly or through others, is nowhere
+        Unknown,            // nothing the files show; only the loader's code tells
+        NotFound,           // no such file (for a bare name: not where the loader looks)
+        Folder,             // the path names a folder
+        Device,             // the path names a device
+        Malformed,          // no file can have that path
+        NotPe,              // the file is not a program library
+        OtherMachine,       // a library for another processor (a 64-bit one, say)
+        Damaged,            // a library whose headers are damaged
+        MissingDll,         // a DLL that it needs, directly or through others, is nowhere
+        Needs64BitWindows,  // a 64-bit server on a 32-bit system
     };
     Kind kind = Kind::Unknown;
     std::wstring detail;  // Malformed, Damaged: what is wrong
@@ -31,5 +34,8 @@ struct LoadProblem {
 // finds it) and at the DLLs it imports, recursively, its own folder searched
 // first; the first fault found.
 LoadProblem ExplainLoadFailure(const std::wstring& path);
+
+// The kind of library the file is, read from its headers; NotPe when it cannot be read.
+PeImage::Kind LibraryKind(const std::wstring& file);
 
 }  // namespace services

@@ -1,0 +1,95 @@
+#include "serveroutcome.h"
+
+namespace services {
+namespace {
+
+// Every text carries its length, so a cut-short message is recognised.
+constexpr uint32_t kMagic = 0x31565354;  // "TSV1"
+constexpr uint32_t kMostTexts = 1024;
+constexpr uint32_t kLongestText = 32768;
+
+class Writer {
+public:
+    void U32(uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    }
+    void Text(const std::wstring& text) {
+        U32(static_cast<uint32_t>(text.size()));
+        for (wchar_t c : text) {
+            bytes.push_back(static_cast<uint8_t>(c));
+            bytes.push_back(static_cast<uint8_t>(c >> 8));
+        }
+    }
+    std::vector<uint8_t> bytes;
+};
+
+class Reader {
+public:
+    explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    bool U32(uint32_t& v) {
+        if (bytes_.size() - at_ < 4) return false;
+        v = 0;
+        for (int i = 3; i >= 0; --i) v = (v << 8) | bytes_[at_ + i];
+        at_ += 4;
+        return true;
+    }
+    bool Long(long& v) {
+        uint32_t u = 0;
+        if (!U32(u)) return false;
+        v = static_cast<long>(static_cast<int32_t>(u));
+        return true;
+    }
+    bool Text(std::wstring& text) {
+        uint32_t n = 0;
+        if (!U32(n) || n > kLongestText || (bytes_.size() - at_) / 2 < n) return false;
+        text.resize(n);
+        for (uint32_t i = 0; i < n; ++i, at_ += 2)
+            text[i] = static_cast<wchar_t>(bytes_[at_] | bytes_[at_ + 1] << 8);
+        return true;
+    }
+    bool AtEnd() const { return at_ == bytes_.size(); }
+
+private:
+    std::span<const uint8_t> bytes_;
+    size_t at_ = 0;
+};
+
+}  // namespace
+
+std::vector<uint8_t> EncodeOutcome(const ServerOutcome& outcome) {
+    Writer w;
+    w.U32(kMagic);
+    w.U32(outcome.Succeeded ? 1 : 0);
+    w.U32(static_cast<uint32_t>(outcome.Err.Number));
+    w.Text(outcome.Err.Source);
+    w.Text(outcome.Err.Description);
+    w.U32(static_cast<uint32_t>(outcome.Err.LastDllError));
+    w.U32(static_cast<uint32_t>(outcome.Err.HResult));
+    w.U32(static_cast<uint32_t>(outcome.Problem.kind));
+    w.Text(outcome.Problem.detail);
+    w.U32(static_cast<uint32_t>(outcome.Problem.chain.size()));
+    for (const std::wstring& dll : outcome.Problem.chain) w.Text(dll);
+    return w.bytes;
+}
+
+std::optional<ServerOutcome> DecodeOutcome(std::span<const uint8_t> bytes) {
+    Reader r(bytes);
+    ServerOutcome o;
+    uint32_t magic = 0, succeeded = 0, lastDllError = 0, kind = 0, links = 0;
+    if (!r.U32(magic) || magic != kMagic || !r.U32(succeeded) || succeeded > 1 || !r.Long(o.Err.Number) ||
+        !r.Text(o.Err.Source) || !r.Text(o.Err.Description) || !r.U32(lastDllError) ||
+        !r.Long(o.Err.HResult) || !r.U32(kind) ||
+        kind > static_cast<uint32_t>(LoadProblem::Kind::Needs64BitWindows) || !r.Text(o.Problem.detail) ||
+        !r.U32(links) || links > kMostTexts)
+        return std::nullopt;
+    o.Succeeded = succeeded == 1;
+    o.Err.LastDllError = lastDllError;
+    o.Problem.kind = static_cast<LoadProblem::Kind>(kind);
+    o.Problem.chain.resize(links);
+    for (std::wstring& dll : o.Problem.chain)
+        if (!r.Text(dll)) return std::nullopt;
+    if (!r.AtEnd()) return std::nullopt;
+    return o;
+}
+
+}  // namespace services

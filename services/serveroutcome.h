@@ -1,0 +1,25 @@
+// How one call of a server's registration export went, in a form that crosses
+// from the 64-bit helper to the window unchanged.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "errors.h"
+#include "loaddiagnosis.h"
+
+namespace services {
+
+struct ServerOutcome {
+    bool Succeeded = false;
+    rt::ErrorInfo Err;    // the cause the registration service recorded
+    LoadProblem Problem;  // for a file that would not load: what a look at the files found
+};
+
+std::vector<uint8_t> EncodeOutcome(const ServerOutcome& outcome);
+// Nullopt for bytes that are not a whole outcome (a helper that died while writing, say).
+std::optional<ServerOutcome> DecodeOutcome(std::span<const uint8_t> bytes);
+
+}  // namespace services

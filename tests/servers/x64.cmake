@@ -1,0 +1,17 @@
+# The 64-bit test servers, built by the 64-bit project (helper/) into
+# SERVERS64_DIR, which is tests/servers/x64 of the main build.
+include(${CMAKE_CURRENT_LIST_DIR}/testserver.cmake)
+
+set(S ${CMAKE_CURRENT_LIST_DIR})
+test_server(comserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/comserver.cpp ${S}/comserver.def)
+test_server(failreg64 DIR ${SERVERS64_DIR} SOURCES ${S}/fixedresult.cpp ${S}/registration.def)
+target_compile_definitions(failreg64 PRIVATE SERVER_RESULT=E_ACCESSDENIED)
+test_server(crashserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/crashserver.cpp ${S}/registration.def)
+test_server(dllmaincrash64 DIR ${SERVERS64_DIR} SOURCES ${S}/dllmaincrash.cpp ${S}/registration.def)
+test_server(hangserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/hangserver.cpp ${S}/registration.def)
+# A server whose DLL beside it needs a helper that lies where no search looks.
+test_server(probehelper DIR ${SERVERS64_DIR}/elsewhere SOURCES ${S}/probehelper.cpp)
+test_server(probemiddle DIR ${SERVERS64_DIR}/probe SOURCES ${S}/probemiddle.cpp)
+target_link_libraries(probemiddle PRIVATE probehelper)
+test_server(probeserver DIR ${SERVERS64_DIR}/probe SOURCES ${S}/probeserver.cpp ${S}/registration.def)
+target_link_libraries(probeserver PRIVATE probemiddle)

@@ -1,0 +1,64 @@
+#include "serveroutcome.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "serverroad.h"
+#include "testdirs.h"
+
+namespace {
+
+using services::LoadProblem;
+using services::ServerOutcome;
+
+bool Same(const ServerOutcome& a, const ServerOutcome& b) {
+    return a.Succeeded == b.Succeeded && a.Err.Number == b.Err.Number && a.Err.Source == b.Err.Source &&
+           a.Err.Description == b.Err.Description && a.Err.LastDllError == b.Err.LastDllError &&
+           a.Err.HResult == b.Err.HResult && a.Problem.kind == b.Problem.kind &&
+           a.Problem.detail == b.Problem.detail && a.Problem.chain == b.Problem.chain;
+}
+
+TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
+    ServerOutcome missing;
+    missing.Err = {rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0};
+    missing.Problem = {LoadProblem::Kind::MissingDll, L"", {L"m\u00EEddle.dll", L"helper.dll"}};
+    ServerOutcome crashed;
+    crashed.Err = {rt::errnum::ServerException, L"clsReg",
+                   L"C0000005 (access violation) in x.dll at offset 0x10", 0, static_cast<long>(0xC0000005)};
+    ServerOutcome done;
+    done.Succeeded = true;
+    for (const ServerOutcome& outcome : {missing, crashed, done}) {
+        const std::vector<uint8_t> bytes = services::EncodeOutcome(outcome);
+        const auto back = services::DecodeOutcome(bytes);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_TRUE(Same(*back, outcome));
+        // A helper that died while writing, or wrote anything else, gave no answer.
+        for (size_t size = 0; size < bytes.size(); ++size)
+            ASSERT_FALSE(services::DecodeOutcome(std::span(bytes.data(), size)).has_value()) << size;
+        std::vector<uint8_t> longer = bytes;
+        longer.push_back(0);
+        EXPECT_FALSE(services::DecodeOutcome(longer).has_value());
+    }
+    std::vector<uint8_t> wrongKind = services::EncodeOutcome(missing);
+    wrongKind[4 * 7 + 2 * missing.Err.Source.size() + 2 * missing.Err.Description.size()] = 0x7F;
+    EXPECT_FALSE(services::DecodeOutcome(wrongKind).has_value());
+}
+
+// This prefix is a 32-bit system: a 64-bit server gets a clear refusal, the rest the road they always had.
+TEST(ServerRoad, On32BitWindowsOnly32BitServersLoad) {
+    ASSERT_FALSE(services::Is64BitWindows());
+    const auto road64 = services::ChooseRoad(ServerPath(L"x64\\comserver64.dll"));
+    EXPECT_EQ(road64.road, services::Road::Needs64BitWindows);
+    for (const std::wstring& path : {ServerPath(L"testcomserver.dll"), ServerPath(L"no such server.dll"),
+                                     std::wstring(L"scrrun.dll"), ServerPath(L"notadll.ocx")}) {
+        const auto road = services::ChooseRoad(path);
+        EXPECT_EQ(road.road, services::Road::InProcess);
+        EXPECT_EQ(road.file, path);
+    }
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    EXPECT_EQ(services::ShellView(std::wstring(system) + L"\\ole32.dll"),
+              std::wstring(system) + L"\\ole32.dll");
+}
+
+}  // namespace
