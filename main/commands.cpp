@@ -59,6 +59,11 @@ std::wstring WithCode(const std::wstring& text, unsigned long code) {
     return text + L" (error " + std::to_wstring(code) + L")";
 }
 
+// Small exit codes as numbers; the system's status codes (crashes, fail-fast) in hex.
+std::wstring ExitCodeText(unsigned long code) {
+    return code >= 0xC0000000ul ? Hex32(code) : std::to_wstring(code);
+}
+
 // The wait cursor while servers' code runs; the previous one afterwards.
 class WaitCursor {
 public:
@@ -78,17 +83,19 @@ std::wstring NeedsChain(const std::vector<std::wstring>& chain) {
     return text + L", ";
 }
 
-std::wstring WrongKindText(const services::LoadProblem& problem) {
+// A DLL on the way is judged by the process that loads it: the window's, or the 64-bit helper's.
+std::wstring WrongKindText(const services::LoadProblem& problem, bool inHelper) {
     using Kind = services::LoadProblem::Kind;
     if (problem.kind == Kind::Damaged) return L"is damaged: " + problem.detail + L".";
-    return problem.kind == Kind::NotPe ? L"is not a DLL." : L"is not a 32-bit DLL.";
+    if (problem.kind == Kind::NotPe) return L"is not a DLL.";
+    return inHelper ? L"is not a 64-bit DLL." : L"is not a 32-bit DLL.";
 }
 
 std::wstring LoaderCodeText(unsigned long code) {
     if (code == ERROR_BAD_EXE_FORMAT)
         return WithCode(
-            L"The file could not be loaded: it is not a 32-bit DLL. "
-            L"Only 32-bit servers can be loaded by this program.",
+            L"The file could not be loaded: it is not a DLL for x86 or x64 Windows. "
+            L"This program registers 32-bit and 64-bit servers.",
             code);
     if (code == ERROR_MOD_NOT_FOUND)
         return WithCode(L"The file could not be loaded: a DLL it depends on was not found.", code);
@@ -111,6 +118,9 @@ std::wstring LoadFailureText(const RegistrationOutcome& outcome) {
             return L"This is the name of a device, not of a file.";
         case Kind::Malformed:
             return L"This is not a valid path: " + problem.detail;
+        case Kind::Needs64BitWindows:
+            return L"The file is a 64-bit server: only 64-bit Windows can load it, and this system is "
+                   L"32-bit.";
         case Kind::MissingDll:
             return WithCode(
                 L"The file could not be loaded: " + NeedsChain(problem.chain) +
@@ -121,10 +131,11 @@ std::wstring LoadFailureText(const RegistrationOutcome& outcome) {
         case Kind::Damaged:
             if (!problem.chain.empty())
                 return WithCode(L"The file could not be loaded: " + NeedsChain(problem.chain) + L"which " +
-                                    WrongKindText(problem),
+                                    WrongKindText(problem, outcome.InHelper),
                                 code);
             if (problem.kind == Kind::Damaged)
-                return WithCode(L"The file could not be loaded: it " + WrongKindText(problem), code);
+                return WithCode(
+                    L"The file could not be loaded: it " + WrongKindText(problem, outcome.InHelper), code);
             return LoaderCodeText(ERROR_BAD_EXE_FORMAT);
         case Kind::Unknown:
             break;
@@ -151,17 +162,6 @@ DWORD ShellResultError(INT_PTR result) {
     }
 }
 
-RegistrationOutcome RegisterOne(clsReg& reg, const std::wstring& path, bool registering) {
-    RegistrationOutcome outcome;
-    outcome.Path = path;
-    outcome.Succeeded = registering ? reg.RegisterCOMServer(path) : reg.UnregisterCOMServer(path);
-    if (outcome.Succeeded) return outcome;
-    outcome.Err = rt::Err();
-    if (outcome.Err.Number == rt::errnum::LibraryMissing)
-        outcome.Problem = services::ExplainLoadFailure(path);
-    return outcome;
-}
-
 }  // namespace
 
 std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering) {
@@ -173,6 +173,22 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
     if (err.Number == rt::errnum::ServerException)
         return L"The server's " + exportName + L" failed with an exception: " + err.Description +
                L".\r\nThe program caught it and carries on; the server may have left its work half done.";
+    if (err.Number == rt::errnum::ServerLoadException)
+        return L"The server crashed while it was being loaded, in its DllMain, before its " + exportName +
+               L" could run: " + err.Description + L".\r\nThe program caught it and carries on.";
+    if (err.Number == rt::errnum::HelperEnded)
+        return L"The server ended the process that ran it (exit code " + ExitCodeText(err.LastDllError) +
+               L") before its " + exportName +
+               L" answered.\r\nThe program carries on; the server may have left its work half done.";
+    if (err.Number == rt::errnum::NotAnswering)
+        return L"The server's " + exportName +
+               L" did not answer and was ended.\r\nThe server may have left its work half done.";
+    if (err.Number == rt::errnum::HelperUnavailable) {
+        const std::wstring why = SystemText(err.LastDllError);
+        return WithCode(L"The program's 64-bit helper, which runs 64-bit servers, could not be started." +
+                            (why.empty() ? L"" : L"\r\n" + why),
+                        err.LastDllError);
+    }
     if (err.HResult < 0) {
         const std::wstring why = SystemText(static_cast<DWORD>(err.HResult));
         return L"The server's " + exportName + L" reported failure " +
@@ -232,11 +248,19 @@ void frmReg::RunRegistration(bool registering) {
         rt::MsgBox(kNoPath, rt::MsgBoxExclamation, kErrorTitle, hWnd());
         return;
     }
+    // The window answers while a 64-bit server runs; another command meanwhile is let go.
+    if (registrationRunning_) return;
+    registrationRunning_ = true;
     std::vector<RegistrationOutcome> outcomes;
     {
         const WaitCursor wait;
-        for (const std::wstring& path : paths) outcomes.push_back(RegisterOne(*reg_, path, registering));
+        for (const std::wstring& path : paths) {
+            outcomes.push_back(RegisterOne(path, registering));
+            // Closed meanwhile: nobody is left to tell.
+            if (!form_.IsLoaded()) return;
+        }
     }
+    registrationRunning_ = false;
     const bool allDone =
         std::all_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
     rt::MsgBox(RegistrationReport(outcomes, registering),

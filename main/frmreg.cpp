@@ -39,7 +39,8 @@ std::wstring ResourceText(HINSTANCE module, const wchar_t* name) {
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     const int size = found ? static_cast<int>(SizeofResource(module, found)) : 0;
-    if (!bytes || size <= 0) rt::Raise(rt::errnum::CannotLoad, kSource, L"the main window's description is missing");
+    if (!bytes || size <= 0)
+        rt::Raise(rt::errnum::CannotLoad, kSource, L"the main window's description is missing");
     const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, size, nullptr, 0);
     std::wstring text(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, bytes, size, text.data(), length);
@@ -81,6 +82,7 @@ frmReg::frmReg() = default;
 frmReg::~frmReg() = default;
 
 void frmReg::Load(HINSTANCE module) {
+    module_ = module;
     rt::FormEvents& events = form_.Events();
     events.Initialize = [this] { Form_Initialize(); };
     events.Load = [this] {
@@ -133,7 +135,9 @@ void frmReg::Bind() {
         {L"cmdAbout", &frmReg::cmdAbout_Click},   {L"cmdCommunity", &frmReg::cmdCommunity_Click},
     };
     for (const auto& c : commands) {
-        Named<aero::AeroButton>(form_, c.name)->Events().Click = [this, handler = c.handler] { (this->*handler)(); };
+        Named<aero::AeroButton>(form_, c.name)->Events().Click = [this, handler = c.handler] {
+            (this->*handler)();
+        };
     }
 }
 
@@ -163,6 +167,8 @@ void frmReg::Form_MouseMove(short button, short, float, float) {
 }
 
 void frmReg::Form_Unload() {
+    // A helper still at work ends with the window.
+    helper64_.reset();
     rt::Suppress([this] { dlg_.reset(); });
     rt::Suppress([this] { reg_.reset(); });
     rt::Suppress([this] { os_.reset(); });

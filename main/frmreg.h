@@ -16,12 +16,14 @@
 #include "form.h"
 #include "formload.h"
 #include "formtext.h"
+#include "helper64.h"
 #include "imagezone.h"
 #include "label.h"
 #include "loaddiagnosis.h"
 #include "os.h"
 #include "picturebox.h"
 #include "reg.h"
+#include "serveroutcome.h"
 #include "textbox.h"
 
 // The maker's home page; the community page is this followed by "/forum/".
@@ -48,11 +50,9 @@ rt::PictureRef LinkCursor(HINSTANCE module);
 rt::StoredObject StoredMainWindow(HINSTANCE module, const std::wstring& windowsId);
 
 // One file of a Register or Unregister command and how it went.
-struct RegistrationOutcome {
+struct RegistrationOutcome : services::ServerOutcome {
     std::wstring Path;
-    bool Succeeded = false;
-    rt::ErrorInfo Err;              // the cause the registration service recorded
-    services::LoadProblem Problem;  // for a file that would not load: what a look at the files found
+    bool InHelper = false;  // run by the 64-bit helper, whose loader wants 64-bit DLLs
 };
 
 // Why one file did not succeed, from the error the registration service
@@ -87,6 +87,11 @@ public:
 
     std::wstring file(const std::wstring& path) const { return FileOfPath(path); }
 
+    // One file of Register or Unregister, on the road its kind asks for: in
+    // this process, or in the 64-bit helper while the window waits and answers
+    // (helperwait.cpp).
+    RegistrationOutcome RegisterOne(const std::wstring& path, bool registering);
+
 private:
     void Bind();
 
@@ -118,13 +123,19 @@ private:
     void cmdCommunity_Click();
     void lblLink_Click();
     void RunRegistration(bool registering);
+    RegistrationOutcome RunInHelper(const std::wstring& path, const std::wstring& file, bool registering);
+    bool WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering);
     void OpenPage(const std::wstring& address);
 
     rt::Form form_;
+    HINSTANCE module_ = nullptr;
 
     std::unique_ptr<clsDlg> dlg_;
     std::unique_ptr<clsReg> reg_;
     std::unique_ptr<clsOS> os_;
+    // Made when a 64-bit server first needs it; its end ends every helper.
+    std::unique_ptr<services::Helper64> helper64_;
+    bool registrationRunning_ = false;
 
     rt::TextBox* txtSource_ = nullptr;
     rt::Label* lblLink_ = nullptr;

@@ -19,8 +19,9 @@ std::wstring ProgramName() {
 int MsgBox(const std::wstring& prompt, UINT style, const std::wstring& title, HWND owner) {
     if (!owner) owner = GetActiveWindow();
     const std::wstring caption = title.empty() ? ProgramName() : title;
-    // Only the icon and modality bits: the box always has the one OK button.
-    const UINT flags = (style & (MB_ICONMASK | MB_MODEMASK)) | MB_OK | MB_SETFOREGROUND;
+    // Only the icon and modality bits, and the one question the program asks.
+    const UINT buttons = (style & MB_TYPEMASK) == MB_YESNO ? MB_YESNO | (style & MB_DEFMASK) : MB_OK;
+    const UINT flags = (style & (MB_ICONMASK | MB_MODEMASK)) | buttons | MB_SETFOREGROUND;
     return MessageBoxW(owner, prompt.c_str(), caption.c_str(), flags);
 }
 

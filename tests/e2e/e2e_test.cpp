@@ -245,7 +245,12 @@ TEST_F(ProgramTest, ThePathFieldTakesWhatUsersBring) {
         {ServersFolder(), kRegister, L"Error!", L"This is a folder, not a file.", {}},
         {L"CON", kRegister, L"Error!", L"This is the name of a device, not of a file.", {}},
         {L"C:\\a<b>.dll", kRegister, L"Error!", L"This is not a valid path: it holds the character <", {}},
-        {ServerPath(L"x64server.dll"), kRegister, L"Error!", L"not a 32-bit DLL", {}},
+        // This prefix is a 32-bit system.
+        {ServerPath(L"x64server.dll"),
+         kRegister,
+         L"Error!",
+         L"The file is a 64-bit server: only 64-bit Windows can load it, and this system is 32-bit.",
+         {}},
         {ServerPath(L"plain.dll"), kUnregister, L"Error!", L"no DllUnregisterServer export", {}},
         {ServerPath(L"failreg.dll"), kRegister, L"Error!", L"reported failure 0x80070005", {}},
     };

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "dibimage.h"
+#include "dpi.h"
 #include "gdi.h"
 #include "pump.h"
-#include "dpi.h"
 #include "tooltip.h"
 
 namespace {
@@ -66,12 +66,35 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
                   static_cast<long>(E_UNEXPECTED)}),
          false, L"DllUnregisterServer reported failure 0x8000FFFF"},
         {outcome({}), true, L"could not be registered"},
+        // What only the 64-bit road meets, in the same box.
+        {outcome(badFormat, {Kind::Needs64BitWindows, {}, {}}), true,
+         L"The file is a 64-bit server: only 64-bit Windows can load it, and this system is 32-bit."},
+        {outcome({rt::errnum::ServerLoadException, L"clsReg",
+                  L"C0000005 (access violation) in x.dll at offset 0x10", ERROR_NOACCESS,
+                  static_cast<long>(0xC0000005)}),
+         false,
+         L"The server crashed while it was being loaded, in its DllMain, before its DllUnregisterServer "
+         L"could "
+         L"run: C0000005 (access violation) in x.dll at offset 0x10."},
+        {outcome({rt::errnum::HelperEnded, L"clsReg", L"", 0xC0000374, 0}), true,
+         L"The server ended the process that ran it (exit code 0xC0000374) before its DllRegisterServer "
+         L"answered."},
+        {outcome({rt::errnum::HelperEnded, L"clsReg", L"", 7, 0}), true, L"(exit code 7)"},
+        {outcome({rt::errnum::NotAnswering, L"clsReg", L"", 0, 0}), true,
+         L"The server's DllRegisterServer did not answer and was ended."},
+        {outcome({rt::errnum::HelperUnavailable, L"clsReg", L"", ERROR_ACCESS_DENIED, 0}), true,
+         L"The program's 64-bit helper, which runs 64-bit servers, could not be started."},
     };
     for (const auto& c : cases) {
         const std::wstring text = RegistrationReport({c.outcome}, c.registering);
         EXPECT_EQ(text.rfind(c.outcome.Path + L"\r\n\r\n", 0), 0u) << "the path leads the message";
         EXPECT_NE(text.find(c.expected), std::wstring::npos) << testing::PrintToString(text);
     }
+    // A DLL on the way is judged by the loader that met it.
+    RegistrationOutcome inHelper = outcome(missing, {Kind::OtherMachine, {}, {L"a.dll"}});
+    inHelper.InHelper = true;
+    EXPECT_NE(RegistrationFailureText(inHelper, true).find(L"it needs a.dll, which is not a 64-bit DLL."),
+              std::wstring::npos);
 
     // Only a whole success is the success text; otherwise every file is listed.
     RegistrationOutcome done = outcome({});

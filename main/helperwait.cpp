@@ -1,0 +1,87 @@
+// The registration of one file on the road its kind asks for, and the window's
+// wait for the 64-bit helper: painting and answering all along, saying what it
+// waits for, and offering to end a server that does not answer.
+#include "app.h"
+#include "frmreg.h"
+#include "msgbox.h"
+#include "resource_names.h"
+#include "serverroad.h"
+
+namespace {
+
+constexpr DWORD kPatienceMs = 10000;
+
+const wchar_t kErrorTitle[] = L"Error!";
+
+}  // namespace
+
+RegistrationOutcome frmReg::RegisterOne(const std::wstring& path, bool registering) {
+    const services::ServerRoad road = services::ChooseRoad(path);
+    if (road.road == services::Road::Helper) return RunInHelper(path, road.file, registering);
+    RegistrationOutcome outcome;
+    outcome.Path = path;
+    if (road.road == services::Road::Needs64BitWindows) {
+        outcome.Err = {rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_BAD_EXE_FORMAT, 0};
+        outcome.Problem.kind = services::LoadProblem::Kind::Needs64BitWindows;
+        return outcome;
+    }
+    outcome.Succeeded =
+        registering ? reg_->RegisterCOMServer(road.file) : reg_->UnregisterCOMServer(road.file);
+    if (outcome.Succeeded) return outcome;
+    outcome.Err = rt::Err();
+    if (outcome.Err.Number == rt::errnum::LibraryMissing)
+        outcome.Problem = services::ExplainLoadFailure(road.file);
+    return outcome;
+}
+
+RegistrationOutcome frmReg::RunInHelper(const std::wstring& path, const std::wstring& file,
+                                        bool registering) {
+    RegistrationOutcome outcome;
+    if (!helper64_)
+        helper64_ = std::make_unique<services::Helper64>(services::EmbeddedHelper(module_, res::Helper64));
+    DWORD error = 0;
+    if (auto call = helper64_->Start(file, registering, error)) {
+        WaitForHelper(*call, path, registering);
+        static_cast<services::ServerOutcome&>(outcome) = call->Outcome();
+    } else {
+        outcome.Err = {rt::errnum::HelperUnavailable, L"clsReg", L"", error, 0};
+    }
+    outcome.Path = path;
+    outcome.InHelper = true;
+    return outcome;
+}
+
+// False when the window went away meanwhile (the helper is ended then too).
+bool frmReg::WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering) {
+    const std::wstring link = lblLink_->Caption();
+    const std::wstring name = FileOfPath(path).empty() ? path : FileOfPath(path);
+    lblLink_->SetCaption(L"Waiting for " + name + L" to answer...");
+    const ULONGLONG started = GetTickCount64();
+    ULONGLONG askAt = started + kPatienceMs;
+    while (!call.Poll()) {
+        const HANDLE process = call.Process();
+        const ULONGLONG now = GetTickCount64();
+        MsgWaitForMultipleObjectsEx(1, &process, now < askAt ? static_cast<DWORD>(askAt - now) : 0,
+                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (rt::DoEvents() == 0 || !form_.IsLoaded()) {
+            call.End();
+            return false;
+        }
+        if (GetTickCount64() < askAt || call.Poll()) continue;
+        const std::wstring question =
+            path + L"\r\n\r\nThe server's " + (registering ? L"DllRegisterServer" : L"DllUnregisterServer") +
+            L" has not answered for " + std::to_wstring((GetTickCount64() - started) / 1000) +
+            L" seconds.\r\nEnd it? Yes ends it now; No waits " + std::to_wstring(kPatienceMs / 1000) +
+            L" seconds more.";
+        const int answer = rt::MsgBox(question, rt::MsgBoxExclamation | rt::MsgBoxYesNo, kErrorTitle, hWnd());
+        if (!form_.IsLoaded()) {
+            call.End();
+            return false;
+        }
+        // An answer that came while the question was up wins over the question.
+        if (answer == IDYES && !call.Poll()) call.End();
+        askAt = GetTickCount64() + kPatienceMs;
+    }
+    lblLink_->SetCaption(link);
+    return true;
+}

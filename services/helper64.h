@@ -1,0 +1,71 @@
+// The road of a 64-bit server on 64-bit Windows: the helper (helper/) runs its
+// export in a process of its own and answers with a ServerOutcome. Every
+// helper is in a job that ends it when the program's last handle to the job
+// closes, so none outlives the program, even one that is killed.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "helperfile.h"
+#include "serveroutcome.h"
+
+namespace services {
+
+// One helper at work on one server.
+class HelperCall {
+public:
+    HelperCall(HANDLE process, HANDLE pipe) : process_(process), pipe_(pipe) {}
+    ~HelperCall();  // ends the helper if it still runs
+    HelperCall(const HelperCall&) = delete;
+    HelperCall& operator=(const HelperCall&) = delete;
+
+    // Signalled when the helper has ended.
+    HANDLE Process() const { return process_; }
+    // Takes what the helper has written so far; true once it has ended.
+    bool Poll();
+    // Ends the helper now, for a server that does not answer.
+    void End();
+    // How it went, once Poll has seen the helper end: its answer; NotAnswering
+    // when End ended it; HelperEnded, with the exit code as LastDllError, when
+    // it ended without a whole answer.
+    ServerOutcome Outcome() const;
+
+private:
+    void Drain();
+
+    HANDLE process_;
+    HANDLE pipe_;
+    std::vector<uint8_t> answer_;
+    bool endedHere_ = false;
+};
+
+class Helper64 {
+public:
+    // `image`: the helper's program, embedded in this one; it must outlive this.
+    explicit Helper64(std::span<const uint8_t> image) : image_(image) {}
+    ~Helper64();  // ends every helper still running, then removes the helper's file
+    Helper64(const Helper64&) = delete;
+    Helper64& operator=(const Helper64&) = delete;
+
+    // Starts the helper on the server at `path` (a full path); null with the
+    // system's error code when it could not be written or started.
+    std::unique_ptr<HelperCall> Start(const std::wstring& path, bool registering, DWORD& error);
+
+private:
+    DWORD MakeJob();
+
+    std::span<const uint8_t> image_;
+    HelperFile file_;
+    HANDLE job_ = nullptr;
+};
+
+// The helper embedded in `module` as the RCDATA resource `name`; empty when absent.
+std::span<const uint8_t> EmbeddedHelper(HMODULE module, const wchar_t* name);
+
+}  // namespace services

@@ -1,0 +1,197 @@
+// The window's Register and Unregister on a 64-bit system: 64-bit servers run
+// by the helper, 32-bit ones in the process, each class landing in its own
+// view of the registry, every failure of a 64-bit server explained and survived.
+#include <gtest/gtest.h>
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <objbase.h>
+#include <tlhelp32.h>
+
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "frmreg.h"
+#include "serverroad.h"
+#include "testdirs.h"
+#include "testobject.h"
+
+namespace {
+
+const std::wstring kClsidKey = std::wstring(L"Software\\Classes\\CLSID\\") + kTestObjectClsidText;
+
+// The class's server in one view of the registry; nullopt when the class is not there.
+std::optional<std::wstring> ServerInView(REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kClsidKey + L"\\InprocServer32").c_str(), 0, KEY_READ | view,
+                      &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    const LONG rc = RegGetValueW(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
+}
+
+bool SamePath(const std::optional<std::wstring>& a, const std::wstring& b) {
+    return a && CompareStringOrdinal(a->c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+std::wstring Server64(const std::wstring& name) {
+    return ServerPath(L"x64\\" + name);
+}
+
+bool HelperRunning() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+         more = Process32NextW(snapshot, &entry))
+        found = lstrcmpiW(entry.szExeFile, L"tessiver64.exe") == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// Folders the program made in the temporary folder.
+int TempFoldersLeft() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((std::wstring(temp) + L"tessiver-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
+class Win64 : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    static void TearDownTestSuite() { OleUninitialize(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(services::Is64BitWindows()) << "this test needs the 64-bit prefix";
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (kClsidKey + L"\\InprocServer32").c_str(), view, 0);
+        window.Load(GetModuleHandleW(nullptr));
+        window.Show();
+    }
+
+    frmReg window;
+};
+
+TEST_F(Win64, EachKindRegistersInItsOwnViewFromOneSelection) {
+    const std::wstring server32 = ServerPath(L"testcomserver.dll");
+    const std::wstring server64 = Server64(L"comserver64.dll");
+
+    for (const std::wstring& path : {server64, server32}) {
+        const RegistrationOutcome done = window.RegisterOne(path, true);
+        EXPECT_TRUE(done.Succeeded) << RegistrationFailureText(done, true);
+        EXPECT_EQ(done.InHelper, path == server64);
+    }
+    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), server64));
+    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
+
+    EXPECT_TRUE(window.RegisterOne(server64, false).Succeeded);
+    EXPECT_EQ(ServerInView(KEY_WOW64_64KEY), std::nullopt);
+    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
+    EXPECT_TRUE(window.RegisterOne(server32, false).Succeeded);
+    EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
+}
+
+TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
+    using Kind = services::LoadProblem::Kind;
+    const struct {
+        std::wstring file;
+        bool registering;
+        long number;
+        const wchar_t* says;
+    } rows[] = {
+        {L"failreg64.dll", true, static_cast<long>(E_ACCESSDENIED), L"reported failure 0x80070005"},
+        {L"crashserver64.dll", true, rt::errnum::ServerException,
+         L"failed with an exception: C0000005 (access violation writing address 0x00000000) in "
+         L"crashserver64.dll "
+         L"at offset 0x"},
+        {L"dllmaincrash64.dll", true, rt::errnum::ServerLoadException,
+         L"crashed while it was being loaded, in its DllMain, before its DllRegisterServer could run: "
+         L"C0000005 "
+         L"(access violation writing address 0x00000000) in dllmaincrash64.dll at offset 0x"},
+        {L"probe\\probeserver.dll", true, rt::errnum::LibraryMissing,
+         L"it needs probemiddle.dll, which needs probehelper.dll, which was not found"},
+        {L"hangserver64.dll", false, rt::errnum::HelperEnded,
+         L"The server ended the process that ran it (exit code 3) before its DllUnregisterServer answered."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.file);
+        const RegistrationOutcome outcome = window.RegisterOne(Server64(row.file), row.registering);
+        EXPECT_FALSE(outcome.Succeeded);
+        EXPECT_TRUE(outcome.InHelper);
+        EXPECT_EQ(outcome.Err.Number, row.number);
+        const std::wstring text = RegistrationFailureText(outcome, row.registering);
+        EXPECT_NE(text.find(row.says), std::wstring::npos) << testing::PrintToString(text);
+        if (row.number == rt::errnum::LibraryMissing) {
+            EXPECT_EQ(outcome.Problem.kind, Kind::MissingDll);
+        }
+    }
+    EXPECT_FALSE(HelperRunning());
+    // And the window goes on as before.
+    EXPECT_TRUE(window.RegisterOne(Server64(L"comserver64.dll"), true).Succeeded);
+    EXPECT_TRUE(window.RegisterOne(Server64(L"comserver64.dll"), false).Succeeded);
+}
+
+TEST_F(Win64, AServerThatNeverAnswersIsEndedWhenTheUserSaysSo) {
+    // The question comes after ten seconds; whoever answers it here says Yes.
+    HWND question = nullptr;
+    std::thread answer([&] {
+        const ULONGLONG until = GetTickCount64() + 30000;
+        while (!question && GetTickCount64() < until) {
+            Sleep(100);
+            question = FindWindowW(L"#32770", L"Error!");
+        }
+        if (question) PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+    });
+    const ULONGLONG started = GetTickCount64();
+    const RegistrationOutcome outcome = window.RegisterOne(Server64(L"hangserver64.dll"), true);
+    const ULONGLONG took = GetTickCount64() - started;
+    answer.join();
+    ASSERT_NE(question, nullptr);
+    EXPECT_GE(took, 10000u);
+    EXPECT_EQ(outcome.Err.Number, rt::errnum::NotAnswering);
+    EXPECT_NE(RegistrationFailureText(outcome, true).find(L"DllRegisterServer did not answer and was ended"),
+              std::wstring::npos);
+    EXPECT_FALSE(HelperRunning());
+}
+
+TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {
+    wchar_t system[MAX_PATH] = {}, windows[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring name = L"\\tessiver-comserver64.dll";
+    // Copied where the shell shows it: the 64-bit system folder, which this process reaches by its alias.
+    ASSERT_TRUE(CopyFileW(Server64(L"comserver64.dll").c_str(),
+                          (std::wstring(windows) + L"\\Sysnative" + name).c_str(), FALSE));
+    const std::wstring path = std::wstring(system) + name;
+    ASSERT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "redirected, it is not there";
+
+    const RegistrationOutcome done = window.RegisterOne(path, true);
+    EXPECT_TRUE(done.Succeeded) << RegistrationFailureText(done, true);
+    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), path));
+    EXPECT_TRUE(window.RegisterOne(path, false).Succeeded);
+    DeleteFileW((std::wstring(windows) + L"\\Sysnative" + name).c_str());
+}
+
+TEST(Win64End, NothingIsLeftOnceTheWindowIsGone) {
+    {
+        frmReg window;
+        window.Load(GetModuleHandleW(nullptr));
+        EXPECT_TRUE(window.RegisterOne(Server64(L"failreg64.dll"), true).InHelper);
+        EXPECT_EQ(TempFoldersLeft(), 1);
+    }
+    EXPECT_EQ(TempFoldersLeft(), 0);
+    EXPECT_FALSE(HelperRunning());
+}
+
+}  // namespace
