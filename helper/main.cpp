@@ -10,7 +10,9 @@
 #include <string>
 
 #include "guardedcall.h"
+#include "latebound.h"
 #include "loaddiagnosis.h"
+#include "loadersearch.h"
 #include "reg.h"
 #include "serveroutcome.h"
 
@@ -43,6 +45,7 @@ DWORD WINAPI Work(void* data) {
     // Many self-registration exports expect an OLE apartment, as on the window thread.
     OleInitialize(nullptr);
     rt::ClearErr();
+    const services::ServerDllSearch search;
     uintptr_t address = 0;
     if (rt::Suppress([&] { address = services::ResolveExport(job.path, job.exportName); })) {
         job.outcome.Err = rt::Err();
@@ -63,6 +66,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring verb = argv[1];
     if (verb != L"register" && verb != L"unregister") return 2;
     Job job{argv[2], verb == L"register" ? "DllRegisterServer" : "DllUnregisterServer", {}};
+    rt::NarrowDllSearch();  // as the window does: nothing planted in the current folder loads
     // No system dialog for a crash or a missing disk: the window reports.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     faulted = CreateEventW(nullptr, TRUE, FALSE, nullptr);

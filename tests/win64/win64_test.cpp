@@ -176,10 +176,17 @@ TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {
     const std::wstring path = std::wstring(system) + name;
     ASSERT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "redirected, it is not there";
 
-    const RegistrationOutcome done = window.RegisterOne(path, true);
-    EXPECT_TRUE(done.Succeeded) << RegistrationFailureText(done, true);
-    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), path));
-    EXPECT_TRUE(window.RegisterOne(path, false).Succeeded);
+    // By its path, and by its bare name, found as the 64-bit loader finds it: the same file.
+    for (const std::wstring& given : {path, name.substr(1)}) {
+        SCOPED_TRACE(testing::Message() << given);
+        const RegistrationOutcome done = window.RegisterOne(given, true);
+        EXPECT_TRUE(done.Succeeded) << RegistrationFailureText(done, true);
+        EXPECT_TRUE(done.InHelper);
+        EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), path));
+        EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
+        EXPECT_TRUE(window.RegisterOne(given, false).Succeeded);
+        EXPECT_EQ(ServerInView(KEY_WOW64_64KEY), std::nullopt);
+    }
     DeleteFileW((std::wstring(windows) + L"\\Sysnative" + name).c_str());
 }
 
