@@ -53,9 +53,12 @@ RegistrationOutcome frmReg::RunInHelper(const std::wstring& path, const std::wst
 
 // False when the window went away meanwhile (the helper is ended then too).
 bool frmReg::WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering) {
+    // Said on the window and in its title, which the taskbar shows.
     const std::wstring link = lblLink_->Caption();
+    const std::wstring title = form_.Caption();
     const std::wstring name = FileOfPath(path).empty() ? path : FileOfPath(path);
     lblLink_->SetCaption(L"Waiting for " + name + L" to answer...");
+    form_.SetCaption(title + L" - waiting for " + name);
     const ULONGLONG started = GetTickCount64();
     ULONGLONG askAt = started + kPatienceMs;
     while (!call.Poll()) {
@@ -83,5 +86,6 @@ bool frmReg::WaitForHelper(services::HelperCall& call, const std::wstring& path,
         askAt = GetTickCount64() + kPatienceMs;
     }
     lblLink_->SetCaption(link);
+    form_.SetCaption(title);
     return true;
 }

@@ -3,6 +3,7 @@
 // The platform headers below build on windows.h.
 #include <sddl.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace services {
@@ -34,6 +35,34 @@ bool SameBytes(HANDLE file, std::span<const uint8_t> image) {
            read == bytes.size() && std::equal(bytes.begin(), bytes.end(), image.begin());
 }
 
+bool Running(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+// What a program that was killed left behind: its helper's folder. A folder
+// whose program still runs is left alone (its file is held open anyway).
+void RemoveStaleFolders(const std::wstring& temp) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((temp + L"tessiver-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = found.cFileName;
+        wchar_t* end = nullptr;
+        const unsigned long pid = wcstoul(name.c_str() + 9, &end, 16);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || end != name.c_str() + 17 ||
+            *end != L'-' || Running(pid))
+            continue;
+        const std::wstring folder = temp + name;
+        DeleteFileW((folder + L"\\" + kFileName).c_str());
+        RemoveDirectoryW(folder.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 }  // namespace
 
 HelperFile::~HelperFile() {
@@ -53,6 +82,7 @@ DWORD HelperFile::Prepare(std::span<const uint8_t> image) {
 DWORD HelperFile::MakeFolder() {
     const std::wstring temp = TempFolder();
     if (temp.empty()) return GetLastError() ? GetLastError() : ERROR_PATH_NOT_FOUND;
+    RemoveStaleFolders(temp);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdminsOnly, SDDL_REVISION_1,
                                                               &attributes.lpSecurityDescriptor, nullptr))

@@ -5,7 +5,6 @@
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <objbase.h>
-#include <tlhelp32.h>
 
 #include <optional>
 #include <string>
@@ -15,56 +14,12 @@
 #include "serverroad.h"
 #include "testdirs.h"
 #include "testobject.h"
+#include "win64kit.h"
 
 namespace {
 
-const std::wstring kClsidKey = std::wstring(L"Software\\Classes\\CLSID\\") + kTestObjectClsidText;
-
-// The class's server in one view of the registry; nullopt when the class is not there.
-std::optional<std::wstring> ServerInView(REGSAM view) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kClsidKey + L"\\InprocServer32").c_str(), 0, KEY_READ | view,
-                      &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    wchar_t value[1024] = {};
-    DWORD size = sizeof value;
-    const LONG rc = RegGetValueW(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
-}
-
-bool SamePath(const std::optional<std::wstring>& a, const std::wstring& b) {
-    return a && CompareStringOrdinal(a->c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
 std::wstring Server64(const std::wstring& name) {
     return ServerPath(L"x64\\" + name);
-}
-
-bool HelperRunning() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-         more = Process32NextW(snapshot, &entry))
-        found = lstrcmpiW(entry.szExeFile, L"tessiver64.exe") == 0;
-    CloseHandle(snapshot);
-    return found;
-}
-
-// Folders the program made in the temporary folder.
-int TempFoldersLeft() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((std::wstring(temp) + L"tessiver-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do ++count;
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return count;
 }
 
 class Win64 : public ::testing::Test {
@@ -74,8 +29,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(services::Is64BitWindows()) << "this test needs the 64-bit prefix";
-        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
-            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (kClsidKey + L"\\InprocServer32").c_str(), view, 0);
+        ForgetTestClass();
         window.Load(GetModuleHandleW(nullptr));
         window.Show();
     }

@@ -1,0 +1,137 @@
+// The program on a 64-bit system, driven through its real window: a 64-bit
+// and a 32-bit server in one selection, each landing in its own registry view;
+// then a server that never answers, with the window answering all the while
+// and nothing of the program left once the window is closed.
+#include <gtest/gtest.h>
+#include <windows.h>
+// The platform headers below build on windows.h.
+
+#include <optional>
+#include <string>
+
+#include "driver.h"
+#include "testobject.h"
+#include "win64kit.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr POINT kRegister{140, 148};
+constexpr POINT kUnregister{220, 148};
+
+std::wstring Title(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+std::wstring ClickAndRead(const RunningApp& app, POINT button, const std::wstring& title) {
+    Click(ClientToScreenPoint(app.Main(), button.x, button.y));
+    HWND box = app.WaitForBox(title);
+    if (!box) return {};
+    const std::wstring text = BoxText(box);
+    EXPECT_TRUE(PressOk(box));
+    return text;
+}
+
+TEST(Program64, RegistersBothKindsFromOneSelectionAndExplainsA64BitCrash) {
+    ForgetTestClass();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    const std::wstring server64 = ServerPath(L"x64\\comserver64.dll");
+    const std::wstring server32 = ServerPath(L"testcomserver.dll");
+    app.SetPathText(L"\"" + server64 + L"\" \"" + server32 + L"\"");
+    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), L"Registered successfully");
+    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), server64));
+    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
+    EXPECT_EQ(ClickAndRead(app, kUnregister, L"Success!"), L"Unregistered successfully");
+    EXPECT_EQ(ServerInView(KEY_WOW64_64KEY), std::nullopt);
+    EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
+
+    // The same box and words as for a 32-bit server.
+    const std::wstring crash = ServerPath(L"x64\\crashserver64.dll");
+    const std::wstring missing = ServerPath(L"x64\\probe\\probeserver.dll");
+    app.SetPathText(L"\"" + crash + L"\" \"" + missing + L"\"");
+    const std::wstring text = ClickAndRead(app, kRegister, L"Error!");
+    EXPECT_EQ(text.rfind(L"Registered 0 of 2 files.\r\n\r\n1. " + crash +
+                             L"\r\nThe server's DllRegisterServer failed with an exception: C0000005 (access "
+                             L"violation writing address 0x00000000) in crashserver64.dll at offset 0x",
+                         0),
+              0u)
+        << testing::PrintToString(text);
+    EXPECT_NE(
+        text.find(L"2. " + missing +
+                  L"\r\nThe file could not be loaded: it needs probemiddle.dll, which needs probehelper.dll, "
+                  L"which was not found in the server's folder or where the system looks for DLLs."),
+        std::wstring::npos)
+        << testing::PrintToString(text);
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_EQ(TempFoldersLeft(), 0);
+}
+
+TEST(Program64, AServerThatNeverAnswersLeavesTheWindowAnsweringAndNothingBehind) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    const std::wstring title = Title(app.Main());
+    app.SetPathText(ServerPath(L"x64\\hangserver64.dll"));
+    Click(ClientToScreenPoint(app.Main(), kRegister.x, kRegister.y));
+    ASSERT_TRUE(WaitUntil([&] { return Title(app.Main()) == title + L" - waiting for hangserver64.dll"; }));
+    EXPECT_TRUE(HelperRunning());
+    // Answering, painting and moving while it waits.
+    for (int i = 0; i < 10; ++i) {
+        DWORD_PTR ignored = 0;
+        const ULONGLONG sent = GetTickCount64();
+        EXPECT_NE(SendMessageTimeoutW(app.Main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored), 0);
+        EXPECT_LT(GetTickCount64() - sent, 1000u);
+        RedrawWindow(app.Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Sleep(300);
+    }
+    EXPECT_EQ(app.FindBox(L"Error!"), nullptr) << "no question before ten seconds";
+
+    // After ten seconds it asks; No waits on.
+    HWND question = app.WaitForBox(L"Error!", 15000);
+    ASSERT_NE(question, nullptr);
+    const std::wstring asked = BoxText(question);
+    EXPECT_NE(asked.find(L"The server's DllRegisterServer has not answered for 10 seconds."),
+              std::wstring::npos)
+        << testing::PrintToString(asked);
+    PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
+    EXPECT_TRUE(HelperRunning());
+
+    // Closing the window ends the helper too, and the program with it.
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_TRUE(WaitUntil([] { return !HelperRunning(); }, 5000));
+    EXPECT_FALSE(TempFoldersLeft() != 0);
+}
+
+TEST(Program64, AHelperOfAKilledProgramDiesWithIt) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    app.SetPathText(ServerPath(L"x64\\hangserver64.dll"));
+    Click(ClientToScreenPoint(app.Main(), kRegister.x, kRegister.y));
+    ASSERT_TRUE(WaitUntil([] { return HelperRunning(); }));
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app.ProcessId());
+    ASSERT_NE(process, nullptr);
+    TerminateProcess(process, 9);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    EXPECT_TRUE(WaitUntil([] { return !HelperRunning(); }, 5000));
+
+    // What the killed program left in the temporary folder goes when the helper is next needed.
+    EXPECT_EQ(TempFoldersLeft(), 1);
+    RunningApp next;
+    ASSERT_TRUE(next.Start());
+    next.SetPathText(ServerPath(L"x64\\failreg64.dll"));
+    EXPECT_NE(ClickAndRead(next, kRegister, L"Error!").find(L"reported failure 0x80070005"),
+              std::wstring::npos);
+    EXPECT_EQ(TempFoldersLeft(), 1);
+    PostMessageW(next.Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(next.WaitForExit(), 0u);
+    EXPECT_EQ(TempFoldersLeft(), 0);
+}
+
+}  // namespace
