@@ -1,0 +1,17 @@
+// Register of a 64-bit server through the real window on a 64-bit system,
+// from the click to the answer on screen, against the system's own 64-bit
+// registration tool as a whole process.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "table.h"
+
+namespace bench {
+
+// One row, `runs` alternating runs, after one unmeasured click (which also
+// writes the helper out). False, with a message on stderr, on any failure.
+bool MeasureRegister64(int runs, const std::wstring& program, const std::wstring& server, std::vector<Row>& rows);
+
+}  // namespace bench
