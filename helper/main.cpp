@@ -1,8 +1,10 @@
 // The 64-bit helper: runs one 64-bit server's registration export in a
 // process of its own, for the 32-bit window, and writes how it went to its
 // standard output as a ServerOutcome. A server that crashes, ends the process
-// or never returns harms only this process.
-//   tessiver64.exe register|unregister PATH
+// or never returns harms only this process. The window starts it before it
+// is needed; it makes itself ready (OLE included) and then reads what to do
+// from its standard input: a 32-bit 1 (register) or 0 (unregister), the
+// path's length in UTF-16 units (32-bit), and the path.
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <objbase.h>
@@ -20,9 +22,30 @@ namespace {
 
 struct Job {
     std::wstring path;
-    const char* exportName;
+    const char* exportName = nullptr;
     services::ServerOutcome outcome;
 };
+
+constexpr uint32_t kLongestPath = 32767;
+
+bool ReadAll(HANDLE from, void* into, DWORD size) {
+    auto* bytes = static_cast<uint8_t*>(into);
+    for (DWORD done = 0, read = 0; done < size; done += read)
+        if (!ReadFile(from, bytes + done, size - done, &read, nullptr) || read == 0) return false;
+    return true;
+}
+
+bool ReadRequest(Job& job) {
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    uint32_t registering = 0, length = 0;
+    if (!ReadAll(in, &registering, 4) || registering > 1 || !ReadAll(in, &length, 4) || length == 0 ||
+        length > kLongestPath)
+        return false;
+    job.path.resize(length);
+    if (!ReadAll(in, job.path.data(), length * 2)) return false;
+    job.exportName = registering ? "DllRegisterServer" : "DllUnregisterServer";
+    return true;
+}
 
 // Where the server's code was when an exception escaped it.
 volatile LONG calling = 0;
@@ -44,6 +67,8 @@ DWORD WINAPI Work(void* data) {
     Job& job = *static_cast<Job*>(data);
     // Many self-registration exports expect an OLE apartment, as on the window thread.
     OleInitialize(nullptr);
+    // A window that went away before asking anything ends the helper here.
+    if (!ReadRequest(job)) ExitProcess(2);
     rt::ClearErr();
     const services::ServerDllSearch search;
     uintptr_t address = 0;
@@ -61,11 +86,8 @@ DWORD WINAPI Work(void* data) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 2;
-    const std::wstring verb = argv[1];
-    if (verb != L"register" && verb != L"unregister") return 2;
-    Job job{argv[2], verb == L"register" ? "DllRegisterServer" : "DllUnregisterServer", {}};
+int wmain() {
+    Job job;
     rt::NarrowDllSearch();  // as the window does: nothing planted in the current folder loads
     // No system dialog for a crash or a missing disk: the window reports.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);

@@ -266,6 +266,8 @@ void frmReg::RunRegistration(bool registering) {
     rt::MsgBox(RegistrationReport(outcomes, registering),
                allDone ? rt::MsgBoxInformation : rt::MsgBoxExclamation, allDone ? kSuccessTitle : kErrorTitle,
                hWnd());
+    // Once the answer is read, not before it: the next helper gets ready for the next command.
+    if (helper64_ && form_.IsLoaded()) helper64_->GetReady();
 }
 
 void frmReg::cmdAbout_Click() {

@@ -5,19 +5,42 @@ namespace {
 
 const wchar_t kSource[] = L"clsReg";
 
-// A command-line argument in quotes; backslashes before the closing quote are doubled.
-std::wstring Quoted(const std::wstring& text) {
-    std::wstring quoted = L"\"" + text;
-    for (size_t i = text.size(); i > 0 && text[i - 1] == L'\\'; --i) quoted += L'\\';
-    return quoted + L"\"";
+void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// One pipe whose one end the helper inherits; the other stays here.
+bool MakePipe(HANDLE& read, HANDLE& write, bool helperReads) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    if (!CreatePipe(&read, &write, &inherited, 1 << 16)) return false;
+    SetHandleInformation(helperReads ? write : read, HANDLE_FLAG_INHERIT, 0);
+    return true;
 }
 
 }  // namespace
 
 HelperCall::~HelperCall() {
     if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
+    if (requests_) CloseHandle(requests_);
     CloseHandle(pipe_);
     CloseHandle(process_);
+}
+
+bool HelperCall::Ask(const std::wstring& path, bool registering) {
+    std::vector<uint8_t> request;
+    PutU32(request, registering ? 1 : 0);
+    PutU32(request, static_cast<uint32_t>(path.size()));
+    for (wchar_t c : path) {
+        request.push_back(static_cast<uint8_t>(c));
+        request.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    DWORD written = 0;
+    const bool sent =
+        WriteFile(requests_, request.data(), static_cast<DWORD>(request.size()), &written, nullptr) &&
+        written == request.size();
+    CloseHandle(requests_);
+    requests_ = nullptr;
+    return sent;
 }
 
 void HelperCall::Drain() {
@@ -87,30 +110,31 @@ DWORD Helper64::MakeJob() {
     return 0;
 }
 
-std::unique_ptr<HelperCall> Helper64::Start(const std::wstring& path, bool registering, DWORD& error) {
-    error = file_.Prepare(image_);
-    if (error == 0) error = MakeJob();
-    if (error != 0) return nullptr;
-    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    if (!CreatePipe(&read, &write, &inherited, 1 << 16)) {
+std::unique_ptr<HelperCall> Helper64::Launch(DWORD& error) {
+    HANDLE answers = nullptr, answerEnd = nullptr, requestEnd = nullptr, requests = nullptr;
+    if (!MakePipe(answers, answerEnd, false)) {
         error = GetLastError();
         return nullptr;
     }
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    if (!MakePipe(requestEnd, requests, true)) {
+        error = GetLastError();
+        CloseHandle(answers);
+        CloseHandle(answerEnd);
+        return nullptr;
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write;
-    std::wstring commandLine =
-        Quoted(file_.Path()) + (registering ? L" register " : L" unregister ") + Quoted(path);
+    startup.hStdInput = requestEnd;
+    startup.hStdOutput = answerEnd;
+    std::wstring commandLine = L"\"" + file_.Path() + L"\"";
     PROCESS_INFORMATION process{};
     // Suspended until it is in the job, so that not one instruction runs outside it.
-    const bool started =
-        CreateProcessW(file_.Path().c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    const bool started = CreateProcessW(file_.Path().c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
     error = started ? 0 : GetLastError();
-    CloseHandle(write);
+    CloseHandle(answerEnd);
+    CloseHandle(requestEnd);
     if (started && !AssignProcessToJobObject(job_, process.hProcess)) {
         error = GetLastError();
         TerminateProcess(process.hProcess, 1);
@@ -120,12 +144,34 @@ std::unique_ptr<HelperCall> Helper64::Start(const std::wstring& path, bool regis
             CloseHandle(process.hThread);
             CloseHandle(process.hProcess);
         }
-        CloseHandle(read);
+        CloseHandle(answers);
+        CloseHandle(requests);
         return nullptr;
     }
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
-    return std::make_unique<HelperCall>(process.hProcess, read);
+    return std::make_unique<HelperCall>(process.hProcess, answers, requests);
+}
+
+std::unique_ptr<HelperCall> Helper64::Start(const std::wstring& path, bool registering, DWORD& error) {
+    error = file_.Prepare(image_);
+    if (error == 0) error = MakeJob();
+    if (error != 0) return nullptr;
+    std::unique_ptr<HelperCall> call = spare_ ? std::move(spare_) : Launch(error);
+    // A ready helper that died meanwhile is replaced once.
+    if (call && !call->Ask(path, registering)) {
+        call = Launch(error);
+        if (call && !call->Ask(path, registering)) {
+            error = ERROR_BROKEN_PIPE;
+            call.reset();
+        }
+    }
+    return call;
+}
+
+void Helper64::GetReady() {
+    DWORD error = 0;
+    if (!spare_ && file_.Prepare(image_) == 0 && MakeJob() == 0) spare_ = Launch(error);
 }
 
 std::span<const uint8_t> EmbeddedHelper(HMODULE module, const wchar_t* name) {

@@ -1,7 +1,9 @@
 // The road of a 64-bit server on 64-bit Windows: the helper (helper/) runs its
 // export in a process of its own and answers with a ServerOutcome. Every
 // helper is in a job that ends it when the program's last handle to the job
-// closes, so none outlives the program, even one that is killed.
+// closes, so none outlives the program, even one that is killed. Once one has
+// been needed, the next can wait ready, started and with OLE initialised, so
+// the next registration costs no process start.
 #pragma once
 
 #include <windows.h>
@@ -20,11 +22,14 @@ namespace services {
 // One helper at work on one server.
 class HelperCall {
 public:
-    HelperCall(HANDLE process, HANDLE pipe) : process_(process), pipe_(pipe) {}
+    HelperCall(HANDLE process, HANDLE answers, HANDLE requests)
+        : process_(process), pipe_(answers), requests_(requests) {}
     ~HelperCall();  // ends the helper if it still runs
     HelperCall(const HelperCall&) = delete;
     HelperCall& operator=(const HelperCall&) = delete;
 
+    // Tells the waiting helper what to do; false when it is gone.
+    bool Ask(const std::wstring& path, bool registering);
     // Signalled when the helper has ended.
     HANDLE Process() const { return process_; }
     // Takes what the helper has written so far; true once it has ended.
@@ -41,6 +46,7 @@ private:
 
     HANDLE process_;
     HANDLE pipe_;
+    HANDLE requests_;
     std::vector<uint8_t> answer_;
     bool endedHere_ = false;
 };
@@ -53,16 +59,21 @@ public:
     Helper64(const Helper64&) = delete;
     Helper64& operator=(const Helper64&) = delete;
 
-    // Starts the helper on the server at `path` (a full path); null with the
-    // system's error code when it could not be written or started.
+    // Sets a helper to work on the server at `path` (a full path); null with
+    // the system's error code when none could be written or started.
     std::unique_ptr<HelperCall> Start(const std::wstring& path, bool registering, DWORD& error);
+    // Starts the next helper, to wait ready, unless one already does.
+    void GetReady();
 
 private:
     DWORD MakeJob();
+    std::unique_ptr<HelperCall> Launch(DWORD& error);
 
     std::span<const uint8_t> image_;
     HelperFile file_;
     HANDLE job_ = nullptr;
+    // Started, waiting to be asked; ended before the file goes.
+    std::unique_ptr<HelperCall> spare_;
 };
 
 // The helper embedded in `module` as the RCDATA resource `name`; empty when absent.

@@ -45,6 +45,14 @@ TEST(Program64, RegistersBothKindsFromOneSelectionAndExplainsA64BitCrash) {
     EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), L"Registered successfully");
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), server64));
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
+    // The next helper waits ready; one that was ended meanwhile is replaced.
+    DWORD ready = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (ready = HelperProcess()) != 0; }));
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ready);
+    ASSERT_NE(process, nullptr);
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
     EXPECT_EQ(ClickAndRead(app, kUnregister, L"Success!"), L"Unregistered successfully");
     EXPECT_EQ(ServerInView(KEY_WOW64_64KEY), std::nullopt);
     EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);

@@ -37,16 +37,21 @@ inline bool SamePath(const std::optional<std::wstring>& a, const std::wstring& b
     return a && CompareStringOrdinal(a->c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-inline bool HelperRunning() {
+// A running helper's process id; 0 when none runs.
+inline DWORD HelperProcess() {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    bool found = false;
+    DWORD found = 0;
     for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
          more = Process32NextW(snapshot, &entry))
-        found = lstrcmpiW(entry.szExeFile, L"tessiver64.exe") == 0;
+        if (lstrcmpiW(entry.szExeFile, L"tessiver64.exe") == 0) found = entry.th32ProcessID;
     CloseHandle(snapshot);
     return found;
+}
+
+inline bool HelperRunning() {
+    return HelperProcess() != 0;
 }
 
 // Folders the program made in the temporary folder and left there.
