@@ -49,9 +49,23 @@ bool ReadRequest(Job& job) {
 
 // Where the server's code was when an exception escaped it.
 volatile LONG calling = 0;
+volatile LONG done = 0;
 HANDLE faulted = nullptr;
 services::Fault fault;
 services::FaultSite site;
+// A stack overflow may leave no stack for the last handler: the system may end
+// the thread instead. It is noted as it is raised, and counts if the thread
+// then ends without returning.
+volatile LONG overflowed = 0;
+services::Fault overflow;
+
+LONG CALLBACK NoteOverflow(EXCEPTION_POINTERS* info) {
+    if (info->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW && !overflowed) {
+        overflow = services::FaultFrom(*info->ExceptionRecord);
+        InterlockedExchange(&overflowed, 1);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
 
 // The last handler: what no handler of the server took. The faulting thread
 // only notes it (its stack may be spent) and waits to be ended with the process.
@@ -81,7 +95,14 @@ DWORD WINAPI Work(void* data) {
     InterlockedExchange(&calling, 1);
     job.outcome.Succeeded = services::CallResolvedExport(address, job.exportName);
     job.outcome.Err = rt::Err();
+    InterlockedExchange(&done, 1);
     return 0;
+}
+
+// An exception that ended the server's code, as the window reports it.
+rt::ErrorInfo Escaped(const services::Fault& what, const services::FaultSite& where) {
+    return {calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException, L"clsReg",
+            services::DescribeFault(what, where), 0, static_cast<long>(what.Code)};
 }
 
 }  // namespace
@@ -93,13 +114,22 @@ int wmain() {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     faulted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetUnhandledExceptionFilter(&OnUnhandled);
+    AddVectoredExceptionHandler(1, &NoteOverflow);
     HANDLE worker = CreateThread(nullptr, 0, &Work, &job, 0, nullptr);
     if (!worker || !faulted) return 3;
     const HANDLE both[] = {worker, faulted};
-    if (WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+    const DWORD woke = WaitForMultipleObjects(2, both, FALSE, INFINITE);
+    if (woke == WAIT_OBJECT_0 + 1) {
         job.outcome.Succeeded = false;
-        job.outcome.Err = {calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException, L"clsReg",
-                           services::DescribeFault(fault, site), 0, static_cast<long>(fault.Code)};
+        job.outcome.Err = Escaped(fault, site);
+    } else if (!done && !job.outcome.Err.IsSet()) {
+        // The thread ended without returning: the system ended it for its overflow, or the server did.
+        job.outcome.Succeeded = false;
+        job.outcome.Err =
+            overflowed
+                ? Escaped(overflow, services::LocateFault(overflow.Address))
+                : rt::ErrorInfo{calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException,
+                                L"clsReg", L"the thread that ran it ended without returning", 0, 0};
     }
     const std::vector<uint8_t> bytes = services::EncodeOutcome(job.outcome);
     DWORD written = 0;

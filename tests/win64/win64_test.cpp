@@ -69,6 +69,8 @@ TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
          L"failed with an exception: C0000005 (access violation writing address 0x00000000) in "
          L"crashserver64.dll "
          L"at offset 0x"},
+        {L"crashserver64.dll", false, rt::errnum::ServerException,
+         L"failed with an exception: C00000FD (stack overflow) in crashserver64.dll at offset 0x"},
         {L"dllmaincrash64.dll", true, rt::errnum::ServerLoadException,
          L"crashed while it was being loaded, in its DllMain, before its DllRegisterServer could run: "
          L"C0000005 "
