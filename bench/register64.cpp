@@ -82,6 +82,8 @@ bool MeasureRegister64(int runs, const std::wstring& program, const std::wstring
     // The 64-bit tool: a 32-bit process reaches the 64-bit system folder by its alias.
     const std::wstring tool = std::wstring(windows) + L"\\Sysnative\\regsvr32.exe";
     const std::wstring command = L"\"" + tool + L"\" /s \"" + server + L"\"";
+    // The first click also writes the helper out and starts it; later ones find one waiting ready.
+    Row first{"... the first click", "ms", {}, "64-bit regsvr32 /s, whole process", {}, 1};
     std::wstring line = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -95,10 +97,11 @@ bool MeasureRegister64(int runs, const std::wstring& program, const std::wstring
         WaitForInputIdle(pi.hProcess, 10000);
         HWND field = FindWindowExW(main, nullptr, L"Edit", nullptr);
         SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(server.c_str()));
-        ok = ClickToAnswer(pi.dwProcessId, main) >= 0 && RunToEnd(command) >= 0;
+        first.program.push_back(ClickToAnswer(pi.dwProcessId, main));
+        first.baseline.push_back(RunToEnd(command));
+        ok = first.program[0] >= 0 && first.baseline[0] >= 0;
     }
-    Row row{"Register a 64-bit server, click to answer", "ms", {},
-            "64-bit regsvr32 /s, whole process",         {},   1};
+    Row row{"64-bit server, click to answer", "ms", {}, "64-bit regsvr32 /s, whole process", {}, 1};
     for (int i = 0; ok && i < runs; ++i) {
         const double click = ClickToAnswer(pi.dwProcessId, main);
         const double whole = RunToEnd(command);
@@ -115,6 +118,7 @@ bool MeasureRegister64(int runs, const std::wstring& program, const std::wstring
         return false;
     }
     rows.push_back(std::move(row));
+    rows.push_back(std::move(first));
     return true;
 }
 

@@ -10,8 +10,10 @@
 
 namespace bench {
 
-// One row, `runs` alternating runs, after one unmeasured click (which also
-// writes the helper out). False, with a message on stderr, on any failure.
-bool MeasureRegister64(int runs, const std::wstring& program, const std::wstring& server, std::vector<Row>& rows);
+// Two rows: `runs` alternating runs after a first click, and that first click,
+// which also writes the helper out and starts it. False, with a message on
+// stderr, on any failure.
+bool MeasureRegister64(int runs, const std::wstring& program, const std::wstring& server,
+                       std::vector<Row>& rows);
 
 }  // namespace bench
