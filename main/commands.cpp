@@ -12,6 +12,7 @@
 #include "modfunctions.h"
 #include "msgbox.h"
 #include "serverpath.h"
+#include "serverroad.h"
 
 namespace {
 
@@ -230,6 +231,12 @@ void frmReg::cmdBrowse_Click() {
                                                       initialDir, fileName, L"", kOpenFlags, 0);
     // Several files go into the one-line field quoted, one after another.
     txtSource_->SetText(services::FieldTextForSelection(chosen));
+    // A 64-bit server chosen is about to be registered: its helper gets ready meanwhile.
+    for (const std::wstring& path : services::SplitServerPaths(chosen))
+        if (services::ChooseRoad(path).road == services::Road::Helper) {
+            Helper().GetReady();
+            break;
+        }
 }
 
 void frmReg::cmdReg_Click() {

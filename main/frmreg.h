@@ -123,6 +123,8 @@ private:
     void cmdCommunity_Click();
     void lblLink_Click();
     void RunRegistration(bool registering);
+    // Made when a 64-bit server first needs it.
+    services::Helper64& Helper();
     RegistrationOutcome RunInHelper(const std::wstring& path, const std::wstring& file, bool registering);
     bool WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering);
     void OpenPage(const std::wstring& address);
@@ -133,7 +135,7 @@ private:
     std::unique_ptr<clsDlg> dlg_;
     std::unique_ptr<clsReg> reg_;
     std::unique_ptr<clsOS> os_;
-    // Made when a 64-bit server first needs it; its end ends every helper.
+    // Its end ends every helper.
     std::unique_ptr<services::Helper64> helper64_;
     bool registrationRunning_ = false;
 

@@ -34,13 +34,17 @@ RegistrationOutcome frmReg::RegisterOne(const std::wstring& path, bool registeri
     return outcome;
 }
 
+services::Helper64& frmReg::Helper() {
+    if (!helper64_)
+        helper64_ = std::make_unique<services::Helper64>(services::EmbeddedHelper(module_, res::Helper64));
+    return *helper64_;
+}
+
 RegistrationOutcome frmReg::RunInHelper(const std::wstring& path, const std::wstring& file,
                                         bool registering) {
     RegistrationOutcome outcome;
-    if (!helper64_)
-        helper64_ = std::make_unique<services::Helper64>(services::EmbeddedHelper(module_, res::Helper64));
     DWORD error = 0;
-    if (auto call = helper64_->Start(file, registering, error)) {
+    if (auto call = Helper().Start(file, registering, error)) {
         WaitForHelper(*call, path, registering);
         static_cast<services::ServerOutcome&>(outcome) = call->Outcome();
     } else {

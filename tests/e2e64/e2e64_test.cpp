@@ -17,6 +17,7 @@ using namespace e2e;
 
 namespace {
 
+constexpr POINT kSelect{460, 108};
 constexpr POINT kRegister{140, 148};
 constexpr POINT kUnregister{220, 148};
 
@@ -77,6 +78,32 @@ TEST(Program64, RegistersBothKindsFromOneSelectionAndExplainsA64BitCrash) {
     PostMessageW(app.Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(app.WaitForExit(), 0u);
     EXPECT_EQ(TempFoldersLeft(), 0);
+}
+
+// Chosen in the Open dialog, a 64-bit server is about to be registered: its helper gets ready meanwhile.
+TEST(Program64, ChoosingA64BitServerGetsAHelperReady) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    const std::wstring server = ServerPath(L"x64\\comserver64.dll");
+    Click(ClientToScreenPoint(app.Main(), kSelect.x, kSelect.y));
+    HWND dialog = app.WaitForBox(L"Open ActiveX");
+    ASSERT_NE(dialog, nullptr);
+    HWND name = GetDlgItem(dialog, 0x47C);  // the file name box
+    if (!name) name = GetDlgItem(dialog, 0x480);
+    ASSERT_NE(name, nullptr);
+    EXPECT_FALSE(HelperRunning());
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(server.c_str()));
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
+    ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
+    EXPECT_EQ(app.PathText(), server);
+    EXPECT_TRUE(WaitUntil([] { return HelperRunning(); }, 5000));
+    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), L"Registered successfully");
+    EXPECT_EQ(ClickAndRead(app, kUnregister, L"Success!"), L"Unregistered successfully");
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_FALSE(HelperRunning());
 }
 
 TEST(Program64, AServerThatNeverAnswersLeavesTheWindowAnsweringAndNothingBehind) {
