@@ -22,7 +22,7 @@ bool MakePipe(HANDLE& read, HANDLE& write, bool helperReads) {
 HelperCall::~HelperCall() {
     if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
     if (requests_) CloseHandle(requests_);
-    CloseHandle(pipe_);
+    CloseHandle(answers_);
     CloseHandle(process_);
 }
 
@@ -46,11 +46,11 @@ bool HelperCall::Ask(const std::wstring& path, bool registering) {
 void HelperCall::Drain() {
     for (;;) {
         DWORD available = 0;
-        if (!PeekNamedPipe(pipe_, nullptr, 0, nullptr, &available, nullptr) || available == 0) return;
+        if (!PeekNamedPipe(answers_, nullptr, 0, nullptr, &available, nullptr) || available == 0) return;
         const size_t at = answer_.size();
         answer_.resize(at + available);
         DWORD read = 0;
-        if (!ReadFile(pipe_, answer_.data() + at, available, &read, nullptr)) read = 0;
+        if (!ReadFile(answers_, answer_.data() + at, available, &read, nullptr)) read = 0;
         answer_.resize(at + read);
         if (read == 0) return;
     }

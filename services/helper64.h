@@ -23,7 +23,7 @@ namespace services {
 class HelperCall {
 public:
     HelperCall(HANDLE process, HANDLE answers, HANDLE requests)
-        : process_(process), pipe_(answers), requests_(requests) {}
+        : process_(process), answers_(answers), requests_(requests) {}
     ~HelperCall();  // ends the helper if it still runs
     HelperCall(const HelperCall&) = delete;
     HelperCall& operator=(const HelperCall&) = delete;
@@ -45,7 +45,7 @@ private:
     void Drain();
 
     HANDLE process_;
-    HANDLE pipe_;
+    HANDLE answers_;
     HANDLE requests_;
     std::vector<uint8_t> answer_;
     bool endedHere_ = false;
