@@ -220,6 +220,13 @@ TEST_F(ProgramTest, ThePathFieldTakesWhatUsersBring) {
          L"0x00000000) in "
          L"crashserver.dll at offset 0x",
          {}},
+        {ServerPath(L"dllmaincrash.dll"),
+         kRegister,
+         L"Error!",
+         L"The server crashed while it was being loaded, in its DllMain, before its DllRegisterServer could "
+         L"run: "
+         L"C0000005 (access violation writing address 0x00000000) in dllmaincrash.dll at offset 0x",
+         {}},
         {ServerPath(L"raiseserver.dll"),
          kUnregister,
          L"Error!",

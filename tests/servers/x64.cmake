@@ -8,6 +8,7 @@ test_server(failreg64 DIR ${SERVERS64_DIR} SOURCES ${S}/fixedresult.cpp ${S}/reg
 target_compile_definitions(failreg64 PRIVATE SERVER_RESULT=E_ACCESSDENIED)
 test_server(crashserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/crashserver.cpp ${S}/registration.def)
 test_server(dllmaincrash64 DIR ${SERVERS64_DIR} SOURCES ${S}/dllmaincrash.cpp ${S}/registration.def)
+test_server(plain64 DIR ${SERVERS64_DIR} SOURCES ${S}/plain.cpp ${S}/plain.def)
 test_server(hangserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/hangserver.cpp ${S}/registration.def)
 # A server whose DLL beside it needs a helper that lies where no search looks.
 test_server(probehelper DIR ${SERVERS64_DIR}/elsewhere SOURCES ${S}/probehelper.cpp)

@@ -65,6 +65,8 @@ TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
         const wchar_t* says;
     } rows[] = {
         {L"failreg64.dll", true, static_cast<long>(E_ACCESSDENIED), L"reported failure 0x80070005"},
+        {L"plain64.dll", false, rt::errnum::NotExported,
+         L"The file is not a self-registering COM server: it has no DllUnregisterServer export."},
         {L"crashserver64.dll", true, rt::errnum::ServerException,
          L"failed with an exception: C0000005 (access violation writing address 0x00000000) in "
          L"crashserver64.dll "
