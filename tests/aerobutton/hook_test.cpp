@@ -35,7 +35,7 @@ public:
 
 private:
     friend class rt::BaseWindow<RuntimeWindow>;
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return OwnProc(Window(), msg, wParam, lParam); }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::OwnProc(Window(), msg, wParam, lParam); }
     void OnWindowGone() { delete this; }
 };
 
