@@ -297,12 +297,12 @@ TEST_F(SurfaceTest, RealKeysArriveAsKeyEventsAndAltSpaceOpensNoMenu) {
 }
 
 TEST_F(SurfaceTest, ImageIsShownOnRepaintAndSurvivesBeingCovered) {
-    surface.SetBackColor(0x80000000 | COLOR_HIGHLIGHT);  // OLE system colour
+    surface.SetFillColor(0x80000000 | COLOR_HIGHLIGHT);  // OLE system colour
     surface.Cls();
     EXPECT_EQ(surface.Pixels().ColorAt(10, 10), GetSysColor(COLOR_HIGHLIGHT));
 
     const COLORREF red = RGB(200, 10, 20);
-    surface.SetBackColor(red);
+    surface.SetFillColor(red);
     surface.Cls();
     SetPixelV(surface.hDC(), 2, 1, RGB(0, 255, 0));  // top-down: row 1 is the second row
     rt::PixelView view = surface.Pixels();
@@ -338,27 +338,27 @@ TEST_F(SurfaceTest, ScreenShowsTheLastImageWhateverThePaintsInBetween) {
     const COLORREF blue = RGB(0, 0, 255), green = RGB(0, 128, 0), red = RGB(255, 0, 0);
     onScreen();
     for (COLORREF colour : {blue, green}) {
-        surface.SetBackColor(colour);
+        surface.SetFillColor(colour);
         surface.Cls();
     }
     EXPECT_EQ(onScreen(), green);
-    surface.SetBackColor(red);
+    surface.SetFillColor(red);
     surface.Cls();
     EXPECT_EQ(onScreen(), red);
 
     surface.SetVisible(false);
-    surface.SetBackColor(blue);
+    surface.SetFillColor(blue);
     surface.Cls();
     EXPECT_FALSE(GetUpdateRect(surface.hWnd(), nullptr, FALSE));
     surface.SetVisible(true);
     EXPECT_EQ(onScreen(), blue);
-    surface.SetBackColor(green);
+    surface.SetFillColor(green);
     surface.Cls();
     EXPECT_EQ(onScreen(), green);
 }
 
 TEST_F(SurfaceTest, ResizeRebuildsTheImageAndKeepsWhatFits) {
-    surface.SetBackColor(RGB(0, 0, 255));
+    surface.SetFillColor(RGB(0, 0, 255));
     surface.Cls();
     SetPixelV(surface.hDC(), 3, 3, RGB(255, 255, 0));
     surface.SetSize(100, 40);
