@@ -87,9 +87,9 @@ TEST(Saving, EveryKeyInOrderAndTheTextRoundTrips) {
     b.SetMouseIcon(rt::StdPicture::FromIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))));
     b.SetHandPointer(true);
     b.SetPictureAlignment(aero::TopEdge);
-    b.SetPictureNormal(aerotest::MakeBitmapPicture(8, 8, Dark));
-    b.SetPictureHot(aerotest::MakeBitmapPicture(12, 8, Dark));
-    b.SetPictureDown(aerotest::MakeBitmapPicture(8, 12, Dark));
+    b.SetPictureNormal(testkit::PictureOf(8, 8, Dark));
+    b.SetPictureHot(testkit::PictureOf(12, 8, Dark));
+    b.SetPictureDown(testkit::PictureOf(8, 12, Dark));
     b.SetPictureOpacity(50);
     b.SetPictureSizeH(20);
     b.SetPictureSizeW(30);

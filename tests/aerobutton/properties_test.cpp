@@ -47,7 +47,7 @@ COLORREF Black(int, int) {
     return RGB(0, 0, 0);
 }
 rt::PictureRef Square(int pixels) {
-    return aerotest::MakeBitmapPicture(pixels, pixels, Black);
+    return testkit::PictureOf(pixels, pixels, Black);
 }
 
 TEST(AccessKeys, TakenFromTheLastSingleAmpersand) {

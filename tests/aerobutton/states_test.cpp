@@ -47,7 +47,7 @@ HostedButton& Dressed(HostedButton& b) {
     b.ActivateHost();
     b.Button().SetCheckBoxMode(true);  // so that Value stays set
     b.Button().SetCaption(L"&Register");
-    b.Button().SetPictureNormal(aerotest::MakeBitmapPicture(16, 16, Arrow));
+    b.Button().SetPictureNormal(testkit::PictureOf(16, 16, Arrow));
     b.Button().SetPictureSizeW(16);
     b.Button().SetPictureSizeH(16);
     b.Button().SetPictureOpacity(80);

@@ -33,9 +33,6 @@ private:
     rt::gdi::Selection hollowBrush_;
 };
 
-// The header of a 32-bit top-down DIB of that size.
-BITMAPINFO TopDown32(long width, long height);
-
 inline COLORREF Grey(int v) { return RGB(v, v, v); }
 
 // The fixed frame colours of the button.

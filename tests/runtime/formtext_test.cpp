@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "pictures.h"
+
 #include <cstring>
 #include <random>
 
@@ -13,14 +15,7 @@ namespace {
 using rt::StoredObject;
 using rt::Variant;
 
-rt::PictureRef SmallBitmap() {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 3, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    for (int i = 0; i < 24; ++i) static_cast<uint8_t*>(bits)[i] = static_cast<uint8_t>(i * 29);
-    return rt::StdPicture::FromBitmap(bitmap);
-}
+rt::PictureRef SmallBitmap() { return rt::StdPicture::FromBitmap(testkit::PatternBitmap(3, 2, 24)); }
 
 rt::PictureRef SmallIcon() {
     rt::gdi::Bitmap color(CreateBitmap(4, 4, 1, 32, nullptr));
