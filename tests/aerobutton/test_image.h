@@ -33,7 +33,7 @@ private:
     rt::gdi::Selection hollowBrush_;
 };
 
-inline COLORREF Grey(int v) { return RGB(v, v, v); }
+constexpr COLORREF Grey(int v) { return RGB(v, v, v); }
 
 // The fixed frame colours of the button.
 constexpr COLORREF kWhite = RGB(255, 255, 255);
