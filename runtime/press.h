@@ -22,7 +22,6 @@ public:
     // it at once; neither changes what the mouse buttons hold.
     void Hold(HWND hwnd);
     void Free(HWND hwnd);
-    short Held() const { return held_; }
 
 private:
     short held_ = 0;

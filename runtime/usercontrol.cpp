@@ -140,7 +140,6 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (OnKey(msg, wParam, lParam)) return 0;
         break;
     case WM_DESTROY: OnDestroy(); return 0;
-    case WM_NCDESTROY: break;
     default: break;
     }
     return DefWindowProcW(Window(), msg, wParam, lParam);

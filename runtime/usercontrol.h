@@ -136,11 +136,9 @@ public:
     void SetEnabled(bool enabled) override;  // a disabled window gets no mouse or keyboard input
 
     // Takes part in the form's default and cancel handling like a button: while
-    // it has the focus, Enter goes to it (as OnAccessKey 13). On by default, as
-    // designed for the buttons built on the surface.
-    bool DefaultCancel() const { return defaultCancel_; }
-    void SetDefaultCancel(bool on) { defaultCancel_ = on; }
-    bool ActsOnEnter() const override { return defaultCancel_; }
+    // it has the focus, Enter goes to it (as OnAccessKey 13). The surface exists
+    // for buttons.
+    bool ActsOnEnter() const override { return true; }
 
     // Drop handling: 0 none, 1 manual (drops raise OLEDragOver and OLEDragDrop).
     short OLEDropMode() const { return oleDropMode_; }
@@ -195,7 +193,6 @@ private:
     PressTracker press_;
     short dblClickButton_ = 0; // the button whose next release follows a double click
     bool enabled_ = true;
-    bool defaultCancel_ = true;
     bool repaintScheduled_ = false;  // invalidated whole since the last WM_PAINT
     long fillColor_ = 0x8000000F;  // system colour: button face
     FontRef font_;
