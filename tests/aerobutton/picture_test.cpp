@@ -107,16 +107,7 @@ TEST(Pictures, EmptyBoxDrawsNothingAndNothingLeaks) {
 
 // An icon whose left half is transparent and right half red.
 rt::PictureRef HalfTransparentIcon() {
-    const int size = 16;
-    std::vector<uint8_t> andBits(size * 4, 0);  // 32-bit aligned rows of 16 pixels
-    for (int y = 0; y < size; ++y) andBits[y * 4] = 0xFF;  // first 8 pixels transparent
-    rt::gdi::Bitmap mask(CreateBitmap(size, size, 1, 1, andBits.data()));
-    std::vector<uint32_t> colour(size * size, 0);
-    for (int y = 0; y < size; ++y)
-        for (int x = 8; x < size; ++x) colour[y * size + x] = 0x00FF0000;  // red as 0x00RRGGBB
-    rt::gdi::Bitmap colourBitmap(CreateBitmap(size, size, 1, 32, colour.data()));
-    ICONINFO info{TRUE, 0, 0, mask.Get(), colourBitmap.Get()};
-    return rt::StdPicture::FromIcon(CreateIconIndirect(&info));
+    return testkit::IconOf(16, [](int x, int) { return x < 8 ? testkit::kTransparent : RGB(255, 0, 0); });
 }
 
 TEST(Pictures, IconTransparencyShowsTheFace) {

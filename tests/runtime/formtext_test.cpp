@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "pictures.h"
-
 #include <cstring>
 #include <random>
 
 #include "errors.h"
 #include "gdi.h"
+#include "pictures.h"
 
 namespace {
 
@@ -18,10 +17,7 @@ using rt::Variant;
 rt::PictureRef SmallBitmap() { return rt::StdPicture::FromBitmap(testkit::PatternBitmap(3, 2, 24)); }
 
 rt::PictureRef SmallIcon() {
-    rt::gdi::Bitmap color(CreateBitmap(4, 4, 1, 32, nullptr));
-    rt::gdi::Bitmap mask(CreateBitmap(4, 4, 1, 1, nullptr));
-    ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
-    return rt::StdPicture::FromIcon(CreateIconIndirect(&info));
+    return testkit::IconOf(4, [](int, int) { return RGB(0, 0, 0); });
 }
 
 StoredObject Button(const std::wstring& name, const std::wstring& caption) {

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "pictures.h"
-
 #include <cstring>
 
 #include "gdi.h"
+#include "pictures.h"
 
 namespace {
 
