@@ -55,12 +55,12 @@ struct WindowHooks final : rt::MessageFilter {
     LRESULT Link(size_t count, UINT msg, WPARAM wParam, LPARAM lParam) {
         for (size_t i = count; i-- > 0;) {
             if (blocks[i]->released) continue;
+            inside.push_back(i);
             // Popped even when a handler fails: its error goes on to the window's guard.
             struct Inside {
                 std::vector<size_t>& marks;
                 ~Inside() { marks.pop_back(); }
             } mark{inside};
-            inside.push_back(i);
             return blocks[i]->Pass(i, msg, wParam, lParam);
         }
         return Past(msg, wParam, lParam);

@@ -88,7 +88,7 @@ protected:
         });
     }
 
-    // Behind the filter; unguarded, as it is only reached through WindowProc.
+    // Behind the filter; unguarded, as it runs inside WindowProc (or our own code).
     static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         T* self = nullptr;
         if (msg == WM_NCCREATE) {
