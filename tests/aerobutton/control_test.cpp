@@ -270,25 +270,17 @@ TEST(Repaint, OnlyRefreshRebuildsLayoutAndRegion) {
     EXPECT_FALSE(PtInRegion(region, 0, 0));
 }
 
-// Dark caption pixels inside the caption box, in a colour.
-int CountColour(const HostedButton& b, const RECT& box, COLORREF colour) {
-    int n = 0;
-    for (long y = box.top; y < box.bottom; ++y)
-        for (long x = box.left; x < box.right; ++x) n += b.At(x, y) == colour;
-    return n;
-}
-
 TEST(Caption, DrawnCentredInTheTextColourOrGreyWhenDisabled) {
     HostedButton b;
     b.Button().SetCaption(L"Register");
     const RECT box = b.Button().CaptionRect();
     EXPECT_EQ(box.left, (73 - (box.right - box.left)) / 2);
     EXPECT_EQ(box.top, (25 - (box.bottom - box.top)) / 2);
-    EXPECT_GT(CountColour(b, box, RGB(0, 0, 0)), 10);
+    EXPECT_GT(CaptionPixels(b.Button(), RGB(0, 0, 0)), 10);
 
     b.Button().SetEnabled(false);
-    EXPECT_EQ(CountColour(b, box, RGB(0, 0, 0)), 0);
-    EXPECT_GT(CountColour(b, box, Grey(153)), 10);
+    EXPECT_EQ(CaptionPixels(b.Button(), RGB(0, 0, 0)), 0);
+    EXPECT_GT(CaptionPixels(b.Button(), Grey(153)), 10);
 }
 
 TEST(Caption, AmpersandUnderlinesWithoutTakingSpaceAndTheNarrowPathMatches) {

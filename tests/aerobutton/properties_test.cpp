@@ -154,16 +154,6 @@ TEST(Pointer, IconStandardPointersAndTheHand) {
     EXPECT_FALSE(f.b.HandPointer()) << "the hand goes before the number is checked";
 }
 
-// Pixels of the colour inside the caption box.
-int CaptionPixels(const aero::AeroButton& b, COLORREF colour) {
-    const RECT box = b.CaptionRect();
-    const rt::PixelView pixels = b.Pixels();
-    int n = 0;
-    for (long y = box.top; y < box.bottom; ++y)
-        for (long x = box.left; x < box.right; ++x) n += pixels.ColorAt(x, y) == colour;
-    return n;
-}
-
 TEST(Enabled, PaintsDisabledAndBackByHover) {
     Fixture f;
     f.b.SetCaption(L"Register");
@@ -179,10 +169,10 @@ TEST(Enabled, PaintsDisabledAndBackByHover) {
     f.b.SetEnabled(true);
     EXPECT_EQ(f.b.State(), aero::Hot);
     EXPECT_TRUE(IsWindowEnabled(f.b.hWnd()));
-    EXPECT_GT(CaptionPixels(f.b, RGB(0, 0, 0)), 10);
-    EXPECT_EQ(CaptionPixels(f.b, red), 0);
+    EXPECT_GT(aerotest::CaptionPixels(f.b, RGB(0, 0, 0)), 10);
+    EXPECT_EQ(aerotest::CaptionPixels(f.b, red), 0);
     f.b.SetBackColor(f.b.BackColor());
-    EXPECT_GT(CaptionPixels(f.b, red), 10);
+    EXPECT_GT(aerotest::CaptionPixels(f.b, red), 10);
 
     aerotest::MoveCursor(f.b, false);
     ASSERT_FALSE(f.b.IsHot());

@@ -57,4 +57,13 @@ void MoveCursor(aero::AeroButton& button, bool over) {
     SendMessageW(button.hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
 }
 
+int CaptionPixels(const aero::AeroButton& button, COLORREF colour) {
+    const RECT box = button.CaptionRect();
+    const rt::PixelView pixels = button.Pixels();
+    int n = 0;
+    for (long y = box.top; y < box.bottom; ++y)
+        for (long x = box.left; x < box.right; ++x) n += pixels.ColorAt(x, y) == colour;
+    return n;
+}
+
 }  // namespace aerotest

@@ -55,6 +55,9 @@ private:
     std::unique_ptr<aero::AeroButton> button_;
 };
 
+// Pixels of the colour inside the box the caption was last laid out in.
+int CaptionPixels(const aero::AeroButton& button, COLORREF colour);
+
 // The cursor to the button's middle (or just off its top-left corner), and the move the button hears.
 void MoveCursor(aero::AeroButton& button, bool over);
 
