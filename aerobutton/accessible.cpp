@@ -21,7 +21,7 @@ std::wstring Spoken(const std::wstring& caption) {
 
 rt::AccessibleFacts AeroButton::Describe() const {
     rt::AccessibleFacts facts;
-    const HWND own = Hwnd();
+    const HWND own = hWnd();
     facts.role = s_.CheckBoxMode ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_PUSHBUTTON;
     facts.name = Spoken(s_.Caption);
     std::wstring key = GetAccessKey(s_.Caption);

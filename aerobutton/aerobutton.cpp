@@ -29,7 +29,7 @@ AeroButton::AeroButton() : rt::UserControl(static_cast<rt::UserControlEvents&>(*
 // The surface raises Terminate while this object's state is still whole.
 AeroButton::~AeroButton() { Destroy(); }
 
-Canvas AeroButton::MakeCanvas() const { return Canvas{Surface().hDC(), s_.nWidth, s_.nHeight}; }
+Canvas AeroButton::MakeCanvas() const { return Canvas{hDC(), s_.nWidth, s_.nHeight}; }
 
 void AeroButton::RefreshColors() { s_.palette = ComputePalette(s_.BackColor, s_.ForeColor, s_.MaskColor); }
 
@@ -37,13 +37,13 @@ void AeroButton::Redraw(long state, bool force) {
     if (s_.bHidden) return;
     if (state == kKeepState) state = s_.nState;
     if (!force && state == s_.nState && s_.bHasFocus == s_.bFocusPainted) return;
-    Surface().Cls();
+    Cls();
     s_.bFocusPainted = s_.bHasFocus;
     const bool changed = state != s_.nState;
     s_.nState = state;
     PaintButton(state);
     // Pressed, released, enabled or disabled: a screen reader follows the face.
-    if (changed) rt::NotifyAccessibility(Hwnd(), EVENT_OBJECT_STATECHANGE);
+    if (changed) rt::NotifyAccessibility(hWnd(), EVENT_OBJECT_STATECHANGE);
 }
 
 void AeroButton::Refresh() {
@@ -74,9 +74,9 @@ void AeroButton::PaintButton(long& state) {
 void AeroButton::SetButtonRegion(int ellipseW, int ellipseH) {
     rt::gdi::Region region = BuildButtonRegion(s_.nWidth, s_.nHeight, s_.ButtonShape, ellipseW, ellipseH);
     // The same region again would only cost the window a frame change; the repaint comes anyway.
-    if (HasRegion(Surface().hWnd(), region.Get())) return;
+    if (HasRegion(hWnd(), region.Get())) return;
     // The window owns the region from here on.
-    if (SetWindowRgn(Surface().hWnd(), region.Get(), TRUE)) region.Release();
+    if (SetWindowRgn(hWnd(), region.Get(), TRUE)) region.Release();
 }
 
 void AeroButton::CalcLayout(long a, long b) {
@@ -84,7 +84,7 @@ void AeroButton::CalcLayout(long a, long b) {
     LayoutInput in;
     in.W = s_.nWidth;
     in.H = s_.nHeight;
-    const SIZE text = MeasureCaption(Surface().hDC(), s_.Caption, in.W, in.H, s_.bIsNT);
+    const SIZE text = MeasureCaption(hDC(), s_.Caption, in.W, in.H, s_.bIsNT);
     in.tw = text.cx;
     in.th = text.cy;
     in.hasCaption = !s_.Caption.empty();
@@ -100,7 +100,7 @@ void AeroButton::CalcLayout(long a, long b) {
 }
 
 void AeroButton::DrawCaption(long colour) {
-    DrawCaptionText(Surface().hDC(), s_.Caption, s_.rcCaption, colour, s_.bIsNT);
+    DrawCaptionText(hDC(), s_.Caption, s_.rcCaption, colour, s_.bIsNT);
 }
 
 void AeroButton::DrawStatePicture() {
@@ -117,8 +117,8 @@ void AeroButton::DrawStatePicture() {
 void AeroButton::DrawPicture(const rt::PictureRef& picture) {
     if (!picture) return;
     PictureSource source{picture->Type(), picture->Handle(),
-                         rt::RoundHalfEven(Surface().ScaleX(static_cast<double>(picture->Width()))),
-                         rt::RoundHalfEven(Surface().ScaleY(static_cast<double>(picture->Height())))};
+                         rt::RoundHalfEven(ScaleX(static_cast<double>(picture->Width()))),
+                         rt::RoundHalfEven(ScaleY(static_cast<double>(picture->Height())))};
     PictureDrawing how{};
     how.box = s_.rcPicture;
     how.natural = s_.PictureSize == Natural;
@@ -140,17 +140,17 @@ void AeroButton::Initialize() {
 
 void AeroButton::Resize() {
     RECT client{};
-    GetClientRect(Surface().hWnd(), &client);
+    GetClientRect(hWnd(), &client);
     s_.nWidth = client.right;
     s_.nHeight = client.bottom;
     if (s_.nHeight >= kMinimumSize && s_.nWidth >= kMinimumSize) {
         s_.bLayoutDirty = true;
-        if (Surface().AmbientUserMode() || s_.bPropsLoaded) Redraw(kKeepState, true);
+        if (AmbientUserMode() || s_.bPropsLoaded) Redraw(kKeepState, true);
         return;
     }
     // Each size change raises Resize again, and that pass repaints.
-    if (s_.nHeight < kMinimumSize) Surface().SetSize(s_.nWidth, kMinimumSize);
-    if (s_.nWidth < kMinimumSize) Surface().SetSize(kMinimumSize, Surface().ScaleHeight());
+    if (s_.nHeight < kMinimumSize) SetSize(s_.nWidth, kMinimumSize);
+    if (s_.nWidth < kMinimumSize) SetSize(kMinimumSize, ScaleHeight());
 }
 
 void AeroButton::Show() { s_.bHidden = false; }

@@ -2,7 +2,9 @@
 // on the user-control surface. It draws every pixel of itself into the
 // surface's persistent image; all painting goes through Redraw (or Refresh,
 // when geometry changed). The surface's notifications arrive through the
-// private UserControlEvents base.
+// private UserControlEvents base. The surface's own members (its window
+// handle hWnd, Font, MouseIcon, MousePointer, Enabled) are the button's; the
+// setters it overrides add the repaint and the host's notice.
 #pragma once
 
 #include <windows.h>
@@ -48,10 +50,9 @@ public:
     void SetCaption(const std::wstring& caption);
     bool CheckBoxMode() const;
     void SetCheckBoxMode(bool on);
-    bool Enabled() const;
-    void SetEnabled(bool enabled);
-    rt::FontRef Font() const;
-    void SetFont(rt::FontRef font);
+    bool Enabled() const override { return s_.Enabled; }  // false until the first properties are in
+    void SetEnabled(bool enabled) override;
+    void SetFont(rt::FontRef font) override;
     bool FontBold() const;
     void SetFontBold(bool bold);
     bool FontItalic() const;
@@ -68,13 +69,10 @@ public:
     void SetForeColor(long colour);
     bool HandPointer() const;
     void SetHandPointer(bool on);
-    HWND Hwnd() const;
     long MaskColor() const;
     void SetMaskColor(long colour);
-    rt::PictureRef MouseIcon() const;
-    void SetMouseIcon(rt::PictureRef icon);
-    long MousePointer() const;
-    void SetMousePointer(long pointer);
+    void SetMouseIcon(rt::PictureRef icon) override;
+    void SetMousePointer(long pointer) override;
     long PictureAlignment() const;
     void SetPictureAlignment(long alignment);
     rt::PictureRef PictureDown() const;
@@ -155,9 +153,6 @@ private:
     void OLEDragDrop(IDataObject* data, long& effect, short& button, short& shift, float& x, float& y) override;
     void OLECompleteDrag(long& effect) override;
 
-
-    rt::UserControl& Surface() { return *this; }
-    const rt::UserControl& Surface() const { return *this; }
     Canvas MakeCanvas() const;
     void LoadTipText(const std::wstring& text);
     void SetPictureDimension(long AeroButtonState::*dimension, long pixels, const wchar_t* key);
@@ -169,8 +164,6 @@ private:
     void DrawPicture(const rt::PictureRef& picture);
 
     // Input and events.
-    void TakeCapture();
-    void FreeCapture();
     void ShowHandCursor();
     bool CursorIsOver() const;
     void MouseMovedAway();

@@ -45,7 +45,7 @@ struct HookBlock {
 // keeps the order separate subclasses had: the last installed sees a message first.
 struct WindowHooks final : rt::MessageFilter {
     HWND hWnd = nullptr;
-    bool filtered = false;           // the runtime's filter, not a subclass
+    WNDPROC own = nullptr;           // behind the runtime's filter; null on a subclass
     std::vector<HookBlock*> blocks;  // in order of installation
     std::vector<size_t> inside;      // the block each message now inside has reached, innermost last
     // Messages inside; released blocks and the subclass go only when the outermost returns.
@@ -56,16 +56,18 @@ struct WindowHooks final : rt::MessageFilter {
         for (size_t i = count; i-- > 0;) {
             if (blocks[i]->released) continue;
             inside.push_back(i);
-            // A handler's error stops here: the frames below must not unwind.
-            const LRESULT result = rt::Guarded([&] { return blocks[i]->Pass(i, msg, wParam, lParam); });
-            inside.pop_back();
-            return result;
+            // Popped even when a handler fails: its error goes on to the window's guard.
+            struct Inside {
+                std::vector<size_t>& marks;
+                ~Inside() { marks.pop_back(); }
+            } mark{inside};
+            return blocks[i]->Pass(i, msg, wParam, lParam);
         }
         return Past(msg, wParam, lParam);
     }
     // The window's own procedure (or whatever subclassed it before the chain).
     LRESULT Past(UINT msg, WPARAM wParam, LPARAM lParam) {
-        return filtered ? rt::CallOwnProcedure(hWnd, msg, wParam, lParam) : DefSubclassProc(hWnd, msg, wParam, lParam);
+        return own ? own(hWnd, msg, wParam, lParam) : DefSubclassProc(hWnd, msg, wParam, lParam);
     }
     LRESULT Filter(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void DropReleased() {
@@ -92,15 +94,16 @@ void Settle(WindowHooks* chain) {
     if (chain->nInUse != 0) return;
     chain->DropReleased();
     if (!chain->blocks.empty()) return;
-    if (chain->filtered)
+    if (chain->own)
         rt::SetMessageFilter(chain->hWnd, nullptr);
     else
         RemoveWindowSubclass(chain->hWnd, HookProc, kChainId);
     delete chain;
 }
 
+// Where a message of a window not of the runtime enters our code: its one guard.
 LRESULT CALLBACK HookProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
-    return reinterpret_cast<WindowHooks*>(refData)->Filter(hWnd, msg, wParam, lParam);
+    return rt::Guarded([&] { return reinterpret_cast<WindowHooks*>(refData)->Filter(hWnd, msg, wParam, lParam); });
 }
 
 // The window's chain, made on first use; null when the window can be neither filtered nor subclassed.
@@ -110,9 +113,9 @@ WindowHooks* ChainOf(HWND hWnd) {
     if (GetWindowSubclass(hWnd, HookProc, kChainId, &found)) return reinterpret_cast<WindowHooks*>(found);
     auto chain = std::make_unique<WindowHooks>();
     chain->hWnd = hWnd;
-    chain->filtered = rt::SetMessageFilter(hWnd, chain.get());
+    chain->own = rt::SetMessageFilter(hWnd, chain.get());
     // Subclassing fails for a window of another thread, among others.
-    if (!chain->filtered && !SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get())))
+    if (!chain->own && !SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get())))
         return nullptr;
     return chain.release();
 }
@@ -120,13 +123,19 @@ WindowHooks* ChainOf(HWND hWnd) {
 }  // namespace
 
 LRESULT WindowHooks::Filter(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Settled even when a handler fails, as the message leaves the chain either way.
+    struct InUse {
+        WindowHooks* chain;
+        UINT msg;
+        ~InUse() {
+            --chain->nInUse;
+            if (msg == WM_NCDESTROY)
+                for (HookBlock* block : chain->blocks) block->WindowGone();
+            Settle(chain);
+        }
+    } inUse{this, msg};
     ++nInUse;
-    const LRESULT result = Link(blocks.size(), msg, wParam, lParam);
-    --nInUse;
-    if (msg == WM_NCDESTROY)
-        for (HookBlock* block : blocks) block->WindowGone();
-    Settle(this);
-    return result;
+    return Link(blocks.size(), msg, wParam, lParam);
 }
 
 LRESULT HookBlock::Pass(size_t below, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -30,7 +30,7 @@ void AeroButton::InstallHooks() {
                   L"System does not support TrackMouseEvent.");
     }
     // A failed hook leaves no entry, so adding its message then does nothing.
-    const HWND own = Surface().hWnd();
+    const HWND own = hWnd();
     hooks_.HookWindow(own);
     hooks_.AddHookMessage(own, WM_MOUSELEAVE, HOOK_AFTER);
 
@@ -43,7 +43,7 @@ void AeroButton::InstallHooks() {
 }
 
 HWND AeroButton::EnclosingFormWindow() const {
-    rt::Container* container = Surface().Parent();
+    rt::Container* container = Parent();
     for (int level = 0; container && level < kFormSearchLevels; ++level) {
         if (rt::Form* form = container->AsForm()) return form->hWnd();
         container = container->Parent();
@@ -51,7 +51,7 @@ HWND AeroButton::EnclosingFormWindow() const {
     return nullptr;
 }
 
-void AeroButton::RequestMouseLeave() { aero::RequestMouseLeave(Surface().hWnd(), s_.bUser32Track); }
+void AeroButton::RequestMouseLeave() { aero::RequestMouseLeave(hWnd(), s_.bUser32Track); }
 
 void AeroButton::OnHookMessage(bool, bool&, LRESULT&, HWND, UINT uMsg, WPARAM wParam, LPARAM, long&) {
     switch (uMsg) {
@@ -78,7 +78,7 @@ void AeroButton::OnHostActivation(bool active) {
     const bool hadFocus = s_.bHasFocus;
     const bool force = s_.bDisplayAsDefault || s_.bIsHot || s_.bHasFocus;
     // A Space press held the mouse; with the press cleared here nothing else would let it go.
-    if (s_.bSpaceDown) FreeCapture();
+    if (s_.bSpaceDown) FreeMouse();
     s_.bHasFocus = false;
     s_.bIsDown = false;
     s_.bMouseDown = false;
@@ -86,7 +86,7 @@ void AeroButton::OnHostActivation(bool active) {
     s_.bSpaceDown = false;
     s_.bDisplayAsDefault = false;
     if (s_.Enabled) Redraw(Normal, force);
-    s_.bDisplayAsDefault = Surface().AmbientDisplayAsDefault();
+    s_.bDisplayAsDefault = AmbientDisplayAsDefault();
     s_.bHasFocus = hadFocus;
 }
 
@@ -102,7 +102,7 @@ void AeroButton::OnMouseLeaveMessage() {
 // Errors are of no use to anyone once the control goes.
 void AeroButton::Terminate() {
     rt::Suppress([this] {
-        if (Surface().AmbientUserMode()) hooks_.UnhookAll();
+        if (AmbientUserMode()) hooks_.UnhookAll();
     });
 }
 

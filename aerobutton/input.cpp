@@ -33,7 +33,7 @@ void AeroButton::RunClick() {
     s_.bSpaceDown = false;
     if (s_.CheckBoxMode) {
         s_.Value = !s_.Value;
-        rt::NotifyAccessibility(Hwnd(), EVENT_OBJECT_STATECHANGE);
+        rt::NotifyAccessibility(hWnd(), EVENT_OBJECT_STATECHANGE);
     }
     if (!s_.bIsHot)
         Redraw(Normal, true);
@@ -45,21 +45,13 @@ void AeroButton::RunClick() {
 
 void AeroButton::Click() { RunClick(); }
 
-void AeroButton::TakeCapture() {
-    if (GetCapture() != Surface().hWnd()) SetCapture(Surface().hWnd());
-}
-
-void AeroButton::FreeCapture() {
-    if (GetCapture() == Surface().hWnd()) ReleaseCapture();
-}
-
 void AeroButton::ShowHandCursor() {
     if (s_.HandPointer) SetCursor(s_.hHandCursor);
 }
 
 bool AeroButton::CursorIsOver() const {
     POINT pt{};
-    return GetCursorPos(&pt) && WindowFromPoint(pt) == Surface().hWnd();
+    return GetCursorPos(&pt) && WindowFromPoint(pt) == hWnd();
 }
 
 // Mouse.
@@ -87,7 +79,7 @@ void AeroButton::MouseMove(short& button, short& shift, float& x, float& y) {
     if (s_.HandPointer)
         ShowHandCursor();
     else
-        Surface().SetMousePointer(Surface().MousePointer());  // shows the surface's pointer again
+        ShowPointer();  // the surface's pointer again
 
     if (!CursorIsOver()) {
         MouseMovedAway();
@@ -128,7 +120,7 @@ void AeroButton::MouseUp(short& button, short& shift, float& x, float& y) {
         Redraw(Down, false);
     else if (s_.nLastButton == kAfterDoubleClick)
         Redraw(s_.bIsHot ? Hot : Normal, false);
-    FreeCapture();
+    FreeMouse();
     Fire(events_.MouseUp, button, shift, x, y);
 }
 
@@ -139,7 +131,7 @@ void AeroButton::DblClick() {
     s_.bMouseDown = true;
     Redraw(Down, false);
     s_.nLastButton = kAfterDoubleClick;
-    TakeCapture();
+    HoldMouse();
     Fire(events_.DblClick);
 }
 
@@ -161,14 +153,14 @@ void AeroButton::KeyDown(short& keyCode, short& shift) {
 void AeroButton::SpaceDown() {
     s_.bIsDown = true;
     s_.bSpaceDown = true;
-    TakeCapture();
+    HoldMouse();
     if (!s_.bMouseDown) Redraw(Down, false);
 }
 
 void AeroButton::CancelSpacePress() {
     s_.bIsDown = false;
     s_.bSpaceDown = false;
-    FreeCapture();
+    FreeMouse();
     Redraw(s_.bIsHot ? Hot : Normal, false);
 }
 
@@ -180,7 +172,7 @@ void AeroButton::ArrowKeyDown(short keyCode, short shift) {
         if (rt::Form* form = rt::FormOf(Parent())) form->MoveFocus(keyCode == VK_LEFT || keyCode == VK_UP);
     }
     if (!spaceHeld) return;
-    FreeCapture();
+    FreeMouse();
     s_.nLastButton = kLeftButton;
     RunClick();
 }
@@ -194,9 +186,9 @@ void AeroButton::KeyUp(short& keyCode, short& shift) {
             RunClick();  // clicks only if the left button is not held
         }
         if (s_.bIsDown)
-            TakeCapture();
+            HoldMouse();
         else
-            FreeCapture();
+            FreeMouse();
     }
     Fire(events_.KeyUp, keyCode, shift);
 }
@@ -205,7 +197,7 @@ void AeroButton::KeyPress(short& keyAscii) { Fire(events_.KeyPress, keyAscii); }
 
 void AeroButton::AccessKeyPress(short& keyAscii) {
     if (!s_.Enabled) return;
-    if (s_.bSpaceDown) FreeCapture();
+    if (s_.bSpaceDown) FreeMouse();
     // Enter and Esc never toggle a check box.
     if (s_.CheckBoxMode && (keyAscii == kEnterKey || keyAscii == kEscapeKey)) return;
     s_.bIsDown = false;
@@ -223,7 +215,7 @@ void AeroButton::GotFocus() {
 void AeroButton::LostFocus() {
     // A Space press held the mouse for this window; with the focus gone nothing
     // would ever let it go, and the next click anywhere would land here.
-    if (s_.bSpaceDown) FreeCapture();
+    if (s_.bSpaceDown) FreeMouse();
     s_.bHasFocus = false;
     s_.bIsDown = false;
     s_.bMouseDown = false;
@@ -245,7 +237,7 @@ void AeroButton::OLEDragDrop(IDataObject* data, long& effect, short& button, sho
 void AeroButton::OLECompleteDrag(long& effect) { Fire(events_.OLECompleteDrag, effect); }
 
 void AeroButton::AmbientChanged(const std::wstring& propertyName) {
-    s_.bDisplayAsDefault = Surface().AmbientDisplayAsDefault();
+    s_.bDisplayAsDefault = AmbientDisplayAsDefault();
     if (propertyName != kDisplayAsDefault) return;
     s_.bIsDown = false;
     s_.bMouseDown = false;

@@ -21,13 +21,13 @@ const wchar_t kTipTextDefault[] = L"ToolTip";
 
 void AeroButton::InitProperties() {
     s_.BackColor = kDefaultBackColor;
-    s_.Caption = Surface().AmbientDisplayName();
+    s_.Caption = AmbientDisplayName();
     s_.CheckBoxMode = false;
     s_.Enabled = true;
     // Only the name follows the host; size and style stay the designed Arial 9 points.
-    if (!Surface().Font()) Surface().SetFont(rt::MakeFont(L"Arial", 9.0f));
-    if (rt::FontRef ambient = Surface().AmbientFont()) Surface().Font()->SetName(ambient->Name());
-    s_.ForeColor = static_cast<long>(Surface().AmbientForeColor());
+    if (!Font()) UserControl::SetFont(rt::MakeFont(L"Arial", 9.0f));
+    if (rt::FontRef ambient = AmbientFont()) Font()->SetName(ambient->Name());
+    s_.ForeColor = static_cast<long>(AmbientForeColor());
     s_.MaskColor = kDefaultMaskColor;
     s_.PictureAlignment = kDefaultPictureAlignment;
     s_.PictureDown = nullptr;
@@ -46,16 +46,16 @@ void AeroButton::WriteProperties(rt::PropertyBag& bag) {
     const rt::Variant yes = true;
     bag.WriteProperty(L"BackColor", static_cast<int32_t>(s_.BackColor), kBackColorDefault);
     bag.WriteProperty(L"ButtonShape", static_cast<int32_t>(s_.ButtonShape), kZero);
-    bag.WriteProperty(L"Caption", s_.Caption, Surface().AmbientDisplayName());
+    bag.WriteProperty(L"Caption", s_.Caption, AmbientDisplayName());
     bag.WriteProperty(L"CheckBox", s_.CheckBoxMode, no);
     bag.WriteProperty(L"Enabled", s_.Enabled, yes);
-    bag.WriteProperty(L"Font", Surface().Font(), Surface().AmbientFont());
+    bag.WriteProperty(L"Font", Font(), AmbientFont());
     bag.WriteProperty(L"ForeColor", static_cast<int32_t>(s_.ForeColor),
-                      static_cast<int32_t>(Surface().AmbientForeColor()));
+                      static_cast<int32_t>(AmbientForeColor()));
     bag.WriteProperty(L"HandPointer", s_.HandPointer, no);
     bag.WriteProperty(L"MaskColor", static_cast<int32_t>(s_.MaskColor), kMaskColorDefault);
-    bag.WriteProperty(L"MouseIcon", Surface().MouseIcon(), kNoPicture);
-    bag.WriteProperty(L"MousePointer", int16_t{Surface().MousePointer()}, kZero);
+    bag.WriteProperty(L"MouseIcon", MouseIcon(), kNoPicture);
+    bag.WriteProperty(L"MousePointer", static_cast<int16_t>(MousePointer()), kZero);
     bag.WriteProperty(L"PicAlign", static_cast<int32_t>(s_.PictureAlignment), kAlignmentDefault);
     bag.WriteProperty(L"PicDown", s_.PictureDown, kNoPicture);
     bag.WriteProperty(L"PicHot", s_.PictureHot, kNoPicture);
@@ -74,7 +74,7 @@ void AeroButton::WriteProperties(rt::PropertyBag& bag) {
 // repaint that rebuilds region and layout, so an earlier paint would never be seen.
 void AeroButton::LoadTipText(const std::wstring& text) {
     s_.TipText = text;
-    Surface().PropertyChanged(L"TipText");
+    PropertyChanged(L"TipText");
     s_.bLayoutDirty = true;
 }
 
@@ -82,11 +82,11 @@ void AeroButton::ReadProperties(rt::PropertyBag& bag) {
     // Values go straight into the fields, unchecked: the stored state is trusted as saved.
     s_.BackColor = rt::ToLong(bag.ReadProperty(L"BackColor", kBackColorDefault));
     s_.ButtonShape = rt::ToLong(bag.ReadProperty(L"ButtonShape", kZero));
-    s_.Caption = rt::ToString(bag.ReadProperty(L"Caption", Surface().AmbientDisplayName()));
+    s_.Caption = rt::ToString(bag.ReadProperty(L"Caption", AmbientDisplayName()));
     s_.CheckBoxMode = rt::ToBoolean(bag.ReadProperty(L"CheckBox", false));
     s_.Enabled = rt::ToBoolean(bag.ReadProperty(L"Enabled", true));
     s_.ForeColor =
-        rt::ToLong(bag.ReadProperty(L"ForeColor", static_cast<int32_t>(Surface().AmbientForeColor())));
+        rt::ToLong(bag.ReadProperty(L"ForeColor", static_cast<int32_t>(AmbientForeColor())));
     s_.HandPointer = rt::ToBoolean(bag.ReadProperty(L"HandPointer", false));
     s_.MaskColor = rt::ToLong(bag.ReadProperty(L"MaskColor", kMaskColorDefault));
     s_.PictureAlignment = rt::ToLong(bag.ReadProperty(L"PicAlign", kAlignmentDefault));
@@ -101,14 +101,15 @@ void AeroButton::ReadProperties(rt::PropertyBag& bag) {
     s_.UseMaskColor = rt::ToBoolean(bag.ReadProperty(L"UseMask", true));
     s_.Value = rt::ToBoolean(bag.ReadProperty(L"Value", false));
     LoadTipText(rt::ToString(bag.ReadProperty(L"TipText", std::wstring(kTipTextDefault))));
-    Surface().SetFont(rt::ToFont(bag.ReadProperty(L"Font", Surface().AmbientFont())));
-    Surface().SetMouseIcon(rt::ToPicture(bag.ReadProperty(L"MouseIcon", kNoPicture)));
-    Surface().SetMousePointer(rt::ToInteger(bag.ReadProperty(L"MousePointer", kZero)));
+    // The surface's own setters: loading notifies no host and repaints once, below.
+    UserControl::SetFont(rt::ToFont(bag.ReadProperty(L"Font", AmbientFont())));
+    UserControl::SetMouseIcon(rt::ToPicture(bag.ReadProperty(L"MouseIcon", kNoPicture)));
+    UserControl::SetMousePointer(rt::ToInteger(bag.ReadProperty(L"MousePointer", kZero)));
 
-    Surface().SetAccessKeys(GetAccessKey(s_.Caption));
-    Surface().SetEnabled(s_.Enabled);
+    SetAccessKeys(GetAccessKey(s_.Caption));
+    UserControl::SetEnabled(s_.Enabled);
     // Hooks and the hand cursor belong to a running form; a designer's instance gets none.
-    if (Surface().AmbientUserMode()) InstallHooks();
+    if (AmbientUserMode()) InstallHooks();
     RefreshColors();
     s_.bLayoutDirty = true;
     Redraw(s_.nState, true);

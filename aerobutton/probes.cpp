@@ -4,6 +4,7 @@
 
 #include "gdi.h"
 #include "latebound.h"
+#include "sysversion.h"
 
 namespace aero {
 namespace {
@@ -32,25 +33,7 @@ FARPROC GetExportAddress(const std::wstring& moduleName, const std::wstring& fun
     return GetProcAddress(module, Narrow(functionName).c_str());
 }
 
-bool IsWinNT() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-    // Deprecated for version checks, but the platform id it reports is all we need.
-#if defined(_MSC_VER)
-#pragma warning(push)
-#pragma warning(disable : 4996)
-#elif defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-    const BOOL ok = GetVersionExA(&info);
-#if defined(_MSC_VER)
-#pragma warning(pop)
-#elif defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-    return ok && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
+bool IsWinNT() { return rt::SystemVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
 
 void RequestMouseLeave(HWND hWnd, bool useUser32) {
     using TrackFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);

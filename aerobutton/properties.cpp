@@ -47,7 +47,7 @@ void AeroButton::SetBackColor(long colour) {
     s_.BackColor = colour;
     RefreshColors();
     Repaint(*this);
-    Surface().PropertyChanged(L"BackColor");
+    PropertyChanged(L"BackColor");
 }
 
 long AeroButton::ButtonShape() const {
@@ -56,7 +56,7 @@ long AeroButton::ButtonShape() const {
 void AeroButton::SetButtonShape(long shape) {
     s_.ButtonShape = shape;
     Refresh();
-    Surface().PropertyChanged(L"ButtonShape");
+    PropertyChanged(L"ButtonShape");
 }
 
 std::wstring AeroButton::TipText() const {
@@ -64,7 +64,7 @@ std::wstring AeroButton::TipText() const {
 }
 void AeroButton::SetTipText(const std::wstring& text) {
     s_.TipText = text;
-    Surface().PropertyChanged(L"TipText");
+    PropertyChanged(L"TipText");
     Refresh();
 }
 
@@ -73,10 +73,10 @@ std::wstring AeroButton::Caption() const {
 }
 void AeroButton::SetCaption(const std::wstring& caption) {
     s_.Caption = caption;
-    Surface().SetAccessKeys(GetAccessKey(caption));
+    SetAccessKeys(GetAccessKey(caption));
     Refresh();
-    rt::NotifyAccessibility(Hwnd(), EVENT_OBJECT_NAMECHANGE);
-    Surface().PropertyChanged(L"Caption");
+    rt::NotifyAccessibility(hWnd(), EVENT_OBJECT_NAMECHANGE);
+    PropertyChanged(L"Caption");
 }
 
 bool AeroButton::CheckBoxMode() const {
@@ -87,73 +87,67 @@ void AeroButton::SetCheckBoxMode(bool on) {
     // A push button cannot stay checked.
     if (!on && s_.Value) {
         s_.Value = false;
-        Surface().PropertyChanged(L"Value");
+        PropertyChanged(L"Value");
     }
     Repaint(*this);
-    Surface().PropertyChanged(L"CheckBox");
+    PropertyChanged(L"CheckBox");
 }
 
-bool AeroButton::Enabled() const {
-    return s_.Enabled;
-}
 void AeroButton::SetEnabled(bool enabled) {
     s_.Enabled = enabled;
-    Surface().SetEnabled(enabled);
+    UserControl::SetEnabled(enabled);
     Redraw(!enabled ? Disabled : s_.bIsHot ? Hot : Normal, false);
-    Surface().PropertyChanged(L"Enabled");
+    PropertyChanged(L"Enabled");
 }
 
-rt::FontRef AeroButton::Font() const {
-    return Surface().Font();
-}
 void AeroButton::SetFont(rt::FontRef font) {
-    Surface().SetFont(std::move(font));
+    UserControl::SetFont(std::move(font));
     Refresh();
-    Surface().PropertyChanged(L"Font");
+    PropertyChanged(L"Font");
 }
 
 // The font's parts change the shared font object; the surface notices the
 // change when it next hands out its DC. They have no keys of their own.
 bool AeroButton::FontBold() const {
-    return Surface().Font()->Bold();
+    return Font()->Bold();
 }
 void AeroButton::SetFontBold(bool bold) {
-    Surface().Font()->SetBold(bold);
+    Font()->SetBold(bold);
     Refresh();
 }
 bool AeroButton::FontItalic() const {
-    return Surface().Font()->Italic();
+    return Font()->Italic();
 }
 void AeroButton::SetFontItalic(bool italic) {
-    Surface().Font()->SetItalic(italic);
+    Font()->SetItalic(italic);
     Refresh();
 }
 bool AeroButton::FontStrikethru() const {
-    return Surface().Font()->Strikethrough();
+    return Font()->Strikethrough();
 }
 void AeroButton::SetFontStrikethru(bool strikethru) {
-    Surface().Font()->SetStrikethrough(strikethru);
+    Font()->SetStrikethrough(strikethru);
     Refresh();
 }
 bool AeroButton::FontUnderline() const {
-    return Surface().Font()->Underline();
+    return Font()->Underline();
 }
 void AeroButton::SetFontUnderline(bool underline) {
-    Surface().Font()->SetUnderline(underline);
+    Font()->SetUnderline(underline);
     Refresh();
 }
 std::wstring AeroButton::FontName() const {
-    return Surface().Font()->Name();
+    return Font()->Name();
 }
 void AeroButton::SetFontName(const std::wstring& name) {
-    Surface().Font()->SetName(name);
+    Font()->SetName(name);
     Refresh();
 }
 float AeroButton::FontSize() const {
-    return Surface().Font()->Size();
+    return Font()->Size();
 }
 void AeroButton::SetFontSize(float points) {
-    Surface().Font()->SetSize(points);
+    Font()->SetSize(points);
     Refresh();
 }
 
@@ -167,7 +161,7 @@ void AeroButton::SetForeColor(long colour) {
         RefreshColors();
         Repaint(*this);
     }
-    Surface().PropertyChanged(L"ForeColor");
+    PropertyChanged(L"ForeColor");
 }
 
 bool AeroButton::HandPointer() const {
@@ -175,11 +169,7 @@ bool AeroButton::HandPointer() const {
 }
 void AeroButton::SetHandPointer(bool on) {
     s_.HandPointer = on;
-    Surface().PropertyChanged(L"HandPointer");
-}
-
-HWND AeroButton::Hwnd() const {
-    return Surface().hWnd();
+    PropertyChanged(L"HandPointer");
 }
 
 long AeroButton::MaskColor() const {
@@ -189,28 +179,22 @@ void AeroButton::SetMaskColor(long colour) {
     s_.MaskColor = colour;
     s_.palette.clrMask = rt::TranslateColor(colour);
     Repaint(*this);
-    Surface().PropertyChanged(L"MaskColor");
+    PropertyChanged(L"MaskColor");
 }
 
-rt::PictureRef AeroButton::MouseIcon() const {
-    return Surface().MouseIcon();
-}
 void AeroButton::SetMouseIcon(rt::PictureRef icon) {
     const bool none = !icon;
-    Surface().SetMouseIcon(std::move(icon));
+    UserControl::SetMouseIcon(std::move(icon));
     SetMousePointer(none ? 0 : kCustomPointer);
-    Surface().PropertyChanged(L"MouseIcon");
+    PropertyChanged(L"MouseIcon");
 }
 
-long AeroButton::MousePointer() const {
-    return Surface().MousePointer();
-}
 void AeroButton::SetMousePointer(long pointer) {
     // A standard pointer replaces the hand, even when the number then proves invalid.
     if (pointer != kCustomPointer && s_.HandPointer) SetHandPointer(false);
     if (pointer < SHRT_MIN || pointer > SHRT_MAX) rt::Raise(rt::errnum::Overflow, L"AeroButton", L"Overflow");
-    Surface().SetMousePointer(static_cast<short>(pointer));
-    Surface().PropertyChanged(L"MousePointer");
+    UserControl::SetMousePointer(pointer);
+    PropertyChanged(L"MousePointer");
 }
 
 long AeroButton::PictureAlignment() const {
@@ -219,7 +203,7 @@ long AeroButton::PictureAlignment() const {
 void AeroButton::SetPictureAlignment(long alignment) {
     s_.PictureAlignment = alignment;
     Refresh();
-    Surface().PropertyChanged(L"PicAlign");
+    PropertyChanged(L"PicAlign");
 }
 
 // The normal picture is the anchor: the down and hot pictures only exist beside
@@ -238,8 +222,8 @@ void AeroButton::SetPictureNormal(rt::PictureRef picture) {
     s_.PictureNormal = std::move(picture);
     SetPictureSize(s_.PictureSize);
     Refresh();
-    Surface().PropertyChanged(L"PicNormal");
-    Surface().PropertyChanged(L"PicOpacity");
+    PropertyChanged(L"PicNormal");
+    PropertyChanged(L"PicOpacity");
 }
 
 rt::PictureRef AeroButton::PictureDown() const {
@@ -249,7 +233,7 @@ void AeroButton::SetPictureDown(rt::PictureRef picture) {
     if (!KeepBesideNormal(*this, picture)) return;
     s_.PictureDown = std::move(picture);
     if (s_.bIsDown) Repaint(*this);
-    Surface().PropertyChanged(L"PicDown");
+    PropertyChanged(L"PicDown");
 }
 
 rt::PictureRef AeroButton::PictureHot() const {
@@ -259,7 +243,7 @@ void AeroButton::SetPictureHot(rt::PictureRef picture) {
     if (!KeepBesideNormal(*this, picture)) return;
     s_.PictureHot = std::move(picture);
     if (s_.bIsHot) Repaint(*this);
-    Surface().PropertyChanged(L"PicHot");
+    PropertyChanged(L"PicHot");
 }
 
 long AeroButton::PictureOpacity() const {
@@ -271,7 +255,7 @@ void AeroButton::SetPictureOpacity(long percent) {
     if (value < 10.0f) value = 10.0f;
     s_.PictureOpacity = value / 100.0f;
     Repaint(*this);
-    Surface().PropertyChanged(L"PicOpacity");
+    PropertyChanged(L"PicOpacity");
 }
 
 long AeroButton::PictureSize() const {
@@ -287,9 +271,9 @@ void AeroButton::SetPictureSize(long mode) {
         switch (mode) {
             case Natural:
                 s_.PictureSizeH =
-                    rt::RoundHalfEven(Surface().ScaleY(static_cast<double>(s_.PictureNormal->Height())));
+                    rt::RoundHalfEven(ScaleY(static_cast<double>(s_.PictureNormal->Height())));
                 s_.PictureSizeW =
-                    rt::RoundHalfEven(Surface().ScaleX(static_cast<double>(s_.PictureNormal->Width())));
+                    rt::RoundHalfEven(ScaleX(static_cast<double>(s_.PictureNormal->Width())));
                 break;
             case Size16:
                 s_.PictureSizeH = s_.PictureSizeW = 16;
@@ -308,9 +292,9 @@ void AeroButton::SetPictureSize(long mode) {
         }
     }
     Refresh();
-    Surface().PropertyChanged(L"PicSize");
-    Surface().PropertyChanged(L"PicSizeH");
-    Surface().PropertyChanged(L"PicSizeW");
+    PropertyChanged(L"PicSize");
+    PropertyChanged(L"PicSizeH");
+    PropertyChanged(L"PicSizeW");
 }
 
 // A dimension set by hand makes the drawn size custom.
@@ -342,7 +326,7 @@ bool AeroButton::UseMaskColor() const {
 void AeroButton::SetUseMaskColor(bool on) {
     s_.UseMaskColor = on;
     Repaint(*this);
-    Surface().PropertyChanged(L"UseMask");
+    PropertyChanged(L"UseMask");
 }
 
 bool AeroButton::Value() const {
@@ -352,7 +336,7 @@ void AeroButton::SetValue(bool value) {
     s_.Value = value;
     if (value && !s_.CheckBoxMode) {
         // A push button set to True is clicked by code; in a designer it just springs back.
-        if (Surface().AmbientUserMode()) {
+        if (AmbientUserMode()) {
             s_.nLastButton = 1;
             RunClick();
         } else {
@@ -361,7 +345,7 @@ void AeroButton::SetValue(bool value) {
     } else {
         Repaint(*this);
     }
-    Surface().PropertyChanged(L"Value");
+    PropertyChanged(L"Value");
 }
 
 const wchar_t* AeroButton::Description(const std::wstring& member) {

@@ -55,7 +55,7 @@ private:
 void MeasurePainting(MainWindow& window, int runs, std::vector<Row>& rows) {
     aero::AeroButton& button = window.Button(L"cmdBrowse");
     const int width = button.ScaleWidth(), height = button.ScaleHeight();
-    const Blit blit(button.Hwnd(), width, height);
+    const Blit blit(button.hWnd(), width, height);
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
     const std::string reference = "BitBlt " + size;
     const char* faces[] = {"Normal", "Hot", "Down", "Disabled"};
@@ -73,7 +73,7 @@ void MeasurePainting(MainWindow& window, int runs, std::vector<Row>& rows) {
     // As the user sees it: each button's WM_PAINT shows its new image.
     measures.push_back({Row{"... and on screen (UpdateWindow)", "us", {}, reference, {}, 1}, [&window] {
                             for (aero::AeroButton* b : window.Buttons()) b->Redraw(aero::kKeepState, true);
-                            for (aero::AeroButton* b : window.Buttons()) UpdateWindow(b->Hwnd());
+                            for (aero::AeroButton* b : window.Buttons()) UpdateWindow(b->hWnd());
                         }});
 
     // Last to first: the faces end on Normal, so the other measures always see a normal button.

@@ -139,8 +139,8 @@ bool InputCycles() {
         aero::AeroButton& button = *buttons[static_cast<size_t>(turn++) % buttons.size()];
         const auto is = [&button](long s) { return [&button, s] { return button.State() == s; }; };
         RECT client{};
-        GetClientRect(button.Hwnd(), &client);
-        const POINT over = OnScreen(button.Hwnd(), client.right / 2, client.bottom / 2);
+        GetClientRect(button.hWnd(), &client);
+        const POINT over = OnScreen(button.hWnd(), client.right / 2, client.bottom / 2);
         const struct {
             DWORD flags;
             std::function<bool()> reached;

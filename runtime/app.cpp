@@ -54,7 +54,9 @@ void SyncFocus() {
 }
 
 void ProcessMessage(const MSG& msg) {
-    // A focus change made outside the loop (by code between messages) counts before the key does.
+    // Once per message, before it: a focus change made by the last message, or
+    // outside the loop (a sent message, code between messages), counts before
+    // this key does. The runtime's own controls report the focus as it arrives.
     SyncFocus();
     // Before the tool's own window sees it, so the tip follows from this very message.
     if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST)
@@ -65,7 +67,6 @@ void ProcessMessage(const MSG& msg) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    SyncFocus();
 }
 
 int LoadedFormCount() { return static_cast<int>(LoadedForms().size()); }

@@ -50,22 +50,17 @@ bool RegisterWindowClassOnce(const wchar_t* className, WNDPROC proc, WNDPROC own
     return true;
 }
 
-bool SetMessageFilter(HWND hwnd, MessageFilter* filter) {
-    if (!hwnd || GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) return false;
-    if (!OwnClasses().count(ClassOf(hwnd))) return false;
+WNDPROC SetMessageFilter(HWND hwnd, MessageFilter* filter) {
+    if (!hwnd || GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) return nullptr;
+    const auto own = OwnClasses().find(ClassOf(hwnd));
+    if (own == OwnClasses().end()) return nullptr;
     SetWindowLongPtrW(hwnd, kFilterSlot, reinterpret_cast<LONG_PTR>(filter));
-    return true;
+    return own->second;
 }
 
 MessageFilter* MessageFilterOf(HWND hwnd) {
     if (!hwnd || !OwnClasses().count(ClassOf(hwnd))) return nullptr;
     return reinterpret_cast<MessageFilter*>(GetWindowLongPtrW(hwnd, kFilterSlot));
-}
-
-LRESULT CallOwnProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const auto own = OwnClasses().find(ClassOf(hwnd));
-    if (own == OwnClasses().end()) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return own->second(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace rt

@@ -33,11 +33,10 @@ protected:
 };
 
 // Gives a window of this thread, made from one of this runtime's classes, the
-// filter (null takes it away). False for any other window.
-bool SetMessageFilter(HWND hwnd, MessageFilter* filter);
+// filter (null takes it away) and returns the window's own procedure behind
+// it, for the filter to pass messages on to. Null for any other window.
+WNDPROC SetMessageFilter(HWND hwnd, MessageFilter* filter);
 MessageFilter* MessageFilterOf(HWND hwnd);
-// The window's own procedure, behind its filter; for a window not of this runtime, DefWindowProc.
-LRESULT CallOwnProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Registers a window class of this module once, with room for the bound object
 // and the filter; `own` is the procedure behind the filter. True when it is
@@ -78,13 +77,18 @@ protected:
                                GetModuleHandleW(nullptr), static_cast<T*>(this));
     }
 
+    // Where a message enters our code: the one guard, since an error must not
+    // unwind through the system's frames.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg != WM_NCCREATE)
-            if (auto* filter = reinterpret_cast<MessageFilter*>(GetWindowLongPtrW(hwnd, kFilterSlot)))
-                return filter->Filter(hwnd, msg, wParam, lParam);
-        return OwnProc(hwnd, msg, wParam, lParam);
+        return Guarded([&] {
+            if (msg != WM_NCCREATE)
+                if (auto* filter = reinterpret_cast<MessageFilter*>(GetWindowLongPtrW(hwnd, kFilterSlot)))
+                    return filter->Filter(hwnd, msg, wParam, lParam);
+            return OwnProc(hwnd, msg, wParam, lParam);
+        });
     }
 
+    // Behind the filter; unguarded, as it runs inside WindowProc (or our own code).
     static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         T* self = nullptr;
         if (msg == WM_NCCREATE) {
@@ -99,13 +103,18 @@ protected:
             LRESULT answer = 0;
             if (AnswerAccessibility(*self, hwnd, msg, wParam, lParam, answer)) return answer;
         }
-        LRESULT result = Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
-        if (msg == WM_NCDESTROY) {
-            SetWindowLongPtrW(hwnd, kBoundObjectSlot, 0);
-            self->window_ = nullptr;
-            self->OnWindowGone();
-        }
-        return result;
+        if (msg != WM_NCDESTROY) return self->HandleMessage(msg, wParam, lParam);
+        // Unbound even when the handler fails: no later message may reach the object.
+        struct Unbind {
+            HWND hwnd;
+            T* self;
+            ~Unbind() {
+                SetWindowLongPtrW(hwnd, kBoundObjectSlot, 0);
+                self->window_ = nullptr;
+                self->OnWindowGone();
+            }
+        } unbind{hwnd, self};
+        return self->HandleMessage(msg, wParam, lParam);
     }
 
     void OnWindowGone() {}

@@ -49,6 +49,11 @@ public:
     int TabIndex() const { return tabIndex_; }
     void SetTabIndex(int index) { tabIndex_ = index; }
     virtual bool CanTakeFocus() const { return false; }
+    // Whether the control takes mouse and keyboard input; by default its window's state.
+    virtual bool Enabled() const { return !hWnd() || IsWindowEnabled(hWnd()); }
+    virtual void SetEnabled(bool enabled) {
+        if (hWnd()) EnableWindow(hWnd(), enabled ? TRUE : FALSE);
+    }
     // A button: while it has the focus, Enter goes to it instead of the form's
     // default control, and it is the one shown as default.
     virtual bool ActsOnEnter() const { return false; }

@@ -97,10 +97,10 @@ void CheckTypes(const StoredObject& object) {
     }
 }
 
-// The properties every control shares, whatever made it.
+// The properties every control shares, whatever made it. Name and Parent come
+// with the control's window.
 void ApplyShared(Control& control, const StoredObject& stored, Form& form) {
     const PropertyBag& bag = stored.Properties;
-    control.SetName(stored.Name);
     control.SetTabIndex(static_cast<int>(ReadLong(bag, L"TabIndex", 0)));
     const std::wstring tip = ReadString(bag, L"ToolTipText");
     if (auto* image = dynamic_cast<ImageZone*>(&control)) {
@@ -110,17 +110,15 @@ void ApplyShared(Control& control, const StoredObject& stored, Form& form) {
     }
     if (ReadBool(bag, L"Default", false)) form.SetDefault(&control);
     if (ReadBool(bag, L"Cancel", false)) form.SetCancel(&control);
-    if (control.hWnd()) {
-        if (!ReadBool(bag, L"Enabled", true)) EnableWindow(control.hWnd(), FALSE);
-        if (!ReadBool(bag, L"Visible", true)) ShowWindow(control.hWnd(), SW_HIDE);
-    }
+    // Through the control, whose own state follows; one that read its own key already agrees.
+    if (!ReadBool(bag, L"Enabled", true) && control.Enabled()) control.SetEnabled(false);
+    if (control.hWnd() && !ReadBool(bag, L"Visible", true)) ShowWindow(control.hWnd(), SW_HIDE);
 }
 
 void LoadChildren(Form& form, Container& container, const StoredObject& parent) {
     for (const StoredObject& stored : parent.Children) {
         std::unique_ptr<Control> made = Factories().at(Lower(stored.Type))(stored, container, StoredBounds(stored));
         if (!made) RaiseCannotCreate(stored);
-        made->SetParent(&container);
         Control& control = form.Add(std::move(made));
         ApplyShared(control, stored, form);
         if (auto* inner = dynamic_cast<Container*>(&control)) LoadChildren(form, *inner, stored);

@@ -12,6 +12,14 @@ void PressTracker::Press(HWND hwnd, short button) {
     }
 }
 
+void PressTracker::Hold(HWND hwnd) {
+    if (GetCapture() != hwnd) SetCapture(hwnd);
+}
+
+void PressTracker::Free(HWND hwnd) {
+    if (hwnd && GetCapture() == hwnd) ReleaseCapture();
+}
+
 bool PressTracker::Release(short button) {
     if (!(held_ & button)) return false;
     held_ = static_cast<short>(held_ & ~button);
@@ -21,7 +29,7 @@ bool PressTracker::Release(short button) {
 void PressTracker::FreeWhenDone(HWND hwnd) {
     if (held_ || !tookCapture_) return;
     tookCapture_ = false;
-    if (hwnd && GetCapture() == hwnd) ReleaseCapture();
+    Free(hwnd);
 }
 
 void PressTracker::Cancel() {

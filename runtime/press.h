@@ -18,7 +18,10 @@ public:
     void FreeWhenDone(HWND hwnd);
     // Another window took the mouse: the pending presses end unclicked.
     void Cancel();
-    short Held() const { return held_; }
+    // A key press of the control's own holds the mouse as well, and lets go of
+    // it at once; neither changes what the mouse buttons hold.
+    void Hold(HWND hwnd);
+    void Free(HWND hwnd);
 
 private:
     short held_ = 0;

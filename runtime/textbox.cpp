@@ -1,5 +1,7 @@
 #include "textbox.h"
 
+#include "unhandled.h"
+
 #include <commctrl.h>
 
 #include "form.h"
@@ -27,21 +29,24 @@ bool TextBox::Create(Container& container, const std::wstring& name, int x, int 
     return true;
 }
 
+// Where a message of the edit window enters our code: its one guard.
 LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<TextBox*>(data);
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &TextBox::SubclassProc, 0);
         self->hwnd_ = nullptr;
     }
-    // Files dropped on the box are its form's to take.
-    if (msg == WM_DROPFILES) {
-        if (Form* form = FormOf(self->Parent())) return SendMessageW(form->hWnd(), msg, wParam, lParam);
-    }
-    LRESULT answer = 0;
-    if (AnswerAccessibility(*self, hwnd, msg, wParam, lParam, answer)) return answer;
-    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_SETFOCUS) FocusArrived(*self);
-    return result;
+    return Guarded([&] {
+        // Files dropped on the box are its form's to take.
+        if (msg == WM_DROPFILES) {
+            if (Form* form = FormOf(self->Parent())) return SendMessageW(form->hWnd(), msg, wParam, lParam);
+        }
+        LRESULT answer = 0;
+        if (AnswerAccessibility(*self, hwnd, msg, wParam, lParam, answer)) return answer;
+        const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+        if (msg == WM_SETFOCUS) FocusArrived(*self);
+        return result;
+    });
 }
 
 std::wstring TextBox::Text() const {

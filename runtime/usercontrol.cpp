@@ -4,6 +4,8 @@
 
 #include <windowsx.h>
 
+#include <climits>
+
 #include "basewindow.h"
 #include "colour.h"
 #include "cursors.h"
@@ -25,16 +27,16 @@ public:
     Container* Parent() const override { return nullptr; }
 };
 
-short ShiftFromKeyState() {
-    return static_cast<short>((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                              (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+// Shift and Ctrl as a mouse message would carry them; a key message does not.
+WPARAM ModifiersHeld() {
+    return (GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
 }
 
 }  // namespace
 
 UserControl::UserControl(UserControlEvents& events)
     : events_(events), font_(MakeFont(L"Arial", 9.0f)), image_(std::make_unique<DibImage>()) {
-    image_->Resize(DesignWidth, DesignHeight, TranslateColor(static_cast<long>(backColor_)));
+    image_->Resize(DesignWidth, DesignHeight, TranslateColor(fillColor_));
     HDC dc = image_->Dc();
     if (dc) {
         SetBkMode(dc, TRANSPARENT);
@@ -138,7 +140,6 @@ LRESULT UserControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (OnKey(msg, wParam, lParam)) return 0;
         break;
     case WM_DESTROY: OnDestroy(); return 0;
-    case WM_NCDESTROY: break;
     default: break;
     }
     return DefWindowProcW(Window(), msg, wParam, lParam);
@@ -153,7 +154,7 @@ void UserControl::OnPaint() {
 void UserControl::OnSize() {
     RECT rc{};
     GetClientRect(Window(), &rc);
-    image_->Resize(rc.right, rc.bottom, TranslateColor(static_cast<long>(backColor_)));
+    image_->Resize(rc.right, rc.bottom, TranslateColor(fillColor_));
     if (!live_ || (rc.right == reportedSize_.cx && rc.bottom == reportedSize_.cy)) return;
     reportedSize_ = SIZE{rc.right, rc.bottom};
     events_.Resize();
@@ -228,7 +229,7 @@ void UserControl::OnMouseMove(int x, int y, WPARAM keys) {
 
 bool UserControl::OnKey(UINT msg, WPARAM wParam, LPARAM lParam) {
     const bool altHeld = (lParam & (1 << 29)) != 0;  // set in system key messages
-    short shift = ShiftFromKeyState();
+    short shift = ShiftStateOf(ModifiersHeld());
     if (altHeld) shift |= 4;
     short code = static_cast<short>(wParam);
     switch (msg) {
@@ -252,7 +253,7 @@ bool UserControl::OnKey(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void UserControl::OnDestroy() {
-    if (GetCapture() == Window()) ReleaseCapture();
+    press_.Free(Window());
     if (dropTarget_) RevokeDragDrop(Window());
     if (!live_) return;
     live_ = false;
@@ -312,7 +313,7 @@ HDC UserControl::hDC() const {
 }
 
 void UserControl::Cls() {
-    image_->Fill(TranslateColor(static_cast<long>(backColor_)));
+    image_->Fill(TranslateColor(fillColor_));
     ScheduleRepaint();
 }
 
@@ -323,12 +324,6 @@ void UserControl::ScheduleRepaint() {
     if (!Window() || repaintScheduled_ || !IsWindowVisible(Window())) return;
     InvalidateRect(Window(), nullptr, FALSE);
     repaintScheduled_ = true;
-}
-
-void UserControl::Refresh() {
-    if (!Window()) return;
-    InvalidateRect(Window(), nullptr, FALSE);
-    UpdateWindow(Window());
 }
 
 PixelView UserControl::Pixels() const { return image_->Pixels(); }
@@ -354,14 +349,14 @@ void UserControl::Move(int x, int y, int width, int height) {
     if (Window())
         MoveWindow(Window(), x, y, width, height, TRUE);
     else
-        image_->Resize(width, height, TranslateColor(static_cast<long>(backColor_)));
+        image_->Resize(width, height, TranslateColor(fillColor_));
 }
 
 void UserControl::SetSize(int width, int height) {
     if (Window())
         SetWindowPos(Window(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     else
-        image_->Resize(width, height, TranslateColor(static_cast<long>(backColor_)));
+        image_->Resize(width, height, TranslateColor(fillColor_));
 }
 
 void UserControl::SetVisible(bool visible) {
@@ -376,9 +371,14 @@ void UserControl::SetFont(FontRef font) {
     SelectCurrentFont();
 }
 
-void UserControl::SetMousePointer(short pointer) {
-    if (!IsPointerNumber(pointer)) Raise(errnum::InvalidPropertyValue, L"UserControl", L"Invalid property value");
-    mousePointer_ = pointer;
+void UserControl::SetMousePointer(long pointer) {
+    if (pointer < SHRT_MIN || pointer > SHRT_MAX || !IsPointerNumber(static_cast<short>(pointer)))
+        Raise(errnum::InvalidPropertyValue, L"UserControl", L"Invalid property value");
+    mousePointer_ = static_cast<short>(pointer);
+    ShowPointer();
+}
+
+void UserControl::ShowPointer() {
     // The cursor can only be over a shown window (and asking where it is costs a round trip).
     if (!Window() || !IsWindowVisible(Window())) return;
     POINT pt{};
@@ -389,15 +389,13 @@ void UserControl::SetMousePointer(short pointer) {
 
 void UserControl::SetMouseIcon(PictureRef icon) {
     mouseIcon_ = std::move(icon);
-    if (mousePointer_ == PointerCustom) SetMousePointer(mousePointer_);
+    if (mousePointer_ == PointerCustom) ShowPointer();
 }
 
 void UserControl::SetAccessKeys(const std::wstring& keys) {
     accessKeys_ = keys;
     if (!accessKeys_.empty()) CharLowerBuffW(accessKeys_.data(), static_cast<DWORD>(accessKeys_.size()));
 }
-
-bool UserControl::Enabled() const { return enabled_; }
 
 void UserControl::SetEnabled(bool enabled) {
     enabled_ = enabled;

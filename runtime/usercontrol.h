@@ -94,13 +94,11 @@ public:
     // changed since the last selection, so a control picks up such changes by
     // asking for the DC before it draws.
     HDC hDC() const;
-    // Fills the image with BackColor (an OLE colour) and schedules a repaint of
-    // the window, so what is drawn after it shows at the next WM_PAINT.
+    // Fills the image with FillColor and schedules a repaint of the window, so
+    // what is drawn after it shows at the next WM_PAINT.
     void Cls();
-    // Shows the image on the screen now.
-    void Refresh();
-    COLORREF BackColor() const { return backColor_; }
-    void SetBackColor(COLORREF colour) { backColor_ = colour; }
+    long FillColor() const { return fillColor_; }  // an OLE colour
+    void SetFillColor(long colour) { fillColor_ = colour; }
     // The image's pixels (flushes pending drawing first).
     PixelView Pixels() const;
 
@@ -116,25 +114,31 @@ public:
     void SetVisible(bool visible);
     bool Visible() const;
 
+    // The setters below are virtual so that a control built on the surface can
+    // add to them (repaint, notify its host) and still mean the same thing.
     FontRef Font() const { return font_; }
-    void SetFont(FontRef font);  // by reference; selected into hDC. Null raises error 380.
-    short MousePointer() const { return mousePointer_; }
+    virtual void SetFont(FontRef font);  // by reference; selected into hDC. Null raises error 380.
+    long MousePointer() const { return mousePointer_; }
     // 0 default, 99 MouseIcon, else a standard pointer (cursors.h); an unknown
     // number raises error 380. Shown at once when the cursor is over the window.
-    void SetMousePointer(short pointer);
+    virtual void SetMousePointer(long pointer);
     PictureRef MouseIcon() const { return mouseIcon_; }
-    void SetMouseIcon(PictureRef icon);  // shown while MousePointer is 99 (icons only)
+    virtual void SetMouseIcon(PictureRef icon);  // shown while MousePointer is 99 (icons only)
+    // Shows the pointer now, if the cursor is over the window.
+    void ShowPointer();
+    // The mouse held for a key press of the control's own, and let go; the
+    // surface's press tracking owns the capture.
+    void HoldMouse() { press_.Hold(Window()); }
+    void FreeMouse() { press_.Free(Window()); }
     std::wstring AccessKeys() const override { return accessKeys_; }
     void SetAccessKeys(const std::wstring& keys);  // kept in lower case
-    bool Enabled() const;
-    void SetEnabled(bool enabled);  // a disabled window gets no mouse or keyboard input
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool enabled) override;  // a disabled window gets no mouse or keyboard input
 
     // Takes part in the form's default and cancel handling like a button: while
-    // it has the focus, Enter goes to it (as OnAccessKey 13). On by default, as
-    // designed for the buttons built on the surface.
-    bool DefaultCancel() const { return defaultCancel_; }
-    void SetDefaultCancel(bool on) { defaultCancel_ = on; }
-    bool ActsOnEnter() const override { return defaultCancel_; }
+    // it has the focus, Enter goes to it (as OnAccessKey 13). The surface exists
+    // for buttons.
+    bool ActsOnEnter() const override { return true; }
 
     // Drop handling: 0 none, 1 manual (drops raise OLEDragOver and OLEDragDrop).
     short OLEDropMode() const { return oleDropMode_; }
@@ -189,9 +193,8 @@ private:
     PressTracker press_;
     short dblClickButton_ = 0; // the button whose next release follows a double click
     bool enabled_ = true;
-    bool defaultCancel_ = true;
     bool repaintScheduled_ = false;  // invalidated whole since the last WM_PAINT
-    COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
+    long fillColor_ = 0x8000000F;  // system colour: button face
     FontRef font_;
     short mousePointer_ = 0;
     PictureRef mouseIcon_;

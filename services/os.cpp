@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <iterator>
+#include "sysversion.h"
 
 namespace services {
 namespace {
@@ -60,12 +59,8 @@ std::wstring OsDescription(const OsVersion& v) {
 }
 
 OsVersion QueryOsVersion() {
-    OSVERSIONINFOA info{};
-    static_assert(sizeof(info) == 148, "the ANSI version record");
-    info.dwOSVersionInfoSize = sizeof(info);
-    std::fill(std::begin(info.szCSDVersion), std::end(info.szCSDVersion), ' ');
-    // A failed call leaves the zero-filled record: "Unknown OS", version 0.0.
-    if (!GetVersionExA(&info)) info = OSVERSIONINFOA{};
+    // A failed read leaves the zero-filled record: "Unknown OS", version 0.0.
+    const OSVERSIONINFOA& info = rt::SystemVersion();
     return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
 }
 

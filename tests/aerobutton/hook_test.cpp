@@ -10,6 +10,7 @@
 #include "basewindow.h"
 #include "errors.h"
 #include "hook.h"
+#include "unhandled.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ public:
 
 private:
     friend class rt::BaseWindow<RuntimeWindow>;
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return OwnProc(Window(), msg, wParam, lParam); }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::OwnProc(Window(), msg, wParam, lParam); }
     void OnWindowGone() { delete this; }
 };
 
@@ -171,6 +172,38 @@ TEST_P(HookFacility, ReleaseFromInsideANestedMessage) {
     EXPECT_EQ(SendMessageW(w, kAnswer, 0, 0), 1234);
     EXPECT_EQ(log.size(), 2u);
     EXPECT_TRUE(hooks.HookWindow(w));
+    DestroyWindow(w);
+}
+
+// A handler's error ends the message at the window's one guard, reported once;
+// the chain it left is whole: the hook can be released and hooked again.
+TEST_P(HookFacility, AHandlersErrorIsReportedOnceAndLeavesTheChainWhole) {
+    std::vector<long> reported;
+    rt::SetUnhandledErrorHandler([&](const rt::ErrorInfo& info) { reported.push_back(info.Number); });
+    Log log;
+    const HWND w = MakeWindow();
+    aero::HookFacility outer(Recorder(log, "outer"));
+    aero::HookFacility failing([](bool, bool&, LRESULT&, HWND, UINT, WPARAM, LPARAM, long&) {
+        rt::Raise(380, L"test", L"Invalid property value");
+    });
+    ASSERT_TRUE(failing.HookWindow(w));
+    ASSERT_TRUE(outer.HookWindow(w));
+    failing.AddHookMessage(w, kAnswer, aero::HOOK_BEFORE);
+    outer.AddHookMessage(w, kAnswer, aero::HOOK_BEFORE | aero::HOOK_AFTER);
+    ownProcCalls = 0;
+    EXPECT_EQ(SendMessageW(w, kAnswer, 0, 0), 0);
+    EXPECT_EQ(reported, (std::vector<long>{380}));
+    EXPECT_EQ(log, (Log{"outer before 1 0"}));  // the error passes no later step
+    EXPECT_EQ(ownProcCalls, 0);
+
+    failing.UnhookWindow(w);  // released at once: no message is inside any more
+    outer.UnhookWindow(w);
+    log.clear();
+    EXPECT_EQ(SendMessageW(w, kAnswer, 0, 0), 1234);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(rt::MessageFilterOf(w), nullptr);
+    EXPECT_TRUE(failing.HookWindow(w));
+    rt::SetUnhandledErrorHandler({});
     DestroyWindow(w);
 }
 

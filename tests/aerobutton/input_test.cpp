@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "input.h"
 #include "pump.h"
 #include "aerobutton.h"
 #include "form.h"
@@ -108,12 +109,7 @@ struct InputTest : ::testing::Test {
         Post(WM_LBUTTONUP, 0, Over());
     }
     static void Key(WORD vk, bool up) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        SendInput(1, &input, sizeof(input));
+        testkit::SendKeys({{vk, up}});
         Pump(60);
     }
     static void Tap(WORD vk) {

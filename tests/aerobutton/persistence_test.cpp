@@ -59,7 +59,7 @@ TEST(Loading, StoredValuesAreTakenUnchecked) {
 
     // Saved while disabled: the disabled face shows although the button is enabled.
     EXPECT_TRUE(b->Enabled());
-    EXPECT_TRUE(IsWindowEnabled(b->Hwnd()));
+    EXPECT_TRUE(IsWindowEnabled(b->hWnd()));
     EXPECT_EQ(b->State(), aero::Disabled);
     for (int y = 1; y <= 23; ++y) EXPECT_EQ(PixelAt(*b, 36, y), RGB(250, 250, 250)) << "row " << y;
 }
@@ -87,9 +87,9 @@ TEST(Saving, EveryKeyInOrderAndTheTextRoundTrips) {
     b.SetMouseIcon(rt::StdPicture::FromIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))));
     b.SetHandPointer(true);
     b.SetPictureAlignment(aero::TopEdge);
-    b.SetPictureNormal(aerotest::MakeBitmapPicture(8, 8, Dark));
-    b.SetPictureHot(aerotest::MakeBitmapPicture(12, 8, Dark));
-    b.SetPictureDown(aerotest::MakeBitmapPicture(8, 12, Dark));
+    b.SetPictureNormal(testkit::PictureOf(8, 8, Dark));
+    b.SetPictureHot(testkit::PictureOf(12, 8, Dark));
+    b.SetPictureDown(testkit::PictureOf(8, 12, Dark));
     b.SetPictureOpacity(50);
     b.SetPictureSizeH(20);
     b.SetPictureSizeW(30);
@@ -120,7 +120,7 @@ TEST(Saving, EveryKeyInOrderAndTheTextRoundTrips) {
     rt::StoredObject parsed = rt::ParseFormText(text);
     auto reloaded = Loaded(parsed.Properties);
     EXPECT_EQ(reloaded->AccessKeys(), L"g");
-    EXPECT_FALSE(IsWindowEnabled(reloaded->Hwnd()));
+    EXPECT_FALSE(IsWindowEnabled(reloaded->hWnd()));
     EXPECT_TRUE(reloaded->HandPointer()) << "the system hand cursor exists here";
     rt::StoredObject again{L"AeroButton", L"cmdLoad", {}, {}};
     reloaded->SaveProperties(again.Properties);

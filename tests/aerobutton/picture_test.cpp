@@ -14,7 +14,7 @@ namespace {
 
 using aerotest::Grey;
 using aerotest::HostedButton;
-using aerotest::MakeBitmapPicture;
+using testkit::PictureOf;
 using aerotest::TestImage;
 
 constexpr COLORREF kMask = RGB(192, 192, 192);
@@ -38,7 +38,7 @@ COLORREF Quadrants(int x, int y) {
 
 TEST(Pictures, OpacityBlendsOverTheFace) {
     TestImage image(40, 40, RGB(255, 255, 255));
-    const rt::PictureRef black = MakeBitmapPicture(16, 16, Black);
+    const rt::PictureRef black = PictureOf(16, 16, Black);
     aero::DrawPicture(image.Canvas(), SourceOf(black), Drawing({4, 4, 20, 20}, true, 0.5f));
     EXPECT_EQ(image.At(4, 4), Grey(128));  // 127.5 to even
     EXPECT_EQ(image.At(19, 19), Grey(128));
@@ -54,7 +54,7 @@ TEST(Pictures, OpacityBlendsOverTheFace) {
 
 TEST(Pictures, MaskColourShowsTheFace) {
     TestImage image(40, 40, Grey(50));
-    const rt::PictureRef picture = MakeBitmapPicture(16, 16, MaskLeftRedRight);
+    const rt::PictureRef picture = PictureOf(16, 16, MaskLeftRedRight);
     aero::DrawPicture(image.Canvas(), SourceOf(picture), Drawing({4, 4, 20, 20}));
     EXPECT_EQ(image.At(4, 10), Grey(50));
     EXPECT_EQ(image.At(11, 10), Grey(50));
@@ -66,12 +66,12 @@ TEST(Pictures, MaskColourShowsTheFace) {
 
 TEST(Pictures, NaturalSizeIsClippedAndCopiedOneToOne) {
     TestImage image(73, 25);
-    const rt::PictureRef big = MakeBitmapPicture(100, 40, Pattern);
+    const rt::PictureRef big = PictureOf(100, 40, Pattern);
     aero::DrawPicture(image.Canvas(), SourceOf(big), Drawing({-13, -7, 87, 33}));
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 73; ++x) ASSERT_EQ(image.At(x, y), RGB(x + 13, y + 7, 7)) << x << ", " << y;
 
-    const rt::PictureRef small = MakeBitmapPicture(16, 16, Pattern);
+    const rt::PictureRef small = PictureOf(16, 16, Pattern);
     image.Fill(Grey(9));
     aero::DrawPicture(image.Canvas(), SourceOf(small), Drawing({60, 4, 76, 20}));
     for (int x = 60; x < 73; ++x) EXPECT_EQ(image.At(x, 10), RGB(x - 60, 6, 7)) << x;
@@ -80,7 +80,7 @@ TEST(Pictures, NaturalSizeIsClippedAndCopiedOneToOne) {
 
 TEST(Pictures, SizedPictureIsStretchedWholeEvenAtTheEdge) {
     TestImage image(73, 25, Grey(9));
-    const rt::PictureRef quadrants = MakeBitmapPicture(32, 32, Quadrants);
+    const rt::PictureRef quadrants = PictureOf(32, 32, Quadrants);
     // Reaches the right edge but was not clipped: still the whole picture at half size.
     aero::DrawPicture(image.Canvas(), SourceOf(quadrants), Drawing({57, 4, 73, 20}, false));
     EXPECT_EQ(image.At(58, 5), RGB(255, 0, 0));
@@ -95,7 +95,7 @@ TEST(Pictures, SizedPictureIsStretchedWholeEvenAtTheEdge) {
 
 TEST(Pictures, EmptyBoxDrawsNothingAndNothingLeaks) {
     TestImage image(30, 30, Grey(9));
-    const rt::PictureRef picture = MakeBitmapPicture(16, 16, Black);
+    const rt::PictureRef picture = PictureOf(16, 16, Black);
     const long before = rt::gdi::LiveObjects();
     aero::DrawPicture(image.Canvas(), SourceOf(picture), Drawing({5, 5, 5, 20}));
     aero::DrawPicture(image.Canvas(), SourceOf(picture), Drawing({40, 40, 56, 56}));  // clipped away
@@ -107,16 +107,7 @@ TEST(Pictures, EmptyBoxDrawsNothingAndNothingLeaks) {
 
 // An icon whose left half is transparent and right half red.
 rt::PictureRef HalfTransparentIcon() {
-    const int size = 16;
-    std::vector<uint8_t> andBits(size * 4, 0);  // 32-bit aligned rows of 16 pixels
-    for (int y = 0; y < size; ++y) andBits[y * 4] = 0xFF;  // first 8 pixels transparent
-    rt::gdi::Bitmap mask(CreateBitmap(size, size, 1, 1, andBits.data()));
-    std::vector<uint32_t> colour(size * size, 0);
-    for (int y = 0; y < size; ++y)
-        for (int x = 8; x < size; ++x) colour[y * size + x] = 0x00FF0000;  // red as 0x00RRGGBB
-    rt::gdi::Bitmap colourBitmap(CreateBitmap(size, size, 1, 32, colour.data()));
-    ICONINFO info{TRUE, 0, 0, mask.Get(), colourBitmap.Get()};
-    return rt::StdPicture::FromIcon(CreateIconIndirect(&info));
+    return testkit::IconOf(16, [](int x, int) { return x < 8 ? testkit::kTransparent : RGB(255, 0, 0); });
 }
 
 TEST(Pictures, IconTransparencyShowsTheFace) {
@@ -142,7 +133,7 @@ void PlacePicture(HostedButton& b, const rt::PictureRef& normal) {
 
 TEST(Pictures, DisabledButtonShowsThePictureAtOneFifth) {
     HostedButton b;
-    PlacePicture(b, MakeBitmapPicture(16, 16, Black));
+    PlacePicture(b, PictureOf(16, 16, Black));
     EXPECT_EQ(b.Button().PictureRect().left, 28);
     EXPECT_EQ(b.At(36, 12), Grey(0));
     b.Button().SetEnabled(false);
@@ -156,7 +147,7 @@ TEST(Pictures, DisabledButtonShowsThePictureAtOneFifth) {
 
 TEST(Pictures, MaskedPixelsOfAHostedButtonShowTheFace) {
     HostedButton b;
-    PlacePicture(b, MakeBitmapPicture(16, 16, MaskLeftRedRight));
+    PlacePicture(b, PictureOf(16, 16, MaskLeftRedRight));
     EXPECT_EQ(b.At(30, 12), Grey(221));  // the normal face's middle row
     EXPECT_EQ(b.At(40, 12), RGB(255, 0, 0));
 }
@@ -166,8 +157,8 @@ COLORREF Green(int, int) { return RGB(0, 255, 0); }
 COLORREF Blue(int, int) { return RGB(0, 0, 255); }
 
 TEST(Pictures, StateChoosesThePicture) {
-    const rt::PictureRef red = MakeBitmapPicture(16, 16, Red), green = MakeBitmapPicture(16, 16, Green),
-                         blue = MakeBitmapPicture(16, 16, Blue);
+    const rt::PictureRef red = PictureOf(16, 16, Red), green = PictureOf(16, 16, Green),
+                         blue = PictureOf(16, 16, Blue);
     struct Case {
         bool normal, hot, down, value;
         long state;
@@ -208,7 +199,7 @@ TEST(Pictures, HugeSizesAreClippedToTheControl) {
         {LONG_MAX, LONG_MAX, aero::BottomEdge, {0, 0, 73, 21}},
         {LONG_MIN, LONG_MAX, aero::Center, {0, 0, 0, 0}},
     };
-    const rt::PictureRef red = MakeBitmapPicture(16, 16, Red);
+    const rt::PictureRef red = PictureOf(16, 16, Red);
     for (const auto& c : cases) {
         HostedButton b;
         std::vector<COLORREF> before;

@@ -47,7 +47,7 @@ COLORREF Black(int, int) {
     return RGB(0, 0, 0);
 }
 rt::PictureRef Square(int pixels) {
-    return aerotest::MakeBitmapPicture(pixels, pixels, Black);
+    return testkit::PictureOf(pixels, pixels, Black);
 }
 
 TEST(AccessKeys, TakenFromTheLastSingleAmpersand) {
@@ -111,7 +111,7 @@ TEST(Value, PushButtonClicksOnceInRunModeOnly) {
     run.b.SetValue(true);
     EXPECT_EQ(run.clicks, 1);
     EXPECT_FALSE(run.b.Value());
-    SendMessageW(run.b.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(36, 12));
+    SendMessageW(run.b.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(36, 12));
     ASSERT_TRUE(run.b.IsPressed());  // a press is pending: no click, the value stays
     run.b.SetValue(true);
     EXPECT_EQ(run.clicks, 1);
@@ -154,16 +154,6 @@ TEST(Pointer, IconStandardPointersAndTheHand) {
     EXPECT_FALSE(f.b.HandPointer()) << "the hand goes before the number is checked";
 }
 
-// Pixels of the colour inside the caption box.
-int CaptionPixels(const aero::AeroButton& b, COLORREF colour) {
-    const RECT box = b.CaptionRect();
-    const rt::PixelView pixels = b.Pixels();
-    int n = 0;
-    for (long y = box.top; y < box.bottom; ++y)
-        for (long x = box.left; x < box.right; ++x) n += pixels.ColorAt(x, y) == colour;
-    return n;
-}
-
 TEST(Enabled, PaintsDisabledAndBackByHover) {
     Fixture f;
     f.b.SetCaption(L"Register");
@@ -171,18 +161,18 @@ TEST(Enabled, PaintsDisabledAndBackByHover) {
     ASSERT_TRUE(f.b.IsHot());
     f.b.SetEnabled(false);
     EXPECT_EQ(f.b.State(), aero::Disabled);
-    EXPECT_FALSE(IsWindowEnabled(f.b.Hwnd()));
+    EXPECT_FALSE(IsWindowEnabled(f.b.hWnd()));
     // The caption colour of a disabled button waits for the next palette refresh.
     const COLORREF red = RGB(200, 0, 0);
     f.b.SetForeColor(red);
 
     f.b.SetEnabled(true);
     EXPECT_EQ(f.b.State(), aero::Hot);
-    EXPECT_TRUE(IsWindowEnabled(f.b.Hwnd()));
-    EXPECT_GT(CaptionPixels(f.b, RGB(0, 0, 0)), 10);
-    EXPECT_EQ(CaptionPixels(f.b, red), 0);
+    EXPECT_TRUE(IsWindowEnabled(f.b.hWnd()));
+    EXPECT_GT(aerotest::CaptionPixels(f.b, RGB(0, 0, 0)), 10);
+    EXPECT_EQ(aerotest::CaptionPixels(f.b, red), 0);
     f.b.SetBackColor(f.b.BackColor());
-    EXPECT_GT(CaptionPixels(f.b, red), 10);
+    EXPECT_GT(aerotest::CaptionPixels(f.b, red), 10);
 
     aerotest::MoveCursor(f.b, false);
     ASSERT_FALSE(f.b.IsHot());
@@ -209,7 +199,7 @@ TEST(Loading, ADesignerInstanceGetsNoCursorOrTracking) {
     aerotest::MoveCursor(b, true);
     ASSERT_TRUE(b.IsHot());
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-    SendMessageW(b.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    SendMessageW(b.hWnd(), WM_MOUSELEAVE, 0, 0);
     EXPECT_TRUE(b.IsHot());
 }
 

@@ -2,6 +2,9 @@
 // repaints in every state give back every GDI object they make.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "face_rules.h"
 #include "gdi.h"
 #include "test_host.h"
 #include "test_image.h"
@@ -15,26 +18,7 @@ COLORREF Arrow(int x, int y) {
     return y >= 8 - dx && y <= 8 + dx / 2 ? RGB(30, 90, 200) : RGB(192, 192, 192);
 }
 
-struct Look {
-    const char* name;
-    long state;
-    bool value, enabled, focus, isDefault;
-    COLORREF face, ring, border;  // at (3, 3), (1, 12) and (0, 12)
-};
-
-const COLORREF kWhite = RGB(255, 255, 255), kCyanRing = RGB(72, 216, 251), kBlueBorder = RGB(60, 127, 177);
-const Look kLooks[] = {
-    {"normal", 0, false, true, false, false, RGB(246, 246, 246), kWhite, RGB(112, 112, 112)},
-    {"hot", 1, false, true, false, false, RGB(230, 245, 253), kWhite, kBlueBorder},
-    // No ring when down: the inner shadow line shows there.
-    {"down", 2, false, true, false, false, RGB(221, 240, 251), RGB(158, 176, 186), RGB(44, 98, 139)},
-    {"checked", 0, true, true, false, false, RGB(209, 209, 209), kWhite, RGB(112, 112, 112)},
-    {"disabled", 3, false, false, false, false, RGB(250, 250, 250), RGB(250, 250, 250), RGB(173, 178, 181)},
-    {"focused", 0, false, true, true, false, RGB(246, 246, 246), kCyanRing, kBlueBorder},
-    {"default", 0, false, true, false, true, RGB(246, 246, 246), kCyanRing, kBlueBorder},
-};
-
-void Apply(HostedButton& b, const Look& look) {
+void Apply(HostedButton& b, const aerotest::Situation& look) {
     aero::AeroButton& button = b.Button();  // each change repaints: only what differs
     if (button.Value() != look.value) button.SetValue(look.value);
     if (button.Enabled() != look.enabled) button.SetEnabled(look.enabled);
@@ -47,7 +31,7 @@ HostedButton& Dressed(HostedButton& b) {
     b.ActivateHost();
     b.Button().SetCheckBoxMode(true);  // so that Value stays set
     b.Button().SetCaption(L"&Register");
-    b.Button().SetPictureNormal(aerotest::MakeBitmapPicture(16, 16, Arrow));
+    b.Button().SetPictureNormal(testkit::PictureOf(16, 16, Arrow));
     b.Button().SetPictureSizeW(16);
     b.Button().SetPictureSizeH(16);
     b.Button().SetPictureOpacity(80);
@@ -55,26 +39,35 @@ HostedButton& Dressed(HostedButton& b) {
     return b;
 }
 
+// The dressed situations of the one table.
+std::vector<aerotest::Situation> Looks() {
+    std::vector<aerotest::Situation> looks;
+    for (const aerotest::Situation& c : aerotest::kSituations)
+        if (c.dressed) looks.push_back(c);
+    return looks;
+}
+
 TEST(States, EveryLookHasItsFaceRingAndBorder) {
     HostedButton b(90, 25);
     Dressed(b);
-    for (const Look& look : kLooks) {
+    for (const aerotest::Situation& look : Looks()) {
         Apply(b, look);
-        EXPECT_EQ(b.At(3, 3), look.face) << look.name;
-        EXPECT_EQ(b.At(1, 12), look.ring) << look.name;
-        EXPECT_EQ(b.At(0, 12), look.border) << look.name;
-        EXPECT_EQ(b.At(89, 12), look.border) << look.name;
+        EXPECT_EQ(b.At(3, 3), look.inside) << look.what;
+        EXPECT_EQ(b.At(1, 12), look.side) << look.what;
+        EXPECT_EQ(b.At(0, 12), look.border) << look.what;
+        EXPECT_EQ(b.At(89, 12), look.border) << look.what;
     }
 }
 
 TEST(States, TenThousandRepaintsLeakNothing) {
     HostedButton b(90, 25);
     Dressed(b);
-    for (const Look& look : kLooks) Apply(b, look);
+    const std::vector<aerotest::Situation> looks = Looks();
+    for (const aerotest::Situation& look : looks) Apply(b, look);
     const long liveBefore = rt::gdi::LiveObjects();
     const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     for (int i = 0; i < 10000; ++i) {
-        Apply(b, kLooks[i % 7]);
+        Apply(b, looks[i % looks.size()]);
         if (i % 1000 == 0) b.Button().Refresh();  // region and layout too
     }
     EXPECT_EQ(rt::gdi::LiveObjects(), liveBefore);

@@ -57,17 +57,13 @@ void MoveCursor(aero::AeroButton& button, bool over) {
     SendMessageW(button.hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
 }
 
-rt::PictureRef MakeBitmapPicture(int width, int height, COLORREF (*colour)(int, int)) {
-    const BITMAPINFO info = TopDown32(width, height);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    auto* words = static_cast<uint32_t*>(bits);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = colour(x, y);
-            words[y * width + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-        }
-    return rt::StdPicture::FromBitmap(bitmap);
+int CaptionPixels(const aero::AeroButton& button, COLORREF colour) {
+    const RECT box = button.CaptionRect();
+    const rt::PixelView pixels = button.Pixels();
+    int n = 0;
+    for (long y = box.top; y < box.bottom; ++y)
+        for (long x = box.left; x < box.right; ++x) n += pixels.ColorAt(x, y) == colour;
+    return n;
 }
 
 }  // namespace aerotest

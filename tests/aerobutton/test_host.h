@@ -10,6 +10,7 @@
 #include "aerobutton.h"
 #include "control.h"
 #include "form.h"
+#include "pictures.h"
 
 namespace aerotest {
 
@@ -54,10 +55,10 @@ private:
     std::unique_ptr<aero::AeroButton> button_;
 };
 
+// Pixels of the colour inside the box the caption was last laid out in.
+int CaptionPixels(const aero::AeroButton& button, COLORREF colour);
+
 // The cursor to the button's middle (or just off its top-left corner), and the move the button hears.
 void MoveCursor(aero::AeroButton& button, bool over);
-
-// A bitmap picture whose pixel (x, y) is colour(x, y).
-rt::PictureRef MakeBitmapPicture(int width, int height, COLORREF (*colour)(int, int));
 
 }  // namespace aerotest

@@ -2,24 +2,14 @@
 
 #include <vector>
 
+#include "pictures.h"
+
 namespace aerotest {
 
-BITMAPINFO TopDown32(long width, long height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 namespace {
-HBITMAP TopDownSection(HDC dc, long width, long height, uint32_t** bits) {
-    BITMAPINFO info = TopDown32(width, height);
+HBITMAP TopDownSection(long width, long height, uint32_t** bits) {
     void* raw = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &raw, nullptr, 0);
+    HBITMAP bitmap = testkit::MakeDib(width, height, 32, &raw, true);
     *bits = static_cast<uint32_t*>(raw);
     return bitmap;
 }
@@ -28,7 +18,7 @@ HBITMAP TopDownSection(HDC dc, long width, long height, uint32_t** bits) {
 TestImage::TestImage(long width, long height, COLORREF fill)
     : width_(width),
       height_(height),
-      bitmap_(TopDownSection(dc_.Get(), width, height, &bits_)),
+      bitmap_(TopDownSection(width, height, &bits_)),
       imageSelected_(dc_.Get(), bitmap_.Get()),
       hollowBrush_(dc_.Get(), GetStockObject(HOLLOW_BRUSH)) {
     SetBkMode(dc_.Get(), TRANSPARENT);

@@ -33,10 +33,7 @@ private:
     rt::gdi::Selection hollowBrush_;
 };
 
-// The header of a 32-bit top-down DIB of that size.
-BITMAPINFO TopDown32(long width, long height);
-
-inline COLORREF Grey(int v) { return RGB(v, v, v); }
+constexpr COLORREF Grey(int v) { return RGB(v, v, v); }
 
 // The fixed frame colours of the button.
 constexpr COLORREF kWhite = RGB(255, 255, 255);

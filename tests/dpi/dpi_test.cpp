@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dib.h"
 #include "driver.h"
 #include "skin.h"
 
@@ -35,10 +36,8 @@ Grab GrabClient(HWND window) {
     const POINT origin = ClientToScreenPoint(window, 0, 0);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), grab.width, -grab.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP dib = testkit::MakeDib(grab.width, grab.height, 32, &bits, true);
     HGDIOBJ old = SelectObject(memory, dib);
     BitBlt(memory, 0, 0, grab.width, grab.height, screen, origin.x, origin.y, SRCCOPY);
     const auto* raw = static_cast<const DWORD*>(bits);

@@ -9,6 +9,7 @@
 
 #include "colour.h"
 #include "gdi.h"
+#include "input.h"
 #include "resource_names.h"
 
 namespace {
@@ -214,16 +215,7 @@ struct DragScript {
 };
 DragScript* g_drag = nullptr;
 
-void SendMouse(DWORD flags, POINT at) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    // Normalised coordinates that map back onto exactly this pixel.
-    input.mi.dx = static_cast<LONG>((at.x * 65536LL + w - 1) / w);
-    input.mi.dy = static_cast<LONG>((at.y * 65536LL + h - 1) / h);
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-}
+using testkit::SendMouse;
 
 void CALLBACK DragTick(HWND, UINT, UINT_PTR, DWORD) {
     switch (++g_drag->tick) {

@@ -167,6 +167,51 @@ TEST(FormLoad, BuildsTheFormAndItsControlsFromTheDescription) {
     form.Unload();
 }
 
+// A control that keeps its own enabled state, as a user control does.
+class OwnStateButton : public formtest::RecordingButton {
+public:
+    using RecordingButton::RecordingButton;
+    bool Enabled() const override { return enabled; }
+    void SetEnabled(bool on) override {
+        enabled = on;
+        RecordingButton::SetEnabled(on);
+    }
+    bool enabled = true;
+};
+
+std::unique_ptr<rt::Control> MakeOwnState(const rt::StoredObject& stored, rt::Container& container,
+                                          const RECT& bounds) {
+    return std::make_unique<OwnStateButton>(container, stored.Name, 0, bounds.left, bounds.top);
+}
+
+TEST(FormLoad, AStoredDisabledControlIsDisabledThroughItsOwnState) {
+    rt::RegisterControlType(L"Tessiver.OwnState", &MakeOwnState);
+    rt::Form form;
+    rt::LoadForm(form, rt::ParseFormText(L"Begin Form frmOff\r\n"
+                                         L"   Begin Tessiver.OwnState cmdOff\r\n"
+                                         L"      Enabled = Boolean False\r\n"
+                                         L"   End\r\n"
+                                         L"   Begin Tessiver.OwnState cmdOn\r\n"
+                                         L"   End\r\n"
+                                         L"   Begin TextBox txtOff\r\n"
+                                         L"      Enabled = Boolean False\r\n"
+                                         L"   End\r\n"
+                                         L"End\r\n"));
+    auto* off = form.Find<OwnStateButton>(L"cmdOff");
+    auto* on = form.Find<OwnStateButton>(L"cmdOn");
+    ASSERT_TRUE(off && on);
+    EXPECT_FALSE(off->enabled);
+    EXPECT_FALSE(IsWindowEnabled(off->hWnd()));
+    EXPECT_TRUE(on->enabled);
+    EXPECT_TRUE(IsWindowEnabled(on->hWnd()));
+    EXPECT_EQ(off->Parent(), static_cast<rt::Container*>(&form));
+    auto* text = form.Find<rt::TextBox>(L"txtOff");
+    ASSERT_TRUE(text);
+    EXPECT_FALSE(text->Enabled());
+    EXPECT_FALSE(IsWindowEnabled(text->hWnd()));
+    form.Unload();
+}
+
 // A type whose control cannot be made, as a user control whose stored keys it refuses.
 std::unique_ptr<rt::Control> MakeFailing(const rt::StoredObject&, rt::Container&, const RECT&) {
     rt::Raise(380, L"Failing", L"Invalid property value");

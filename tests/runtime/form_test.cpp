@@ -290,6 +290,14 @@ TEST_F(FormKeyboard, AltLetterReachesItsControlAndALabelPassesTheFocusOn) {
     EXPECT_EQ(std::count(okButton->calls.begin(), okButton->calls.end(), L"key 110"), 0);
 }
 
+// A focus moved by code between messages, to a window that does not report it,
+// counts before the next key: the button hears it is shown as default first.
+TEST_F(FormKeyboard, AFocusMovedByCodeCountsBeforeTheNextKey) {
+    SetFocus(cancelButton->hWnd());
+    Press(VK_RETURN);
+    EXPECT_EQ(cancelButton->calls, (std::vector<std::wstring>{L"ambient DisplayAsDefault", L"key 13"}));
+}
+
 TEST_F(FormKeyboard, TheDefaultShowsAsDefaultUnlessAnotherButtonHasTheFocus) {
     EXPECT_TRUE(form.DisplaysAsDefault(*okButton));
     EXPECT_FALSE(form.DisplaysAsDefault(*cancelButton));

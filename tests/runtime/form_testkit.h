@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "input.h"
+#include "pictures.h"
 #include "pump.h"
 #include "control.h"
 #include "gdi.h"
@@ -47,18 +49,9 @@ private:
 };
 
 
-// Types key events: {vk, up}.
+// Types key events: {vk, up}, and lets them arrive.
 inline void Type(std::initializer_list<std::pair<WORD, bool>> keys) {
-    std::vector<INPUT> inputs;
-    for (auto [vk, up] : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    testkit::SendKeys(keys);
     Pump();
 }
 
@@ -66,16 +59,7 @@ inline void Press(WORD vk) { Type({{vk, false}, {vk, true}}); }
 
 // A bitmap picture whose columns left of `split` are `left` and the rest `right`.
 inline rt::PictureRef TwoColourPicture(int width, int height, int split, COLORREF left, COLORREF right) {
-    rt::gdi::ClientDC screen(nullptr);
-    rt::gdi::Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
-    {
-        rt::gdi::MemoryDC dc(screen.Get());
-        rt::gdi::Selection image(dc.Get(), bitmap.Get());
-        RECT leftPart{0, 0, split, height}, rightPart{split, 0, width, height};
-        FillRect(dc.Get(), &leftPart, rt::gdi::SolidBrush(left).Get());
-        FillRect(dc.Get(), &rightPart, rt::gdi::SolidBrush(right).Get());
-    }
-    return rt::StdPicture::FromBitmap(bitmap.Release());
+    return testkit::PictureOf(width, height, [=](int x, int) { return x < split ? left : right; });
 }
 
 // The colour a window shows at a point of its client area, after it has

@@ -7,26 +7,17 @@
 
 #include "errors.h"
 #include "gdi.h"
+#include "pictures.h"
 
 namespace {
 
 using rt::StoredObject;
 using rt::Variant;
 
-rt::PictureRef SmallBitmap() {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 3, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    for (int i = 0; i < 24; ++i) static_cast<uint8_t*>(bits)[i] = static_cast<uint8_t>(i * 29);
-    return rt::StdPicture::FromBitmap(bitmap);
-}
+rt::PictureRef SmallBitmap() { return rt::StdPicture::FromBitmap(testkit::PatternBitmap(3, 2, 24)); }
 
 rt::PictureRef SmallIcon() {
-    rt::gdi::Bitmap color(CreateBitmap(4, 4, 1, 32, nullptr));
-    rt::gdi::Bitmap mask(CreateBitmap(4, 4, 1, 1, nullptr));
-    ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
-    return rt::StdPicture::FromIcon(CreateIconIndirect(&info));
+    return testkit::IconOf(4, [](int, int) { return RGB(0, 0, 0); });
 }
 
 StoredObject Button(const std::wstring& name, const std::wstring& caption) {

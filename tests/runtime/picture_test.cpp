@@ -5,24 +5,11 @@
 #include <cstring>
 
 #include "gdi.h"
+#include "pictures.h"
 
 namespace {
 
-// A w x h DIB section of the given depth whose pixels follow a fixed pattern.
-HBITMAP PatternBitmap(int w, int h, int bpp) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = static_cast<WORD>(bpp);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const int stride = ((w * bpp + 31) / 32) * 4;
-    auto* p = static_cast<uint8_t*>(bits);
-    for (int i = 0; i < stride * h; ++i) p[i] = static_cast<uint8_t>(i * 37 + 11);
-    return bitmap;
-}
+using testkit::PatternBitmap;
 
 // The bitmap's pixels as 32-bit values, alpha cleared.
 std::vector<uint32_t> Pixels(HBITMAP bitmap) {

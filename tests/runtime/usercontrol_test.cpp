@@ -15,22 +15,12 @@
 #include "form.h"
 #include "gdi.h"
 #include "picture.h"
+#include "input.h"
+#include "pump.h"
 
 namespace {
 
 using Log = std::vector<std::string>;
-
-void Pump(DWORD milliseconds = 0) {
-    DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (milliseconds) Sleep(5);
-    } while (GetTickCount() < end);
-}
 
 std::string Num(int n) { return " " + std::to_string(n); }
 
@@ -168,23 +158,16 @@ struct SurfaceTest : ::testing::Test {
     // Real input: the cursor is moved and the buttons pressed through the system queue.
     static void MouseInput(POINT at, DWORD flags) {
         SetCursorPos(at.x, at.y);
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flags;
-        SendInput(1, &input, sizeof(input));
+        testkit::SendMouse(flags, at);
         Pump(60);
     }
     static void KeyInput(WORD vk, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = flags;
-        SendInput(1, &input, sizeof(input));
+        testkit::SendKeys({{vk, (flags & KEYEVENTF_KEYUP) != 0}});
         Pump(40);
     }
     void Post(UINT msg, WPARAM wParam, int x, int y) {
         PostMessageW(surface.hWnd(), msg, wParam, MAKELPARAM(x, y));
-        Pump();
+        Pump(0);
     }
     void SetCursorMessage() {
         SendMessageW(surface.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(surface.hWnd()),
@@ -238,7 +221,7 @@ TEST_F(SurfaceTest, MouseMessagesGiveTheExpectedNotificationSequences) {
 
 TEST_F(SurfaceTest, PressTakesFocusAndMovesReportButtonsAndShift) {
     SetFocus(host.hWnd());
-    Pump();
+    Pump(0);
     events.log.clear();
     events.recordMoves = true;
     Post(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
@@ -248,7 +231,7 @@ TEST_F(SurfaceTest, PressTakesFocusAndMovesReportButtonsAndShift) {
     EXPECT_EQ(events.log, (Log{"GotFocus", "Down 1", "Move 1 shift 1", "Up 1", "Click", "Move 6 shift 2"}));
     EXPECT_EQ(GetFocus(), surface.hWnd());
     SetFocus(host.hWnd());
-    Pump();
+    Pump(0);
     EXPECT_EQ(events.log.back(), "LostFocus");
 }
 
@@ -297,12 +280,12 @@ TEST_F(SurfaceTest, RealKeysArriveAsKeyEventsAndAltSpaceOpensNoMenu) {
 }
 
 TEST_F(SurfaceTest, ImageIsShownOnRepaintAndSurvivesBeingCovered) {
-    surface.SetBackColor(0x80000000 | COLOR_HIGHLIGHT);  // OLE system colour
+    surface.SetFillColor(0x80000000 | COLOR_HIGHLIGHT);  // OLE system colour
     surface.Cls();
     EXPECT_EQ(surface.Pixels().ColorAt(10, 10), GetSysColor(COLOR_HIGHLIGHT));
 
     const COLORREF red = RGB(200, 10, 20);
-    surface.SetBackColor(red);
+    surface.SetFillColor(red);
     surface.Cls();
     SetPixelV(surface.hDC(), 2, 1, RGB(0, 255, 0));  // top-down: row 1 is the second row
     rt::PixelView view = surface.Pixels();
@@ -338,27 +321,27 @@ TEST_F(SurfaceTest, ScreenShowsTheLastImageWhateverThePaintsInBetween) {
     const COLORREF blue = RGB(0, 0, 255), green = RGB(0, 128, 0), red = RGB(255, 0, 0);
     onScreen();
     for (COLORREF colour : {blue, green}) {
-        surface.SetBackColor(colour);
+        surface.SetFillColor(colour);
         surface.Cls();
     }
     EXPECT_EQ(onScreen(), green);
-    surface.SetBackColor(red);
+    surface.SetFillColor(red);
     surface.Cls();
     EXPECT_EQ(onScreen(), red);
 
     surface.SetVisible(false);
-    surface.SetBackColor(blue);
+    surface.SetFillColor(blue);
     surface.Cls();
     EXPECT_FALSE(GetUpdateRect(surface.hWnd(), nullptr, FALSE));
     surface.SetVisible(true);
     EXPECT_EQ(onScreen(), blue);
-    surface.SetBackColor(green);
+    surface.SetFillColor(green);
     surface.Cls();
     EXPECT_EQ(onScreen(), green);
 }
 
 TEST_F(SurfaceTest, ResizeRebuildsTheImageAndKeepsWhatFits) {
-    surface.SetBackColor(RGB(0, 0, 255));
+    surface.SetFillColor(RGB(0, 0, 255));
     surface.Cls();
     SetPixelV(surface.hDC(), 3, 3, RGB(255, 255, 0));
     surface.SetSize(100, 40);
