@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "input.h"
 #include "launch.h"
 
 namespace bench {
@@ -51,11 +52,8 @@ void Click(HWND main) {
     POINT at = kRegister;
     ClientToScreen(main, &at);
     SetCursorPos(at.x, at.y);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
+    testkit::SendMouse(MOUSEEVENTF_LEFTDOWN, at);
+    testkit::SendMouse(MOUSEEVENTF_LEFTUP, at);
 }
 
 // Clicks Register and waits for the success box: the milliseconds in between, negative on failure.

@@ -11,6 +11,7 @@
 #include "app.h"
 #include "errors.h"
 #include "gdi.h"
+#include "input.h"
 #include "launch.h"
 #include "mainwindow.h"
 #include "reg.h"
@@ -99,17 +100,6 @@ bool WaitFor(const std::function<bool()>& done) {
     return true;
 }
 
-void SendMouse(DWORD flags, POINT screen = {}) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    SendInput(1, &input, sizeof input);
-}
-
 POINT OnScreen(HWND window, int x, int y) {
     POINT p{x, y};
     ClientToScreen(window, &p);
@@ -152,7 +142,7 @@ bool InputCycles() {
             {MOUSEEVENTF_LEFTUP, is(aero::Hot), "released"},
         };
         for (const auto& step : steps) {
-            if (step.flags) SendMouse(step.flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, over);
+            if (step.flags) testkit::SendMouse(step.flags | MOUSEEVENTF_MOVE, over);
             if (!WaitFor(step.reached)) {
                 wchar_t under[64] = {};
                 GetClassNameW(WindowFromPoint(over), under, 64);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "input.h"
+
 #ifndef TESSIVER_EXE_FROM_TEST
 #error "the build passes the program's path relative to the test"
 #endif
@@ -215,12 +217,7 @@ POINT CentreOf(HWND window) {
 // Through the input stream, so that a press sent after it lands where the
 // cursor now is (a separate cursor warp can be overtaken by queued input).
 void MoveCursor(POINT screen) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
+    testkit::SendMouse(MOUSEEVENTF_MOVE, screen);
     auto arrived = [screen] {
         POINT now{};
         return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
@@ -231,10 +228,10 @@ void MoveCursor(POINT screen) {
 }
 
 void MouseButtons(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
+    // Where the cursor is: without MOUSEEVENTF_MOVE the point does not move it.
+    POINT now{};
+    GetCursorPos(&now);
+    testkit::SendMouse(flags, now);
 }
 
 void Click(POINT screen) {
@@ -254,21 +251,7 @@ void Click(HWND window) {
 }
 
 void Keys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = key;
-        inputs.push_back(in);
-    }
-    for (auto it = keys.end(); it != keys.begin();) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = *--it;
-        in.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(in);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    testkit::SendChord(keys);
 }
 
 }  // namespace e2e

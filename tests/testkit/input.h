@@ -11,7 +11,7 @@
 namespace testkit {
 
 // Key events in order: {vk, up}.
-inline void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+inline void SendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
     std::vector<INPUT> inputs;
     for (auto [vk, up] : keys) {
         INPUT input{};
@@ -22,6 +22,18 @@ inline void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
         inputs.push_back(input);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+inline void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+    SendKeys(std::vector<std::pair<WORD, bool>>(keys));
+}
+
+// A chord: the keys go down in order and come up in reverse order (Alt+F4).
+inline void SendChord(std::initializer_list<WORD> keys) {
+    std::vector<std::pair<WORD, bool>> events;
+    for (WORD key : keys) events.push_back({key, false});
+    for (auto key = keys.end(); key != keys.begin();) events.push_back({*--key, true});
+    SendKeys(events);
 }
 
 // Mouse flags (MOUSEEVENTF_*) at a screen point, given in absolute coordinates
