@@ -1,6 +1,8 @@
 // The window hook facility on real windows, both a foreign one (subclassed) and
 // one of the runtime's own (filtered): message tables, refusals, chains of
 // several facilities on one window, and release from inside a nested message.
+#include "hook.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,8 +11,8 @@
 
 #include "basewindow.h"
 #include "errors.h"
-#include "hook.h"
 #include "unhandled.h"
+#include "window.h"
 
 namespace {
 
@@ -31,26 +33,22 @@ public:
         static const bool registered = RegisterOwnClass(L"HookTestRuntimeWindow", nullptr);
         EXPECT_TRUE(registered);
         // Ends with its window.
-        return (new RuntimeWindow)->CreateBound(0, L"HookTestRuntimeWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
+        return (new RuntimeWindow)
+            ->CreateBound(0, L"HookTestRuntimeWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
     }
 
 private:
     friend class rt::BaseWindow<RuntimeWindow>;
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::OwnProc(Window(), msg, wParam, lParam); }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+        return ::OwnProc(Window(), msg, wParam, lParam);
+    }
     void OnWindowGone() { delete this; }
 };
 
 // A message-only window with a Unicode procedure: a foreign one, or the runtime's own.
 HWND MakeWindow(bool runtimeKind) {
     if (runtimeKind) return RuntimeWindow::Make();
-    static const ATOM atom = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = OwnProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"HookTestWindow";
-        return RegisterClassW(&wc);
-    }();
-    EXPECT_NE(atom, 0);
+    EXPECT_NE(testkit::TestWindowClass(L"HookTestWindow", OwnProc), 0);
     return CreateWindowExW(0, L"HookTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
@@ -63,11 +61,12 @@ using Log = std::vector<std::string>;
 
 // Logs "<name> before|after <msg - WM_APP> <lReturn>"; counts its calls in the user value.
 aero::HookCallback Recorder(Log& log, const std::string& name) {
-    return [&log, name](bool before, bool&, LRESULT& lReturn, HWND, UINT msg, WPARAM, LPARAM, long& userValue) {
-        log.push_back(name + (before ? " before " : " after ") + std::to_string(msg - WM_APP) + " " +
-                      std::to_string(lReturn));
-        ++userValue;
-    };
+    return
+        [&log, name](bool before, bool&, LRESULT& lReturn, HWND, UINT msg, WPARAM, LPARAM, long& userValue) {
+            log.push_back(name + (before ? " before " : " after ") + std::to_string(msg - WM_APP) + " " +
+                          std::to_string(lReturn));
+            ++userValue;
+        };
 }
 
 TEST(MessageTable, KeepsThirtyTwoReusesHolesAndNeverDuplicates) {
@@ -131,8 +130,8 @@ TEST_P(HookFacility, BeforeHandledSkipsTheWindowUnlessItCallsOn) {
     const HWND w = MakeWindow();
     bool callOn = false;
     aero::HookFacility* self = nullptr;
-    aero::HookFacility hooks([&](bool before, bool& handled, LRESULT& lReturn, HWND hwnd, UINT msg, WPARAM wParam,
-                                 LPARAM lParam, long&) {
+    aero::HookFacility hooks([&](bool before, bool& handled, LRESULT& lReturn, HWND hwnd, UINT msg,
+                                 WPARAM wParam, LPARAM lParam, long&) {
         handled = before;
         if (before) lReturn = callOn ? self->CallPreviousProc(hwnd, msg, wParam, lParam) + 1 : 55;
     });

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "input.h"
+#include "testdirs.h"
 
 #ifndef TESSIVER_EXE_FROM_TEST
 #error "the build passes the program's path relative to the test"
@@ -14,13 +15,6 @@ namespace {
 constexpr wchar_t kMainTitle[] = L"Quorvane Tessiver";
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr int kMessageTextId = 0xFFFF;  // the message box's text control
-
-std::wstring TestProgramDir() {
-    wchar_t path[MAX_PATH * 4] = {};
-    const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    std::wstring dir(path, n);
-    return dir.substr(0, dir.find_last_of(L'\\'));
-}
 
 std::wstring FullPath(std::wstring path) {
     for (wchar_t& c : path)

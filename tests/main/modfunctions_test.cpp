@@ -1,7 +1,7 @@
 #include "modfunctions.h"
 
-#include <gtest/gtest.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <shellapi.h>
 
 #include <fstream>
@@ -11,6 +11,7 @@
 #include "gdi.h"
 #include "input.h"
 #include "resource_names.h"
+#include "window.h"
 
 namespace {
 
@@ -20,14 +21,7 @@ using modFunctions::RegionBounds;
 class TestWindow {
 public:
     explicit TestWindow(DWORD style, HWND owner = nullptr, int width = 300, int height = 200) {
-        static const bool registered = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"ModFunctionsTest";
-            return RegisterClassW(&wc) != 0;
-        }();
-        EXPECT_TRUE(registered);
+        EXPECT_NE(testkit::TestWindowClass(L"ModFunctionsTest", DefWindowProcW), 0);
         handle_ = CreateWindowExW(0, L"ModFunctionsTest", L"test", style, 100, 100, width, height, owner,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
         EXPECT_NE(handle_, nullptr);

@@ -14,15 +14,18 @@
 #include "errors.h"
 #include "form.h"
 #include "gdi.h"
-#include "picture.h"
 #include "input.h"
+#include "picture.h"
 #include "pump.h"
+#include "window.h"
 
 namespace {
 
 using Log = std::vector<std::string>;
 
-std::string Num(int n) { return " " + std::to_string(n); }
+std::string Num(int n) {
+    return " " + std::to_string(n);
+}
 
 // Records every notification as a short text, in order.
 class Recorder : public rt::UserControlEvents {
@@ -81,17 +84,10 @@ public:
     const rt::Control* defaultControl = nullptr;
 
     HostWindow() {
-        static const ATOM atom = [] {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = &HostWindow::Proc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-            wc.lpszClassName = L"SurfaceTestHost";
-            return RegisterClassExW(&wc);
-        }();
-        hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 300,
-                                200, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+        static const ATOM atom = testkit::TestWindowClass(L"SurfaceTestHost", &HostWindow::Proc,
+                                                          static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        hwnd_ = CreateWindowExW(0, MAKEINTATOM(atom), L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100,
+                                100, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), this);
         SetForegroundWindow(hwnd_);
         Pump(50);
     }
@@ -114,8 +110,9 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg == WM_NCCREATE)
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+            SetWindowLongPtrW(
+                hwnd, GWLP_USERDATA,
+                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
         auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (msg == WM_SYSCOMMAND && self) {
             ++self->sysCommands;
@@ -198,15 +195,20 @@ TEST_F(SurfaceTest, MouseMessagesGiveTheExpectedNotificationSequences) {
         {"double click",
          {{down, MK_LBUTTON, 5, 5}, {up, 0, 5, 5}, {WM_LBUTTONDBLCLK, MK_LBUTTON, 5, 5}, {up, 0, 5, 5}},
          {"Down 1", "Up 1", "Click", "DblClick", "Up 1"}},
-        {"right click", {{WM_RBUTTONDOWN, MK_RBUTTON, 5, 5}, {WM_RBUTTONUP, 0, 5, 5}}, {"Down 2", "Up 2", "Click"}},
+        {"right click",
+         {{WM_RBUTTONDOWN, MK_RBUTTON, 5, 5}, {WM_RBUTTONUP, 0, 5, 5}},
+         {"Down 2", "Up 2", "Click"}},
         {"middle click with shift and ctrl",
-         {{WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT | MK_CONTROL, 5, 5}, {WM_MBUTTONUP, MK_SHIFT | MK_CONTROL, 5, 5}},
+         {{WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT | MK_CONTROL, 5, 5},
+          {WM_MBUTTONUP, MK_SHIFT | MK_CONTROL, 5, 5}},
          {"Down 4 shift 3", "Up 4 shift 3", "Click"}},
         {"release left of it", {{down, MK_LBUTTON, 5, 5}, {up, 0, -30, 5}}, {"Down 1", "Up 1"}},
         {"release just below", {{down, MK_LBUTTON, 5, 5}, {up, 0, 5, 23}}, {"Down 1", "Up 1"}},
         {"release without press", {{up, 0, 5, 5}}, {}},
         {"right double click is a press",
-         {{WM_RBUTTONDOWN, MK_RBUTTON, 5, 5}, {WM_RBUTTONUP, 0, 5, 5}, {WM_RBUTTONDBLCLK, MK_RBUTTON, 5, 5},
+         {{WM_RBUTTONDOWN, MK_RBUTTON, 5, 5},
+          {WM_RBUTTONUP, 0, 5, 5},
+          {WM_RBUTTONDBLCLK, MK_RBUTTON, 5, 5},
           {WM_RBUTTONUP, 0, 5, 5}},
          {"Down 2", "Up 2", "Click", "Down 2", "Up 2", "Click"}},
     };
@@ -275,7 +277,8 @@ TEST_F(SurfaceTest, RealKeysArriveAsKeyEventsAndAltSpaceOpensNoMenu) {
     KeyInput(VK_SPACE, 0);
     KeyInput(VK_SPACE, KEYEVENTF_KEYUP);
     KeyInput(VK_MENU, KEYEVENTF_KEYUP);
-    EXPECT_EQ(Without(" 18 "), (Log{"KeyDown 65 0", "KeyPress 97", "KeyUp 65 0", "KeyDown 32 4", "KeyUp 32 4"}));
+    EXPECT_EQ(Without(" 18 "),
+              (Log{"KeyDown 65 0", "KeyPress 97", "KeyUp 65 0", "KeyDown 32 4", "KeyUp 32 4"}));
     EXPECT_EQ(host.sysCommands, 0);
 }
 
@@ -296,8 +299,8 @@ TEST_F(SurfaceTest, ImageIsShownOnRepaintAndSurvivesBeingCovered) {
     EXPECT_EQ(view.ColorAt(40, 20), red);
 
     POINT at = ScreenPoint(0, 0);
-    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"SurfaceTestHost", L"cover", WS_POPUP | WS_VISIBLE, at.x, at.y, 100,
-                                 50, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"SurfaceTestHost", L"cover", WS_POPUP | WS_VISIBLE, at.x,
+                                 at.y, 100, 50, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     Pump(50);
     DestroyWindow(cover);
     InvalidateRect(surface.hWnd(), nullptr, FALSE);
@@ -386,8 +389,8 @@ TEST(UserControlLifecycle, CreationVisibilityAndTermination) {
         surface.Destroy();
         EXPECT_EQ(surface.hWnd(), nullptr);
     }
-    EXPECT_EQ(events.log, (Log{"Initialize", "Resize", "Show", "InitProperties", "Hide", "Show", "AccessKey 114",
-                               "Ambient DisplayAsDefault", "Terminate"}));
+    EXPECT_EQ(events.log, (Log{"Initialize", "Resize", "Show", "InitProperties", "Hide", "Show",
+                               "AccessKey 114", "Ambient DisplayAsDefault", "Terminate"}));
 
     // A surface whose form goes first terminates with it, once.
     Recorder second;
