@@ -231,11 +231,17 @@ void frmReg::cmdBrowse_Click() {
                                                       initialDir, fileName, L"", kOpenFlags, 0);
     // Several files go into the one-line field quoted, one after another.
     txtSource_->SetText(services::FieldTextForSelection(chosen));
-    // A 64-bit server chosen is about to be registered: its helper gets ready meanwhile.
-    for (const std::wstring& path : services::SplitServerPaths(chosen))
+}
+
+// A 64-bit server in the field is about to be registered, however it came
+// there (chosen, typed, pasted, dropped, given at start): its helper gets
+// ready meanwhile, so that the click costs no process start.
+void frmReg::txtSource_Change() {
+    if (!services::Is64BitWindows()) return;
+    for (const std::wstring& path : services::SplitServerPaths(txtSource_->Text()))
         if (services::ChooseRoad(path).road == services::Road::Helper) {
             Helper().GetReady();
-            break;
+            return;
         }
 }
 

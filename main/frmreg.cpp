@@ -108,6 +108,7 @@ void frmReg::Load(HINSTANCE module) {
 // Every control exists by now; their events go to the handlers.
 void frmReg::Bind() {
     txtSource_ = Named<rt::TextBox>(form_, L"txtSource");
+    txtSource_->Change = [this] { txtSource_Change(); };
     lblLink_ = Named<rt::Label>(form_, L"lblLink");
     picN_ = Named<rt::PictureBox>(form_, L"picN");
     btnMin_ = Named<rt::ImageZone>(form_, L"btnMin");

@@ -101,6 +101,7 @@ private:
     void Form_MouseMove(short button, short shift, float x, float y);
     void Form_Unload();
     void Form_FilesDropped(const std::vector<std::wstring>& files);
+    void txtSource_Change();
     void btnMin_Click();
     void btnMin_MouseDown(short button, short shift, float x, float y);
     void btnMin_MouseMove(short button, short shift, float x, float y);

@@ -9,6 +9,7 @@
 #include "dpi.h"
 #include "filedrop.h"
 #include "imagezone.h"
+#include "textbox.h"
 #include "tooltip.h"
 #include "units.h"
 
@@ -458,12 +459,22 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE) OnTextChanged(reinterpret_cast<HWND>(lParam));
+        return 0;
     case WM_DROPFILES:
         if (!events_.FilesDropped) return DefWindowProcW(hwnd, msg, wParam, lParam);
         events_.FilesDropped(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return 0;
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+void Form::OnTextChanged(HWND edit) {
+    for (Control* control : controls_) {
+        auto* box = dynamic_cast<TextBox*>(control);
+        if (box && box->hWnd() == edit && box->Change) return box->Change();
     }
 }
 

@@ -161,6 +161,7 @@ private:
     void OnPaint();
     void OnMouseMove(WPARAM wParam, int x, int y);
     void OnActivate(bool active);
+    void OnTextChanged(HWND edit);
     void FocusFirstControl();
     void FocusControl(Control& control);
     void Perform(const NavAction& action);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "control.h"
@@ -18,7 +19,8 @@ public:
     TextBox(const TextBox&) = delete;
     TextBox& operator=(const TextBox&) = delete;
 
-    // Creates the edit window inside the container (pixels), visible, in a copy of the container's ambient font.
+    // Creates the edit window inside the container (pixels), visible, in a copy of the container's ambient
+    // font.
     bool Create(Container& container, const std::wstring& name, int x, int y, int width, int height);
     HWND hWnd() const override { return hwnd_; }
 
@@ -29,6 +31,9 @@ public:
     void Move(int x, int y, int width, int height);
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+
+    // Raised whenever the text changes: typed, pasted, dropped or set by code.
+    std::function<void()> Change;
 
     bool CanTakeFocus() const override;
     // Named by the label just above it or to its left, as a reader of the form would.

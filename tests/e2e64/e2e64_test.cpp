@@ -106,6 +106,21 @@ TEST(Program64, ChoosingA64BitServerGetsAHelperReady) {
     EXPECT_FALSE(HelperRunning());
 }
 
+// Typed or pasted, a 64-bit server gets its helper ready as well; a 32-bit one needs none.
+TEST(Program64, A64BitServerPutInTheFieldGetsAHelperReady) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    app.SetPathText(ServerPath(L"testcomserver.dll"));
+    app.WaitUntilIdle();
+    EXPECT_FALSE(HelperRunning());
+    app.SetPathText(L"\"" + ServerPath(L"testcomserver.dll") + L"\" \"" +
+                    ServerPath(L"x64\\comserver64.dll") + L"\"");
+    EXPECT_TRUE(WaitUntil([] { return HelperRunning(); }, 5000));
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_FALSE(HelperRunning());
+}
+
 TEST(Program64, AServerThatNeverAnswersLeavesTheWindowAnsweringAndNothingBehind) {
     RunningApp app;
     ASSERT_TRUE(app.Start());

@@ -239,4 +239,18 @@ TEST_F(Controls, TextBoxKeepsUnicodeTextAndTakesFocusOnlyWhenItCan) {
     EXPECT_EQ(form->Find<rt::TextBox>(L"txtPath"), &text);
 }
 
+TEST_F(Controls, TextBoxTellsOfEveryChangeToItsTextAndNoOther) {
+    auto& text = Make<rt::TextBox>(*form, L"txtPath", 16, 64, 200, 25);
+    auto& other = Make<rt::TextBox>(*form, L"txtOther", 16, 100, 200, 25);
+    std::vector<std::wstring> seen;
+    text.Change = [&] { seen.push_back(text.Text()); };
+    text.SetText(L"C:\\a.dll");
+    SendMessageW(text.hWnd(), EM_SETSEL, 8, 8);
+    SendMessageW(text.hWnd(), WM_CHAR, L'x', 0);                                     // typed
+    SendMessageW(text.hWnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"y"));  // pasted
+    other.SetText(L"elsewhere");
+    text.SetText(L"");
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"C:\\a.dll", L"C:\\a.dllx", L"C:\\a.dllxy", L""}));
+}
+
 }  // namespace
