@@ -5,12 +5,6 @@
 namespace services {
 namespace {
 
-std::wstring SystemFolder(UINT(WINAPI* query)(LPWSTR, UINT)) {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT n = query(folder, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : std::wstring();
-}
-
 std::vector<std::wstring> PathFolders() {
     const DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(n, L'\0');
@@ -30,6 +24,12 @@ size_t FileNameStart(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::wstring SystemFolder(UINT(WINAPI* query)(LPWSTR, UINT)) {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT n = query(folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : std::wstring();
+}
 
 std::wstring FullPath(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);

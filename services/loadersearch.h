@@ -10,6 +10,9 @@
 
 namespace services {
 
+// A folder the system names: &GetSystemDirectoryW, &GetWindowsDirectoryW. Empty on failure.
+std::wstring SystemFolder(UINT(WINAPI* query)(LPWSTR, UINT));
+
 std::wstring FullPath(const std::wstring& path);
 // Everything before the last separator; empty for a bare name.
 std::wstring FolderOf(const std::wstring& path);

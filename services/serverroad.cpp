@@ -10,14 +10,8 @@
 namespace services {
 namespace {
 
-std::wstring FolderFrom(UINT(WINAPI* query)(LPWSTR, UINT)) {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT n = query(folder, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : std::wstring();
-}
-
 std::wstring Alias() {
-    return FolderFrom(&GetWindowsDirectoryW) + L"\\Sysnative";
+    return SystemFolder(&GetWindowsDirectoryW) + L"\\Sysnative";
 }
 
 // The folder itself, or anything in it.
@@ -31,7 +25,7 @@ bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
 // What the 64-bit helper calls the file: the system folder is its own, without the alias.
 std::wstring HelperView(const std::wstring& path) {
     const std::wstring alias = Alias();
-    return StartsWithFolder(path, alias) ? FolderFrom(&GetSystemDirectoryW) + path.substr(alias.size())
+    return StartsWithFolder(path, alias) ? SystemFolder(&GetSystemDirectoryW) + path.substr(alias.size())
                                          : path;
 }
 
@@ -70,7 +64,7 @@ bool Is64BitWindows() {
 
 std::wstring ShellView(const std::wstring& fullPath) {
     if (sizeof(void*) == 8 || !Is64BitWindows()) return fullPath;
-    const std::wstring system = FolderFrom(&GetSystemDirectoryW);
+    const std::wstring system = SystemFolder(&GetSystemDirectoryW);
     if (!StartsWithFolder(fullPath, system)) return fullPath;
     return Alias() + fullPath.substr(system.size());
 }
