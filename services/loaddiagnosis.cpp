@@ -43,10 +43,27 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
     return true;
 }
 
+bool StartsWith(const std::wstring& name, const wchar_t* prefix) {
+    const int n = lstrlenW(prefix);
+    return CompareStringOrdinal(name.substr(0, n).c_str(), -1, prefix, n, TRUE) == CSTR_EQUAL;
+}
+
 // Schema names that the loader maps onto real DLLs; there are no such files.
 bool IsApiSet(const std::wstring& name) {
-    return CompareStringOrdinal(name.substr(0, 4).c_str(), -1, L"api-", -1, TRUE) == CSTR_EQUAL ||
-           CompareStringOrdinal(name.substr(0, 4).c_str(), -1, L"ext-", -1, TRUE) == CSTR_EQUAL;
+    return StartsWith(name, L"api-") || StartsWith(name, L"ext-");
+}
+
+// The C runtime's sets come from the Universal C Runtime, which older systems
+// lack until it is installed: there, as files in the system folder; on newer
+// ones, in the loader's schema. Asking the loader answers for both. Other sets
+// are the system's own and taken as there.
+bool ApiSetResolves(const std::wstring& name) {
+    if (!StartsWith(name, L"api-ms-win-crt-") || GetModuleHandleW(name.c_str())) return true;
+    if (HMODULE module = LoadLibraryExW(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        FreeLibrary(module);
+        return true;
+    }
+    return GetLastError() != ERROR_MOD_NOT_FOUND;
 }
 
 LoadProblem FromImage(const PeImage& image) {
@@ -82,7 +99,9 @@ public:
 private:
     LoadProblem Dependency(const std::wstring& import, int depth) {
         const std::wstring name = WithDllExtension(import);
-        if (!seen_.insert(Lower(name)).second || IsApiSet(name)) return {};
+        if (!seen_.insert(Lower(name)).second) return {};
+        if (IsApiSet(name))
+            return ApiSetResolves(name) ? LoadProblem{} : LoadProblem{LoadProblem::Kind::MissingDll, {}, {}};
         // Loaded modules, and whatever they needed, are there already.
         if (GetModuleHandleW(name.c_str())) return {};
         if (!IsBareName(name) || CheckPathForm(name).Fault != PathFault::None)
@@ -129,9 +148,13 @@ LoadProblem ExplainLoadFailure(const std::wstring& path) {
     return DependencyWalk(SearchFolders(FolderOf(file))).Below(image, 0);
 }
 
-PeImage::Kind LibraryKind(const std::wstring& file) {
+PeImage ReadLibrary(const std::wstring& file) {
     std::vector<uint8_t> bytes;
-    return ReadWholeFile(file, bytes) ? ReadPeImage(bytes).kind : PeImage::Kind::NotPe;
+    return ReadWholeFile(file, bytes) ? ReadPeImage(bytes) : PeImage{};
+}
+
+PeImage::Kind LibraryKind(const std::wstring& file) {
+    return ReadLibrary(file).kind;
 }
 
 }  // namespace services

@@ -10,6 +10,7 @@ constexpr uint16_t kMachineAmd64 = 0x8664;
 constexpr uint16_t kMagicPe32 = 0x10B;
 constexpr uint16_t kMagicPe32Plus = 0x20B;
 constexpr uint32_t kImportDirectory = 1;
+constexpr uint32_t kComDescriptorDirectory = 14;
 constexpr uint32_t kMostSections = 96;   // the loader refuses more
 constexpr uint32_t kMostImports = 4096;  // far beyond any real table
 constexpr size_t kLongestDllName = 260;
@@ -105,9 +106,13 @@ PeImage ReadPeImage(std::span<const uint8_t> bytes) {
     const auto directoryCount = file.U32(optional + directories - 4);
     if (!headerSize || !directoryCount || optionalSize < directories)
         return Damaged(L"its headers are cut short");
-    uint32_t importRva = 0;
-    if (*directoryCount > kImportDirectory && optionalSize >= directories + 8 * (kImportDirectory + 1))
-        importRva = *file.U32(optional + directories + 8 * kImportDirectory);
+    // A directory's address, when the headers have room for it; 0 when absent.
+    const auto directory = [&](uint32_t index) {
+        return *directoryCount > index && optionalSize >= directories + 8 * (index + 1)
+                   ? *file.U32(optional + directories + 8 * index)
+                   : 0u;
+    };
+    const uint32_t importRva = directory(kImportDirectory);
 
     const uint64_t table = optional + optionalSize;
     if (sectionCount > kMostSections || !file.Has(table, 40ull * sectionCount))
@@ -120,6 +125,7 @@ PeImage ReadPeImage(std::span<const uint8_t> bytes) {
 
     PeImage image;
     image.kind = x64 ? PeImage::Kind::X64 : PeImage::Kind::X86;
+    image.clr = directory(kComDescriptorDirectory) != 0;
     for (uint32_t i = 0; importRva != 0; ++i) {
         if (i == kMostImports) return Damaged(L"its import table has no end");
         const auto entry = FileOffset(file, importRva + 20 * i, *headerSize, sections);

@@ -1,5 +1,6 @@
 // What a file's headers say about it as a program library: which processor it
-// is for (a 32-bit or a 64-bit process) and which DLLs its import table names.
+// is for (a 32-bit or a 64-bit process), which DLLs its import table names and
+// whether it is a .NET assembly.
 // Every offset is checked against the file's size, so a damaged or hostile
 // file gives an answer, never a fault.
 #pragma once
@@ -22,6 +23,7 @@ struct PeImage {
     Kind kind = Kind::NotPe;
     std::wstring damage;                // for Damaged: what is wrong
     std::vector<std::wstring> imports;  // the DLLs its import table names, in order
+    bool clr = false;                   // a .NET assembly: its COM descriptor (CLR header) directory is set
 };
 
 PeImage ReadPeImage(std::span<const uint8_t> bytes);

@@ -24,16 +24,6 @@ std::wstring StripOneQuotePair(const std::wstring& text) {
     return text;
 }
 
-std::wstring Expand(const std::wstring& text) {
-    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-    if (needed == 0) return text;
-    std::wstring expanded(needed, L'\0');
-    const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
-    if (written == 0 || written > needed) return text;
-    expanded.resize(written - 1);
-    return expanded;
-}
-
 // `"a" "b" ...`: every part in quotes, blanks between. False for any other form.
 bool SplitQuotedList(const std::wstring& text, std::vector<std::wstring>& parts) {
     size_t at = 0;
@@ -99,6 +89,20 @@ bool IsDeviceName(const std::wstring& path) {
 
 }  // namespace
 
+std::wstring UnquotedPath(const std::wstring& text) {
+    return Trim(StripOneQuotePair(Trim(text)));
+}
+
+std::wstring ExpandVariables(const std::wstring& text) {
+    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (needed == 0) return text;
+    std::wstring expanded(needed, L'\0');
+    const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
+    if (written == 0 || written > needed) return text;
+    expanded.resize(written - 1);
+    return expanded;
+}
+
 std::vector<std::wstring> SplitServerPaths(const std::wstring& field) {
     std::vector<std::wstring> parts;
     if (field.find_first_of(L"\r\n") != std::wstring::npos) {
@@ -108,8 +112,8 @@ std::vector<std::wstring> SplitServerPaths(const std::wstring& field) {
     }
     std::vector<std::wstring> paths;
     for (const std::wstring& part : parts) {
-        const std::wstring path = Trim(StripOneQuotePair(Trim(part)));
-        if (!path.empty()) paths.push_back(Expand(path));
+        const std::wstring path = UnquotedPath(part);
+        if (!path.empty()) paths.push_back(ExpandVariables(path));
     }
     return paths;
 }

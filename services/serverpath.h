@@ -14,6 +14,11 @@ namespace services {
 // line break separates paths too, one a line. %NAME% variables are expanded.
 std::vector<std::wstring> SplitServerPaths(const std::wstring& field);
 
+// A path as it is given: blanks and tabs around it and one pair of double quotes taken away.
+std::wstring UnquotedPath(const std::wstring& text);
+// %NAME% variables expanded from this process's environment; the text as it is where that fails.
+std::wstring ExpandVariables(const std::wstring& text);
+
 // The field text for what the Open dialog chose: a single path as it is;
 // several (one a line) each in double quotes, separated by a blank.
 std::wstring FieldTextForSelection(const std::wstring& dialogAnswer);

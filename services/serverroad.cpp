@@ -29,14 +29,6 @@ std::wstring HelperView(const std::wstring& path) {
                                          : path;
 }
 
-// The file the 64-bit loader would find for a bare name, in the folders as the shell shows them.
-std::wstring FindBareName64(const std::wstring& name) {
-    std::vector<std::wstring> folders = SearchFolders(ProgramFolder());
-    for (std::wstring& folder : folders)
-        if (!folder.empty()) folder = ShellView(FullPath(folder));
-    return FindInFolders(WithDllExtension(name), folders);
-}
-
 ServerRoad BareNameRoad(const std::wstring& name) {
     const ServerRoad asGiven{Road::InProcess, name};
     // A 32-bit server of that name keeps the road it always had.
@@ -52,6 +44,13 @@ ServerRoad BareNameRoad(const std::wstring& name) {
 }
 
 }  // namespace
+
+std::wstring FindBareName64(const std::wstring& name) {
+    std::vector<std::wstring> folders = SearchFolders(ProgramFolder());
+    for (std::wstring& folder : folders)
+        if (!folder.empty()) folder = ShellView(FullPath(folder));
+    return FindInFolders(WithDllExtension(name), folders);
+}
 
 bool Is64BitWindows() {
 #if defined(_WIN64)

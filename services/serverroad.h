@@ -28,4 +28,8 @@ std::wstring ShellView(const std::wstring& fullPath);
 
 ServerRoad ChooseRoad(const std::wstring& path);
 
+// The file the 64-bit loader would find for a bare name, in the folders as the
+// shell shows them, reached as this process reaches them; empty if none.
+std::wstring FindBareName64(const std::wstring& name);
+
 }  // namespace services

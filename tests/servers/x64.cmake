@@ -16,3 +16,8 @@ test_server(probemiddle DIR ${SERVERS64_DIR}/probe SOURCES ${S}/probemiddle.cpp)
 target_link_libraries(probemiddle PRIVATE probehelper)
 test_server(probeserver DIR ${SERVERS64_DIR}/probe SOURCES ${S}/probeserver.cpp ${S}/registration.def)
 target_link_libraries(probeserver PRIVATE probemiddle)
+test_server(leaveserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/leaveserver.cpp ${S}/registration.def)
+# A server that needs a C/C++ runtime DLL found nowhere.
+test_server(mfc140u DIR ${SERVERS64_DIR}/elsewhere SOURCES ${S}/besidehelper.cpp)
+test_server(needsmfc64 DIR ${SERVERS64_DIR} SOURCES ${S}/needsdep.cpp ${S}/registration.def)
+target_link_libraries(needsmfc64 PRIVATE mfc140u)

@@ -4,32 +4,24 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "pefile.h"
 #include "peimage.h"
+#include "runtimedlls.h"
 #include "testdirs.h"
 
 namespace {
 
 using services::LoadProblem;
 using services::PeImage;
+using testkit::FileBytes;
+using testkit::PutU32;
 
-std::vector<uint8_t> FileBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-// The offset of the import directory's address in a 32-bit image's headers.
+// The offset of the import directory's address in an image's headers.
 size_t ImportDirectoryAt(const std::vector<uint8_t>& bytes) {
-    const uint32_t pe = bytes[0x3C] | bytes[0x3D] << 8 | bytes[0x3E] << 16 | bytes[0x3F] << 24;
-    return pe + 24 + 96 + 8;
+    return testkit::DataDirectoryAt(bytes, 1);
 }
 
 TEST(PeImage, ReadsKindAndImportsAndSurvivesEveryTruncation) {
@@ -71,6 +63,16 @@ TEST(PeImage, ReadsKindAndImportsAndSurvivesEveryTruncation) {
     const PeImage bad = services::ReadPeImage(damaged);
     EXPECT_EQ(bad.kind, PeImage::Kind::Damaged);
     EXPECT_EQ(bad.damage, L"its import table lies beyond its end");
+
+    // A .NET assembly is known by its CLR header, in either kind of headers.
+    EXPECT_FALSE(whole.clr);
+    EXPECT_FALSE(whole64.clr);
+    for (const wchar_t* plain : {L"plain.dll", L"x64\\plain64.dll"}) {
+        const std::wstring copy = TestProgramDir() + L"\\assembly.dll";
+        ASSERT_TRUE(testkit::DotNetCopy(ServerPath(plain), copy));
+        EXPECT_TRUE(services::ReadLibrary(copy).clr) << plain;
+        DeleteFileW(copy.c_str());
+    }
 }
 
 TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
@@ -79,8 +81,7 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
     std::vector<uint8_t> bytes = FileBytes(ServerPath(L"sfalsereg.dll"));
     PutU32(bytes, ImportDirectoryAt(bytes), 0x7FFFFFF0);
     const std::wstring damaged = TestProgramDir() + L"\\damaged.dll";
-    std::ofstream(damaged.c_str(), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    testkit::WriteBytes(damaged, bytes);
 
     const struct {
         std::wstring path;
@@ -99,6 +100,9 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
         {L"scrrun.dll", Kind::Unknown, {}},
         {ServersDir() + L"\\", Kind::Folder, {}},
         {ServerPath(L"x64server.dll"), Kind::OtherMachine, {}},
+        // A runtime DLL found nowhere, and a set of the C runtime that no schema resolves.
+        {ServerPath(L"needsmfc.dll"), Kind::MissingDll, {L"mfc140u.dll"}},
+        {ServerPath(L"needsucrt.dll"), Kind::MissingDll, {L"api-ms-win-crt-tessiver-l1-1-0.dll"}},
         {ServerPath(L"notadll.ocx"), Kind::NotPe, {}},
         {damaged, Kind::Damaged, {}},
     };
@@ -108,6 +112,42 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
         EXPECT_EQ(problem.chain, row.chain) << row.path;
     }
     DeleteFileW(damaged.c_str());
+}
+
+// Which Redistributable brings a runtime DLL, read from the name's parts.
+TEST(RuntimeDlls, NamesTheRedistributableThatBringsEach) {
+    using Kind = services::RuntimeDll::Kind;
+    const struct {
+        const wchar_t* dll;
+        bool runtime;
+        Kind kind;
+        const wchar_t* release;
+    } rows[] = {
+        {L"VCRUNTIME140.dll", true, Kind::VisualCpp, L"2015-2022"},
+        {L"msvcp140_atomic_wait.dll", true, Kind::VisualCpp, L"2015-2022"},
+        {L"mfc140deu.dll", true, Kind::VisualCpp, L"2015-2022"},
+        {L"mfcm120u.dll", true, Kind::VisualCpp, L"2013"},
+        {L"msvcr100.dll", true, Kind::VisualCpp, L"2010"},
+        {L"msvcp90.dll", true, Kind::VisualCpp, L"2008"},
+        {L"api-ms-win-crt-runtime-l1-1-0.dll", true, Kind::UniversalCrt, L"2015-2022"},
+        {L"ucrtbase.dll", true, Kind::UniversalCrt, L"2015-2022"},
+        {L"vcruntime140_1d.dll", true, Kind::Debug, L"2015-2022"},
+        {L"msvcp140d_atomic_wait.dll", true, Kind::Debug, L"2015-2022"},
+        {L"mfc110ud.dll", true, Kind::Debug, L"2012"},
+        // The system's own C runtimes, and names that only look alike.
+        {L"msvcrt.dll", false, {}, L""},
+        {L"msvcp60.dll", false, {}, L""},
+        {L"msvcp1400.dll", false, {}, L""},
+        {L"msvcp140.dll.mui", false, {}, L""},
+        {L"api-ms-win-core-synch-l1-2-0.dll", false, {}, L""},
+    };
+    for (const auto& row : rows) {
+        const auto runtime = services::RuntimeDllOf(row.dll);
+        ASSERT_EQ(runtime.has_value(), row.runtime) << row.dll;
+        if (!runtime) continue;
+        EXPECT_EQ(runtime->kind, row.kind) << row.dll;
+        EXPECT_EQ(runtime->release, row.release) << row.dll;
+    }
 }
 
 }  // namespace

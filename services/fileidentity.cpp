@@ -1,0 +1,26 @@
+#include "fileidentity.h"
+
+#include "handles.h"
+#include "serverpath.h"
+
+namespace services {
+
+std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
+    // Opening a device can block, and a pipe or console is no server anyway.
+    if (path.empty() || CheckPathForm(path).Fault != PathFault::None) return std::nullopt;
+    const rt::Handle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        info.nFileIndexHigh,
+                        info.nFileIndexLow,
+                        info.nNumberOfLinks,
+                        (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                        (static_cast<ULONGLONG>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                            info.ftLastWriteTime.dwLowDateTime};
+}
+
+}  // namespace services

@@ -1,0 +1,82 @@
+// Reads what names each server file in the registry, on a thread of its own.
+// While the path field names a file, the registry of that file's view is read
+// ahead and watched; after the file's export only what can have changed is
+// read again, so the answer comes in a few milliseconds even among thousands
+// of classes. Without a reading ahead, or when something else changed the
+// registry meanwhile, the whole view is read after the export, while the
+// window waits and answers.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "handles.h"
+#include "registrynames.h"
+
+namespace services {
+
+// One reading after an export: Done is signalled once Result holds the answer.
+class NamesReading {
+public:
+    NamesReading(NamesTarget target, std::array<bool, ViewIndexes::kCount> freshBefore);
+    HANDLE Done() const { return done_.Get(); }
+    // Nullopt when the file could not be opened, or the reader stopped first.
+    const std::optional<RegistryNames>& Result() const { return result_; }
+
+private:
+    friend class NamesReader;
+    NamesTarget target_;
+    std::array<bool, ViewIndexes::kCount> freshBefore_;
+    std::optional<RegistryNames> result_;
+    rt::Handle done_;
+};
+
+class NamesReader {
+public:
+    NamesReader() = default;
+    ~NamesReader();  // stops the thread; a reading still waiting ends without a result
+    NamesReader(const NamesReader&) = delete;
+    NamesReader& operator=(const NamesReader&) = delete;
+
+    // The path field now holds `fieldText`: read ahead for the files it names.
+    void LookAhead(const std::wstring& fieldText);
+    // A server's export for a file of `view` is about to run: notes which of
+    // the view's indexes still hold, and stops a reading ahead in progress.
+    void ExportStarts(RegistryView view);
+    // After the export: what names the target now.
+    std::shared_ptr<NamesReading> Read(const NamesTarget& target);
+
+private:
+    void Run();
+    void Serve(NamesReading& reading);
+    void Anticipate(const std::wstring& fieldText);
+    std::optional<TargetFacts> Facts(const NamesTarget& target);
+    ViewIndexes& View(RegistryView view);
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::shared_ptr<NamesReading>> readings_;
+    std::optional<std::wstring> fieldText_;
+    std::array<bool, ViewIndexes::kCount> freshBefore_[2] = {};
+    bool busy_ = false;
+    bool stop_ = false;
+    std::atomic<bool> cancel_{false};    // stops a reading ahead
+    std::atomic<bool> stopping_{false};  // stops everything
+    std::thread thread_;
+
+    // The thread's own.
+    std::unique_ptr<ViewIndexes> views_[2];
+    std::map<std::wstring, TargetFacts> facts_;  // by the path opened, upper case
+};
+
+}  // namespace services

@@ -1,0 +1,225 @@
+#include "registryindex.h"
+
+#include <algorithm>
+#include <set>
+
+#include "registrypath.h"
+#include "regtext.h"
+
+namespace services {
+namespace {
+
+std::wstring Upper(std::wstring text) {
+    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// A type library's locale keys are hexadecimal numbers; FLAGS and HELPDIR stand beside them.
+bool IsLocale(const std::wstring& name) {
+    return !name.empty() && name.size() <= 8 &&
+           name.find_first_not_of(L"0123456789abcdefABCDEF") == std::wstring::npos;
+}
+
+const std::atomic<bool> kNeverCancelled{false};
+
+}  // namespace
+
+bool RegistryIndex::Open() {
+    const wchar_t* path =
+        what_ == IndexedKey::Classes ? L"Software\\Classes\\CLSID" : L"Software\\Classes\\TypeLib";
+    return RegOpenKeyExW(root_, path, 0, KEY_READ | ViewAccess(view_), key_.Put()) == ERROR_SUCCESS;
+}
+
+// Armed again only once it has fired: a request that is still pending stays the one.
+void RegistryIndex::Watch() {
+    if (!changed_) changed_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!changed_ || !key_) {
+        watching_ = false;
+        return;
+    }
+    if (watching_ && WaitForSingleObject(changed_.Get(), 0) == WAIT_TIMEOUT) return;
+    ResetEvent(changed_.Get());
+    watching_ = RegNotifyChangeKeyValue(key_.Get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                        changed_.Get(), TRUE) == ERROR_SUCCESS;
+}
+
+bool RegistryIndex::Fresh() const {
+    return read_ && watching_ && WaitForSingleObject(changed_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool RegistryIndex::Counted(DWORD& count) const {
+    return RegQueryInfoKeyW(key_.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool RegistryIndex::Rebuild(const std::atomic<bool>& cancel) {
+    read_ = false;
+    watching_ = false;
+    entries_.clear();
+    at_.clear();
+    // Opened afresh: the key may have been deleted and made again meanwhile.
+    if (!Open()) {
+        read_ = true;  // nothing there; unwatched, so never fresh, and cheap to read again
+        return true;
+    }
+    Watch();
+    for (DWORD i = 0;; ++i) {
+        if (cancel) {
+            entries_.clear();
+            return false;
+        }
+        const auto name = SubkeyAt(key_.Get(), i);
+        if (!name) break;
+        entries_.push_back(ReadEntry(*name));
+    }
+    Reindex();
+    read_ = true;
+    return true;
+}
+
+void RegistryIndex::Update(const std::vector<std::wstring>& again,
+                           const std::vector<std::wstring>& nameKeys) {
+    DWORD count = 0;
+    if (!read_ || !key_ || !Counted(count)) {
+        Rebuild(kNeverCancelled);
+        return;
+    }
+    // Watched again before anything is read: whatever changes after this is a change.
+    Watch();
+    std::set<std::wstring> names;
+    for (const std::wstring& name : again) names.insert(Upper(name));
+    for (const IndexEntry& entry : entries_)
+        for (const IndexedPath& path : entry.paths)
+            if (std::find(nameKeys.begin(), nameKeys.end(), path.nameKey) != nameKeys.end())
+                names.insert(Upper(entry.name));
+
+    if (count > entries_.size()) {
+        std::vector<std::pair<DWORD, std::wstring>> added;
+        if (FindAdded(count, added))
+            Merge(added);
+        else
+            Rename();
+    }
+    bool placesUnknown = false;
+    for (const std::wstring& name : names) {
+        const auto at = at_.find(name);
+        if (at == at_.end()) {
+            // A key that the count did not reveal (another went as it came): its place is unknown.
+            placesUnknown = placesUnknown || Exists(name);
+            continue;
+        }
+        IndexEntry& entry = entries_[at->second];
+        entry.paths = ReadEntry(entry.name).paths;
+        if (entry.paths.empty() && !Exists(entry.name)) {
+            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at->second));
+            Reindex();
+        }
+    }
+    if (placesUnknown || entries_.size() != count) Rename();
+}
+
+bool RegistryIndex::Exists(const std::wstring& name) const {
+    rt::RegKey key;
+    return RegOpenKeyExW(key_.Get(), name.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+IndexEntry RegistryIndex::ReadEntry(const std::wstring& name) const {
+    return {name, what_ == IndexedKey::Classes ? ClassPaths(name) : TypeLibPaths(name)};
+}
+
+std::vector<IndexedPath> RegistryIndex::ClassPaths(const std::wstring& clsid) const {
+    const auto value = ReadRegText(key_.Get(), clsid + L"\\InprocServer32");
+    if (!value) return {};
+    const std::wstring spelled = SpelledPath(value->text, value->type, view_);
+    return {{spelled, NameKey(spelled), {}}};
+}
+
+std::vector<IndexedPath> RegistryIndex::TypeLibPaths(const std::wstring& libid) const {
+    const wchar_t* platform = view_ == RegistryView::Bits64 ? L"\\win64" : L"\\win32";
+    std::vector<IndexedPath> paths;
+    rt::RegKey library;
+    if (RegOpenKeyExW(key_.Get(), libid.c_str(), 0, KEY_READ, library.Put()) != ERROR_SUCCESS) return paths;
+    for (DWORD v = 0; const auto version = SubkeyAt(library.Get(), v); ++v) {
+        rt::RegKey versionKey;
+        if (RegOpenKeyExW(library.Get(), version->c_str(), 0, KEY_READ, versionKey.Put()) != ERROR_SUCCESS)
+            continue;
+        for (DWORD l = 0; const auto locale = SubkeyAt(versionKey.Get(), l); ++l) {
+            if (!IsLocale(*locale)) continue;
+            if (const auto value = ReadRegText(versionKey.Get(), *locale + platform)) {
+                const std::wstring spelled = SpelledPath(value->text, value->type, view_);
+                paths.push_back({spelled, NameKey(spelled), *version});
+            }
+        }
+    }
+    return paths;
+}
+
+// The keys at the new places that the index lacks, assuming keys were only
+// added: the registry keeps its subkeys in order, so an old key's new place
+// tells how many were added before it, and halving finds them in a few
+// dozen reads among thousands. False when that does not add up.
+bool RegistryIndex::FindAdded(DWORD count, std::vector<std::pair<DWORD, std::wstring>>& added) const {
+    if (!FindAddedIn(0, count, 0, entries_.size(), added)) return false;
+    std::sort(added.begin(), added.end());
+    return added.size() == count - entries_.size();
+}
+
+// New places [lo, hi) hold the old entries [oldLo, oldHi) and what was added among them.
+bool RegistryIndex::FindAddedIn(DWORD lo, DWORD hi, size_t oldLo, size_t oldHi,
+                                std::vector<std::pair<DWORD, std::wstring>>& added) const {
+    if (hi - lo < oldHi - oldLo) return false;
+    if (hi - lo == oldHi - oldLo) return true;
+    const DWORD mid = lo + (hi - lo) / 2;
+    // From the middle back to the first old key: everything passed on the way is new.
+    std::vector<std::pair<DWORD, std::wstring>> run;
+    for (DWORD at = mid;; --at) {
+        const auto name = SubkeyAt(key_.Get(), at);
+        if (!name) return false;
+        const auto known = at_.find(Upper(*name));
+        if (known != at_.end()) {
+            const size_t j = known->second;
+            if (j < oldLo || j >= oldHi) return false;
+            added.insert(added.end(), run.begin(), run.end());
+            return FindAddedIn(lo, at, oldLo, j, added) && FindAddedIn(mid + 1, hi, j + 1, oldHi, added);
+        }
+        run.emplace_back(at, *name);
+        if (at == lo) break;
+    }
+    added.insert(added.end(), run.begin(), run.end());
+    return FindAddedIn(mid + 1, hi, oldLo, oldHi, added);
+}
+
+void RegistryIndex::Merge(const std::vector<std::pair<DWORD, std::wstring>>& added) {
+    std::vector<IndexEntry> merged;
+    merged.reserve(entries_.size() + added.size());
+    auto next = added.begin();
+    for (size_t old = 0; old < entries_.size() || next != added.end();) {
+        if (next != added.end() && (next->first == merged.size() || old == entries_.size())) {
+            merged.push_back(ReadEntry((next++)->second));
+        } else {
+            merged.push_back(std::move(entries_[old++]));
+        }
+    }
+    entries_ = std::move(merged);
+    Reindex();
+}
+
+// Every name read again, in order; entries still there keep what was read of them.
+void RegistryIndex::Rename() {
+    std::vector<IndexEntry> renamed;
+    renamed.reserve(entries_.size());
+    for (DWORD i = 0; const auto name = SubkeyAt(key_.Get(), i); ++i) {
+        const auto known = at_.find(Upper(*name));
+        renamed.push_back(known != at_.end() ? std::move(entries_[known->second]) : ReadEntry(*name));
+    }
+    entries_ = std::move(renamed);
+    Reindex();
+}
+
+void RegistryIndex::Reindex() {
+    at_.clear();
+    at_.reserve(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i) at_.emplace(Upper(entries_[i].name), i);
+}
+
+}  // namespace services

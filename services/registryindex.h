@@ -1,0 +1,85 @@
+// What one registry key that lists servers holds, kept at hand: the classes
+// under Software\Classes\CLSID, or the type libraries under
+// Software\Classes\TypeLib, of one root (the machine's or the user's) in one
+// view, each with the paths it names. Reading it all costs a round trip to the
+// registry per key, far too slow to repeat after every export when there are
+// thousands; so it is read once, watched, and after an export only what can
+// have changed is read again: new keys, found by their count and their
+// places, and the entries the caller names.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "handles.h"
+#include "registryview.h"
+#include "regkey.h"
+
+namespace services {
+
+struct IndexedPath {
+    std::wstring spelled;  // the value as SpelledPath gives it
+    std::wstring nameKey;  // NameKey of it
+    std::wstring version;  // a type library's version key; empty for a class
+};
+
+struct IndexEntry {
+    std::wstring name;  // the subkey: a class's or a type library's identifier
+    std::vector<IndexedPath> paths;
+};
+
+enum class IndexedKey { Classes, TypeLibs };
+
+class RegistryIndex {
+public:
+    RegistryIndex(HKEY root, IndexedKey what, RegistryView view) : root_(root), what_(what), view_(view) {}
+    RegistryIndex(const RegistryIndex&) = delete;
+    RegistryIndex& operator=(const RegistryIndex&) = delete;
+
+    // True when it has been read and nothing below it has changed since.
+    bool Fresh() const;
+    // Reads it all again, watching it from the start. False when `cancel`
+    // stopped it first; it is then empty and stale.
+    bool Rebuild(const std::atomic<bool>& cancel);
+    // After an export, with the index fresh when the export began: adds the
+    // keys that appeared, and reads again the entries named in `again` and
+    // those with a path of one of `nameKeys`. Falls back to reading every name
+    // when the keys' count and places do not add up.
+    void Update(const std::vector<std::wstring>& again, const std::vector<std::wstring>& nameKeys);
+
+    const std::vector<IndexEntry>& Entries() const { return entries_; }
+    // The open key, for reading more of an entry; null when it does not exist.
+    HKEY Key() const { return key_.Get(); }
+    IndexedKey What() const { return what_; }
+
+private:
+    bool Open();
+    void Watch();
+    bool Counted(DWORD& count) const;
+    IndexEntry ReadEntry(const std::wstring& name) const;
+    std::vector<IndexedPath> ClassPaths(const std::wstring& clsid) const;
+    std::vector<IndexedPath> TypeLibPaths(const std::wstring& libid) const;
+    bool FindAdded(DWORD count, std::vector<std::pair<DWORD, std::wstring>>& added) const;
+    bool FindAddedIn(DWORD lo, DWORD hi, size_t oldLo, size_t oldHi,
+                     std::vector<std::pair<DWORD, std::wstring>>& added) const;
+    void Merge(const std::vector<std::pair<DWORD, std::wstring>>& added);
+    void Rename();
+    void Reindex();
+    bool Exists(const std::wstring& name) const;
+
+    HKEY root_;
+    IndexedKey what_;
+    RegistryView view_;
+    rt::RegKey key_;
+    rt::Handle changed_;  // signalled by the registry when anything below the key changes
+    bool watching_ = false;
+    bool read_ = false;
+    std::vector<IndexEntry> entries_;              // in the registry's own order
+    std::unordered_map<std::wstring, size_t> at_;  // upper-case name to its place in entries_
+};
+
+}  // namespace services

@@ -1,0 +1,169 @@
+#include "registrynames.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "loadersearch.h"
+#include "registrypath.h"
+#include "regtext.h"
+#include "serverpath.h"
+
+namespace services {
+namespace {
+
+std::wstring Upper(std::wstring text) {
+    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::wstring Text(HKEY key, const std::wstring& subKey, const wchar_t* name = nullptr) {
+    const auto value = ReadRegText(key, subKey, name);
+    return value ? value->text : std::wstring();
+}
+
+// The other spellings of a path's last part: its long and its short (8.3) name.
+std::wstring Respelt(DWORD(WINAPI* respell)(LPCWSTR, LPWSTR, DWORD), const std::wstring& path) {
+    const DWORD n = respell(path.c_str(), nullptr, 0);
+    if (n == 0) return {};
+    std::wstring other(n, L'\0');
+    other.resize(respell(path.c_str(), other.data(), n));
+    return other;
+}
+
+// Tells paths that lead to the target, opening each file once.
+class SameFile {
+public:
+    SameFile(const TargetFacts& facts, RegistryView view) : facts_(facts), view_(view) {}
+
+    bool operator()(const IndexedPath& path) {
+        // A file with a single name can only be reached by that name (or its short form).
+        if (facts_.identity.links == 1 &&
+            std::find(facts_.nameKeys.begin(), facts_.nameKeys.end(), path.nameKey) == facts_.nameKeys.end())
+            return false;
+        const std::wstring opened = OpenablePath(path.spelled, view_);
+        if (opened.empty()) return false;
+        const auto [known, fresh] = answers_.try_emplace(Upper(opened), false);
+        if (fresh) {
+            const auto identity = IdentityOf(opened);
+            known->second = identity && *identity == facts_.identity;
+        }
+        return known->second;
+    }
+
+private:
+    const TargetFacts& facts_;
+    RegistryView view_;
+    std::map<std::wstring, bool> answers_;
+};
+
+}  // namespace
+
+std::optional<NamesTarget> TargetOf(const ServerRoad& road) {
+    switch (road.road) {
+        case Road::Needs64BitWindows:
+            return std::nullopt;
+        case Road::Helper:
+            return NamesTarget{road.file, ShellView(road.file), RegistryView::Bits64};
+        case Road::InProcess:
+            break;
+    }
+    if (road.file.empty() || CheckPathForm(road.file).Fault != PathFault::None) return std::nullopt;
+    std::wstring file;
+    if (!IsBareName(road.file)) {
+        file = LoaderPath(road.file);
+    } else if (HMODULE loaded = GetModuleHandleW(road.file.c_str())) {
+        // A bare name stands for the module of that name already loaded, as the registration found it.
+        wchar_t path[MAX_PATH * 2] = {};
+        const DWORD n = GetModuleFileNameW(loaded, path, static_cast<DWORD>(std::size(path)));
+        file.assign(path, n < std::size(path) ? n : 0);
+    } else {
+        file = FindBareName(road.file);
+    }
+    if (file.empty()) return std::nullopt;
+    return NamesTarget{file, file, RegistryView::Bits32};
+}
+
+std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore) {
+    const auto identity = IdentityOf(target.opened);
+    if (!identity) return std::nullopt;
+    TargetFacts facts{*identity, {}, {}};
+    for (const std::wstring& spelling : {target.opened, Respelt(&GetLongPathNameW, target.opened),
+                                         Respelt(&GetShortPathNameW, target.opened)}) {
+        const std::wstring key = spelling.empty() ? std::wstring() : NameKey(spelling);
+        if (!key.empty() &&
+            std::find(facts.nameKeys.begin(), facts.nameKeys.end(), key) == facts.nameKeys.end())
+            facts.nameKeys.push_back(key);
+    }
+    const bool unchanged = readBefore && readBefore->identity == *identity &&
+                           readBefore->identity.size == identity->size &&
+                           readBefore->identity.written == identity->written;
+    facts.typeLib = unchanged ? readBefore->typeLib : ReadOwnTypeLib(target.opened);
+    return facts;
+}
+
+ViewIndexes::ViewIndexes(RegistryView view)
+    : view_(view),
+      indexes_{{{HKEY_CURRENT_USER, IndexedKey::Classes, view},
+                {HKEY_LOCAL_MACHINE, IndexedKey::Classes, view},
+                {HKEY_CURRENT_USER, IndexedKey::TypeLibs, view},
+                {HKEY_LOCAL_MACHINE, IndexedKey::TypeLibs, view}}} {}
+
+bool ViewIndexes::Refresh(const std::atomic<bool>& cancel) {
+    for (RegistryIndex& index : indexes_)
+        if (!index.Fresh() && !index.Rebuild(cancel)) return false;
+    return true;
+}
+
+bool ViewIndexes::AfterExport(const std::array<bool, kCount>& freshBefore, const TargetFacts& facts,
+                              const std::atomic<bool>& cancel) {
+    // A file with other names (hard links) may be named by any path: only a whole reading finds them.
+    const bool anyName = facts.identity.links != 1;
+    for (size_t i = 0; i < kCount; ++i) {
+        RegistryIndex& index = indexes_[i];
+        if (!freshBefore[i] || anyName) {
+            if (!index.Rebuild(cancel)) return false;
+            continue;
+        }
+        std::vector<std::wstring> again = facts.typeLib.classes;
+        if (index.What() == IndexedKey::TypeLibs) again = {facts.typeLib.libid};
+        index.Update(again, facts.nameKeys);
+    }
+    return true;
+}
+
+RegistryNames ViewIndexes::Collect(const NamesTarget& target, const TargetFacts& facts) const {
+    RegistryNames names{view_, target.shown, {}, {}};
+    SameFile leadsThere(facts, view_);
+    std::set<std::wstring> seen;
+    for (const RegistryIndex& index : indexes_) {
+        for (const IndexEntry& entry : index.Entries()) {
+            for (const IndexedPath& path : entry.paths) {
+                if (!leadsThere(path) || !seen.insert(Upper(entry.name + L"\\" + path.version)).second)
+                    continue;
+                const size_t listed = names.classes.size() + names.typeLibs.size();
+                const bool detailed = listed < kDetailedNames;
+                const std::wstring& key = entry.name;
+                if (index.What() == IndexedKey::Classes) {
+                    NamedClass named{key, {}, {}, {}};
+                    if (detailed) {
+                        named.progId = Text(index.Key(), key + L"\\ProgID");
+                        if (named.progId.empty())
+                            named.progId = Text(index.Key(), key + L"\\VersionIndependentProgID");
+                        named.name = Text(index.Key(), key);
+                        named.threadingModel =
+                            Text(index.Key(), key + L"\\InprocServer32", L"ThreadingModel");
+                    }
+                    names.classes.push_back(std::move(named));
+                } else {
+                    NamedTypeLib named{key, path.version, {}};
+                    if (detailed) named.name = Text(index.Key(), key + L"\\" + path.version);
+                    names.typeLibs.push_back(std::move(named));
+                }
+            }
+        }
+    }
+    return names;
+}
+
+}  // namespace services

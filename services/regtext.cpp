@@ -1,0 +1,31 @@
+#include "regtext.h"
+
+#include <vector>
+
+namespace services {
+
+std::optional<RegText> ReadRegText(HKEY key, const std::wstring& subKey, const wchar_t* name) {
+    constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    std::vector<wchar_t> buffer(512);
+    for (;;) {
+        DWORD type = 0, bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        const LONG rc = RegGetValueW(key, subKey.empty() ? nullptr : subKey.c_str(), name, kFlags, &type,
+                                     buffer.data(), &bytes);
+        if (rc == ERROR_MORE_DATA && bytes > buffer.size() * sizeof(wchar_t)) {
+            buffer.resize(bytes / sizeof(wchar_t) + 1);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) return std::nullopt;
+        return RegText{std::wstring(buffer.data()), type};
+    }
+}
+
+std::optional<std::wstring> SubkeyAt(HKEY key, DWORD index) {
+    wchar_t name[256];  // the longest key name the registry allows, and its end
+    DWORD length = static_cast<DWORD>(std::size(name));
+    if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(name, length);
+}
+
+}  // namespace services

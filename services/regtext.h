@@ -1,0 +1,25 @@
+// Reading a text value of a registry key as it is stored: a variable in an
+// expandable value stays unexpanded, so that it can be expanded as the
+// value's own readers would.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace services {
+
+struct RegText {
+    std::wstring text;
+    DWORD type = REG_SZ;  // REG_SZ or REG_EXPAND_SZ
+};
+
+// The value `name` (null: the default value) of `subKey` under `key`; nullopt
+// when the key or the value is absent or holds no text.
+std::optional<RegText> ReadRegText(HKEY key, const std::wstring& subKey, const wchar_t* name = nullptr);
+
+// The subkey at `index` of `key`, in the registry's own order; nullopt past the last one.
+std::optional<std::wstring> SubkeyAt(HKEY key, DWORD index);
+
+}  // namespace services

@@ -1,0 +1,231 @@
+// What names a server file in the prefix's real registry: told by the file's
+// identity however the path is spelt, and kept current after an export by
+// reading only what can have changed.
+#include "registrynames.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <oleauto.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "handles.h"
+#include "namesreader.h"
+#include "registryindex.h"
+#include "testdirs.h"
+
+namespace {
+
+using services::RegistryView;
+
+const std::atomic<bool> kGoOn{false};
+
+// Test classes {7E55B0xx-...}: their keys sort together among the prefix's own.
+std::wstring TestClsid(int n, const wchar_t* prefix = L"7E55B0") {
+    wchar_t text[64];
+    wsprintfW(text, L"{%s%02X-0000-4000-8000-000000000000}", prefix, n & 0xFF);
+    return text;
+}
+
+std::wstring ClassKey(const std::wstring& clsid) {
+    return L"Software\\Classes\\CLSID\\" + clsid;
+}
+
+void PutClass(const std::wstring& clsid, const std::wstring& path, DWORD type = REG_SZ) {
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, (ClassKey(clsid) + L"\\InprocServer32").c_str(), nullptr, type,
+                    path.c_str(), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+}
+
+void ForgetClasses(const wchar_t* prefix) {
+    for (int n = 0; n < 256; ++n) RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(TestClsid(n, prefix)).c_str());
+}
+
+std::wstring SystemFile(const std::wstring& name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\" + name;
+}
+
+// What a reading after an export finds for the file at `path`, loaded into this process.
+std::vector<std::wstring> ClassesNaming(const std::wstring& path) {
+    const auto target = services::TargetOf({services::Road::InProcess, path});
+    if (!target) return {};
+    services::NamesReader reader;
+    reader.ExportStarts(target->view);
+    const auto reading = reader.Read(*target);
+    if (WaitForSingleObject(reading->Done(), 60000) != WAIT_OBJECT_0 || !reading->Result()) return {};
+    std::vector<std::wstring> clsids;
+    for (const auto& named : reading->Result()->classes) clsids.push_back(named.clsid);
+    return clsids;
+}
+
+TEST(RegistryNames, TheSameFileIsFoundHoweverThePathIsSpelt) {
+    const std::wstring name = L"tessiver names server.dll";
+    const std::wstring file = SystemFile(name);
+    const std::wstring elsewhere = ServersDir() + L"\\" + name;
+    ASSERT_TRUE(CopyFileW(ServerPath(L"testcomserver.dll").c_str(), file.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(ServerPath(L"testcomserver.dll").c_str(), elsewhere.c_str(), FALSE));
+    wchar_t shortPath[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(file.c_str(), shortPath, MAX_PATH), 0u);
+    ASSERT_EQ(std::wstring(shortPath).find(L' '), std::wstring::npos) << "a short name has no blanks";
+    std::wstring upper = file;
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+
+    const struct {
+        std::wstring spelt;
+        DWORD type;
+        bool names;
+    } rows[] = {
+        {file, REG_SZ, true},
+        {L" \"" + file + L"\" ", REG_SZ, true},
+        {L"%SystemRoot%\\System32\\" + name, REG_EXPAND_SZ, true},
+        {upper, REG_SZ, true},
+        {shortPath, REG_SZ, true},
+        {name, REG_SZ, true},                                  // where the loader looks
+        {L"tessiver names server", REG_SZ, true},              // the loader adds ".dll"
+        {SystemFile(L"..\\System32\\" + name), REG_SZ, true},  // a way round
+        {elsewhere, REG_SZ, false},                            // the same name, another file
+        {L"%SystemRoot%\\System32\\" + name, REG_SZ, false},   // a plain text is not expanded
+        {L"CON", REG_SZ, false},
+        {SystemFile(L"no such server.dll"), REG_SZ, false},
+    };
+    ForgetClasses(L"7E55B0");
+    std::vector<std::wstring> expected;
+    for (int n = 0; n < static_cast<int>(std::size(rows)); ++n) {
+        PutClass(TestClsid(n), rows[n].spelt, rows[n].type);
+        if (rows[n].names) expected.push_back(TestClsid(n));
+    }
+    std::vector<std::wstring> found = ClassesNaming(file);
+    EXPECT_EQ(found, expected);
+    ForgetClasses(L"7E55B0");
+    DeleteFileW(file.c_str());
+    DeleteFileW(elsewhere.c_str());
+}
+
+// Every entry's name and paths, to compare one reading with another.
+std::vector<std::wstring> Flat(const services::RegistryIndex& index) {
+    std::vector<std::wstring> flat;
+    for (const auto& entry : index.Entries()) {
+        std::wstring line = entry.name;
+        for (const auto& path : entry.paths) line += L"|" + path.version + L"|" + path.spelled;
+        flat.push_back(line);
+    }
+    return flat;
+}
+
+// After an export, what an index updates to equals what a whole reading finds.
+TEST(RegistryIndex, AnUpdateAfterAnExportFindsWhatAWholeReadingFinds) {
+    const std::wstring server = ServerPath(L"testcomserver.dll");
+    const std::wstring other = ServerPath(L"okreg.dll");
+    const auto seed = [&] {
+        ForgetClasses(L"7E55C0");
+        for (int n = 0; n < 64; n += 4) PutClass(TestClsid(n, L"7E55C0"), n == 8 ? server : other);
+    };
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+        std::vector<std::wstring> again;  // what the file's own type library names
+    } rows[] = {
+        {"one class added among them", [&] { PutClass(TestClsid(21, L"7E55C0"), server); }, {}},
+        {"many added, before, among and after them",
+         [&] {
+             for (int n = 1; n < 256; n += 3)
+                 if (n % 4 != 0) PutClass(TestClsid(n, L"7E55C0"), server);
+             PutClass(L"{00000000-7E55-4000-8000-000000000000}", server);
+             PutClass(L"{FFFFFFFF-7E55-4000-8000-000000000000}", server);
+         },
+         {}},
+        {"a class of the server's name pointed elsewhere, one named by its type library pointed here",
+         [&] {
+             PutClass(TestClsid(8, L"7E55C0"), other);
+             PutClass(TestClsid(12, L"7E55C0"), server);
+         },
+         {TestClsid(12, L"7E55C0")}},
+        {"a class of the server's removed",
+         [&] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(TestClsid(8, L"7E55C0")).c_str()); },
+         {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.change);
+        seed();
+        services::RegistryIndex index(HKEY_LOCAL_MACHINE, services::IndexedKey::Classes,
+                                      RegistryView::Bits32);
+        ASSERT_TRUE(index.Rebuild(kGoOn));
+        EXPECT_TRUE(index.Fresh());
+        row.apply();
+        EXPECT_FALSE(index.Fresh()) << "the watch saw the change";
+        index.Update(row.again, {L"testcomserver.dll"});
+        EXPECT_TRUE(index.Fresh()) << "watched again";
+        services::RegistryIndex whole(HKEY_LOCAL_MACHINE, services::IndexedKey::Classes,
+                                      RegistryView::Bits32);
+        ASSERT_TRUE(whole.Rebuild(kGoOn));
+        EXPECT_EQ(Flat(index), Flat(whole));
+    }
+    ForgetClasses(L"7E55C0");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(L"{00000000-7E55-4000-8000-000000000000}").c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(L"{FFFFFFFF-7E55-4000-8000-000000000000}").c_str());
+}
+
+// A type library made here and put into a copy of a server: the classes it
+// names are read again after the export, wherever they pointed before.
+TEST(RegistryNames, ClassesOfTheServersOwnTypeLibraryAreReadAgain) {
+    const std::wstring folder = TestProgramDir();
+    const std::wstring tlb = folder + L"\\own.tlb", server = folder + L"\\owntypelib server.dll";
+    const GUID libid = {0x7e55d000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
+    const GUID clsid = {0x7e55d001, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
+    {
+        rt::ComPtr<ICreateTypeLib2> library;
+        ASSERT_EQ(CreateTypeLib2(SYS_WIN32, tlb.c_str(), library.Put()), S_OK);
+        library->SetGuid(libid);
+        library->SetVersion(1, 0);
+        library->SetName(const_cast<LPOLESTR>(L"TessiverOwn"));
+        rt::ComPtr<ICreateTypeInfo> coclass;
+        ASSERT_EQ(library->CreateTypeInfo(const_cast<LPOLESTR>(L"OwnObject"), TKIND_COCLASS, coclass.Put()),
+                  S_OK);
+        coclass->SetGuid(clsid);
+        ASSERT_EQ(library->SaveAllChanges(), S_OK);
+    }
+    const std::vector<uint8_t> bytes = [&] {
+        rt::Handle file(
+            CreateFileW(tlb.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        std::vector<uint8_t> data(GetFileSize(file.Get(), nullptr));
+        DWORD read = 0;
+        ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr);
+        return data;
+    }();
+    ASSERT_TRUE(CopyFileW(ServerPath(L"okreg.dll").c_str(), server.c_str(), FALSE));
+    HANDLE update = BeginUpdateResourceW(server.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    ASSERT_TRUE(UpdateResourceW(update, L"TYPELIB", MAKEINTRESOURCEW(1), 0,
+                                const_cast<uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size())));
+    ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+
+    const auto own = services::ReadOwnTypeLib(server);
+    EXPECT_EQ(own.libid, L"{7E55D000-0000-4000-8000-000000000000}");
+    EXPECT_EQ(own.classes, std::vector<std::wstring>{L"{7E55D001-0000-4000-8000-000000000000}"});
+
+    // The class pointed at a file of another name, so only the type library tells it is the server's.
+    const std::wstring key = own.classes.empty() ? L"" : own.classes[0];
+    PutClass(key, ServerPath(L"failreg.dll"));
+    const auto target = services::TargetOf({services::Road::InProcess, server});
+    ASSERT_TRUE(target);
+    const auto facts = services::FactsOf(*target);
+    ASSERT_TRUE(facts);
+    services::ViewIndexes indexes(RegistryView::Bits32);
+    ASSERT_TRUE(indexes.Refresh(kGoOn));
+    std::array<bool, services::ViewIndexes::kCount> fresh{};
+    for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = indexes[i].Fresh();
+    PutClass(key, server);  // as its export would
+    ASSERT_TRUE(indexes.AfterExport(fresh, *facts, kGoOn));
+    const services::RegistryNames names = indexes.Collect(*target, *facts);
+    ASSERT_EQ(names.classes.size(), 1u);
+    EXPECT_EQ(names.classes[0].clsid, key);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(key).c_str());
+    DeleteFileW(server.c_str());
+    DeleteFileW(tlb.c_str());
+}
+
+}  // namespace
