@@ -11,6 +11,7 @@
 #include "frmreg.h"
 #include "modfunctions.h"
 #include "msgbox.h"
+#include "runtimedlls.h"
 #include "serverpath.h"
 #include "serverroad.h"
 
@@ -104,6 +105,28 @@ std::wstring LoaderCodeText(unsigned long code) {
     return WithCode(L"The file could not be loaded." + (why.empty() ? L"" : L"\r\n" + why), code);
 }
 
+// For a runtime DLL at the end of the chain: which package brings it, of the server's own kind.
+std::wstring RuntimeAdvice(const services::LoadProblem& problem, bool inHelper) {
+    const auto runtime = problem.chain.empty() ? std::nullopt : services::RuntimeDllOf(problem.chain.back());
+    if (!runtime) return {};
+    const std::wstring package = L"the Microsoft Visual C++ " + runtime->release + L" Redistributable (" +
+                                 (inHelper ? L"x64" : L"x86") + L")";
+    const std::wstring& dll = problem.chain.back();
+    switch (runtime->kind) {
+        case services::RuntimeDll::Kind::UniversalCrt:
+            return L"\r\n" + dll +
+                   L" belongs to the Universal C Runtime, which Windows 10 and later include; " + package +
+                   L" installs it on older Windows.";
+        case services::RuntimeDll::Kind::Debug:
+            return L"\r\n" + dll +
+                   L" belongs to a debug build of the Visual C++ runtime, which only Visual Studio installs: "
+                   L"register a release build of the server.";
+        case services::RuntimeDll::Kind::VisualCpp:
+            break;
+    }
+    return L"\r\n" + dll + L" comes with " + package + L": install it, then try again.";
+}
+
 std::wstring LoadFailureText(const RegistrationOutcome& outcome) {
     using Kind = services::LoadProblem::Kind;
     const services::LoadProblem& problem = outcome.Problem;
@@ -124,16 +147,18 @@ std::wstring LoadFailureText(const RegistrationOutcome& outcome) {
                    L"32-bit.";
         case Kind::MissingDll:
             return WithCode(
-                L"The file could not be loaded: " + NeedsChain(problem.chain) +
-                    L"which was not found in the server's folder or where the system looks for DLLs.",
-                code);
+                       L"The file could not be loaded: " + NeedsChain(problem.chain) +
+                           L"which was not found in the server's folder or where the system looks for DLLs.",
+                       code) +
+                   RuntimeAdvice(problem, outcome.InHelper);
         case Kind::NotPe:
         case Kind::OtherMachine:
         case Kind::Damaged:
             if (!problem.chain.empty())
                 return WithCode(L"The file could not be loaded: " + NeedsChain(problem.chain) + L"which " +
                                     WrongKindText(problem, outcome.InHelper),
-                                code);
+                                code) +
+                       RuntimeAdvice(problem, outcome.InHelper);
             if (problem.kind == Kind::Damaged)
                 return WithCode(
                     L"The file could not be loaded: it " + WrongKindText(problem, outcome.InHelper), code);
@@ -169,6 +194,12 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
     const rt::ErrorInfo& err = outcome.Err;
     const std::wstring exportName = registering ? L"DllRegisterServer" : L"DllUnregisterServer";
     if (err.Number == rt::errnum::LibraryMissing) return LoadFailureText(outcome);
+    if (err.Number == rt::errnum::NotExported && outcome.DotNetAssembly)
+        return registering
+                   ? L"The file is a .NET assembly, not a self-registering COM server: register it with "
+                     L"regasm (.NET Framework) or register its .comhost.dll (.NET 5 and later)."
+                   : L"The file is a .NET assembly, not a self-registering COM server: unregister it "
+                     L"with regasm /u (.NET Framework) or unregister its .comhost.dll (.NET 5 and later).";
     if (err.Number == rt::errnum::NotExported)
         return L"The file is not a self-registering COM server: it has no " + exportName + L" export.";
     if (err.Number == rt::errnum::ServerException)
@@ -204,15 +235,31 @@ std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes
     const wchar_t* done = registering ? L"Registered successfully" : L"Unregistered successfully";
     const auto succeeded =
         std::count_if(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
-    if (static_cast<size_t>(succeeded) == outcomes.size()) return done;
-    if (outcomes.size() == 1)
-        return outcomes[0].Path + L"\r\n\r\n" + RegistrationFailureText(outcomes[0], registering);
-    std::wstring text = (registering ? L"Registered " : L"Unregistered ") + std::to_wstring(succeeded) +
-                        L" of " + std::to_wstring(outcomes.size()) + L" files.";
+    const bool allDone = static_cast<size_t>(succeeded) == outcomes.size();
+    // What the registry holds for a file follows its outcome after a blank line, or on a line of its own.
+    const auto then = [](const std::wstring& text, const wchar_t* gap) {
+        return text.empty() ? text : gap + text;
+    };
+    if (outcomes.size() == 1) {
+        const RegistrationOutcome& o = outcomes[0];
+        const std::wstring names = then(RegistryNamesText(o, registering), L"\r\n\r\n");
+        if (o.Succeeded) return done + names;
+        return o.Path + L"\r\n\r\n" + RegistrationFailureText(o, registering) + names;
+    }
+    const bool anyNames =
+        std::any_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Names; });
+    if (allDone && !anyNames) return done;
+    std::wstring text = allDone
+                            ? std::wstring(done)
+                            : (registering ? L"Registered " : L"Unregistered ") + std::to_wstring(succeeded) +
+                                  L" of " + std::to_wstring(outcomes.size()) + L" files.";
     for (size_t i = 0; i < outcomes.size(); ++i) {
         const RegistrationOutcome& o = outcomes[i];
-        text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path + L"\r\n" +
-                (o.Succeeded ? std::wstring(done) : RegistrationFailureText(o, registering));
+        // Where every file succeeded, the first line has said so for each.
+        const std::wstring outcome =
+            o.Succeeded ? (allDone ? L"" : done) : RegistrationFailureText(o, registering);
+        text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path + then(outcome, L"\r\n") +
+                then(RegistryNamesLine(o, registering), L"\r\n");
     }
     return text;
 }
@@ -237,6 +284,8 @@ void frmReg::cmdBrowse_Click() {
 // there (chosen, typed, pasted, dropped, given at start): its helper gets
 // ready meanwhile, so that the click costs no process start.
 void frmReg::txtSource_Change() {
+    // What names the files in the registry is read ahead too, off this thread.
+    Names().LookAhead(txtSource_->Text());
     if (!services::Is64BitWindows()) return;
     for (const std::wstring& path : services::SplitServerPaths(txtSource_->Text()))
         if (services::ChooseRoad(path).road == services::Road::Helper) {
@@ -276,9 +325,11 @@ void frmReg::RunRegistration(bool registering) {
     registrationRunning_ = false;
     const bool allDone =
         std::all_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
+    const bool warn = std::any_of(outcomes.begin(), outcomes.end(),
+                                  [registering](const auto& o) { return RegistryNamesWarn(o, registering); });
     rt::MsgBox(RegistrationReport(outcomes, registering),
-               allDone ? rt::MsgBoxInformation : rt::MsgBoxExclamation, allDone ? kSuccessTitle : kErrorTitle,
-               hWnd());
+               allDone && !warn ? rt::MsgBoxInformation : rt::MsgBoxExclamation,
+               allDone ? kSuccessTitle : kErrorTitle, hWnd());
     // Once the answer is read, not before it: the next helper gets ready for the next command.
     if (helper64_ && form_.IsLoaded()) helper64_->GetReady();
 }

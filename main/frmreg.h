@@ -20,10 +20,13 @@
 #include "imagezone.h"
 #include "label.h"
 #include "loaddiagnosis.h"
+#include "namesreader.h"
 #include "os.h"
 #include "picturebox.h"
 #include "reg.h"
+#include "registrynames.h"
 #include "serveroutcome.h"
+#include "serverroad.h"
 #include "textbox.h"
 
 // The maker's home page; the community page is this followed by "/forum/".
@@ -52,7 +55,10 @@ rt::StoredObject StoredMainWindow(HINSTANCE module, const std::wstring& windowsI
 // One file of a Register or Unregister command and how it went.
 struct RegistrationOutcome : services::ServerOutcome {
     std::wstring Path;
-    bool InHelper = false;  // run by the 64-bit helper, whose loader wants 64-bit DLLs
+    bool InHelper = false;        // run by the 64-bit helper, whose loader wants 64-bit DLLs
+    bool DotNetAssembly = false;  // for a missing export: the file has a .NET header
+    // Once its export ran: what names the file in the registry of its kind.
+    std::optional<services::RegistryNames> Names;
 };
 
 // Why one file did not succeed, from the error the registration service
@@ -61,6 +67,14 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
 // The text of the one box a command shows for all its files: the success text
 // exactly when every file succeeded; else each failure's path and cause.
 std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering);
+// What names the file in the registry once its export ran, to follow the
+// first line of its box; empty when nothing was read (namestext.cpp).
+std::wstring RegistryNamesText(const RegistrationOutcome& outcome, bool registering);
+// The same in one line, for a file among several.
+std::wstring RegistryNamesLine(const RegistrationOutcome& outcome, bool registering);
+// True when the registry belies the export's success: a registered file that
+// nothing names, an unregistered one that something still names.
+bool RegistryNamesWarn(const RegistrationOutcome& outcome, bool registering);
 // What the user is told when the shell refused to open a page (a result of 1 to 32).
 std::wstring PageRefusalText(const std::wstring& address, INT_PTR shellResult);
 
@@ -126,7 +140,13 @@ private:
     void RunRegistration(bool registering);
     // Made when a 64-bit server first needs it.
     services::Helper64& Helper();
+    RegistrationOutcome RunOnRoad(const services::ServerRoad& road, const std::wstring& path,
+                                  bool registering);
     RegistrationOutcome RunInHelper(const std::wstring& path, const std::wstring& file, bool registering);
+    // What names the file once its export ran, read while the window answers (namesreading.cpp).
+    services::NamesReader& Names();
+    void NoteRegistryNames(RegistrationOutcome& outcome, const services::NamesTarget& target);
+    std::optional<services::RegistryNames> WaitForNames(const services::NamesTarget& target);
     bool WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering);
     void OpenPage(const std::wstring& address);
 
@@ -138,6 +158,8 @@ private:
     std::unique_ptr<clsOS> os_;
     // Its end ends every helper.
     std::unique_ptr<services::Helper64> helper64_;
+    // Made when a file is first named; its end stops its thread.
+    std::unique_ptr<services::NamesReader> names_;
     bool registrationRunning_ = false;
 
     rt::TextBox* txtSource_ = nullptr;

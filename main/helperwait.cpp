@@ -17,6 +17,15 @@ const wchar_t kErrorTitle[] = L"Error!";
 
 RegistrationOutcome frmReg::RegisterOne(const std::wstring& path, bool registering) {
     const services::ServerRoad road = services::ChooseRoad(path);
+    const std::optional<services::NamesTarget> target = services::TargetOf(road);
+    if (target) Names().ExportStarts(target->view);
+    RegistrationOutcome outcome = RunOnRoad(road, path, registering);
+    if (target) NoteRegistryNames(outcome, *target);
+    return outcome;
+}
+
+RegistrationOutcome frmReg::RunOnRoad(const services::ServerRoad& road, const std::wstring& path,
+                                      bool registering) {
     if (road.road == services::Road::Helper) return RunInHelper(path, road.file, registering);
     RegistrationOutcome outcome;
     outcome.Path = path;

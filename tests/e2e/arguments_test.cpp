@@ -92,7 +92,10 @@ TEST_F(StartedWithFiles, TwoPathsFillTheFieldQuotedAndRegisterTogether) {
     Keys({VK_RETURN});
     HWND box = app.WaitForBox(L"Success!");
     ASSERT_NE(box, nullptr) << "no success box";
-    EXPECT_EQ(BoxText(box), L"Registered successfully");
+    EXPECT_EQ(BoxText(box).rfind(L"Registered successfully\r\n\r\n1. " + wide +
+                                     L"\r\nIn the 32-bit registry: 1 class.\r\n\r\n2. " + other,
+                                 0),
+              0u);
     EXPECT_TRUE(PressOk(box));
     EXPECT_EQ(lstrcmpiW(InprocServer().c_str(), wide.c_str()), 0);
     EXPECT_EQ(SelfHandledNote(L"Handled"), 1u);

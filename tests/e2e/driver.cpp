@@ -180,12 +180,12 @@ BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
         return TRUE;
     DWORD_PTR icon = 0;
     SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
-    *reinterpret_cast<bool*>(found) = icon != 0;
+    *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(icon);
     return icon == 0;
 }
 
-bool BoxHasIcon(HWND box) {
-    bool found = false;
+HICON BoxIcon(HWND box) {
+    HICON found = nullptr;
     EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&found));
     return found;
 }

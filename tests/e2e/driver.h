@@ -59,8 +59,9 @@ private:
 };
 
 std::wstring BoxText(HWND box);
-// True when the box shows an icon beside its text.
-bool BoxHasIcon(HWND box);
+// The icon the box shows beside its text; null when none. Boxes of one
+// process with the same kind of icon show the same one.
+HICON BoxIcon(HWND box);
 // Presses OK and waits until the box is gone.
 bool PressOk(HWND box);
 

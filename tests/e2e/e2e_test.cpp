@@ -96,12 +96,12 @@ protected:
     HWND Button(POINT centre) const { return RunningApp::ChildAt(app->Main(), centre.x, centre.y); }
 
     // Clicks the button and answers the box it shows: its text; empty when no box with that title shows.
-    std::wstring ClickAndRead(POINT button, const std::wstring& title, bool* icon = nullptr) const {
+    std::wstring ClickAndRead(POINT button, const std::wstring& title, HICON* icon = nullptr) const {
         Click(ClientToScreenPoint(app->Main(), button.x, button.y));
         HWND box = app->WaitForBox(title);
         if (!box) return {};
         std::wstring text = BoxText(box);
-        if (icon) *icon = BoxHasIcon(box);
+        if (icon) *icon = BoxIcon(box);
         EXPECT_TRUE(PressOk(box));
         return text;
     }
@@ -150,9 +150,9 @@ TEST_F(ProgramTest, StartsCentredAndShapedWithTheFocusInThePathField) {
 TEST_F(ProgramTest, AnEmptyPathIsRefusedByBothCommands) {
     app->SetPathText(L"");
     for (POINT button : {kRegister, kUnregister}) {
-        bool icon = false;
+        HICON icon = nullptr;
         EXPECT_EQ(ClickAndRead(button, L"Error!", &icon), L"Select an ActiveX");
-        EXPECT_TRUE(icon);
+        EXPECT_NE(icon, nullptr);
         EXPECT_EQ(app->FindBox(L"Success!"), nullptr);
     }
 }
@@ -163,13 +163,32 @@ TEST_F(ProgramTest, RegistersAndUnregistersARealServer) {
     const std::wstring server = ServerPath(L"testcomserver.dll");
     app->SetPathText(server);
 
-    EXPECT_EQ(ClickAndRead(kRegister, L"Success!"), L"Registered successfully");
+    // Each answer says what names the file in the registry afterwards, the icon what to make of it.
+    HICON information = nullptr, exclamation = nullptr, warning = nullptr;
+    EXPECT_EQ(ClickAndRead(kRegister, L"Success!", &information),
+              L"Registered successfully\r\n\r\n" + server +
+                  L" is registered in the 32-bit registry:\r\nclass " + kTestObjectClsidText + L" " +
+                  kTestObjectProgId + L" (Apartment)");
     EXPECT_EQ(lstrcmpiW(DefaultValue(kClsidKey + L"\\InprocServer32").c_str(), server.c_str()), 0);
     EXPECT_EQ(DefaultValue(kClsidKey + L"\\ProgID"), kTestObjectProgId);
 
-    EXPECT_EQ(ClickAndRead(kUnregister, L"Success!"), L"Unregistered successfully");
+    EXPECT_EQ(
+        ClickAndRead(kUnregister, L"Success!"),
+        L"Unregistered successfully\r\n\r\nNo class or type library in the 32-bit registry names this file "
+        L"now.");
     EXPECT_FALSE(KeyExists(kClsidKey));
     EXPECT_EQ(app->PathText(), server);
+
+    // A server that says it registered and wrote nothing: a success with the warning's icon.
+    app->SetPathText(L"");
+    ClickAndRead(kRegister, L"Error!", &exclamation);
+    app->SetPathText(ServerPath(L"okreg.dll"));
+    EXPECT_EQ(
+        ClickAndRead(kRegister, L"Success!", &warning),
+        L"Registered successfully\r\n\r\nBut no class or type library in the 32-bit registry names this "
+        L"file.");
+    EXPECT_EQ(warning, exclamation);
+    EXPECT_NE(warning, information);
 }
 
 std::wstring ServersFolder() {
@@ -287,8 +306,8 @@ TEST_F(ProgramTest, SeveralFilesGetOneBox) {
     app->SetPathText(L"\"" + good + L"\" \"" + missing + L"\"  \"" + crash + L"\"");
     const std::wstring mixed = ClickAndRead(kRegister, L"Error!");
     EXPECT_EQ(mixed.rfind(L"Registered 1 of 3 files.\r\n\r\n1. " + good +
-                              L"\r\nRegistered successfully\r\n\r\n2. " + missing +
-                              L"\r\nThe file does not exist.\r\n\r\n3. " + crash +
+                              L"\r\nRegistered successfully\r\nIn the 32-bit registry: 1 class.\r\n\r\n2. " +
+                              missing + L"\r\nThe file does not exist.\r\n\r\n3. " + crash +
                               L"\r\nThe server's DllRegisterServer failed with an exception: C0000005",
                           0),
               0u)
@@ -297,7 +316,10 @@ TEST_F(ProgramTest, SeveralFilesGetOneBox) {
 
     // The Open dialog's own joined form is understood too.
     app->SetPathText(good + L"\r\n" + other);
-    EXPECT_EQ(ClickAndRead(kUnregister, L"Success!"), L"Unregistered successfully");
+    const std::wstring nothing = L"No class or type library in the 32-bit registry names this file now.";
+    EXPECT_EQ(ClickAndRead(kUnregister, L"Success!"), L"Unregistered successfully\r\n\r\n1. " + good +
+                                                          L"\r\n" + nothing + L"\r\n\r\n2. " + other +
+                                                          L"\r\n" + nothing);
     EXPECT_FALSE(KeyExists(kClsidKey));
 
     // Chosen together in the Open dialog, they fill the field quoted, and register together.
@@ -317,9 +339,11 @@ TEST_F(ProgramTest, SeveralFilesGetOneBox) {
     }
     ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
     EXPECT_EQ(app->PathText(), L"\"" + good + L"\" \"" + other + L"\"");
-    EXPECT_EQ(ClickAndRead(kRegister, L"Success!"), L"Registered successfully");
+    EXPECT_EQ(ClickAndRead(kRegister, L"Success!").rfind(L"Registered successfully\r\n\r\n1. " + good, 0),
+              0u);
     EXPECT_TRUE(KeyExists(kClsidKey));
-    EXPECT_EQ(ClickAndRead(kUnregister, L"Success!"), L"Unregistered successfully");
+    EXPECT_EQ(ClickAndRead(kUnregister, L"Success!").rfind(L"Unregistered successfully\r\n\r\n1. " + good, 0),
+              0u);
 }
 
 // No browser registered: the shell refuses, and the program says so.
@@ -349,11 +373,11 @@ TEST_F(ProgramTest, EnterInThePathFieldRegisters) {
 }
 
 TEST_F(ProgramTest, AboutShowsFourLinesAndNoIcon) {
-    bool icon = true;
+    HICON icon = nullptr;
     EXPECT_EQ(ClickAndRead(kAbout, L"About", &icon),
               L"ActiveX DLL, OCX & AX korvatter\r\nDeveloper Orvik\r\nCEO of Quorvane "
               L"System\r\nWeb: " TESSIVER_HOME_PAGE);
-    EXPECT_FALSE(icon);
+    EXPECT_EQ(icon, nullptr);
 }
 
 // The pixels of a window as the screen shows them.

@@ -43,7 +43,11 @@ TEST(Program64, RegistersBothKindsFromOneSelectionAndExplainsA64BitCrash) {
     const std::wstring server64 = ServerPath(L"x64\\comserver64.dll");
     const std::wstring server32 = ServerPath(L"testcomserver.dll");
     app.SetPathText(L"\"" + server64 + L"\" \"" + server32 + L"\"");
-    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), L"Registered successfully");
+    // Each kind in its own view, and said so.
+    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"),
+              L"Registered successfully\r\n\r\n1. " + server64 +
+                  L"\r\nIn the 64-bit registry: 1 class.\r\n\r\n2. " + server32 +
+                  L"\r\nIn the 32-bit registry: 1 class.");
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), server64));
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
     // The next helper waits ready; one that was ended meanwhile is replaced.
@@ -54,7 +58,8 @@ TEST(Program64, RegistersBothKindsFromOneSelectionAndExplainsA64BitCrash) {
     TerminateProcess(process, 1);
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
-    EXPECT_EQ(ClickAndRead(app, kUnregister, L"Success!"), L"Unregistered successfully");
+    EXPECT_EQ(ClickAndRead(app, kUnregister, L"Success!").rfind(L"Unregistered successfully\r\n\r\n1. ", 0),
+              0u);
     EXPECT_EQ(ServerInView(KEY_WOW64_64KEY), std::nullopt);
     EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
 
@@ -99,8 +104,14 @@ TEST(Program64, ChoosingA64BitServerGetsAHelperReady) {
     ASSERT_TRUE(WaitUntil([dialog] { return !IsWindow(dialog); }));
     EXPECT_EQ(app.PathText(), server);
     EXPECT_TRUE(WaitUntil([] { return HelperRunning(); }, 5000));
-    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), L"Registered successfully");
-    EXPECT_EQ(ClickAndRead(app, kUnregister, L"Success!"), L"Unregistered successfully");
+    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"),
+              L"Registered successfully\r\n\r\n" + server +
+                  L" is registered in the 64-bit registry:\r\nclass " + kTestObjectClsidText + L" " +
+                  kTestObjectProgId + L" (Apartment)");
+    EXPECT_EQ(
+        ClickAndRead(app, kUnregister, L"Success!"),
+        L"Unregistered successfully\r\n\r\nNo class or type library in the 64-bit registry names this file "
+        L"now.");
     PostMessageW(app.Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(app.WaitForExit(), 0u);
     EXPECT_FALSE(HelperRunning());

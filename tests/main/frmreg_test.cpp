@@ -11,7 +11,11 @@
 #include "dibimage.h"
 #include "dpi.h"
 #include "gdi.h"
+#include "leftobjects.h"
+#include "pefile.h"
 #include "pump.h"
+#include "testdirs.h"
+#include "testobject.h"
 #include "tooltip.h"
 
 namespace {
@@ -96,6 +100,59 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
     EXPECT_NE(RegistrationFailureText(inHelper, true).find(L"it needs a.dll, which is not a 64-bit DLL."),
               std::wstring::npos);
 
+    // A runtime DLL at the end of the chain names the package that brings it, of the server's kind.
+    const struct {
+        std::vector<std::wstring> chain;
+        Kind kind;
+        bool inHelper;
+        const wchar_t* advice;
+    } runtimes[] = {
+        {{L"a.dll", L"msvcp140_1.dll"},
+         Kind::MissingDll,
+         false,
+         L"(error 126)\r\nmsvcp140_1.dll comes with the Microsoft Visual C++ 2015-2022 Redistributable "
+         L"(x86): "
+         L"install it, then try again."},
+        {{L"MSVCR120.dll"},
+         Kind::OtherMachine,
+         true,
+         L"which is not a 64-bit DLL. (error 126)\r\nMSVCR120.dll comes with the Microsoft Visual C++ 2013 "
+         L"Redistributable (x64)"},
+        {{L"api-ms-win-crt-heap-l1-1-0.dll"},
+         Kind::MissingDll,
+         true,
+         L"\r\napi-ms-win-crt-heap-l1-1-0.dll belongs to the Universal C Runtime, which Windows 10 and later "
+         L"include; the Microsoft Visual C++ 2015-2022 Redistributable (x64) installs it on older Windows."},
+        {{L"vcruntime140d.dll"},
+         Kind::MissingDll,
+         false,
+         L"\r\nvcruntime140d.dll belongs to a debug build of the Visual C++ runtime, which only Visual "
+         L"Studio "
+         L"installs: register a release build of the server."},
+    };
+    for (const auto& r : runtimes) {
+        RegistrationOutcome o = outcome(missing, {r.kind, {}, r.chain});
+        o.InHelper = r.inHelper;
+        const std::wstring text = RegistrationFailureText(o, true);
+        EXPECT_NE(text.find(r.advice), std::wstring::npos) << testing::PrintToString(text);
+    }
+    EXPECT_EQ(RegistrationFailureText(outcome(missing, {Kind::MissingDll, {}, {L"msvcrt.dll"}}), true)
+                  .find(L"Redistributable"),
+              std::wstring::npos);
+
+    // A .NET assembly has no export to call; the tools that register it are named.
+    RegistrationOutcome assembly =
+        outcome({rt::errnum::NotExported, L"clsReg", L"not a exported function!", ERROR_PROC_NOT_FOUND, 0});
+    EXPECT_EQ(RegistrationFailureText(assembly, true),
+              L"The file is not a self-registering COM server: it has no DllRegisterServer export.");
+    assembly.DotNetAssembly = true;
+    EXPECT_EQ(
+        RegistrationFailureText(assembly, true),
+        L"The file is a .NET assembly, not a self-registering COM server: register it with regasm (.NET "
+        L"Framework) or register its .comhost.dll (.NET 5 and later).");
+    EXPECT_NE(RegistrationFailureText(assembly, false).find(L"unregister it with regasm /u"),
+              std::wstring::npos);
+
     // Only a whole success is the success text; otherwise every file is listed.
     RegistrationOutcome done = outcome({});
     done.Succeeded = true;
@@ -110,6 +167,88 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
     EXPECT_EQ(
         PageRefusalText(L"https://x", 2).rfind(L"The page could not be opened:\r\nhttps://x\r\n\r\n", 0), 0u);
     EXPECT_NE(PageRefusalText(L"https://x", 2).find(L"(error 2)"), std::wstring::npos);
+}
+
+services::RegistryNames Names(size_t classes, size_t typeLibs,
+                              services::RegistryView view = services::RegistryView::Bits32) {
+    services::RegistryNames names{view, L"C:\\x\\server.ocx", {}, {}};
+    for (size_t i = 1; i <= classes; ++i)
+        names.classes.push_back({L"{C" + std::to_wstring(i) + L"}",
+                                 i == 2 ? L"" : L"X.Y" + std::to_wstring(i), L"X object",
+                                 i == 3 ? L"" : L"Both"});
+    for (size_t i = 1; i <= typeLibs; ++i)
+        names.typeLibs.push_back({L"{L" + std::to_wstring(i) + L"}", L"1.0", L"X library"});
+    return names;
+}
+
+TEST(FrmRegRules, WhatTheRegistryHoldsFollowsTheFirstLine) {
+    const auto outcome = [](bool succeeded, std::optional<services::RegistryNames> names) {
+        RegistrationOutcome o;
+        o.Path = L"C:\\x\\server.ocx";
+        o.Succeeded = succeeded;
+        if (!succeeded) o.Err = {static_cast<long>(E_FAIL), L"clsReg", L"", 0, static_cast<long>(E_FAIL)};
+        o.Names = std::move(names);
+        return o;
+    };
+    const struct {
+        RegistrationOutcome outcome;
+        bool registering;
+        const wchar_t* text;
+        bool warns;
+    } cases[] = {
+        {outcome(true, Names(2, 1)), true,
+         L"Registered successfully\r\n\r\nC:\\x\\server.ocx is registered in the 32-bit registry:\r\n"
+         L"class {C1} X.Y1 (Both)\r\nclass {C2} \"X object\" (Both)\r\ntype library {L1} 1.0 X library",
+         false},
+        {outcome(true, Names(0, 0, services::RegistryView::Bits64)), true,
+         L"Registered successfully\r\n\r\nBut no class or type library in the 64-bit registry names this "
+         L"file.",
+         true},
+        {outcome(true, Names(0, 0)), false,
+         L"Unregistered successfully\r\n\r\nNo class or type library in the 32-bit registry names this file "
+         L"now.",
+         false},
+        {outcome(true, Names(1, 0)), false,
+         L"Unregistered successfully\r\n\r\nBut 1 class in the 32-bit registry still names this file:\r\n"
+         L"class {C1} X.Y1 (Both)",
+         true},
+        {outcome(true, Names(8, 2)), false,
+         L"But 8 classes and 2 type libraries in the 32-bit registry still name this file:\r\nclass {C1} "
+         L"X.Y1 "
+         L"(Both)\r\nclass {C2} \"X object\" (Both)\r\nclass {C3} X.Y3 (no ThreadingModel)\r\nclass {C4}",
+         true},
+        {outcome(true, Names(8, 2)), false, L"class {C8} X.Y8 (Both)\r\nand 2 more.", true},
+        // A failed export may have left its work half done; nothing is added when nothing names the file.
+        {outcome(false, Names(0, 1)), true,
+         L"C:\\x\\server.ocx\r\n\r\nThe server's DllRegisterServer reported failure 0x80004005.", false},
+        {outcome(false, Names(0, 1)), true,
+         L"\r\n\r\n1 type library in the 32-bit registry names this file now:\r\ntype library {L1} 1.0 X "
+         L"library",
+         false},
+        {outcome(false, Names(0, 0)), false, L"reported failure 0x80004005.", false},
+        {outcome(true, std::nullopt), true, L"Registered successfully", false},
+    };
+    for (const auto& c : cases) {
+        const std::wstring text = RegistrationReport({c.outcome}, c.registering);
+        EXPECT_NE(text.find(c.text), std::wstring::npos) << testing::PrintToString(text);
+        EXPECT_EQ(RegistryNamesWarn(c.outcome, c.registering), c.warns) << testing::PrintToString(text);
+    }
+    EXPECT_EQ(RegistrationReport({outcome(true, Names(0, 0))}, false).find(L"C:\\x"), std::wstring::npos);
+    EXPECT_EQ(RegistrationReport({outcome(false, Names(0, 0))}, false).find(L"registry"), std::wstring::npos);
+
+    // Among several files, each says in a line what names it.
+    EXPECT_EQ(RegistrationReport({outcome(true, Names(2, 1)), outcome(true, Names(0, 0))}, true),
+              L"Registered successfully\r\n\r\n1. C:\\x\\server.ocx\r\nIn the 32-bit registry: 2 classes, 1 "
+              L"type library.\r\n\r\n2. C:\\x\\server.ocx\r\nBut no class or type library in the 32-bit "
+              L"registry names this file.");
+    EXPECT_EQ(
+        RegistrationReport({outcome(true, Names(1, 0)), outcome(false, Names(0, 0))}, false)
+            .rfind(L"Unregistered 1 of 2 files.\r\n\r\n1. C:\\x\\server.ocx\r\nUnregistered "
+                   L"successfully\r\nBut 1 "
+                   L"class in the 32-bit registry still names this file.\r\n\r\n2. C:\\x\\server.ocx\r\nThe "
+                   L"server's DllUnregisterServer reported failure 0x80004005.\r\n",
+                   0),
+        0u);
 }
 
 class FrmRegWindow : public ::testing::Test {
@@ -320,6 +459,98 @@ TEST_F(FrmRegWindow, FollowsAMoveToAScreenOfAnotherScaleAndBack) {
         const RECT caption = Control<aero::AeroButton>(L"cmdHome").CaptionRect();
         EXPECT_NEAR(caption.bottom - caption.top, MulDiv(captionAt96.bottom - captionAt96.top, dpi, 96), 2);
         EXPECT_NEAR(tipFontHeight(), MulDiv(std::abs(metrics.lfStatusFont.lfHeight), dpi, 96), 1);
+    }
+}
+
+// Real servers registered and unregistered through the window: each answer
+// says what the prefix's registry holds for the file afterwards.
+TEST_F(FrmRegWindow, EveryAnswerSaysWhatTheRegistryHoldsForTheFile) {
+    const std::wstring com = ServerPath(L"testcomserver.dll"), left = ServerPath(L"leaveserver.dll"),
+                       ok = ServerPath(L"okreg.dll");
+    // Named in the field a moment before, as a person does: the registry is read ahead.
+    SetWindowTextW(window.Form().Find(L"txtSource")->hWnd(), (L"\"" + com + L"\" \"" + left + L"\"").c_str());
+    Pump(300);
+    const struct {
+        std::wstring file;
+        bool registering;
+        std::vector<std::wstring> says;
+        bool warns;
+    } rows[] = {
+        {com,
+         true,
+         {L"Registered successfully\r\n\r\n" + com + L" is registered in the 32-bit registry:\r\nclass " +
+          kTestObjectClsidText + L" Tessiver.TestObject (Apartment)"},
+         false},
+        {com,
+         false,
+         {L"Unregistered successfully\r\n\r\nNo class or type library in the 32-bit registry names this file "
+          L"now."},
+         false},
+        {ok,
+         true,
+         {L"Registered successfully\r\n\r\nBut no class or type library in the 32-bit registry names this "
+          L"file."},
+         true},
+        {left,
+         true,
+         {left + L" is registered in the 32-bit registry:\r\nclass " + LeftClsid(1) +
+              L" Tessiver.Left.1 (Both)\r\n",
+          L"class " + LeftClsid(3) + L" Tessiver.Left.3 (no ThreadingModel)", L"\r\nand 2 more."},
+         false},
+        {left,
+         false,
+         {L"Unregistered successfully\r\n\r\nBut 9 classes in the 32-bit registry still name this "
+          L"file:\r\nclass " +
+              LeftClsid(1) + L" \"Tessiver left object 1\" (Both)",
+          L"\r\nand 1 more."},
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.file) + (row.registering ? " registered" : " unregistered"));
+        const RegistrationOutcome outcome = window.RegisterOne(row.file, row.registering);
+        ASSERT_TRUE(outcome.Succeeded) << RegistrationFailureText(outcome, row.registering);
+        const std::wstring text = RegistrationReport({outcome}, row.registering);
+        for (const std::wstring& part : row.says)
+            EXPECT_NE(text.find(part), std::wstring::npos) << testing::PrintToString(text);
+        EXPECT_EQ(RegistryNamesWarn(outcome, row.registering), row.warns);
+    }
+    EXPECT_EQ(RegistrationReport({window.RegisterOne(left, true), window.RegisterOne(ok, false)}, true)
+                  .find(L"1. " + left + L"\r\nIn the 32-bit registry: 9 classes, 1 type library.\r\n\r\n2. "),
+              std::wstring(L"Registered successfully\r\n\r\n").size());
+    for (int n = 1; n <= kLeftClasses; ++n)
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + LeftClsid(n)).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"TypeLib\\") + kLeftLibid).c_str());
+
+    // Nothing is read for a file whose export never ran.
+    EXPECT_FALSE(window.RegisterOne(ServerPath(L"plain.dll"), true).Names);
+    EXPECT_FALSE(window.RegisterOne(ServerPath(L"no such server.dll"), true).Names);
+}
+
+// The usual causes, met through the window with real files.
+TEST_F(FrmRegWindow, TheUsualCausesAreNamed) {
+    const std::wstring assembly = TestProgramDir() + L"\\assembly.dll";
+    ASSERT_TRUE(testkit::DotNetCopy(ServerPath(L"plain.dll"), assembly));
+    const struct {
+        std::wstring file;
+        const wchar_t* says;
+    } rows[] = {
+        {assembly,
+         L"The file is a .NET assembly, not a self-registering COM server: register it with regasm"},
+        {ServerPath(L"needsmfc.dll"),
+         L"it needs mfc140u.dll, which was not found in the server's folder or where the system looks for "
+         L"DLLs. "
+         L"(error 126)\r\nmfc140u.dll comes with the Microsoft Visual C++ 2015-2022 Redistributable (x86): "
+         L"install it, then try again."},
+        {ServerPath(L"needsucrt.dll"),
+         L"\r\napi-ms-win-crt-tessiver-l1-1-0.dll belongs to the Universal C Runtime, which Windows 10 and "
+         L"later "
+         L"include; the Microsoft Visual C++ 2015-2022 Redistributable (x86) installs it on older Windows."},
+    };
+    for (const auto& row : rows) {
+        const RegistrationOutcome outcome = window.RegisterOne(row.file, true);
+        EXPECT_FALSE(outcome.Succeeded);
+        const std::wstring text = RegistrationReport({outcome}, true);
+        EXPECT_NE(text.find(row.says), std::wstring::npos) << testing::PrintToString(text);
     }
 }
 

@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "frmreg.h"
+#include "leftobjects.h"
+#include "pefile.h"
 #include "serverroad.h"
 #include "testdirs.h"
 #include "testobject.h"
@@ -54,6 +56,56 @@ TEST_F(Win64, EachKindRegistersInItsOwnViewFromOneSelection) {
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
     EXPECT_TRUE(window.RegisterOne(server32, false).Succeeded);
     EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
+}
+
+// What names each file is read in the view of its kind, and said with the view.
+TEST_F(Win64, EachAnswerSaysWhatItsOwnViewHolds) {
+    const std::wstring left64 = Server64(L"leaveserver64.dll");
+    const struct {
+        std::wstring file;
+        bool registering;
+        std::wstring says;
+        bool warns;
+    } rows[] = {
+        {Server64(L"comserver64.dll"), true,
+         L"is registered in the 64-bit registry:\r\nclass " + std::wstring(kTestObjectClsidText) +
+             L" Tessiver.TestObject (Apartment)",
+         false},
+        {ServerPath(L"leaveserver.dll"), true,
+         L"is registered in the 32-bit registry:\r\nclass " + LeftClsid(1), false},
+        {left64, true, L"is registered in the 64-bit registry:\r\nclass " + LeftClsid(1), false},
+        {left64, false, L"But 9 classes in the 64-bit registry still name this file:", true},
+        {ServerPath(L"leaveserver.dll"), false, L"But 9 classes in the 32-bit registry still name this file:",
+         true},
+        {Server64(L"comserver64.dll"), false,
+         L"No class or type library in the 64-bit registry names this file now.", false},
+        // The usual causes, for the 64-bit kind.
+        {Server64(L"needsmfc64.dll"), true,
+         L"mfc140u.dll comes with the Microsoft Visual C++ 2015-2022 Redistributable (x64): install it, then "
+         L"try "
+         L"again.",
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.file) + (row.registering ? " registered" : " unregistered"));
+        const RegistrationOutcome outcome = window.RegisterOne(row.file, row.registering);
+        const std::wstring text = RegistrationReport({outcome}, row.registering);
+        EXPECT_NE(text.find(row.says), std::wstring::npos) << testing::PrintToString(text);
+        EXPECT_EQ(RegistryNamesWarn(outcome, row.registering), row.warns);
+    }
+    const std::wstring assembly = TestProgramDir() + L"\\assembly64.dll";
+    ASSERT_TRUE(testkit::DotNetCopy(Server64(L"plain64.dll"), assembly));
+    EXPECT_NE(RegistrationFailureText(window.RegisterOne(assembly, true), true)
+                  .find(L"The file is a .NET assembly"),
+              std::wstring::npos);
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        HKEY classes = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, KEY_ALL_ACCESS | view,
+                          &classes))
+            continue;
+        for (int n = 1; n <= kLeftClasses; ++n) RegDeleteTreeW(classes, LeftClsid(n).c_str());
+        RegCloseKey(classes);
+    }
 }
 
 TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
@@ -142,6 +194,9 @@ TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {
         EXPECT_TRUE(done.InHelper);
         EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), path));
         EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
+        // Read from here, the system folder the value names is the 64-bit one, where the file is.
+        ASSERT_TRUE(done.Names);
+        EXPECT_EQ(done.Names->classes.size(), 1u);
         EXPECT_TRUE(window.RegisterOne(given, false).Succeeded);
         EXPECT_EQ(ServerInView(KEY_WOW64_64KEY), std::nullopt);
     }

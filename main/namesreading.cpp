@@ -1,0 +1,65 @@
+// What names a file in the registry once its export has run, read on the
+// names reader's thread while the window paints and answers.
+#include "app.h"
+#include "frmreg.h"
+
+namespace {
+
+// A reading that takes longer than this (the whole registry read again) says what the window waits for.
+constexpr DWORD kQuietMs = 300;
+
+// Only an export that ran can have changed what names the file.
+bool ExportRan(const RegistrationOutcome& outcome) {
+    switch (outcome.Succeeded ? 0 : outcome.Err.Number) {
+        case rt::errnum::LibraryMissing:
+        case rt::errnum::NotExported:
+        case rt::errnum::ServerLoadException:
+        case rt::errnum::HelperUnavailable:
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
+services::NamesReader& frmReg::Names() {
+    if (!names_) names_ = std::make_unique<services::NamesReader>();
+    return *names_;
+}
+
+void frmReg::NoteRegistryNames(RegistrationOutcome& outcome, const services::NamesTarget& target) {
+    if (outcome.Err.Number == rt::errnum::NotExported)
+        outcome.DotNetAssembly = services::ReadLibrary(target.opened).clr;
+    if (ExportRan(outcome)) outcome.Names = WaitForNames(target);
+}
+
+std::optional<services::RegistryNames> frmReg::WaitForNames(const services::NamesTarget& target) {
+    const std::shared_ptr<services::NamesReading> reading = Names().Read(target);
+    const HANDLE done = reading->Done();
+    const ULONGLONG sayAt = GetTickCount64() + kQuietMs;
+    std::wstring link, title;
+    bool said = false;
+    while (WaitForSingleObject(done, 0) == WAIT_TIMEOUT) {
+        const ULONGLONG now = GetTickCount64();
+        MsgWaitForMultipleObjectsEx(1, &done,
+                                    said          ? INFINITE
+                                    : now < sayAt ? static_cast<DWORD>(sayAt - now)
+                                                  : 0,
+                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (rt::DoEvents() == 0 || !form_.IsLoaded()) return std::nullopt;
+        if (said || GetTickCount64() < sayAt || WaitForSingleObject(done, 0) == WAIT_OBJECT_0) continue;
+        // Said on the window and in its title, as the wait for a 64-bit server is.
+        said = true;
+        link = lblLink_->Caption();
+        title = form_.Caption();
+        const std::wstring name = FileOfPath(target.shown).empty() ? target.shown : FileOfPath(target.shown);
+        lblLink_->SetCaption(L"Reading what the registry holds for " + name + L"...");
+        form_.SetCaption(title + L" - reading the registry");
+    }
+    if (said) {
+        lblLink_->SetCaption(link);
+        form_.SetCaption(title);
+    }
+    return reading->Result();
+}

@@ -1,0 +1,94 @@
+// What a box says, below its first line, about what names the file in the
+// registry once its export has run.
+#include <string>
+
+#include "frmreg.h"
+
+namespace {
+
+std::wstring ViewText(services::RegistryView view) {
+    return view == services::RegistryView::Bits64 ? L"the 64-bit registry" : L"the 32-bit registry";
+}
+
+std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* many) {
+    return std::to_wstring(n) + L" " + (n == 1 ? one : many);
+}
+
+// "2 classes and 1 type library" (or joined by `joint`), for what is there.
+std::wstring Things(const services::RegistryNames& names, const wchar_t* joint = L" and ") {
+    std::wstring text;
+    if (!names.classes.empty()) text = Counted(names.classes.size(), L"class", L"classes");
+    if (!names.typeLibs.empty())
+        text +=
+            (text.empty() ? L"" : joint) + Counted(names.typeLibs.size(), L"type library", L"type libraries");
+    return text;
+}
+
+size_t Total(const services::RegistryNames& names) {
+    return names.classes.size() + names.typeLibs.size();
+}
+
+// "names" for a single thing, "name" for more.
+std::wstring Verb(const services::RegistryNames& names) {
+    return Total(names) == 1 ? L"names" : L"name";
+}
+
+std::wstring ClassLine(const services::NamedClass& c) {
+    std::wstring line = L"class " + c.clsid;
+    if (!c.progId.empty())
+        line += L" " + c.progId;
+    else if (!c.name.empty())
+        line += L" \"" + c.name + L"\"";
+    return line + L" (" + (c.threadingModel.empty() ? L"no ThreadingModel" : c.threadingModel) + L")";
+}
+
+std::wstring TypeLibLine(const services::NamedTypeLib& t) {
+    return L"type library " + t.libid + L" " + t.version + (t.name.empty() ? L"" : L" " + t.name);
+}
+
+// One line a name, the first kDetailedNames of them, then how many more.
+std::wstring List(const services::RegistryNames& names) {
+    std::wstring text;
+    size_t listed = 0;
+    for (const auto& c : names.classes)
+        if (listed++ < services::kDetailedNames) text += L"\r\n" + ClassLine(c);
+    for (const auto& t : names.typeLibs)
+        if (listed++ < services::kDetailedNames) text += L"\r\n" + TypeLibLine(t);
+    if (listed > services::kDetailedNames)
+        text += L"\r\nand " + std::to_wstring(listed - services::kDetailedNames) + L" more.";
+    return text;
+}
+
+std::wstring Nothing(const services::RegistryNames& names, const wchar_t* no) {
+    return no + std::wstring(L" class or type library in ") + ViewText(names.view) + L" names this file";
+}
+
+}  // namespace
+
+bool RegistryNamesWarn(const RegistrationOutcome& outcome, bool registering) {
+    return outcome.Succeeded && outcome.Names && (Total(*outcome.Names) == 0) == registering;
+}
+
+std::wstring RegistryNamesText(const RegistrationOutcome& outcome, bool registering) {
+    if (!outcome.Names) return {};
+    const services::RegistryNames& names = *outcome.Names;
+    const std::wstring view = ViewText(names.view);
+    if (Total(names) == 0) {
+        if (!outcome.Succeeded) return {};
+        return registering ? L"But " + Nothing(names, L"no") + L"." : Nothing(names, L"No") + L" now.";
+    }
+    if (!outcome.Succeeded)
+        return Things(names) + L" in " + view + L" " + Verb(names) + L" this file now:" + List(names);
+    if (registering) return names.file + L" is registered in " + view + L":" + List(names);
+    return L"But " + Things(names) + L" in " + view + L" still " + Verb(names) + L" this file:" + List(names);
+}
+
+std::wstring RegistryNamesLine(const RegistrationOutcome& outcome, bool registering) {
+    if (!outcome.Names) return {};
+    const services::RegistryNames& names = *outcome.Names;
+    if (Total(names) > 0 && (registering || !outcome.Succeeded))
+        return L"In " + ViewText(names.view) + L": " + Things(names, L", ") + L".";
+    const std::wstring text = RegistryNamesText(outcome, registering);
+    // The warning's sentence, without its list: the whole box lists no names.
+    return text.substr(0, text.find(L":\r\n")) + (text.find(L":\r\n") == std::wstring::npos ? L"" : L".");
+}
