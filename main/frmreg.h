@@ -145,8 +145,8 @@ private:
     RegistrationOutcome RunInHelper(const std::wstring& path, const std::wstring& file, bool registering);
     // What names the file once its export ran, read while the window answers (namesreading.cpp).
     services::NamesReader& Names();
-    void NoteRegistryNames(RegistrationOutcome& outcome, const services::NamesTarget& target);
-    std::optional<services::RegistryNames> WaitForNames(const services::NamesTarget& target);
+    void NoteRegistryNames(RegistrationOutcome& outcome, services::NamesReading& reading);
+    std::optional<services::RegistryNames> WaitForNames(const services::NamesReading& reading);
     bool WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering);
     void OpenPage(const std::wstring& address);
 

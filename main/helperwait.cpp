@@ -18,9 +18,9 @@ const wchar_t kErrorTitle[] = L"Error!";
 RegistrationOutcome frmReg::RegisterOne(const std::wstring& path, bool registering) {
     const services::ServerRoad road = services::ChooseRoad(path);
     const std::optional<services::NamesTarget> target = services::TargetOf(road);
-    if (target) Names().ExportStarts(target->view);
+    const auto reading = target ? Names().ExportStarts(*target) : nullptr;
     RegistrationOutcome outcome = RunOnRoad(road, path, registering);
-    if (target) NoteRegistryNames(outcome, *target);
+    if (reading) NoteRegistryNames(outcome, *reading);
     return outcome;
 }
 

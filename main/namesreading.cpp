@@ -28,15 +28,17 @@ services::NamesReader& frmReg::Names() {
     return *names_;
 }
 
-void frmReg::NoteRegistryNames(RegistrationOutcome& outcome, const services::NamesTarget& target) {
+void frmReg::NoteRegistryNames(RegistrationOutcome& outcome, services::NamesReading& reading) {
     if (outcome.Err.Number == rt::errnum::NotExported)
-        outcome.DotNetAssembly = services::ReadLibrary(target.opened).clr;
-    if (ExportRan(outcome)) outcome.Names = WaitForNames(target);
+        outcome.DotNetAssembly = services::ReadLibrary(reading.Target().opened).clr;
+    const bool ran = ExportRan(outcome);
+    Names().ExportEnded(reading, ran);
+    if (ran) outcome.Names = WaitForNames(reading);
 }
 
-std::optional<services::RegistryNames> frmReg::WaitForNames(const services::NamesTarget& target) {
-    const std::shared_ptr<services::NamesReading> reading = Names().Read(target);
-    const HANDLE done = reading->Done();
+std::optional<services::RegistryNames> frmReg::WaitForNames(const services::NamesReading& reading) {
+    const services::NamesTarget& target = reading.Target();
+    const HANDLE done = reading.Done();
     const ULONGLONG sayAt = GetTickCount64() + kQuietMs;
     std::wstring link, title;
     bool said = false;
@@ -61,5 +63,5 @@ std::optional<services::RegistryNames> frmReg::WaitForNames(const services::Name
         lblLink_->SetCaption(link);
         form_.SetCaption(title);
     }
-    return reading->Result();
+    return reading.Result();
 }

@@ -37,28 +37,31 @@ void NamesReader::LookAhead(const std::wstring& fieldText) {
     const std::lock_guard lock(mutex_);
     fieldText_ = fieldText;
     if (!thread_.joinable()) thread_ = std::thread(&NamesReader::Run, this);
-    wake_.notify_one();
+    wake_.notify_all();
 }
 
-void NamesReader::ExportStarts(RegistryView view) {
+std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& target) {
     const std::lock_guard lock(mutex_);
     // A reading ahead now would read the export half done.
     cancel_ = true;
-    auto& fresh = freshBefore_[Slot(view)];
+    const std::unique_ptr<ViewIndexes>& view = views_[Slot(target.view)];
+    std::array<bool, ViewIndexes::kCount> fresh{};
     // Idle, the thread holds nothing: its indexes can be asked from here.
-    for (size_t i = 0; i < fresh.size(); ++i)
-        fresh[i] = !busy_ && views_[Slot(view)] && (*views_[Slot(view)])[i].Fresh();
-}
-
-std::shared_ptr<NamesReading> NamesReader::Read(const NamesTarget& target) {
-    const std::lock_guard lock(mutex_);
-    auto& fresh = freshBefore_[Slot(target.view)];
+    for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = !busy_ && view && (*view)[i].Fresh();
     auto reading = std::make_shared<NamesReading>(target, fresh);
-    fresh.fill(false);  // what held before this export says nothing about the next
     readings_.push_back(reading);
     if (!thread_.joinable()) thread_ = std::thread(&NamesReader::Run, this);
-    wake_.notify_one();
+    wake_.notify_all();
     return reading;
+}
+
+void NamesReader::ExportEnded(NamesReading& reading, bool ran) {
+    {
+        const std::lock_guard lock(mutex_);
+        reading.ended_ = true;
+        reading.ran_ = ran;
+    }
+    wake_.notify_all();
 }
 
 void NamesReader::Run() {
@@ -73,8 +76,6 @@ void NamesReader::Run() {
             const std::shared_ptr<NamesReading> reading = readings_.front();
             readings_.pop_front();
             lock.unlock();
-            // The window waits for this one.
-            SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
             Serve(*reading);
             SetEvent(reading->Done());
             lock.lock();
@@ -83,8 +84,10 @@ void NamesReader::Run() {
             fieldText_.reset();
             cancel_ = false;
             lock.unlock();
+            // Behind the window's own work; back to normal to wait, so that a reading starts at once.
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
             Anticipate(text);
+            SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
             lock.lock();
             // Stopped by an export: taken up again once its reading is done.
             if (cancel_ && !fieldText_) fieldText_ = text;
@@ -99,6 +102,11 @@ void NamesReader::Run() {
 
 void NamesReader::Serve(NamesReading& reading) {
     const std::optional<TargetFacts> facts = Facts(reading.target_);
+    {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [&] { return reading.ended_ || stop_; });
+        if (stop_ || !reading.ran_) return;
+    }
     if (!facts) return;
     ViewIndexes& view = View(reading.target_.view);
     if (!view.AfterExport(reading.freshBefore_, *facts, stopping_)) return;

@@ -25,18 +25,21 @@
 
 namespace services {
 
-// One reading after an export: Done is signalled once Result holds the answer.
+// One reading around an export: Done is signalled once Result holds the answer.
 class NamesReading {
 public:
     NamesReading(NamesTarget target, std::array<bool, ViewIndexes::kCount> freshBefore);
     HANDLE Done() const { return done_.Get(); }
-    // Nullopt when the file could not be opened, or the reader stopped first.
+    const NamesTarget& Target() const { return target_; }
+    // Nullopt when the export did not run, the file could not be opened, or the reader stopped first.
     const std::optional<RegistryNames>& Result() const { return result_; }
 
 private:
     friend class NamesReader;
     NamesTarget target_;
     std::array<bool, ViewIndexes::kCount> freshBefore_;
+    bool ended_ = false;  // the export has returned
+    bool ran_ = false;    // and was called, so the registry may have changed
     std::optional<RegistryNames> result_;
     rt::Handle done_;
 };
@@ -50,11 +53,13 @@ public:
 
     // The path field now holds `fieldText`: read ahead for the files it names.
     void LookAhead(const std::wstring& fieldText);
-    // A server's export for a file of `view` is about to run: notes which of
-    // the view's indexes still hold, and stops a reading ahead in progress.
-    void ExportStarts(RegistryView view);
-    // After the export: what names the target now.
-    std::shared_ptr<NamesReading> Read(const NamesTarget& target);
+    // A server's export for the target is about to run: notes which of its
+    // view's indexes still hold, stops a reading ahead in progress, and reads
+    // what identifies the file while the export runs.
+    std::shared_ptr<NamesReading> ExportStarts(const NamesTarget& target);
+    // The export has returned; `ran`: it was called, so what names the file is
+    // read now. Otherwise the reading ends at once without a result.
+    void ExportEnded(NamesReading& reading, bool ran);
 
 private:
     void Run();
@@ -67,7 +72,6 @@ private:
     std::condition_variable wake_;
     std::deque<std::shared_ptr<NamesReading>> readings_;
     std::optional<std::wstring> fieldText_;
-    std::array<bool, ViewIndexes::kCount> freshBefore_[2] = {};
     bool busy_ = false;
     bool stop_ = false;
     std::atomic<bool> cancel_{false};    // stops a reading ahead

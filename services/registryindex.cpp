@@ -57,6 +57,7 @@ bool RegistryIndex::Rebuild(const std::atomic<bool>& cancel) {
     watching_ = false;
     entries_.clear();
     at_.clear();
+    holding_.clear();
     // Opened afresh: the key may have been deleted and made again meanwhile.
     if (!Open()) {
         read_ = true;  // nothing there; unwatched, so never fresh, and cheap to read again
@@ -87,11 +88,9 @@ void RegistryIndex::Update(const std::vector<std::wstring>& again,
     // Watched again before anything is read: whatever changes after this is a change.
     Watch();
     std::set<std::wstring> names;
-    for (const std::wstring& name : again) names.insert(Upper(name));
-    for (const IndexEntry& entry : entries_)
-        for (const IndexedPath& path : entry.paths)
-            if (std::find(nameKeys.begin(), nameKeys.end(), path.nameKey) != nameKeys.end())
-                names.insert(Upper(entry.name));
+    for (const std::wstring& name : again)
+        if (!name.empty()) names.insert(Upper(name));
+    for (size_t at : Holding(nameKeys)) names.insert(Upper(entries_[at].name));
 
     if (count > entries_.size()) {
         std::vector<std::pair<DWORD, std::wstring>> added;
@@ -101,6 +100,7 @@ void RegistryIndex::Update(const std::vector<std::wstring>& again,
             Rename();
     }
     bool placesUnknown = false;
+    std::vector<size_t> gone;
     for (const std::wstring& name : names) {
         const auto at = at_.find(name);
         if (at == at_.end()) {
@@ -108,14 +108,40 @@ void RegistryIndex::Update(const std::vector<std::wstring>& again,
             placesUnknown = placesUnknown || Exists(name);
             continue;
         }
-        IndexEntry& entry = entries_[at->second];
-        entry.paths = ReadEntry(entry.name).paths;
-        if (entry.paths.empty() && !Exists(entry.name)) {
-            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at->second));
-            Reindex();
-        }
+        Repath(at->second, ReadEntry(entries_[at->second].name).paths);
+        if (entries_[at->second].paths.empty() && !Exists(entries_[at->second].name))
+            gone.push_back(at->second);
+    }
+    if (!gone.empty()) {
+        std::sort(gone.rbegin(), gone.rend());
+        for (size_t at : gone) entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
+        Reindex();
     }
     if (placesUnknown || entries_.size() != count) Rename();
+}
+
+std::vector<size_t> RegistryIndex::Holding(const std::vector<std::wstring>& nameKeys) const {
+    std::vector<size_t> found;
+    for (const std::wstring& key : nameKeys) {
+        const auto [first, last] = holding_.equal_range(key);
+        for (auto at = first; at != last; ++at) found.push_back(at->second);
+    }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
+void RegistryIndex::Repath(size_t at, std::vector<IndexedPath> paths) {
+    for (const IndexedPath& path : entries_[at].paths) {
+        const auto [first, last] = holding_.equal_range(path.nameKey);
+        for (auto held = first; held != last; ++held)
+            if (held->second == at) {
+                holding_.erase(held);
+                break;
+            }
+    }
+    entries_[at].paths = std::move(paths);
+    for (const IndexedPath& path : entries_[at].paths) holding_.emplace(path.nameKey, at);
 }
 
 bool RegistryIndex::Exists(const std::wstring& name) const {
@@ -218,8 +244,13 @@ void RegistryIndex::Rename() {
 
 void RegistryIndex::Reindex() {
     at_.clear();
+    holding_.clear();
     at_.reserve(entries_.size());
-    for (size_t i = 0; i < entries_.size(); ++i) at_.emplace(Upper(entries_[i].name), i);
+    holding_.reserve(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        at_.emplace(Upper(entries_[i].name), i);
+        for (const IndexedPath& path : entries_[i].paths) holding_.emplace(path.nameKey, i);
+    }
 }
 
 }  // namespace services

@@ -52,6 +52,8 @@ public:
     void Update(const std::vector<std::wstring>& again, const std::vector<std::wstring>& nameKeys);
 
     const std::vector<IndexEntry>& Entries() const { return entries_; }
+    // The places of the entries with a path of one of these name keys, in order.
+    std::vector<size_t> Holding(const std::vector<std::wstring>& nameKeys) const;
     // The open key, for reading more of an entry; null when it does not exist.
     HKEY Key() const { return key_.Get(); }
     IndexedKey What() const { return what_; }
@@ -69,6 +71,7 @@ private:
     void Merge(const std::vector<std::pair<DWORD, std::wstring>>& added);
     void Rename();
     void Reindex();
+    void Repath(size_t at, std::vector<IndexedPath> paths);
     bool Exists(const std::wstring& name) const;
 
     HKEY root_;
@@ -78,8 +81,9 @@ private:
     rt::Handle changed_;  // signalled by the registry when anything below the key changes
     bool watching_ = false;
     bool read_ = false;
-    std::vector<IndexEntry> entries_;              // in the registry's own order
-    std::unordered_map<std::wstring, size_t> at_;  // upper-case name to its place in entries_
+    std::vector<IndexEntry> entries_;                        // in the registry's own order
+    std::unordered_map<std::wstring, size_t> at_;            // upper-case name to its place in entries_
+    std::unordered_multimap<std::wstring, size_t> holding_;  // name key to the places of entries holding it
 };
 
 }  // namespace services

@@ -34,10 +34,12 @@ std::wstring Respelt(DWORD(WINAPI* respell)(LPCWSTR, LPWSTR, DWORD), const std::
 // Tells paths that lead to the target, opening each file once.
 class SameFile {
 public:
-    SameFile(const TargetFacts& facts, RegistryView view) : facts_(facts), view_(view) {}
+    SameFile(const NamesTarget& target, const TargetFacts& facts) : facts_(facts), view_(target.view) {
+        // The path the target was opened by needs no second opening.
+        answers_.emplace(Upper(target.opened), true);
+    }
 
     bool operator()(const IndexedPath& path) {
-        // A file with a single name can only be reached by that name (or its short form).
         if (facts_.identity.links == 1 &&
             std::find(facts_.nameKeys.begin(), facts_.nameKeys.end(), path.nameKey) == facts_.nameKeys.end())
             return false;
@@ -56,6 +58,21 @@ private:
     RegistryView view_;
     std::map<std::wstring, bool> answers_;
 };
+
+NamedClass ClassNamed(HKEY classes, const std::wstring& clsid, bool detailed) {
+    NamedClass named{clsid, {}, {}, {}};
+    if (!detailed) return named;
+    named.progId = Text(classes, clsid + L"\\ProgID");
+    if (named.progId.empty()) named.progId = Text(classes, clsid + L"\\VersionIndependentProgID");
+    named.name = Text(classes, clsid);
+    named.threadingModel = Text(classes, clsid + L"\\InprocServer32", L"ThreadingModel");
+    return named;
+}
+
+NamedTypeLib TypeLibNamed(HKEY typeLibs, const std::wstring& libid, const std::wstring& version,
+                          bool detailed) {
+    return {libid, version, detailed ? Text(typeLibs, libid + L"\\" + version) : std::wstring()};
+}
 
 }  // namespace
 
@@ -87,7 +104,15 @@ std::optional<NamesTarget> TargetOf(const ServerRoad& road) {
 std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore) {
     const auto identity = IdentityOf(target.opened);
     if (!identity) return std::nullopt;
-    TargetFacts facts{*identity, {}, {}};
+    // The same file, unchanged: what was read of it holds, and reading names and type library costs
+    // milliseconds.
+    if (readBefore && readBefore->identity == *identity && readBefore->identity.size == identity->size &&
+        readBefore->identity.written == identity->written) {
+        TargetFacts facts = *readBefore;
+        facts.identity = *identity;
+        return facts;
+    }
+    TargetFacts facts{*identity, {}, ReadOwnTypeLib(target.opened)};
     for (const std::wstring& spelling : {target.opened, Respelt(&GetLongPathNameW, target.opened),
                                          Respelt(&GetShortPathNameW, target.opened)}) {
         const std::wstring key = spelling.empty() ? std::wstring() : NameKey(spelling);
@@ -95,10 +120,6 @@ std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts*
             std::find(facts.nameKeys.begin(), facts.nameKeys.end(), key) == facts.nameKeys.end())
             facts.nameKeys.push_back(key);
     }
-    const bool unchanged = readBefore && readBefore->identity == *identity &&
-                           readBefore->identity.size == identity->size &&
-                           readBefore->identity.written == identity->written;
-    facts.typeLib = unchanged ? readBefore->typeLib : ReadOwnTypeLib(target.opened);
     return facts;
 }
 
@@ -134,32 +155,25 @@ bool ViewIndexes::AfterExport(const std::array<bool, kCount>& freshBefore, const
 
 RegistryNames ViewIndexes::Collect(const NamesTarget& target, const TargetFacts& facts) const {
     RegistryNames names{view_, target.shown, {}, {}};
-    SameFile leadsThere(facts, view_);
+    SameFile leadsThere(target, facts);
     std::set<std::wstring> seen;
     for (const RegistryIndex& index : indexes_) {
-        for (const IndexEntry& entry : index.Entries()) {
+        // A file with a single name can only be reached by that name (or its short form).
+        std::vector<size_t> places = index.Holding(facts.nameKeys);
+        if (facts.identity.links != 1) {
+            places.resize(index.Entries().size());
+            for (size_t i = 0; i < places.size(); ++i) places[i] = i;
+        }
+        for (size_t place : places) {
+            const IndexEntry& entry = index.Entries()[place];
             for (const IndexedPath& path : entry.paths) {
                 if (!leadsThere(path) || !seen.insert(Upper(entry.name + L"\\" + path.version)).second)
                     continue;
-                const size_t listed = names.classes.size() + names.typeLibs.size();
-                const bool detailed = listed < kDetailedNames;
-                const std::wstring& key = entry.name;
-                if (index.What() == IndexedKey::Classes) {
-                    NamedClass named{key, {}, {}, {}};
-                    if (detailed) {
-                        named.progId = Text(index.Key(), key + L"\\ProgID");
-                        if (named.progId.empty())
-                            named.progId = Text(index.Key(), key + L"\\VersionIndependentProgID");
-                        named.name = Text(index.Key(), key);
-                        named.threadingModel =
-                            Text(index.Key(), key + L"\\InprocServer32", L"ThreadingModel");
-                    }
-                    names.classes.push_back(std::move(named));
-                } else {
-                    NamedTypeLib named{key, path.version, {}};
-                    if (detailed) named.name = Text(index.Key(), key + L"\\" + path.version);
-                    names.typeLibs.push_back(std::move(named));
-                }
+                const bool detailed = names.classes.size() + names.typeLibs.size() < kDetailedNames;
+                if (index.What() == IndexedKey::Classes)
+                    names.classes.push_back(ClassNamed(index.Key(), entry.name, detailed));
+                else
+                    names.typeLibs.push_back(TypeLibNamed(index.Key(), entry.name, path.version, detailed));
             }
         }
     }

@@ -57,8 +57,8 @@ struct TargetFacts {
     OwnTypeLib typeLib;
 };
 
-// Nullopt when the file cannot be opened. `typeLib` is taken as read when
-// given (read ahead for a file of the same identity, size and write time).
+// Nullopt when the file cannot be opened. What was read before of the same
+// path is taken as it is while the file keeps its identity, size and write time.
 std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore = nullptr);
 
 // The classes and type libraries of one view, the user's first: where the

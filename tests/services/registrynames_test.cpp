@@ -54,8 +54,8 @@ std::vector<std::wstring> ClassesNaming(const std::wstring& path) {
     const auto target = services::TargetOf({services::Road::InProcess, path});
     if (!target) return {};
     services::NamesReader reader;
-    reader.ExportStarts(target->view);
-    const auto reading = reader.Read(*target);
+    const auto reading = reader.ExportStarts(*target);
+    reader.ExportEnded(*reading, true);
     if (WaitForSingleObject(reading->Done(), 60000) != WAIT_OBJECT_0 || !reading->Result()) return {};
     std::vector<std::wstring> clsids;
     for (const auto& named : reading->Result()->classes) clsids.push_back(named.clsid);
