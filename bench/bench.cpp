@@ -15,6 +15,7 @@
 #include "painting.h"
 #include "register64.h"
 #include "registration.h"
+#include "reportclick.h"
 #include "stats.h"
 #include "table.h"
 
@@ -145,6 +146,7 @@ int Bench(const Options& options) {
     const std::vector<std::wstring> servers = {Beside(SERVERS_FROM_BENCH L"/testcomserver.dll"),
                                                bench::SystemFolder() + L"quartz.dll"};
     if (!bench::MeasureRegistration(runs, servers, rows)) return 1;
+    if (!bench::MeasureReportedClicks(runs, product, servers[0], rows)) return 1;
 
     bench::MainWindow window;
     const long liveObjects = rt::gdi::LiveObjects();
