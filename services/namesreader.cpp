@@ -44,10 +44,9 @@ std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& targe
     const std::lock_guard lock(mutex_);
     // A reading ahead now would read the export half done.
     cancel_ = true;
-    const std::unique_ptr<ViewIndexes>& view = views_[Slot(target.view)];
+    ViewIndexes& view = views_[Slot(target.view)];
     std::array<bool, ViewIndexes::kCount> fresh{};
-    // Idle, the thread holds nothing: its indexes can be asked from here.
-    for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = !busy_ && view && (*view)[i].Fresh();
+    for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = view[i].Fresh();
     auto reading = std::make_shared<NamesReading>(target, fresh);
     readings_.push_back(reading);
     if (!thread_.joinable()) thread_ = std::thread(&NamesReader::Run, this);
@@ -71,7 +70,6 @@ void NamesReader::Run() {
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || !readings_.empty() || fieldText_; });
         if (stop_) break;
-        busy_ = true;
         if (!readings_.empty()) {
             const std::shared_ptr<NamesReading> reading = readings_.front();
             readings_.pop_front();
@@ -92,7 +90,6 @@ void NamesReader::Run() {
             // Stopped by an export: taken up again once its reading is done.
             if (cancel_ && !fieldText_) fieldText_ = text;
         }
-        busy_ = false;
     }
     // Readings nobody will serve end without a result.
     for (const auto& reading : readings_) SetEvent(reading->Done());
@@ -108,7 +105,7 @@ void NamesReader::Serve(NamesReading& reading) {
         if (stop_ || !reading.ran_) return;
     }
     if (!facts) return;
-    ViewIndexes& view = View(reading.target_.view);
+    ViewIndexes& view = views_[Slot(reading.target_.view)];
     if (!view.AfterExport(reading.freshBefore_, *facts, stopping_)) return;
     reading.result_ = view.Collect(reading.target_, *facts);
 }
@@ -118,7 +115,7 @@ void NamesReader::Anticipate(const std::wstring& fieldText) {
         if (cancel_) return;
         const std::optional<NamesTarget> target = TargetOf(ChooseRoad(path));
         // The file's own type library is read now, and its view's registry.
-        if (target && Facts(*target)) View(target->view).Refresh(cancel_);
+        if (target && Facts(*target)) views_[Slot(target->view)].Refresh(cancel_);
     }
 }
 
@@ -131,12 +128,6 @@ std::optional<TargetFacts> NamesReader::Facts(const NamesTarget& target) {
     if (facts_.size() >= kMostFacts && known == facts_.end()) facts_.clear();
     facts_[key] = *facts;
     return facts;
-}
-
-ViewIndexes& NamesReader::View(RegistryView view) {
-    std::unique_ptr<ViewIndexes>& indexes = views_[Slot(view)];
-    if (!indexes) indexes = std::make_unique<ViewIndexes>(view);
-    return *indexes;
 }
 
 }  // namespace services

@@ -66,20 +66,18 @@ private:
     void Serve(NamesReading& reading);
     void Anticipate(const std::wstring& fieldText);
     std::optional<TargetFacts> Facts(const NamesTarget& target);
-    ViewIndexes& View(RegistryView view);
 
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::shared_ptr<NamesReading>> readings_;
     std::optional<std::wstring> fieldText_;
-    bool busy_ = false;
     bool stop_ = false;
     std::atomic<bool> cancel_{false};    // stops a reading ahead
     std::atomic<bool> stopping_{false};  // stops everything
     std::thread thread_;
 
-    // The thread's own.
-    std::unique_ptr<ViewIndexes> views_[2];
+    // Read and updated by the thread alone; their freshness may be asked from any.
+    ViewIndexes views_[2] = {ViewIndexes(RegistryView::Bits32), ViewIndexes(RegistryView::Bits64)};
     std::map<std::wstring, TargetFacts> facts_;  // by the path opened, upper case
 };
 

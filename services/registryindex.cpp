@@ -32,7 +32,6 @@ bool RegistryIndex::Open() {
 
 // Armed again only once it has fired: a request that is still pending stays the one.
 void RegistryIndex::Watch() {
-    if (!changed_) changed_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!changed_ || !key_) {
         watching_ = false;
         return;

@@ -36,11 +36,13 @@ enum class IndexedKey { Classes, TypeLibs };
 
 class RegistryIndex {
 public:
-    RegistryIndex(HKEY root, IndexedKey what, RegistryView view) : root_(root), what_(what), view_(view) {}
+    RegistryIndex(HKEY root, IndexedKey what, RegistryView view)
+        : root_(root), what_(what), view_(view), changed_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     RegistryIndex(const RegistryIndex&) = delete;
     RegistryIndex& operator=(const RegistryIndex&) = delete;
 
-    // True when it has been read and nothing below it has changed since.
+    // True when it has been read and nothing below it has changed since. Safe
+    // to ask from another thread: a reading in progress is not fresh.
     bool Fresh() const;
     // Reads it all again, watching it from the start. False when `cancel`
     // stopped it first; it is then empty and stale.
@@ -79,8 +81,8 @@ private:
     RegistryView view_;
     rt::RegKey key_;
     rt::Handle changed_;  // signalled by the registry when anything below the key changes
-    bool watching_ = false;
-    bool read_ = false;
+    std::atomic<bool> watching_{false};
+    std::atomic<bool> read_{false};
     std::vector<IndexEntry> entries_;                        // in the registry's own order
     std::unordered_map<std::wstring, size_t> at_;            // upper-case name to its place in entries_
     std::unordered_multimap<std::wstring, size_t> holding_;  // name key to the places of entries holding it
