@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+
 #include "serverpath.h"
 
 namespace services {
@@ -15,12 +17,17 @@ size_t Slot(RegistryView view) {
 // letter by letter names many that are not, so the memory is kept short.
 constexpr size_t kMostFacts = 32;
 
+// Another program's changes come in bursts: the view is read again once they have paused this long.
+constexpr DWORD kQuietMs = 250;
+
 }  // namespace
 
 NamesReading::NamesReading(NamesTarget target, std::array<bool, ViewIndexes::kCount> freshBefore)
     : target_(std::move(target)),
       freshBefore_(freshBefore),
       done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+NamesReader::NamesReader() : wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 NamesReader::~NamesReader() {
     {
@@ -29,7 +36,7 @@ NamesReader::~NamesReader() {
         cancel_ = true;
         stopping_ = true;
     }
-    wake_.notify_all();
+    SetEvent(wake_.Get());
     if (thread_.joinable()) thread_.join();
 }
 
@@ -37,7 +44,7 @@ void NamesReader::LookAhead(const std::wstring& fieldText) {
     const std::lock_guard lock(mutex_);
     fieldText_ = fieldText;
     if (!thread_.joinable()) thread_ = std::thread(&NamesReader::Run, this);
-    wake_.notify_all();
+    SetEvent(wake_.Get());
 }
 
 std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& target) {
@@ -50,7 +57,7 @@ std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& targe
     auto reading = std::make_shared<NamesReading>(target, fresh);
     readings_.push_back(reading);
     if (!thread_.joinable()) thread_ = std::thread(&NamesReader::Run, this);
-    wake_.notify_all();
+    SetEvent(wake_.Get());
     return reading;
 }
 
@@ -60,24 +67,27 @@ void NamesReader::ExportEnded(NamesReading& reading, bool ran) {
         reading.ended_ = true;
         reading.ran_ = ran;
     }
-    wake_.notify_all();
+    SetEvent(wake_.Get());
 }
 
+// What there is to do is in the queues; the wake event only says that there is something.
 void NamesReader::Run() {
     // Type libraries are read through OLE.
     const HRESULT ole = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stop_ || !readings_.empty() || fieldText_; });
-        if (stop_) break;
+        std::unique_lock lock(mutex_);
+        if (stop_) {
+            // Readings nobody will serve end without a result.
+            for (const auto& reading : readings_) SetEvent(reading->Done());
+            break;
+        }
         if (!readings_.empty()) {
             const std::shared_ptr<NamesReading> reading = readings_.front();
             readings_.pop_front();
             lock.unlock();
             Serve(*reading);
             SetEvent(reading->Done());
-            lock.lock();
-        } else {
+        } else if (fieldText_) {
             const std::wstring text = std::move(*fieldText_);
             fieldText_.reset();
             cancel_ = false;
@@ -89,20 +99,40 @@ void NamesReader::Run() {
             lock.lock();
             // Stopped by an export: taken up again once its reading is done.
             if (cancel_ && !fieldText_) fieldText_ = text;
+        } else {
+            lock.unlock();
+            WaitIdle();
         }
     }
-    // Readings nobody will serve end without a result.
-    for (const auto& reading : readings_) SetEvent(reading->Done());
-    lock.unlock();
     if (SUCCEEDED(ole)) CoUninitialize();
 }
 
+// Until asked for something, or until another program changes what was read
+// ahead for the field's files: then, once it pauses, that is read again.
+void NamesReader::WaitIdle() {
+    std::vector<HANDLE> events{wake_.Get()};
+    for (size_t slot : watched_)
+        for (size_t i = 0; i < ViewIndexes::kCount; ++i)
+            if (views_[slot][i].Fresh()) events.push_back(views_[slot][i].Changed());
+    const DWORD woke =
+        WaitForMultipleObjects(static_cast<DWORD>(events.size()), events.data(), FALSE, INFINITE) -
+        WAIT_OBJECT_0;
+    if (woke == 0 || woke >= events.size()) return;
+    WaitForSingleObject(wake_.Get(), kQuietMs);
+    const std::lock_guard lock(mutex_);
+    if (!fieldText_) fieldText_ = lastText_;
+}
+
+// What identifies the file is read while the export runs; the registry once it has returned.
 void NamesReader::Serve(NamesReading& reading) {
     const std::optional<TargetFacts> facts = Facts(reading.target_);
-    {
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [&] { return reading.ended_ || stop_; });
-        if (stop_ || !reading.ran_) return;
+    for (;;) {
+        {
+            const std::lock_guard lock(mutex_);
+            if (stop_ || (reading.ended_ && !reading.ran_)) return;
+            if (reading.ended_) break;
+        }
+        WaitForSingleObject(wake_.Get(), INFINITE);
     }
     if (!facts) return;
     ViewIndexes& view = views_[Slot(reading.target_.view)];
@@ -111,11 +141,16 @@ void NamesReader::Serve(NamesReading& reading) {
 }
 
 void NamesReader::Anticipate(const std::wstring& fieldText) {
+    lastText_ = fieldText;
+    watched_.clear();
     for (const std::wstring& path : SplitServerPaths(fieldText)) {
         if (cancel_) return;
         const std::optional<NamesTarget> target = TargetOf(ChooseRoad(path));
-        // The file's own type library is read now, and its view's registry.
-        if (target && Facts(*target)) views_[Slot(target->view)].Refresh(cancel_);
+        if (!target || !Facts(*target)) continue;
+        // The file's own type library has been read; now its view's registry.
+        const size_t slot = Slot(target->view);
+        if (std::find(watched_.begin(), watched_.end(), slot) == watched_.end()) watched_.push_back(slot);
+        views_[slot].Refresh(cancel_);
     }
 }
 

@@ -1,17 +1,16 @@
 // Reads what names each server file in the registry, on a thread of its own.
 // While the path field names a file, the registry of that file's view is read
-// ahead and watched; after the file's export only what can have changed is
-// read again, so the answer comes in a few milliseconds even among thousands
-// of classes. Without a reading ahead, or when something else changed the
-// registry meanwhile, the whole view is read after the export, while the
-// window waits and answers.
+// ahead and watched, and read again when another program changes it; after
+// the file's export only what can have changed is read again, so the answer
+// comes in a millisecond or two even among thousands of classes. Without a
+// reading ahead (a click at once, a change that came just before the click),
+// the whole view is read after the export, while the window waits and answers.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
@@ -19,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "handles.h"
 #include "registrynames.h"
@@ -46,7 +46,7 @@ private:
 
 class NamesReader {
 public:
-    NamesReader() = default;
+    NamesReader();
     ~NamesReader();  // stops the thread; a reading still waiting ends without a result
     NamesReader(const NamesReader&) = delete;
     NamesReader& operator=(const NamesReader&) = delete;
@@ -65,10 +65,11 @@ private:
     void Run();
     void Serve(NamesReading& reading);
     void Anticipate(const std::wstring& fieldText);
+    void WaitIdle();
     std::optional<TargetFacts> Facts(const NamesTarget& target);
 
     std::mutex mutex_;
-    std::condition_variable wake_;
+    rt::Handle wake_;  // set whenever there is something new for the thread
     std::deque<std::shared_ptr<NamesReading>> readings_;
     std::optional<std::wstring> fieldText_;
     bool stop_ = false;
@@ -79,6 +80,8 @@ private:
     // Read and updated by the thread alone; their freshness may be asked from any.
     ViewIndexes views_[2] = {ViewIndexes(RegistryView::Bits32), ViewIndexes(RegistryView::Bits64)};
     std::map<std::wstring, TargetFacts> facts_;  // by the path opened, upper case
+    std::wstring lastText_;                      // the field's text as last read ahead
+    std::vector<size_t> watched_;                // the views of the files it names
 };
 
 }  // namespace services

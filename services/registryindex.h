@@ -56,6 +56,8 @@ public:
     const std::vector<IndexEntry>& Entries() const { return entries_; }
     // The places of the entries with a path of one of these name keys, in order.
     std::vector<size_t> Holding(const std::vector<std::wstring>& nameKeys) const;
+    // Signalled when anything below the key changes, while it is watched.
+    HANDLE Changed() const { return changed_.Get(); }
     // The open key, for reading more of an entry; null when it does not exist.
     HKEY Key() const { return key_.Get(); }
     IndexedKey What() const { return what_; }
