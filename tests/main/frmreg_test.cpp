@@ -100,56 +100,21 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
     EXPECT_NE(RegistrationFailureText(inHelper, true).find(L"it needs a.dll, which is not a 64-bit DLL."),
               std::wstring::npos);
 
-    // A runtime DLL at the end of the chain names the package that brings it, of the server's kind.
-    const struct {
-        std::vector<std::wstring> chain;
-        Kind kind;
-        bool inHelper;
-        const wchar_t* advice;
-    } runtimes[] = {
-        {{L"a.dll", L"msvcp140_1.dll"},
-         Kind::MissingDll,
-         false,
-         L"(error 126)\r\nmsvcp140_1.dll comes with the Microsoft Visual C++ 2015-2022 Redistributable "
-         L"(x86): "
-         L"install it, then try again."},
-        {{L"MSVCR120.dll"},
-         Kind::OtherMachine,
-         true,
-         L"which is not a 64-bit DLL. (error 126)\r\nMSVCR120.dll comes with the Microsoft Visual C++ 2013 "
-         L"Redistributable (x64)"},
-        {{L"api-ms-win-crt-heap-l1-1-0.dll"},
-         Kind::MissingDll,
-         true,
-         L"\r\napi-ms-win-crt-heap-l1-1-0.dll belongs to the Universal C Runtime, which Windows 10 and later "
-         L"include; the Microsoft Visual C++ 2015-2022 Redistributable (x64) installs it on older Windows."},
-        {{L"vcruntime140d.dll"},
-         Kind::MissingDll,
-         false,
-         L"\r\nvcruntime140d.dll belongs to a debug build of the Visual C++ runtime, which only Visual "
-         L"Studio "
-         L"installs: register a release build of the server."},
-    };
-    for (const auto& r : runtimes) {
-        RegistrationOutcome o = outcome(missing, {r.kind, {}, r.chain});
-        o.InHelper = r.inHelper;
-        const std::wstring text = RegistrationFailureText(o, true);
-        EXPECT_NE(text.find(r.advice), std::wstring::npos) << testing::PrintToString(text);
-    }
-    EXPECT_EQ(RegistrationFailureText(outcome(missing, {Kind::MissingDll, {}, {L"msvcrt.dll"}}), true)
-                  .find(L"Redistributable"),
-              std::wstring::npos);
-
-    // A .NET assembly has no export to call; the tools that register it are named.
+    // Real servers meet the commonest runtime DLLs; a debug build's and one of the wrong kind only here.
+    RegistrationOutcome runtime = outcome(missing, {Kind::OtherMachine, {}, {L"MSVCR120.dll"}});
+    runtime.InHelper = true;
+    EXPECT_NE(
+        RegistrationFailureText(runtime, true)
+            .find(L"which is not a 64-bit DLL. (error 126)\r\nMSVCR120.dll comes with the Microsoft Visual "
+                  L"C++ 2013 Redistributable (x64)"),
+        std::wstring::npos);
+    EXPECT_NE(
+        RegistrationFailureText(outcome(missing, {Kind::MissingDll, {}, {L"vcruntime140d.dll"}}), true)
+            .find(L"belongs to a debug build of the Visual C++ runtime, which only Visual Studio installs"),
+        std::wstring::npos);
     RegistrationOutcome assembly =
         outcome({rt::errnum::NotExported, L"clsReg", L"not a exported function!", ERROR_PROC_NOT_FOUND, 0});
-    EXPECT_EQ(RegistrationFailureText(assembly, true),
-              L"The file is not a self-registering COM server: it has no DllRegisterServer export.");
     assembly.DotNetAssembly = true;
-    EXPECT_EQ(
-        RegistrationFailureText(assembly, true),
-        L"The file is a .NET assembly, not a self-registering COM server: register it with regasm (.NET "
-        L"Framework) or register its .comhost.dll (.NET 5 and later).");
     EXPECT_NE(RegistrationFailureText(assembly, false).find(L"unregister it with regasm /u"),
               std::wstring::npos);
 
@@ -169,9 +134,8 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
     EXPECT_NE(PageRefusalText(L"https://x", 2).find(L"(error 2)"), std::wstring::npos);
 }
 
-services::RegistryNames Names(size_t classes, size_t typeLibs,
-                              services::RegistryView view = services::RegistryView::Bits32) {
-    services::RegistryNames names{view, L"C:\\x\\server.ocx", {}, {}};
+services::RegistryNames Names(size_t classes, size_t typeLibs) {
+    services::RegistryNames names{services::RegistryView::Bits32, L"C:\\x\\server.ocx", {}, {}};
     for (size_t i = 1; i <= classes; ++i)
         names.classes.push_back({L"{C" + std::to_wstring(i) + L"}",
                                  i == 2 ? L"" : L"X.Y" + std::to_wstring(i), L"X object",
@@ -190,6 +154,7 @@ TEST(FrmRegRules, WhatTheRegistryHoldsFollowsTheFirstLine) {
         o.Names = std::move(names);
         return o;
     };
+    // What real servers do not show: type libraries, a failed export, nothing read.
     const struct {
         RegistrationOutcome outcome;
         bool registering;
@@ -200,24 +165,9 @@ TEST(FrmRegRules, WhatTheRegistryHoldsFollowsTheFirstLine) {
          L"Registered successfully\r\n\r\nC:\\x\\server.ocx is registered in the 32-bit registry:\r\n"
          L"class {C1} X.Y1 (Both)\r\nclass {C2} \"X object\" (Both)\r\ntype library {L1} 1.0 X library",
          false},
-        {outcome(true, Names(0, 0, services::RegistryView::Bits64)), true,
-         L"Registered successfully\r\n\r\nBut no class or type library in the 64-bit registry names this "
-         L"file.",
-         true},
-        {outcome(true, Names(0, 0)), false,
-         L"Unregistered successfully\r\n\r\nNo class or type library in the 32-bit registry names this file "
-         L"now.",
-         false},
-        {outcome(true, Names(1, 0)), false,
-         L"Unregistered successfully\r\n\r\nBut 1 class in the 32-bit registry still names this file:\r\n"
-         L"class {C1} X.Y1 (Both)",
-         true},
         {outcome(true, Names(8, 2)), false,
-         L"But 8 classes and 2 type libraries in the 32-bit registry still name this file:\r\nclass {C1} "
-         L"X.Y1 "
-         L"(Both)\r\nclass {C2} \"X object\" (Both)\r\nclass {C3} X.Y3 (no ThreadingModel)\r\nclass {C4}",
+         L"But 8 classes and 2 type libraries in the 32-bit registry still name this file:\r\nclass {C1}",
          true},
-        {outcome(true, Names(8, 2)), false, L"class {C8} X.Y8 (Both)\r\nand 2 more.", true},
         // A failed export may have left its work half done; nothing is added when nothing names the file.
         {outcome(false, Names(0, 1)), true,
          L"C:\\x\\server.ocx\r\n\r\nThe server's DllRegisterServer reported failure 0x80004005.", false},
@@ -225,7 +175,6 @@ TEST(FrmRegRules, WhatTheRegistryHoldsFollowsTheFirstLine) {
          L"\r\n\r\n1 type library in the 32-bit registry names this file now:\r\ntype library {L1} 1.0 X "
          L"library",
          false},
-        {outcome(false, Names(0, 0)), false, L"reported failure 0x80004005.", false},
         {outcome(true, std::nullopt), true, L"Registered successfully", false},
     };
     for (const auto& c : cases) {
@@ -233,21 +182,14 @@ TEST(FrmRegRules, WhatTheRegistryHoldsFollowsTheFirstLine) {
         EXPECT_NE(text.find(c.text), std::wstring::npos) << testing::PrintToString(text);
         EXPECT_EQ(RegistryNamesWarn(c.outcome, c.registering), c.warns) << testing::PrintToString(text);
     }
-    EXPECT_EQ(RegistrationReport({outcome(true, Names(0, 0))}, false).find(L"C:\\x"), std::wstring::npos);
     EXPECT_EQ(RegistrationReport({outcome(false, Names(0, 0))}, false).find(L"registry"), std::wstring::npos);
-
-    // Among several files, each says in a line what names it.
-    EXPECT_EQ(RegistrationReport({outcome(true, Names(2, 1)), outcome(true, Names(0, 0))}, true),
-              L"Registered successfully\r\n\r\n1. C:\\x\\server.ocx\r\nIn the 32-bit registry: 2 classes, 1 "
-              L"type library.\r\n\r\n2. C:\\x\\server.ocx\r\nBut no class or type library in the 32-bit "
-              L"registry names this file.");
     EXPECT_EQ(
         RegistrationReport({outcome(true, Names(1, 0)), outcome(false, Names(0, 0))}, false)
-            .rfind(L"Unregistered 1 of 2 files.\r\n\r\n1. C:\\x\\server.ocx\r\nUnregistered "
-                   L"successfully\r\nBut 1 "
-                   L"class in the 32-bit registry still names this file.\r\n\r\n2. C:\\x\\server.ocx\r\nThe "
-                   L"server's DllUnregisterServer reported failure 0x80004005.\r\n",
-                   0),
+            .rfind(
+                L"Unregistered 1 of 2 files.\r\n\r\n1. C:\\x\\server.ocx\r\nUnregistered successfully\r\nBut "
+                L"1 class in the 32-bit registry still names this file.\r\n\r\n2. C:\\x\\server.ocx\r\nThe "
+                L"server's DllUnregisterServer reported failure 0x80004005.\r\n",
+                0),
         0u);
 }
 
@@ -543,8 +485,8 @@ TEST_F(FrmRegWindow, TheUsualCausesAreNamed) {
          L"install it, then try again."},
         {ServerPath(L"needsucrt.dll"),
          L"\r\napi-ms-win-crt-tessiver-l1-1-0.dll belongs to the Universal C Runtime, which Windows 10 and "
-         L"later "
-         L"include; the Microsoft Visual C++ 2015-2022 Redistributable (x86) installs it on older Windows."},
+         L"later include; the Microsoft Visual C++ 2015-2022 Redistributable (x86) installs it on older "
+         L"Windows."},
     };
     for (const auto& row : rows) {
         const RegistrationOutcome outcome = window.RegisterOne(row.file, true);

@@ -124,21 +124,16 @@ TEST(RuntimeDlls, NamesTheRedistributableThatBringsEach) {
         const wchar_t* release;
     } rows[] = {
         {L"VCRUNTIME140.dll", true, Kind::VisualCpp, L"2015-2022"},
-        {L"msvcp140_atomic_wait.dll", true, Kind::VisualCpp, L"2015-2022"},
         {L"mfc140deu.dll", true, Kind::VisualCpp, L"2015-2022"},
         {L"mfcm120u.dll", true, Kind::VisualCpp, L"2013"},
         {L"msvcr100.dll", true, Kind::VisualCpp, L"2010"},
-        {L"msvcp90.dll", true, Kind::VisualCpp, L"2008"},
         {L"api-ms-win-crt-runtime-l1-1-0.dll", true, Kind::UniversalCrt, L"2015-2022"},
-        {L"ucrtbase.dll", true, Kind::UniversalCrt, L"2015-2022"},
         {L"vcruntime140_1d.dll", true, Kind::Debug, L"2015-2022"},
         {L"msvcp140d_atomic_wait.dll", true, Kind::Debug, L"2015-2022"},
-        {L"mfc110ud.dll", true, Kind::Debug, L"2012"},
         // The system's own C runtimes, and names that only look alike.
         {L"msvcrt.dll", false, {}, L""},
         {L"msvcp60.dll", false, {}, L""},
         {L"msvcp1400.dll", false, {}, L""},
-        {L"msvcp140.dll.mui", false, {}, L""},
         {L"api-ms-win-core-synch-l1-2-0.dll", false, {}, L""},
     };
     for (const auto& row : rows) {
