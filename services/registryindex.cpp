@@ -79,13 +79,17 @@ bool RegistryIndex::Rebuild(const std::atomic<bool>& cancel) {
 
 void RegistryIndex::Update(const std::vector<std::wstring>& again,
                            const std::vector<std::wstring>& nameKeys) {
-    DWORD count = 0;
-    if (!read_ || !key_ || !Counted(count)) {
+    if (!read_ || !key_) {
         Rebuild(kNeverCancelled);
         return;
     }
     // Watched again before anything is read: whatever changes after this is a change.
     Watch();
+    DWORD count = 0;
+    if (!Counted(count)) {
+        Rebuild(kNeverCancelled);
+        return;
+    }
     std::set<std::wstring> names;
     for (const std::wstring& name : again)
         if (!name.empty()) names.insert(Upper(name));
@@ -117,6 +121,11 @@ void RegistryIndex::Update(const std::vector<std::wstring>& again,
         Reindex();
     }
     if (placesUnknown || entries_.size() != count) Rename();
+}
+
+const IndexEntry* RegistryIndex::Find(const std::wstring& name) const {
+    const auto at = at_.find(Upper(name));
+    return at == at_.end() ? nullptr : &entries_[at->second];
 }
 
 std::vector<size_t> RegistryIndex::Holding(const std::vector<std::wstring>& nameKeys) const {

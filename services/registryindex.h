@@ -54,6 +54,8 @@ public:
     void Update(const std::vector<std::wstring>& again, const std::vector<std::wstring>& nameKeys);
 
     const std::vector<IndexEntry>& Entries() const { return entries_; }
+    // The entry of that name; null when there is none.
+    const IndexEntry* Find(const std::wstring& name) const;
     // The places of the entries with a path of one of these name keys, in order.
     std::vector<size_t> Holding(const std::vector<std::wstring>& nameKeys) const;
     // Signalled when anything below the key changes, while it is watched.

@@ -104,8 +104,7 @@ std::optional<NamesTarget> TargetOf(const ServerRoad& road) {
 std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore) {
     const auto identity = IdentityOf(target.opened);
     if (!identity) return std::nullopt;
-    // The same file, unchanged: what was read of it holds, and reading names and type library costs
-    // milliseconds.
+    // The same file, unchanged: what was read of it holds (reading it again costs milliseconds).
     if (readBefore && readBefore->identity == *identity && readBefore->identity.size == identity->size &&
         readBefore->identity.written == identity->written) {
         TargetFacts facts = *readBefore;
@@ -153,6 +152,13 @@ bool ViewIndexes::AfterExport(const std::array<bool, kCount>& freshBefore, const
     return true;
 }
 
+// A machine's class whose server the user's own class of that identifier replaces, as clients see them.
+bool ViewIndexes::Overridden(const RegistryIndex& index, const IndexEntry& entry) const {
+    if (&index != &indexes_[1]) return false;
+    const IndexEntry* own = indexes_[0].Find(entry.name);
+    return own && !own->paths.empty();
+}
+
 RegistryNames ViewIndexes::Collect(const NamesTarget& target, const TargetFacts& facts) const {
     RegistryNames names{view_, target.shown, {}, {}};
     SameFile leadsThere(target, facts);
@@ -166,6 +172,7 @@ RegistryNames ViewIndexes::Collect(const NamesTarget& target, const TargetFacts&
         }
         for (size_t place : places) {
             const IndexEntry& entry = index.Entries()[place];
+            if (Overridden(index, entry)) continue;
             for (const IndexedPath& path : entry.paths) {
                 if (!leadsThere(path) || !seen.insert(Upper(entry.name + L"\\" + path.version)).second)
                     continue;

@@ -81,7 +81,10 @@ public:
     RegistryNames Collect(const NamesTarget& target, const TargetFacts& facts) const;
 
 private:
+    bool Overridden(const RegistryIndex& index, const IndexEntry& entry) const;
+
     RegistryView view_;
+    // The user's classes, the machine's, the user's type libraries, the machine's.
     std::array<RegistryIndex, kCount> indexes_;
 };
 

@@ -99,8 +99,18 @@ TEST(RegistryNames, TheSameFileIsFoundHoweverThePathIsSpelt) {
         PutClass(TestClsid(n), rows[n].spelt, rows[n].type);
         if (rows[n].names) expected.push_back(TestClsid(n));
     }
-    std::vector<std::wstring> found = ClassesNaming(file);
-    EXPECT_EQ(found, expected);
+    // The user's own classes count, and replace the machine's of the same identifier for the user.
+    const std::wstring userClasses = L"Software\\Classes\\CLSID\\";
+    const auto putUserClass = [&](const std::wstring& clsid, const std::wstring& path) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, (userClasses + clsid + L"\\InprocServer32").c_str(), nullptr,
+                        REG_SZ, path.c_str(), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    };
+    putUserClass(TestClsid(0xF0), file);
+    putUserClass(TestClsid(0), elsewhere);
+    expected.erase(expected.begin());
+    expected.insert(expected.begin(), TestClsid(0xF0));
+    EXPECT_EQ(ClassesNaming(file), expected);
+    for (int n : {0, 0xF0}) RegDeleteTreeW(HKEY_CURRENT_USER, (userClasses + TestClsid(n)).c_str());
     ForgetClasses(L"7E55B0");
     DeleteFileW(file.c_str());
     DeleteFileW(elsewhere.c_str());
