@@ -44,11 +44,8 @@ std::optional<services::RegistryNames> frmReg::WaitForNames(const services::Name
     bool said = false;
     while (WaitForSingleObject(done, 0) == WAIT_TIMEOUT) {
         const ULONGLONG now = GetTickCount64();
-        MsgWaitForMultipleObjectsEx(1, &done,
-                                    said          ? INFINITE
-                                    : now < sayAt ? static_cast<DWORD>(sayAt - now)
-                                                  : 0,
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD until = said ? INFINITE : now < sayAt ? static_cast<DWORD>(sayAt - now) : 0;
+        MsgWaitForMultipleObjectsEx(1, &done, until, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (rt::DoEvents() == 0 || !form_.IsLoaded()) return std::nullopt;
         if (said || GetTickCount64() < sayAt || WaitForSingleObject(done, 0) == WAIT_OBJECT_0) continue;
         // Said on the window and in its title, as the wait for a 64-bit server is.

@@ -90,5 +90,6 @@ std::wstring RegistryNamesLine(const RegistrationOutcome& outcome, bool register
         return L"In " + ViewText(names.view) + L": " + Things(names, L", ") + L".";
     const std::wstring text = RegistryNamesText(outcome, registering);
     // The warning's sentence, without its list: the whole box lists no names.
-    return text.substr(0, text.find(L":\r\n")) + (text.find(L":\r\n") == std::wstring::npos ? L"" : L".");
+    const size_t list = text.find(L":\r\n");
+    return list == std::wstring::npos ? text : text.substr(0, list) + L".";
 }
