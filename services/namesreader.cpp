@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <system_error>
 
 #include "serverpath.h"
 
@@ -43,7 +44,7 @@ NamesReader::~NamesReader() {
 void NamesReader::LookAhead(const std::wstring& fieldText) {
     const std::lock_guard lock(mutex_);
     fieldText_ = fieldText;
-    if (!thread_.joinable()) thread_ = std::thread(&NamesReader::Run, this);
+    Start();
     SetEvent(wake_.Get());
 }
 
@@ -55,8 +56,12 @@ std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& targe
     std::array<bool, ViewIndexes::kCount> fresh{};
     for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = view[i].Fresh();
     auto reading = std::make_shared<NamesReading>(target, fresh);
+    // Without a thread nobody reads: the reading ends at once, without a result.
+    if (!Start()) {
+        SetEvent(reading->Done());
+        return reading;
+    }
     readings_.push_back(reading);
-    if (!thread_.joinable()) thread_ = std::thread(&NamesReader::Run, this);
     SetEvent(wake_.Get());
     return reading;
 }
@@ -68,6 +73,16 @@ void NamesReader::ExportEnded(NamesReading& reading, bool ran) {
         reading.ran_ = ran;
     }
     SetEvent(wake_.Get());
+}
+
+bool NamesReader::Start() {
+    if (thread_.joinable()) return true;
+    try {
+        thread_ = std::thread(&NamesReader::Run, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
 }
 
 // What there is to do is in the queues; the wake event only says that there is something.

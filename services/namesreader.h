@@ -62,6 +62,7 @@ public:
     void ExportEnded(NamesReading& reading, bool ran);
 
 private:
+    bool Start();  // with the mutex held
     void Run();
     void Serve(NamesReading& reading);
     void Anticipate(const std::wstring& fieldText);
