@@ -5,10 +5,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "frmreg.h"
+#include "handles.h"
 #include "modfunctions.h"
 #include "msgbox.h"
 #include "serverpath.h"
@@ -33,18 +33,13 @@ const wchar_t kConnectionFailed[] =
     L"An error has occured while trying to connect to the internet\r\n"
     L"Please ensure that your internet connection is functioning correctly and try again.";
 
-struct LocalFreeDeleter {
-    void operator()(wchar_t* p) const { LocalFree(p); }
-};
-
 // The system's own description of an error code, without its trailing line break.
 std::wstring SystemText(DWORD code) {
-    wchar_t* raw = nullptr;
+    rt::LocalMemory<wchar_t> raw;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
-    std::unique_ptr<wchar_t, LocalFreeDeleter> owned(raw);
-    std::wstring text = n ? std::wstring(raw, n) : std::wstring();
+        code, 0, reinterpret_cast<wchar_t*>(raw.Put()), 0, nullptr);
+    std::wstring text = n && raw ? std::wstring(raw.Get(), n) : std::wstring();
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
         text.pop_back();
     return text;

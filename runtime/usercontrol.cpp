@@ -49,10 +49,8 @@ UserControl::UserControl(UserControlEvents& events)
 
 UserControl::~UserControl() {
     Destroy();
-    if (dropTarget_) {
-        dropTarget_->Detach();
-        dropTarget_->Release();
-    }
+    // The platform may hold the target a while longer: it must not call back into a dead surface.
+    if (dropTarget_) dropTarget_->Detach();
     HDC dc = image_->Dc();
     if (dc) {
         // Put the DC's own objects back before the font copy is deleted.
@@ -279,8 +277,8 @@ void UserControl::SetOLEDropMode(short mode) {
 }
 
 void UserControl::RegisterDropTarget() {
-    if (!dropTarget_) dropTarget_ = new SurfaceDropTarget(*this);
-    RegisterDragDrop(Window(), dropTarget_);
+    if (!dropTarget_) dropTarget_ = SurfaceDropTarget::Make(*this);
+    RegisterDragDrop(Window(), dropTarget_.Get());
 }
 
 void UserControl::OLEDrag(IDataObject* data, DWORD allowedEffects) {

@@ -16,6 +16,7 @@
 #include "dibimage.h"
 #include "font.h"
 #include "gdi.h"
+#include "handles.h"
 #include "picture.h"
 #include "press.h"
 #include "propertybag.h"
@@ -200,7 +201,7 @@ private:
     PictureRef mouseIcon_;
     std::wstring accessKeys_;
     short oleDropMode_ = 0;
-    SurfaceDropTarget* dropTarget_ = nullptr;  // counted; registered while drop handling is on
+    ComPtr<SurfaceDropTarget> dropTarget_;  // registered while drop handling is on
     std::unique_ptr<DibImage> image_;
     // The surface's own copy of the font as last selected, and the attributes it
     // was made from, so a change to the shared font object is noticed.
