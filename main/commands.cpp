@@ -25,7 +25,6 @@ const wchar_t kOpenTitle[] = L"Open ActiveX";
 // style, no link dereferencing, long names, sizing, hidden files shown.
 constexpr DWORD kOpenFlags = 0x10B8220C;
 
-const wchar_t kErrorTitle[] = L"Error!";
 const wchar_t kSuccessTitle[] = L"Success!";
 const wchar_t kAboutTitle[] = L"About";
 const wchar_t kNoPath[] = L"Select an ActiveX";
@@ -253,7 +252,7 @@ void frmReg::cmdUnreg_Click() {
 void frmReg::RunRegistration(bool registering) {
     const std::vector<std::wstring> paths = services::SplitServerPaths(txtSource_->Text());
     if (paths.empty()) {
-        rt::MsgBox(kNoPath, rt::MsgBoxExclamation, kErrorTitle, hWnd());
+        rt::MsgBox(kNoPath, rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
         return;
     }
     // The window answers while a 64-bit server runs; another command meanwhile is let go.
@@ -272,8 +271,8 @@ void frmReg::RunRegistration(bool registering) {
     const bool allDone =
         std::all_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
     rt::MsgBox(RegistrationReport(outcomes, registering),
-               allDone ? rt::MsgBoxInformation : rt::MsgBoxExclamation, allDone ? kSuccessTitle : kErrorTitle,
-               hWnd());
+               allDone ? rt::MsgBoxInformation : rt::MsgBoxExclamation,
+               allDone ? kSuccessTitle : rt::kErrorTitle, hWnd());
     // Once the answer is read, not before it: the next helper gets ready for the next command.
     if (helper64_ && form_.IsLoaded()) helper64_->GetReady();
 }
@@ -303,16 +302,16 @@ void frmReg::cmdCommunity_Click() {
 void frmReg::OpenPage(const std::wstring& address) {
     INT_PTR result = 0;
     if (rt::Suppress([&] { result = modFunctions::ShellOpen(address, L"", L""); })) {
-        rt::MsgBox(kConnectionFailed, rt::MsgBoxInformation, kErrorTitle, hWnd());
+        rt::MsgBox(kConnectionFailed, rt::MsgBoxInformation, rt::kErrorTitle, hWnd());
         return;
     }
     // The shell could be asked but had no resources to start anything.
     const std::wstring failure = modFunctions::OpenUrlResultText(result);
     if (!failure.empty()) {
-        rt::MsgBox(failure, rt::MsgBoxExclamation, kErrorTitle, hWnd());
+        rt::MsgBox(failure, rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
         return;
     }
     // It refused: no browser registered for the address, say.
     if (result <= 32)
-        rt::MsgBox(PageRefusalText(address, result), rt::MsgBoxExclamation, kErrorTitle, hWnd());
+        rt::MsgBox(PageRefusalText(address, result), rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
 }

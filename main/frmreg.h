@@ -32,9 +32,6 @@
 #endif
 inline constexpr const wchar_t* kHomePage = TESSIVER_HOME_PAGE;
 
-// The part of a path after its last backslash; empty when there is none.
-std::wstring FileOfPath(const std::wstring& path);
-
 // Outer height in twips: the shorter frame of "WinVista", else the taller one.
 long OuterHeightTwips(const std::wstring& windowsId);
 inline constexpr long kOuterWidthTwips = 7755;
@@ -84,8 +81,6 @@ public:
 
     rt::Form& Form() { return form_; }
     HWND hWnd() const { return form_.hWnd(); }
-
-    std::wstring file(const std::wstring& path) const { return FileOfPath(path); }
 
     // One file of Register or Unregister, on the road its kind asks for: in
     // this process, or in the 64-bit helper while the window waits and answers

@@ -16,19 +16,7 @@
 
 namespace {
 
-TEST(FrmRegRules, FileNameAndOuterHeight) {
-    const struct {
-        const wchar_t* path;
-        const wchar_t* file;
-    } files[] = {
-        {L"C:\\dir\\server.ocx", L"server.ocx"},
-        {L"server.ocx", L""},
-        {L"C:\\dir\\", L""},
-        {L"", L""},
-        {L"\\a.dll", L"a.dll"},
-    };
-    for (const auto& f : files) EXPECT_EQ(FileOfPath(f.path), f.file) << f.path;
-
+TEST(FrmRegRules, OuterHeight) {
     EXPECT_EQ(OuterHeightTwips(L"WinVista"), 2970);
     for (const wchar_t* other : {L"", L"WinXP", L"winvista", L"WinVista "})
         EXPECT_EQ(OuterHeightTwips(other), 3045);
