@@ -27,7 +27,15 @@ bool IsFunctionExported(const std::wstring& functionName, const std::wstring& mo
     return module && GetProcAddress(module, Narrow(functionName).c_str()) != nullptr;
 }
 
-bool IsWinNT() { return rt::SystemVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
+FARPROC GetExportAddress(const std::wstring& moduleName, const std::wstring& functionName) {
+    const HMODULE module = GetModuleHandleW(moduleName.c_str());
+    if (!module) return nullptr;
+    return GetProcAddress(module, Narrow(functionName).c_str());
+}
+
+bool IsWinNT() {
+    return rt::SystemVersion().dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
 
 void RequestMouseLeave(HWND hWnd, bool useUser32) {
     // Bound late rather than imported, so a system without either still starts.

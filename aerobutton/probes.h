@@ -11,6 +11,9 @@ namespace aero {
 // question is released again; one already loaded is left alone.
 bool IsFunctionExported(const std::wstring& functionName, const std::wstring& moduleName);
 
+// The function's address in an already loaded module; never loads one.
+FARPROC GetExportAddress(const std::wstring& moduleName, const std::wstring& functionName);
+
 // True on the NT family of systems, where the wide text calls exist.
 bool IsWinNT();
 

@@ -56,6 +56,12 @@ T* Named(rt::Form& form, const wchar_t* name) {
 
 }  // namespace
 
+std::wstring frmReg::file(const std::wstring& path) {
+    for (size_t i = path.size(); i > 0; --i)
+        if (path[i - 1] == L'\\') return path.substr(i);
+    return {};
+}
+
 long OuterHeightTwips(const std::wstring& windowsId) {
     return windowsId == L"WinVista" ? 2970 : 3045;
 }

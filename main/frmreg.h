@@ -82,6 +82,11 @@ public:
     rt::Form& Form() { return form_; }
     HWND hWnd() const { return form_.hWnd(); }
 
+    // The window's public answer for the part of a path after its last
+    // backslash; empty when there is none. Callers inside the program use
+    // services::FileNameOf, which knows every separator.
+    static std::wstring file(const std::wstring& path);
+
     // One file of Register or Unregister, on the road its kind asks for: in
     // this process, or in the 64-bit helper while the window waits and answers
     // (helperwait.cpp).

@@ -16,7 +16,20 @@
 
 namespace {
 
-TEST(FrmRegRules, OuterHeight) {
+TEST(FrmRegRules, FileNameAndOuterHeight) {
+    const struct {
+        const wchar_t* path;
+        const wchar_t* file;
+    } files[] = {
+        {L"C:\\dir\\server.ocx", L"server.ocx"},
+        {L"server.ocx", L""},
+        {L"C:\\dir\\", L""},
+        {L"", L""},
+        {L"\\a.dll", L"a.dll"},
+        {L"C:/dir/x.ocx", L""},
+    };
+    for (const auto& f : files) EXPECT_EQ(frmReg::file(f.path), f.file) << f.path;
+
     EXPECT_EQ(OuterHeightTwips(L"WinVista"), 2970);
     for (const wchar_t* other : {L"", L"WinXP", L"winvista", L"WinVista "})
         EXPECT_EQ(OuterHeightTwips(other), 3045);
