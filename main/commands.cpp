@@ -235,14 +235,16 @@ void frmReg::cmdBrowse_Click() {
 
 // A 64-bit server in the field is about to be registered, however it came
 // there (chosen, typed, pasted, dropped, given at start): its helper gets
-// ready meanwhile, so that the click costs no process start.
+// ready meanwhile, so that the click costs no process start. Which kind the
+// text names is found off the window thread; typing never waits on a disk.
 void frmReg::txtSource_Change() {
     if (!services::Is64BitWindows()) return;
-    for (const std::wstring& path : services::SplitServerPaths(txtSource_->Text()))
-        if (services::ChooseRoad(path).road == services::Road::Helper) {
-            Helper().GetReady();
-            return;
-        }
+    if (!scout_)
+        scout_ = std::make_unique<RoadScout>([this](const std::wstring& text) {
+            // The user may have typed on meanwhile: only the text still in the field counts.
+            if (form_.IsLoaded() && text == txtSource_->Text()) Helper().GetReady();
+        });
+    scout_->Look(txtSource_->Text());
 }
 
 void frmReg::cmdReg_Click() {

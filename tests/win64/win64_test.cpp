@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "frmreg.h"
+#include "largefile.h"
+#include "pump.h"
 #include "serverroad.h"
 #include "testdirs.h"
 #include "testobject.h"
@@ -121,6 +123,22 @@ TEST_F(Win64, AServerThatNeverAnswersIsEndedWhenTheUserSaysSo) {
     EXPECT_NE(RegistrationFailureText(outcome, true).find(L"DllRegisterServer did not answer and was ended"),
               std::wstring::npos);
     EXPECT_FALSE(HelperRunning());
+}
+
+// Typing never waits on the disk: which kind the text names is found off the
+// window thread, and a server's kind comes from its headers alone.
+TEST_F(Win64, TheFieldsChangeReturnsAtOnceWithALargeServerNamed) {
+    const std::wstring large = TestProgramDir() + L"\\large64.dll";
+    ASSERT_TRUE(LargeCopy(Server64(L"comserver64.dll"), large));
+    EXPECT_FALSE(HelperRunning());
+    const ULONGLONG started = GetTickCount64();
+    window.Form().Find<rt::TextBox>(L"txtSource")->SetText(L"\"" + large + L"\"");
+    EXPECT_LT(GetTickCount64() - started, 250u);
+    // The answer comes back to the window thread, and the helper gets ready.
+    for (const ULONGLONG until = GetTickCount64() + 10000; !HelperRunning() && GetTickCount64() < until;)
+        Pump(50);
+    EXPECT_TRUE(HelperRunning());
+    DeleteFileW(large.c_str());
 }
 
 TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {
