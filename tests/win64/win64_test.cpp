@@ -83,6 +83,11 @@ TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
          L"it needs probemiddle.dll, which needs probehelper.dll, which was not found"},
         {L"hangserver64.dll", false, rt::errnum::HelperEnded,
          L"The server ended the process that ran it (exit code 3) before its DllUnregisterServer answered."},
+        // Writing without end into every pipe it holds, the helper's answer among them.
+        {L"chattyserver64.dll", false, rt::errnum::AnswerTooLong,
+         L"The server's DllUnregisterServer wrote into the 64-bit helper's answer, more than any answer "
+         L"holds, "
+         L"and was ended."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.file);
@@ -139,6 +144,42 @@ TEST_F(Win64, TheFieldsChangeReturnsAtOnceWithALargeServerNamed) {
         Pump(50);
     EXPECT_TRUE(HelperRunning());
     DeleteFileW(large.c_str());
+}
+
+// Links a user without elevation could plant in a temporary folder under the
+// names of the program's leftovers, leading elsewhere: what they lead to
+// survives the next helper, and a real leftover goes.
+TEST_F(Win64, LinksPlantedUnderLeftoversNamesLeadTheProgramNowhere) {
+    const std::wstring victim = TestProgramDir() + L"\\victim";
+    CreateDirectoryW(victim.c_str(), nullptr);
+    const std::wstring precious = victim + L"\\tessiver64.exe";
+    ASSERT_TRUE(CopyFileW(Server64(L"failreg64.dll").c_str(), precious.c_str(), FALSE));
+    const std::wstring name = L"tessiver-0123456789ABCDEF0123456789ABCDE";
+    const std::wstring linkedFolder = SystemTemp() + name + L"0", realFolder = SystemTemp() + name + L"1",
+                       leftover = SystemTemp() + name + L"2",
+                       oldName = UserTemp() + L"tessiver-00000001-00000002";
+    ASSERT_TRUE(PlantLink(linkedFolder, victim));
+    ASSERT_TRUE(PlantLink(oldName, victim));
+    // A real folder of that name whose file is a link.
+    ASSERT_TRUE(CreateDirectoryW(realFolder.c_str(), nullptr));
+    ASSERT_TRUE(PlantLink(realFolder + L"\\tessiver64.exe", precious));
+    // A real leftover, as a killed program's file that the system could not delete.
+    ASSERT_TRUE(CreateDirectoryW(leftover.c_str(), nullptr));
+    ASSERT_TRUE(
+        CopyFileW(Server64(L"failreg64.dll").c_str(), (leftover + L"\\tessiver64.exe").c_str(), FALSE));
+
+    EXPECT_TRUE(window.RegisterOne(Server64(L"failreg64.dll"), true).InHelper);
+    EXPECT_NE(GetFileAttributesW(precious.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(leftover.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    RemoveLink(realFolder + L"\\tessiver64.exe");
+    RemoveDirectoryW(realFolder.c_str());
+    RemoveLink(linkedFolder);
+    RemoveLink(oldName);
+    DeleteFileW((leftover + L"\\tessiver64.exe").c_str());
+    RemoveDirectoryW(leftover.c_str());
+    DeleteFileW(precious.c_str());
+    RemoveDirectoryW(victim.c_str());
 }
 
 TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {
