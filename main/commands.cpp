@@ -77,6 +77,18 @@ private:
     HCURSOR previous_;
 };
 
+// A registration under way, over on every way out of it, errors included.
+class Running {
+public:
+    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Running() { flag_ = false; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    bool& flag_;
+};
+
 // "it needs a.dll, which needs b.dll, "
 std::wstring NeedsChain(const std::vector<std::wstring>& chain) {
     std::wstring text = L"it needs " + chain.front();
@@ -181,6 +193,10 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
         return L"The server ended the process that ran it (exit code " + ExitCodeText(err.LastDllError) +
                L") before its " + exportName +
                L" answered.\r\nThe program carries on; the server may have left its work half done.";
+    if (err.Number == rt::errnum::AnswerTooLong)
+        return L"The server's " + exportName +
+               L" wrote into the 64-bit helper's answer, more than any answer holds, and was ended.\r\nThe "
+               L"server may have left its work half done.";
     if (err.Number == rt::errnum::NotAnswering)
         return L"The server's " + exportName +
                L" did not answer and was ended.\r\nThe server may have left its work half done.";
@@ -265,9 +281,9 @@ void frmReg::RunRegistration(bool registering) {
     }
     // The window answers while a 64-bit server runs; another command meanwhile is let go.
     if (registrationRunning_) return;
-    registrationRunning_ = true;
     std::vector<RegistrationOutcome> outcomes;
     {
+        const Running running(registrationRunning_);
         const WaitCursor wait;
         for (const std::wstring& path : paths) {
             outcomes.push_back(RegisterOne(path, registering));
@@ -275,7 +291,6 @@ void frmReg::RunRegistration(bool registering) {
             if (!form_.IsLoaded()) return;
         }
     }
-    registrationRunning_ = false;
     const bool allDone =
         std::all_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
     rt::MsgBox(RegistrationReport(outcomes, registering),

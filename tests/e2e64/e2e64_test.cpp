@@ -1,8 +1,8 @@
 // The program on a 64-bit system, driven through its real window: a 64-bit
 // and a 32-bit server in one selection, each landing in its own registry view;
-// a server that never answers, with the window answering all the while; and
-// nothing of the program left once the window is closed, or once a killed
-// program's successor is.
+// a server that talks; a server that never answers, with the window answering
+// all the while; and nothing of the program left once the window is closed,
+// or once a killed program's successor is.
 #include <gtest/gtest.h>
 #include <windows.h>
 // The platform headers below build on windows.h.
@@ -76,6 +76,18 @@ TEST(Program64, RegistersBothKindsFromOneSelectionAndExplainsA64BitCrash) {
                   L"which was not found in the server's folder or where the system looks for DLLs."),
         std::wstring::npos)
         << testing::PrintToString(text);
+
+    // A server that talks registers as any other; one that writes without end
+    // into the helper's answer gets a bounded answer, and the next command works.
+    const std::wstring chatty = ServerPath(L"x64\\chattyserver64.dll");
+    app.SetPathText(chatty);
+    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), L"Registered successfully");
+    EXPECT_EQ(
+        ClickAndRead(app, kUnregister, L"Error!"),
+        chatty +
+            L"\r\n\r\nThe server's DllUnregisterServer wrote into the 64-bit helper's answer, more than "
+            L"any answer holds, and was ended.\r\nThe server may have left its work half done.");
+    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), L"Registered successfully");
     PostMessageW(app.Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(app.WaitForExit(), 0u);
     EXPECT_EQ(TempFoldersLeft(), 0);

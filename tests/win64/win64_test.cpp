@@ -130,6 +130,32 @@ TEST_F(Win64, AServerThatNeverAnswersIsEndedWhenTheUserSaysSo) {
     EXPECT_FALSE(HelperRunning());
 }
 
+// What a server writes reaches nobody, and no handle of the window but the
+// helper's own two reaches the server.
+TEST_F(Win64, AServersOutputAndTheWindowsHandlesStayApartFromTheAnswer) {
+    const std::wstring probe = TestProgramDir() + L"\\stray-handle.txt";
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE stray = CreateFileW(probe.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(stray, INVALID_HANDLE_VALUE);
+    SetEnvironmentVariableW(L"TESSIVER_PROBE_HANDLE",
+                            std::to_wstring(reinterpret_cast<uintptr_t>(stray)).c_str());
+    SetEnvironmentVariableW(L"TESSIVER_PROBE_FILE", probe.c_str());
+
+    // Its 100 KB of output neither comes before the answer nor fills anything.
+    const RegistrationOutcome done = window.RegisterOne(Server64(L"chattyserver64.dll"), true);
+    EXPECT_EQ(RegistrationReport({done}, true), L"Registered successfully")
+        << RegistrationFailureText(done, true);
+    LARGE_INTEGER size{};
+    EXPECT_TRUE(GetFileSizeEx(stray, &size));
+    EXPECT_EQ(size.QuadPart, 0) << "the server wrote through the window's inheritable handle";
+
+    SetEnvironmentVariableW(L"TESSIVER_PROBE_HANDLE", nullptr);
+    SetEnvironmentVariableW(L"TESSIVER_PROBE_FILE", nullptr);
+    CloseHandle(stray);
+    DeleteFileW(probe.c_str());
+}
+
 // Typing never waits on the disk: which kind the text names is found off the
 // window thread, and a server's kind comes from its headers alone.
 TEST_F(Win64, TheFieldsChangeReturnsAtOnceWithALargeServerNamed) {
