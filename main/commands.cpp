@@ -71,6 +71,18 @@ private:
     HCURSOR previous_;
 };
 
+// A registration under way, over on every way out of it, errors included.
+class Running {
+public:
+    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Running() { flag_ = false; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    bool& flag_;
+};
+
 // "it needs a.dll, which needs b.dll, "
 std::wstring NeedsChain(const std::vector<std::wstring>& chain) {
     std::wstring text = L"it needs " + chain.front();
@@ -175,6 +187,10 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
         return L"The server ended the process that ran it (exit code " + ExitCodeText(err.LastDllError) +
                L") before its " + exportName +
                L" answered.\r\nThe program carries on; the server may have left its work half done.";
+    if (err.Number == rt::errnum::AnswerTooLong)
+        return L"The server's " + exportName +
+               L" wrote into the 64-bit helper's answer, more than any answer holds, and was ended.\r\nThe "
+               L"server may have left its work half done.";
     if (err.Number == rt::errnum::NotAnswering)
         return L"The server's " + exportName +
                L" did not answer and was ended.\r\nThe server may have left its work half done.";
@@ -229,14 +245,16 @@ void frmReg::cmdBrowse_Click() {
 
 // A 64-bit server in the field is about to be registered, however it came
 // there (chosen, typed, pasted, dropped, given at start): its helper gets
-// ready meanwhile, so that the click costs no process start.
+// ready meanwhile, so that the click costs no process start. Which kind the
+// text names is found off the window thread; typing never waits on a disk.
 void frmReg::txtSource_Change() {
     if (!services::Is64BitWindows()) return;
-    for (const std::wstring& path : services::SplitServerPaths(txtSource_->Text()))
-        if (services::ChooseRoad(path).road == services::Road::Helper) {
-            Helper().GetReady();
-            return;
-        }
+    if (!scout_)
+        scout_ = std::make_unique<RoadScout>([this](const std::wstring& text) {
+            // The user may have typed on meanwhile: only the text still in the field counts.
+            if (form_.IsLoaded() && text == txtSource_->Text()) Helper().GetReady();
+        });
+    scout_->Look(txtSource_->Text());
 }
 
 void frmReg::cmdReg_Click() {
@@ -257,9 +275,9 @@ void frmReg::RunRegistration(bool registering) {
     }
     // The window answers while a 64-bit server runs; another command meanwhile is let go.
     if (registrationRunning_) return;
-    registrationRunning_ = true;
     std::vector<RegistrationOutcome> outcomes;
     {
+        const Running running(registrationRunning_);
         const WaitCursor wait;
         for (const std::wstring& path : paths) {
             outcomes.push_back(RegisterOne(path, registering));
@@ -267,7 +285,6 @@ void frmReg::RunRegistration(bool registering) {
             if (!form_.IsLoaded()) return;
         }
     }
-    registrationRunning_ = false;
     const bool allDone =
         std::all_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
     rt::MsgBox(RegistrationReport(outcomes, registering),

@@ -168,7 +168,8 @@ void frmReg::Form_MouseMove(short button, short, float, float) {
 }
 
 void frmReg::Form_Unload() {
-    // A helper still at work ends with the window.
+    // A helper still at work ends with the window; no answer about the field is awaited.
+    scout_.reset();
     helper64_.reset();
     rt::Suppress([this] { dlg_.reset(); });
     rt::Suppress([this] { reg_.reset(); });

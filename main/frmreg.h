@@ -23,6 +23,7 @@
 #include "os.h"
 #include "picturebox.h"
 #include "reg.h"
+#include "roadscout.h"
 #include "serveroutcome.h"
 #include "textbox.h"
 
@@ -138,6 +139,8 @@ private:
     std::unique_ptr<clsOS> os_;
     // Its end ends every helper.
     std::unique_ptr<services::Helper64> helper64_;
+    // Looks at the field's text off the window thread; made on 64-bit Windows at the first change.
+    std::unique_ptr<RoadScout> scout_;
     bool registrationRunning_ = false;
 
     rt::TextBox* txtSource_ = nullptr;

@@ -65,10 +65,11 @@ bool frmReg::WaitForHelper(services::HelperCall& call, const std::wstring& path,
     const ULONGLONG started = GetTickCount64();
     ULONGLONG askAt = started + kPatienceMs;
     while (!call.Poll()) {
-        const HANDLE process = call.Process();
+        // Woken by its end, by input, or by answer bytes: taken at once, no answer stalls the helper.
+        const HANDLE woken[] = {call.Process(), call.AnswerArrived()};
         const ULONGLONG now = GetTickCount64();
-        MsgWaitForMultipleObjectsEx(1, &process, now < askAt ? static_cast<DWORD>(askAt - now) : 0,
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(2, woken, now < askAt ? static_cast<DWORD>(askAt - now) : 0, QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
         if (rt::DoEvents() == 0 || !form_.IsLoaded()) {
             call.End();
             return false;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "largefile.h"
 #include "peimage.h"
 #include "testdirs.h"
 
@@ -81,6 +82,9 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
     const std::wstring damaged = TestProgramDir() + L"\\damaged.dll";
     std::ofstream(damaged.c_str(), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    // Only the headers and the import directory are read, however large the file: no row waits on the disk.
+    const std::wstring large = ServerPath(L"probe\\large.dll");
+    ASSERT_TRUE(LargeCopy(ServerPath(L"probe\\probeserver.dll"), large));
 
     const struct {
         std::wstring path;
@@ -89,6 +93,7 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
     } rows[] = {
         // The server's folder comes first, so probemiddle.dll is found; probehelper.dll is nowhere.
         {ServerPath(L"probe\\probeserver.dll"), Kind::MissingDll, {L"probemiddle.dll", L"probehelper.dll"}},
+        {large, Kind::MissingDll, {L"probemiddle.dll", L"probehelper.dll"}},
         {ServerPath(L"beside\\needsdep.dll"), Kind::Unknown, {}},
         {ServerPath(L"sfalsereg.dll"), Kind::Unknown, {}},
         {ServerPath(L"sfalsereg"), Kind::Unknown, {}},            // the loader adds ".dll"
@@ -103,11 +108,17 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
         {damaged, Kind::Damaged, {}},
     };
     for (const auto& row : rows) {
+        const ULONGLONG started = GetTickCount64();
         const LoadProblem problem = services::ExplainLoadFailure(row.path);
         EXPECT_EQ(problem.kind, row.kind) << row.path;
         EXPECT_EQ(problem.chain, row.chain) << row.path;
+        EXPECT_LT(GetTickCount64() - started, 700u) << row.path;
     }
+    const ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(services::LibraryKind(large), PeImage::Kind::X86);
+    EXPECT_LT(GetTickCount64() - started, 700u);
     DeleteFileW(damaged.c_str());
+    DeleteFileW(large.c_str());
 }
 
 }  // namespace
