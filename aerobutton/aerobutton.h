@@ -3,8 +3,10 @@
 // surface's persistent image; all painting goes through Redraw (or Refresh,
 // when geometry changed). The surface's notifications arrive through the
 // private UserControlEvents base. The surface's own members (its window
-// handle hWnd, Font, MouseIcon, MousePointer, Enabled) are the button's; the
-// setters it overrides add the repaint and the host's notice.
+// handle hWnd, Font, MouseIcon, MousePointer) are the button's; the setters it
+// overrides add the repaint and the host's notice, and loading sets only the
+// surface's part (SetSurfaceFont and its siblings). Enabled lives in the
+// button's state; its window's enabled state follows it.
 #pragma once
 
 #include <windows.h>

@@ -46,7 +46,7 @@ struct HookBlock {
 struct WindowHooks final : rt::MessageFilter {
     HWND hWnd = nullptr;
     WNDPROC own = nullptr;           // behind the runtime's filter; null on a subclass
-    std::vector<HookBlock*> blocks;  // in order of installation
+    std::vector<std::unique_ptr<HookBlock>> blocks;  // in order of installation
     std::vector<size_t> inside;      // the block each message now inside has reached, innermost last
     // Messages inside; released blocks and the subclass go only when the outermost returns.
     int nInUse = 0;
@@ -71,10 +71,7 @@ struct WindowHooks final : rt::MessageFilter {
     }
     LRESULT Filter(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void DropReleased() {
-        for (HookBlock* block : blocks)
-            if (block->released) delete block;
-        blocks.erase(std::remove_if(blocks.begin(), blocks.end(), [](HookBlock* b) { return b->released; }),
-                     blocks.end());
+        std::erase_if(blocks, [](const std::unique_ptr<HookBlock>& block) { return block->released; });
     }
 };
 
@@ -94,11 +91,12 @@ void Settle(WindowHooks* chain) {
     if (chain->nInUse != 0) return;
     chain->DropReleased();
     if (!chain->blocks.empty()) return;
-    if (chain->own)
-        rt::SetMessageFilter(chain->hWnd, nullptr);
+    // The window held the chain (see ChainOf); with the subclass gone it is ours to end.
+    const std::unique_ptr<WindowHooks> gone(chain);
+    if (gone->own)
+        rt::SetMessageFilter(gone->hWnd, nullptr);
     else
-        RemoveWindowSubclass(chain->hWnd, HookProc, kChainId);
-    delete chain;
+        RemoveWindowSubclass(gone->hWnd, HookProc, kChainId);
 }
 
 // Where a message of a window not of the runtime enters our code: its one guard.
@@ -117,7 +115,7 @@ WindowHooks* ChainOf(HWND hWnd) {
     // Subclassing fails for a window of another thread, among others.
     if (!chain->own && !SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get())))
         return nullptr;
-    return chain.release();
+    return chain.release();  // held by the window's filter or subclass until Settle ends it
 }
 
 }  // namespace
@@ -130,7 +128,7 @@ LRESULT WindowHooks::Filter(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
         ~InUse() {
             --chain->nInUse;
             if (msg == WM_NCDESTROY)
-                for (HookBlock* block : chain->blocks) block->WindowGone();
+                for (const auto& block : chain->blocks) block->WindowGone();
             Settle(chain);
         }
     } inUse{this, msg};
@@ -221,8 +219,8 @@ bool HookFacility::HookWindow(HWND hWnd, long userValue, HookCallback callback) 
     block->hWnd = hWnd;
     block->callback = std::move(callback);
     block->userValue = userValue;
-    chain->blocks.push_back(block.get());
-    registry_.emplace_back(RegistryKey(hWnd), block.release());
+    registry_.emplace_back(RegistryKey(hWnd), block.get());
+    chain->blocks.push_back(std::move(block));
     return true;
 }
 

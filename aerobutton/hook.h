@@ -68,7 +68,8 @@ private:
 
     HookCallback ownerCallback_;
     bool hasRegistry_ = false;
-    // In order of installation; a handful of entries at most.
+    // In order of installation; a handful of entries at most. The window's
+    // chain owns the blocks; the registry only finds them.
     std::vector<std::pair<std::wstring, HookBlock*>> registry_;
 };
 

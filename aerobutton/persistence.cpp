@@ -25,7 +25,7 @@ void AeroButton::InitProperties() {
     s_.CheckBoxMode = false;
     s_.Enabled = true;
     // Only the name follows the host; size and style stay the designed Arial 9 points.
-    if (!Font()) UserControl::SetFont(rt::MakeFont(L"Arial", 9.0f));
+    if (!Font()) SetSurfaceFont(rt::MakeFont(L"Arial", 9.0f));
     if (rt::FontRef ambient = AmbientFont()) Font()->SetName(ambient->Name());
     s_.ForeColor = static_cast<long>(AmbientForeColor());
     s_.MaskColor = kDefaultMaskColor;
@@ -101,13 +101,13 @@ void AeroButton::ReadProperties(rt::PropertyBag& bag) {
     s_.UseMaskColor = rt::ToBoolean(bag.ReadProperty(L"UseMask", true));
     s_.Value = rt::ToBoolean(bag.ReadProperty(L"Value", false));
     LoadTipText(rt::ToString(bag.ReadProperty(L"TipText", std::wstring(kTipTextDefault))));
-    // The surface's own setters: loading notifies no host and repaints once, below.
-    UserControl::SetFont(rt::ToFont(bag.ReadProperty(L"Font", AmbientFont())));
-    UserControl::SetMouseIcon(rt::ToPicture(bag.ReadProperty(L"MouseIcon", kNoPicture)));
-    UserControl::SetMousePointer(rt::ToInteger(bag.ReadProperty(L"MousePointer", kZero)));
+    // The surface's own part only: loading notifies no host and repaints once, below.
+    SetSurfaceFont(rt::ToFont(bag.ReadProperty(L"Font", AmbientFont())));
+    SetSurfaceMouseIcon(rt::ToPicture(bag.ReadProperty(L"MouseIcon", kNoPicture)));
+    SetSurfacePointer(rt::ToInteger(bag.ReadProperty(L"MousePointer", kZero)));
 
     SetAccessKeys(GetAccessKey(s_.Caption));
-    UserControl::SetEnabled(s_.Enabled);
+    SetWindowEnabled(s_.Enabled);
     // Hooks and the hand cursor belong to a running form; a designer's instance gets none.
     if (AmbientUserMode()) InstallHooks();
     RefreshColors();

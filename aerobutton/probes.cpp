@@ -33,20 +33,23 @@ FARPROC GetExportAddress(const std::wstring& moduleName, const std::wstring& fun
     return GetProcAddress(module, Narrow(functionName).c_str());
 }
 
-bool IsWinNT() { return rt::SystemVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
+bool IsWinNT() {
+    return rt::SystemVersion().dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
 
 void RequestMouseLeave(HWND hWnd, bool useUser32) {
-    using TrackFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
-    // Looked up rather than imported, so a system without either still starts.
-    const FARPROC address = useUser32 ? GetExportAddress(L"user32", L"TrackMouseEvent")
-                                      : GetExportAddress(L"comctl32", L"_TrackMouseEvent");
-    if (!address) return;
+    // Bound late rather than imported, so a system without either still starts.
+    static const auto user32 = rt::LateBound<decltype(TrackMouseEvent)>(L"user32.dll", "TrackMouseEvent");
+    static const auto comctl32 =
+        rt::LateBound<decltype(_TrackMouseEvent)>(L"comctl32.dll", "_TrackMouseEvent");
+    const auto track = useUser32 ? user32 : comctl32;
+    if (!track) return;
     TRACKMOUSEEVENT request{};
     request.cbSize = sizeof(request);
     request.dwFlags = TME_LEAVE;
     request.hwndTrack = hWnd;
     request.dwHoverTime = 0;
-    reinterpret_cast<TrackFn>(reinterpret_cast<void*>(address))(&request);
+    track(&request);
 }
 
 }  // namespace aero

@@ -95,13 +95,13 @@ void AeroButton::SetCheckBoxMode(bool on) {
 
 void AeroButton::SetEnabled(bool enabled) {
     s_.Enabled = enabled;
-    UserControl::SetEnabled(enabled);
+    SetWindowEnabled(enabled);
     Redraw(!enabled ? Disabled : s_.bIsHot ? Hot : Normal, false);
     PropertyChanged(L"Enabled");
 }
 
 void AeroButton::SetFont(rt::FontRef font) {
-    UserControl::SetFont(std::move(font));
+    SetSurfaceFont(std::move(font));
     Refresh();
     PropertyChanged(L"Font");
 }
@@ -184,7 +184,7 @@ void AeroButton::SetMaskColor(long colour) {
 
 void AeroButton::SetMouseIcon(rt::PictureRef icon) {
     const bool none = !icon;
-    UserControl::SetMouseIcon(std::move(icon));
+    SetSurfaceMouseIcon(std::move(icon));
     SetMousePointer(none ? 0 : kCustomPointer);
     PropertyChanged(L"MouseIcon");
 }
@@ -193,7 +193,7 @@ void AeroButton::SetMousePointer(long pointer) {
     // A standard pointer replaces the hand, even when the number then proves invalid.
     if (pointer != kCustomPointer && s_.HandPointer) SetHandPointer(false);
     if (pointer < SHRT_MIN || pointer > SHRT_MAX) rt::Raise(rt::errnum::Overflow, L"AeroButton", L"Overflow");
-    UserControl::SetMousePointer(pointer);
+    SetSurfacePointer(pointer);
     PropertyChanged(L"MousePointer");
 }
 

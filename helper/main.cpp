@@ -1,17 +1,21 @@
 // The 64-bit helper: runs one 64-bit server's registration export in a
-// process of its own, for the 32-bit window, and writes how it went to its
-// standard output as a ServerOutcome. A server that crashes, ends the process
-// or never returns harms only this process. The window starts it before it
-// is needed; it makes itself ready (OLE included) and then reads what to do
-// from its standard input: a 32-bit 1 (register) or 0 (unregister), the
-// path's length in UTF-16 units (32-bit), and the path.
+// process of its own, for the 32-bit window, and writes how it went as a
+// ServerOutcome on its answer channel. A server that crashes, ends the
+// process or never returns harms only this process. The window starts it
+// before it is needed, with two handles named on its command line after its
+// own path, the request's and the answer's, and no standard handles, so what
+// a server prints reaches nobody. It makes itself ready (OLE included) and then
+// reads what to do: a 32-bit 1 (register) or 0 (unregister), the path's
+// length in UTF-16 units (32-bit), and the path.
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <objbase.h>
 
+#include <cwchar>
 #include <string>
 
 #include "guardedcall.h"
+#include "handles.h"
 #include "latebound.h"
 #include "loaddiagnosis.h"
 #include "loadersearch.h"
@@ -21,6 +25,8 @@
 namespace {
 
 struct Job {
+    rt::Handle requests;
+    rt::Handle answers;
     std::wstring path;
     const char* exportName = nullptr;
     services::ServerOutcome outcome;
@@ -35,8 +41,25 @@ bool ReadAll(HANDLE from, void* into, DWORD size) {
     return true;
 }
 
+// The two handles after the program's own (quoted) path. Neither goes on to
+// any process a server starts.
+bool TakeChannels(Job& job) {
+    const wchar_t* at = GetCommandLineW();
+    if (*at != L'"' || !(at = std::wcschr(at + 1, L'"'))) return false;
+    ++at;
+    for (rt::Handle* channel : {&job.requests, &job.answers}) {
+        wchar_t* end = nullptr;
+        const unsigned long long value = std::wcstoull(at, &end, 10);
+        if (end == at || value == 0) return false;
+        channel->Reset(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)));
+        if (!SetHandleInformation(channel->Get(), HANDLE_FLAG_INHERIT, 0)) return false;
+        at = end;
+    }
+    return true;
+}
+
 bool ReadRequest(Job& job) {
-    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    const HANDLE in = job.requests.Get();
     uint32_t registering = 0, length = 0;
     if (!ReadAll(in, &registering, 4) || registering > 1 || !ReadAll(in, &length, 4) || length == 0 ||
         length > kLongestPath)
@@ -50,7 +73,7 @@ bool ReadRequest(Job& job) {
 // Where the server's code was when an exception escaped it.
 volatile LONG calling = 0;
 volatile LONG done = 0;
-HANDLE faulted = nullptr;
+rt::Handle faulted;
 services::Fault fault;
 services::FaultSite site;
 // A stack overflow may leave no stack for the last handler: the system may end
@@ -72,7 +95,7 @@ LONG CALLBACK NoteOverflow(EXCEPTION_POINTERS* info) {
 LONG WINAPI OnUnhandled(EXCEPTION_POINTERS* info) {
     fault = services::FaultFrom(*info->ExceptionRecord);
     site = services::LocateFault(fault.Address);
-    SetEvent(faulted);
+    SetEvent(faulted.Get());
     Sleep(INFINITE);
     return EXCEPTION_CONTINUE_SEARCH;
 }
@@ -83,6 +106,7 @@ DWORD WINAPI Work(void* data) {
     OleInitialize(nullptr);
     // A window that went away before asking anything ends the helper here.
     if (!ReadRequest(job)) ExitProcess(2);
+    job.requests.Reset();
     rt::ClearErr();
     const services::ServerDllSearch search;
     uintptr_t address = 0;
@@ -112,12 +136,13 @@ int wmain() {
     rt::NarrowDllSearch();  // as the window does: nothing planted in the current folder loads
     // No system dialog for a crash or a missing disk: the window reports.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-    faulted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!TakeChannels(job)) return 2;
+    faulted.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     SetUnhandledExceptionFilter(&OnUnhandled);
     AddVectoredExceptionHandler(1, &NoteOverflow);
-    HANDLE worker = CreateThread(nullptr, 0, &Work, &job, 0, nullptr);
+    const rt::Handle worker(CreateThread(nullptr, 0, &Work, &job, 0, nullptr));
     if (!worker || !faulted) return 3;
-    const HANDLE both[] = {worker, faulted};
+    const HANDLE both[] = {worker.Get(), faulted.Get()};
     const DWORD woke = WaitForMultipleObjects(2, both, FALSE, INFINITE);
     if (woke == WAIT_OBJECT_0 + 1) {
         job.outcome.Succeeded = false;
@@ -133,8 +158,8 @@ int wmain() {
     }
     const std::vector<uint8_t> bytes = services::EncodeOutcome(job.outcome);
     DWORD written = 0;
-    const BOOL sent = WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(),
-                                static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL sent =
+        WriteFile(job.answers.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     // Ended at once: the server's detach code gets no chance to hang or crash after the answer.
     TerminateProcess(GetCurrentProcess(), sent && written == bytes.size() ? 0 : 4);
     return 0;

@@ -5,10 +5,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "frmreg.h"
+#include "handles.h"
 #include "modfunctions.h"
 #include "msgbox.h"
 #include "runtimedlls.h"
@@ -26,7 +26,6 @@ const wchar_t kOpenTitle[] = L"Open ActiveX";
 // style, no link dereferencing, long names, sizing, hidden files shown.
 constexpr DWORD kOpenFlags = 0x10B8220C;
 
-const wchar_t kErrorTitle[] = L"Error!";
 const wchar_t kSuccessTitle[] = L"Success!";
 const wchar_t kAboutTitle[] = L"About";
 const wchar_t kNoPath[] = L"Select an ActiveX";
@@ -34,18 +33,13 @@ const wchar_t kConnectionFailed[] =
     L"An error has occured while trying to connect to the internet\r\n"
     L"Please ensure that your internet connection is functioning correctly and try again.";
 
-struct LocalFreeDeleter {
-    void operator()(wchar_t* p) const { LocalFree(p); }
-};
-
 // The system's own description of an error code, without its trailing line break.
 std::wstring SystemText(DWORD code) {
-    wchar_t* raw = nullptr;
+    rt::LocalMemory<wchar_t> raw;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
-    std::unique_ptr<wchar_t, LocalFreeDeleter> owned(raw);
-    std::wstring text = n ? std::wstring(raw, n) : std::wstring();
+        code, 0, reinterpret_cast<wchar_t*>(raw.Put()), 0, nullptr);
+    std::wstring text = n && raw ? std::wstring(raw.Get(), n) : std::wstring();
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
         text.pop_back();
     return text;
@@ -76,6 +70,18 @@ public:
 
 private:
     HCURSOR previous_;
+};
+
+// A registration under way, over on every way out of it, errors included.
+class Running {
+public:
+    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Running() { flag_ = false; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    bool& flag_;
 };
 
 // "it needs a.dll, which needs b.dll, "
@@ -212,6 +218,10 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
         return L"The server ended the process that ran it (exit code " + ExitCodeText(err.LastDllError) +
                L") before its " + exportName +
                L" answered.\r\nThe program carries on; the server may have left its work half done.";
+    if (err.Number == rt::errnum::AnswerTooLong)
+        return L"The server's " + exportName +
+               L" wrote into the 64-bit helper's answer, more than any answer holds, and was ended.\r\nThe "
+               L"server may have left its work half done.";
     if (err.Number == rt::errnum::NotAnswering)
         return L"The server's " + exportName +
                L" did not answer and was ended.\r\nThe server may have left its work half done.";
@@ -282,16 +292,18 @@ void frmReg::cmdBrowse_Click() {
 
 // A 64-bit server in the field is about to be registered, however it came
 // there (chosen, typed, pasted, dropped, given at start): its helper gets
-// ready meanwhile, so that the click costs no process start.
+// ready meanwhile, so that the click costs no process start. Which kind the
+// text names is found off the window thread; typing never waits on a disk.
 void frmReg::txtSource_Change() {
     // What names the files in the registry is read ahead too, off this thread.
     Names().LookAhead(txtSource_->Text());
     if (!services::Is64BitWindows()) return;
-    for (const std::wstring& path : services::SplitServerPaths(txtSource_->Text()))
-        if (services::ChooseRoad(path).road == services::Road::Helper) {
-            Helper().GetReady();
-            return;
-        }
+    if (!scout_)
+        scout_ = std::make_unique<RoadScout>([this](const std::wstring& text) {
+            // The user may have typed on meanwhile: only the text still in the field counts.
+            if (form_.IsLoaded() && text == txtSource_->Text()) Helper().GetReady();
+        });
+    scout_->Look(txtSource_->Text());
 }
 
 void frmReg::cmdReg_Click() {
@@ -307,14 +319,14 @@ void frmReg::cmdUnreg_Click() {
 void frmReg::RunRegistration(bool registering) {
     const std::vector<std::wstring> paths = services::SplitServerPaths(txtSource_->Text());
     if (paths.empty()) {
-        rt::MsgBox(kNoPath, rt::MsgBoxExclamation, kErrorTitle, hWnd());
+        rt::MsgBox(kNoPath, rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
         return;
     }
     // The window answers while a 64-bit server runs; another command meanwhile is let go.
     if (registrationRunning_) return;
-    registrationRunning_ = true;
     std::vector<RegistrationOutcome> outcomes;
     {
+        const Running running(registrationRunning_);
         const WaitCursor wait;
         for (const std::wstring& path : paths) {
             outcomes.push_back(RegisterOne(path, registering));
@@ -322,14 +334,13 @@ void frmReg::RunRegistration(bool registering) {
             if (!form_.IsLoaded()) return;
         }
     }
-    registrationRunning_ = false;
     const bool allDone =
         std::all_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
     const bool warn = std::any_of(outcomes.begin(), outcomes.end(),
                                   [registering](const auto& o) { return RegistryNamesWarn(o, registering); });
     rt::MsgBox(RegistrationReport(outcomes, registering),
                allDone && !warn ? rt::MsgBoxInformation : rt::MsgBoxExclamation,
-               allDone ? kSuccessTitle : kErrorTitle, hWnd());
+               allDone ? kSuccessTitle : rt::kErrorTitle, hWnd());
     // Once the answer is read, not before it: the next helper gets ready for the next command.
     if (helper64_ && form_.IsLoaded()) helper64_->GetReady();
 }
@@ -359,16 +370,16 @@ void frmReg::cmdCommunity_Click() {
 void frmReg::OpenPage(const std::wstring& address) {
     INT_PTR result = 0;
     if (rt::Suppress([&] { result = modFunctions::ShellOpen(address, L"", L""); })) {
-        rt::MsgBox(kConnectionFailed, rt::MsgBoxInformation, kErrorTitle, hWnd());
+        rt::MsgBox(kConnectionFailed, rt::MsgBoxInformation, rt::kErrorTitle, hWnd());
         return;
     }
     // The shell could be asked but had no resources to start anything.
     const std::wstring failure = modFunctions::OpenUrlResultText(result);
     if (!failure.empty()) {
-        rt::MsgBox(failure, rt::MsgBoxExclamation, kErrorTitle, hWnd());
+        rt::MsgBox(failure, rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
         return;
     }
     // It refused: no browser registered for the address, say.
     if (result <= 32)
-        rt::MsgBox(PageRefusalText(address, result), rt::MsgBoxExclamation, kErrorTitle, hWnd());
+        rt::MsgBox(PageRefusalText(address, result), rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
 }

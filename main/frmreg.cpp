@@ -56,7 +56,7 @@ T* Named(rt::Form& form, const wchar_t* name) {
 
 }  // namespace
 
-std::wstring FileOfPath(const std::wstring& path) {
+std::wstring frmReg::file(const std::wstring& path) {
     for (size_t i = path.size(); i > 0; --i)
         if (path[i - 1] == L'\\') return path.substr(i);
     return {};
@@ -168,7 +168,8 @@ void frmReg::Form_MouseMove(short button, short, float, float) {
 }
 
 void frmReg::Form_Unload() {
-    // A helper still at work ends with the window.
+    // A helper still at work ends with the window; no answer about the field is awaited.
+    scout_.reset();
     helper64_.reset();
     rt::Suppress([this] { dlg_.reset(); });
     rt::Suppress([this] { reg_.reset(); });

@@ -25,6 +25,7 @@
 #include "picturebox.h"
 #include "reg.h"
 #include "registrynames.h"
+#include "roadscout.h"
 #include "serveroutcome.h"
 #include "serverroad.h"
 #include "textbox.h"
@@ -34,9 +35,6 @@
 #define TESSIVER_HOME_PAGE L"https://www.quorvane.example"
 #endif
 inline constexpr const wchar_t* kHomePage = TESSIVER_HOME_PAGE;
-
-// The part of a path after its last backslash; empty when there is none.
-std::wstring FileOfPath(const std::wstring& path);
 
 // Outer height in twips: the shorter frame of "WinVista", else the taller one.
 long OuterHeightTwips(const std::wstring& windowsId);
@@ -99,7 +97,10 @@ public:
     rt::Form& Form() { return form_; }
     HWND hWnd() const { return form_.hWnd(); }
 
-    std::wstring file(const std::wstring& path) const { return FileOfPath(path); }
+    // The window's public answer for the part of a path after its last
+    // backslash; empty when there is none. Callers inside the program use
+    // services::FileNameOf, which knows every separator.
+    static std::wstring file(const std::wstring& path);
 
     // One file of Register or Unregister, on the road its kind asks for: in
     // this process, or in the 64-bit helper while the window waits and answers
@@ -160,6 +161,8 @@ private:
     std::unique_ptr<services::Helper64> helper64_;
     // Made when a file is first named; its end stops its thread.
     std::unique_ptr<services::NamesReader> names_;
+    // Looks at the field's text off the window thread; made on 64-bit Windows at the first change.
+    std::unique_ptr<RoadScout> scout_;
     bool registrationRunning_ = false;
 
     rt::TextBox* txtSource_ = nullptr;

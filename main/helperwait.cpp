@@ -3,6 +3,7 @@
 // waits for, and offering to end a server that does not answer.
 #include "app.h"
 #include "frmreg.h"
+#include "loadersearch.h"
 #include "msgbox.h"
 #include "resource_names.h"
 #include "serverroad.h"
@@ -10,8 +11,6 @@
 namespace {
 
 constexpr DWORD kPatienceMs = 10000;
-
-const wchar_t kErrorTitle[] = L"Error!";
 
 }  // namespace
 
@@ -69,16 +68,17 @@ bool frmReg::WaitForHelper(services::HelperCall& call, const std::wstring& path,
     // Said on the window and in its title, which the taskbar shows.
     const std::wstring link = lblLink_->Caption();
     const std::wstring title = form_.Caption();
-    const std::wstring name = FileOfPath(path).empty() ? path : FileOfPath(path);
+    const std::wstring name = services::FileNameOf(path).empty() ? path : services::FileNameOf(path);
     lblLink_->SetCaption(L"Waiting for " + name + L" to answer...");
     form_.SetCaption(title + L" - waiting for " + name);
     const ULONGLONG started = GetTickCount64();
     ULONGLONG askAt = started + kPatienceMs;
     while (!call.Poll()) {
-        const HANDLE process = call.Process();
+        // Woken by its end, by input, or by answer bytes: taken at once, no answer stalls the helper.
+        const HANDLE woken[] = {call.Process(), call.AnswerArrived()};
         const ULONGLONG now = GetTickCount64();
-        MsgWaitForMultipleObjectsEx(1, &process, now < askAt ? static_cast<DWORD>(askAt - now) : 0,
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(2, woken, now < askAt ? static_cast<DWORD>(askAt - now) : 0, QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
         if (rt::DoEvents() == 0 || !form_.IsLoaded()) {
             call.End();
             return false;
@@ -89,7 +89,8 @@ bool frmReg::WaitForHelper(services::HelperCall& call, const std::wstring& path,
             L" has not answered for " + std::to_wstring((GetTickCount64() - started) / 1000) +
             L" seconds.\r\nEnd it? Yes ends it now; No waits " + std::to_wstring(kPatienceMs / 1000) +
             L" seconds more.";
-        const int answer = rt::MsgBox(question, rt::MsgBoxExclamation | rt::MsgBoxYesNo, kErrorTitle, hWnd());
+        const int answer =
+            rt::MsgBox(question, rt::MsgBoxExclamation | rt::MsgBoxYesNo, rt::kErrorTitle, hWnd());
         if (!form_.IsLoaded()) {
             call.End();
             return false;

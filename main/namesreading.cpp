@@ -2,6 +2,7 @@
 // names reader's thread while the window paints and answers.
 #include "app.h"
 #include "frmreg.h"
+#include "loadersearch.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ std::optional<services::RegistryNames> frmReg::WaitForNames(const services::Name
         said = true;
         link = lblLink_->Caption();
         title = form_.Caption();
-        const std::wstring name = FileOfPath(target.shown).empty() ? target.shown : FileOfPath(target.shown);
+        const std::wstring name = services::FileNameOf(target.shown);
         lblLink_->SetCaption(L"Reading what the registry holds for " + name + L"...");
         form_.SetCaption(title + L" - reading the registry");
     }

@@ -5,9 +5,9 @@
 #include <shellapi.h>
 
 #include <cwchar>
-#include <memory>
 
 #include "frmreg.h"
+#include "handles.h"
 #include "latebound.h"
 #include "serverpath.h"
 
@@ -34,10 +34,6 @@ std::wstring FullIfFound(const std::wstring& path) {
     return GetFileAttributesW(full.c_str()) == INVALID_FILE_ATTRIBUTES ? path : full;
 }
 
-struct LocalFreeArgs {
-    void operator()(wchar_t** args) const { LocalFree(args); }
-};
-
 }  // namespace
 
 std::vector<std::wstring> ArgumentFiles(const wchar_t* commandLine) {
@@ -47,9 +43,9 @@ std::vector<std::wstring> ArgumentFiles(const wchar_t* commandLine) {
     if (rest[wcsspn(rest, L" \t")] == L'\0') return files;
     static auto* split = rt::LateBound<decltype(CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
     int count = 0;
-    const std::unique_ptr<wchar_t*, LocalFreeArgs> args(split ? split(commandLine, &count) : nullptr);
+    const rt::LocalMemory<wchar_t*> args(split ? split(commandLine, &count) : nullptr);
     for (int i = 1; args && i < count; ++i)
-        if (*args.get()[i]) files.push_back(FullIfFound(args.get()[i]));
+        if (*args.Get()[i]) files.push_back(FullIfFound(args.Get()[i]));
     return files;
 }
 

@@ -16,7 +16,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     } catch (const rt::RuntimeError& e) {
         // Only a damaged executable gets here; say so rather than vanish.
         rt::MsgBox(L"The main window could not be built: " + e.Info().Description, rt::MsgBoxExclamation,
-                   L"Error!");
+                   rt::kErrorTitle);
         return 1;
     }
     // Files given as arguments wait in the path field for a command.

@@ -1,5 +1,8 @@
 #include "accessible.h"
 
+#include <utility>
+
+#include "handles.h"
 #include "latebound.h"
 
 namespace rt {
@@ -44,7 +47,9 @@ HRESULT Text(const std::wstring& text, BSTR* out) {
 // the platform's standard object.
 class ControlAccessible final : public IAccessible, public IOleWindow {
 public:
-    ControlAccessible(HWND hwnd, IAccessible* standard) : hwnd_(hwnd), standard_(standard) {}
+    static ComPtr<ControlAccessible> Make(HWND hwnd, ComPtr<IAccessible> standard) {
+        return ComPtr<ControlAccessible>(new ControlAccessible(hwnd, std::move(standard)));
+    }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -174,7 +179,9 @@ public:
     }
 
 private:
-    ~ControlAccessible() { standard_->Release(); }
+    ControlAccessible(HWND hwnd, ComPtr<IAccessible> standard)
+        : hwnd_(hwnd), standard_(std::move(standard)) {}
+    ~ControlAccessible() = default;
 
     AccessibleFacts Facts() const {
         AccessibleFacts facts;
@@ -192,16 +199,14 @@ private:
 
     LONG refs_ = 1;
     HWND hwnd_;
-    IAccessible* standard_;
+    ComPtr<IAccessible> standard_;
 };
 
 LRESULT ClientObject(HWND hwnd, WPARAM wParam) {
-    IAccessible* standard = nullptr;
-    if (FAILED(StandardObject(hwnd, &standard))) return 0;
-    auto* object = new ControlAccessible(hwnd, standard);
-    const LRESULT result = ResultFor(static_cast<IAccessible*>(object), wParam);
-    object->Release();
-    return result;
+    ComPtr<IAccessible> standard;
+    if (FAILED(StandardObject(hwnd, standard.Put()))) return 0;
+    const ComPtr<ControlAccessible> object = ControlAccessible::Make(hwnd, std::move(standard));
+    return ResultFor(static_cast<IAccessible*>(object.Get()), wParam);
 }
 
 }  // namespace

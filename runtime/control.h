@@ -51,9 +51,7 @@ public:
     virtual bool CanTakeFocus() const { return false; }
     // Whether the control takes mouse and keyboard input; by default its window's state.
     virtual bool Enabled() const { return !hWnd() || IsWindowEnabled(hWnd()); }
-    virtual void SetEnabled(bool enabled) {
-        if (hWnd()) EnableWindow(hWnd(), enabled ? TRUE : FALSE);
-    }
+    virtual void SetEnabled(bool enabled) { SetWindowEnabled(enabled); }
     // A button: while it has the focus, Enter goes to it instead of the form's
     // default control, and it is the one shown as default.
     virtual bool ActsOnEnter() const { return false; }
@@ -65,6 +63,12 @@ public:
     virtual void OnAccessKey(short keyAscii) { (void)keyAscii; }
     // The host's ambient property of that name changed (e.g. "DisplayAsDefault").
     virtual void OnAmbientChanged(const std::wstring& name) { (void)name; }
+
+protected:
+    // The window's own state alone, for a control whose SetEnabled adds to it.
+    void SetWindowEnabled(bool enabled) const {
+        if (hWnd()) EnableWindow(hWnd(), enabled ? TRUE : FALSE);
+    }
 
 private:
     std::wstring name_;

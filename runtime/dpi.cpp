@@ -1,19 +1,13 @@
 #include "dpi.h"
 
 #include "gdi.h"
+#include "latebound.h"
 #include "units.h"
 
 namespace rt {
 namespace {
 
 int g_dpi = 0;  // 0: the screen's
-
-// Functions of newer systems, looked up so the program still starts where they are absent.
-template <class F>
-F User32(const char* name) {
-    return reinterpret_cast<F>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
 
 int ScreenDpi() {
     gdi::ClientDC screen(nullptr);
@@ -40,20 +34,21 @@ int ScaleToDpi(double pixels, int dpi) {
 }
 
 int WindowDpi(HWND window) {
-    static const auto getDpiForWindow = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    // Functions of newer systems, bound late so the program still starts where they are absent.
+    static const auto getDpiForWindow = LateBound<UINT WINAPI(HWND)>(L"user32.dll", "GetDpiForWindow");
     const int dpi = getDpiForWindow && window ? static_cast<int>(getDpiForWindow(window)) : 0;
     return dpi > 0 ? dpi : CurrentDpi();
 }
 
 int MetricForDpi(int index, int dpi) {
-    static const auto forDpi = User32<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    static const auto forDpi = LateBound<int WINAPI(int, UINT)>(L"user32.dll", "GetSystemMetricsForDpi");
     if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
     return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
 }
 
 HFONT CreateStatusFont(int dpi) {
     static const auto forDpi =
-        User32<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
+        LateBound<BOOL WINAPI(UINT, UINT, void*, UINT, UINT)>(L"user32.dll", "SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (forDpi) {

@@ -46,10 +46,7 @@ ULONG SurfaceDropTarget::AddRef() {
 
 ULONG SurfaceDropTarget::Release() {
     const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) {
-        if (data_) data_->Release();
-        delete this;
-    }
+    if (left == 0) delete this;
     return static_cast<ULONG>(left);
 }
 
@@ -69,9 +66,7 @@ void SurfaceDropTarget::Deliver(DWORD keys, POINTL at, DWORD* effect, Fire fire)
 }
 
 HRESULT SurfaceDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) {
-    if (data_) data_->Release();
-    data_ = data;
-    if (data_) data_->AddRef();
+    data_ = ComPtr<IDataObject>::Share(data);
     return Over(keys, at, effect, kEnter);
 }
 
@@ -84,8 +79,7 @@ HRESULT SurfaceDropTarget::DragLeave() {
     POINT pt{};
     GetCursorPos(&pt);
     Over(0, POINTL{pt.x, pt.y}, &effect, kLeave);
-    if (data_) data_->Release();
-    data_ = nullptr;
+    data_.Reset();
     return S_OK;
 }
 
@@ -94,15 +88,14 @@ HRESULT SurfaceDropTarget::Drop(IDataObject* data, DWORD keys, POINTL at, DWORD*
             [&](UserControlEvents& events, long& e, short& button, short& shift, float& x, float& y) {
                 events.OLEDragDrop(data, e, button, shift, x, y);
             });
-    if (data_) data_->Release();
-    data_ = nullptr;
+    data_.Reset();
     return S_OK;
 }
 
 HRESULT SurfaceDropTarget::Over(DWORD keys, POINTL at, DWORD* effect, short state) {
     Deliver(keys, at, effect,
             [&](UserControlEvents& events, long& e, short& button, short& shift, float& x, float& y) {
-                events.OLEDragOver(data_, e, button, shift, x, y, state);
+                events.OLEDragOver(data_.Get(), e, button, shift, x, y, state);
             });
     return S_OK;
 }

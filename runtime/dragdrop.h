@@ -4,6 +4,8 @@
 
 #include <ole2.h>
 
+#include "handles.h"
+
 namespace rt {
 
 class UserControl;
@@ -12,7 +14,9 @@ class UserControl;
 // OLEDragDrop, in the surface's client coordinates.
 class SurfaceDropTarget final : public IDropTarget {
 public:
-    explicit SurfaceDropTarget(UserControl& surface) : surface_(&surface) {}
+    static ComPtr<SurfaceDropTarget> Make(UserControl& surface) {
+        return ComPtr<SurfaceDropTarget>(new SurfaceDropTarget(surface));
+    }
     // The surface is going: later calls from the platform do nothing.
     void Detach() { surface_ = nullptr; }
 
@@ -25,6 +29,7 @@ public:
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) override;
 
 private:
+    explicit SurfaceDropTarget(UserControl& surface) : surface_(&surface) {}
     ~SurfaceDropTarget() = default;
     HRESULT Over(DWORD keys, POINTL at, DWORD* effect, short state);
     // Raises one notification with the drag's arguments in the surface's terms.
@@ -33,7 +38,7 @@ private:
 
     LONG refs_ = 1;
     UserControl* surface_;
-    IDataObject* data_ = nullptr;  // held between DragEnter and DragLeave or Drop
+    ComPtr<IDataObject> data_;  // held between DragEnter and DragLeave or Drop
 };
 
 // Runs a drag of `data` until the left button is released (drop) or Esc is

@@ -41,21 +41,28 @@ public:
         return *this;
     }
 
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
+    HANDLE Get() const { return Held(); }
+    explicit operator bool() const { return Held() != nullptr; }
     // Gives the handle away; the caller closes it.
-    HANDLE Release() { return std::exchange(handle_, nullptr); }
+    HANDLE Release() {
+        const HANDLE held = Held();
+        handle_ = nullptr;
+        return held;
+    }
     void Reset(HANDLE handle = nullptr) {
-        if (handle_) Close{}(handle_);
+        if (const HANDLE held = Held()) Close{}(held);
         handle_ = detail::IsHandle(handle) ? handle : nullptr;
     }
-    // For functions that hand a handle out through a pointer: the old one is closed first.
+    // For functions that hand a handle out through a pointer: the old one is
+    // closed first. What they write may be INVALID_HANDLE_VALUE, which owns nothing.
     HANDLE* Put() {
         Reset();
         return &handle_;
     }
 
 private:
+    HANDLE Held() const { return detail::IsHandle(handle_) ? handle_ : nullptr; }
+
     HANDLE handle_ = nullptr;
 };
 
@@ -104,6 +111,11 @@ public:
     ComPtr() = default;
     // Takes over a reference the caller already holds (a fresh object, an out parameter).
     explicit ComPtr(T* object) : object_(object) {}
+    // A reference of its own to an object the caller only lends (an argument of a call).
+    static ComPtr Share(T* object) {
+        if (object) object->AddRef();
+        return ComPtr(object);
+    }
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr& other) : object_(other.object_) {
         if (object_) object_->AddRef();

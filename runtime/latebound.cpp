@@ -7,9 +7,7 @@ namespace rt {
 void NarrowDllSearch() {
     SetDllDirectoryW(L"");  // the current folder out
     // Windows 8 and later, and 7 with its loader update; bound here so that older ones still start.
-    using SetDefaultFolders = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = reinterpret_cast<SetDefaultFolders>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto setDefault = LateBound<BOOL WINAPI(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories");
     // Folders added for a while (a server's own search while it registers) count too.
     if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
 }
@@ -26,8 +24,10 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
 }
 
 FARPROC LateBoundExport(const wchar_t* dll, const char* name) {
-    // Never freed: the functions may be called again at any time until the process ends.
-    const HMODULE module = LoadSystemLibrary(dll);
+    // One already in the process is taken as it is: asking costs no search of the disk.
+    // One loaded here is never freed: its functions may be called until the process ends.
+    HMODULE module = GetModuleHandleW(dll);
+    if (!module) module = LoadSystemLibrary(dll);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 

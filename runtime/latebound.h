@@ -22,6 +22,8 @@ HMODULE LoadSystemLibrary(const wchar_t* name);
 // the life of the process; null when either is missing.
 FARPROC LateBoundExport(const wchar_t* dll, const char* name);
 
+// The one way to call a function the program does not import: typed, and null
+// where the system lacks it. Callers that call often keep the result in a static.
 template <class Function>
 Function* LateBound(const wchar_t* dll, const char* name) {
     return reinterpret_cast<Function*>(reinterpret_cast<void*>(LateBoundExport(dll, name)));

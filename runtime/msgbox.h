@@ -8,6 +8,9 @@
 
 namespace rt {
 
+// The title of every box that reports a failure, the runtime's own included.
+inline constexpr wchar_t kErrorTitle[] = L"Error!";
+
 enum MsgBoxStyle : UINT {
     MsgBoxPlain = 0,
     MsgBoxExclamation = MB_ICONEXCLAMATION,  // 48

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "gdi.h"
+#include "handles.h"
 #include "units.h"
 
 namespace rt {
@@ -33,20 +34,6 @@ private:
     }
 };
 
-class OwnedFile {
-public:
-    explicit OwnedFile(HANDLE h) : h_(h) {}
-    ~OwnedFile() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    OwnedFile(const OwnedFile&) = delete;
-    OwnedFile& operator=(const OwnedFile&) = delete;
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
@@ -70,24 +57,17 @@ struct DibInfo {
     BITMAPINFO* Get() { return reinterpret_cast<BITMAPINFO*>(this); }
 };
 
-// A COM pointer released at scope end.
-struct ComRelease {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-template <class T>
-using ComPtr = std::unique_ptr<T, ComRelease>;
-
 ComPtr<IStream> StreamOver(const std::vector<uint8_t>& bytes) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (!memory) return nullptr;
+    if (!memory) return {};
     std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
     GlobalUnlock(memory);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
-        GlobalFree(memory);
-        return nullptr;
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.Put()))) {
+        GlobalFree(memory);  // the stream frees it once it has taken it
+        return {};
     }
-    return ComPtr<IStream>(stream);
+    return stream;
 }
 
 std::vector<uint8_t> StreamBytes(IStream* stream) {
@@ -119,12 +99,13 @@ bool PlausibleBmp(const std::vector<uint8_t>& b) {
 
 // The platform's picture object decodes .bmp, .ico and .cur files.
 ComPtr<IPicture> Decode(const std::vector<uint8_t>& bytes) {
-    ComPtr<IStream> stream = bytes.empty() || !PlausibleBmp(bytes) ? nullptr : StreamOver(bytes);
-    IPicture* picture = nullptr;
-    if (!stream || FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                                         reinterpret_cast<void**>(&picture))))
-        return nullptr;
-    return ComPtr<IPicture>(picture);
+    const ComPtr<IStream> stream =
+        bytes.empty() || !PlausibleBmp(bytes) ? ComPtr<IStream>() : StreamOver(bytes);
+    ComPtr<IPicture> picture;
+    if (!stream || FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                                         reinterpret_cast<void**>(picture.Put()))))
+        return {};
+    return picture;
 }
 
 // An icon as .ico bytes, by the platform's picture object. Its persisted form
@@ -134,16 +115,14 @@ std::vector<uint8_t> SaveIcon(HICON icon) {
     description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_ICON;
     description.icon.hicon = icon;
-    IPersistStream* persist = nullptr;
+    ComPtr<IPersistStream> persist;
     if (FAILED(OleCreatePictureIndirect(&description, IID_IPersistStream, FALSE,
-                                        reinterpret_cast<void**>(&persist))))
+                                        reinterpret_cast<void**>(persist.Put()))))
         return {};
-    ComPtr<IPersistStream> owned(persist);
-    IStream* raw = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &raw))) return {};
-    ComPtr<IStream> stream(raw);
-    if (FAILED(persist->Save(stream.get(), TRUE))) return {};
-    std::vector<uint8_t> bytes = StreamBytes(stream.get());
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()))) return {};
+    if (FAILED(persist->Save(stream.Get(), TRUE))) return {};
+    std::vector<uint8_t> bytes = StreamBytes(stream.Get());
     constexpr size_t kTag = 8;
     if (bytes.size() <= kTag || bytes[0] != 'l' || bytes[1] != 't') return {};
     return std::vector<uint8_t>(bytes.begin() + kTag, bytes.end());
@@ -245,9 +224,9 @@ std::vector<uint8_t> EncodeIco(HICON icon) {
 }
 
 bool ReadFileBytes(const std::wstring& path, std::vector<uint8_t>& out) {
-    OwnedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) return false;
+    const Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 64LL * 1024 * 1024) return false;
     out.resize(static_cast<size_t>(size.QuadPart));

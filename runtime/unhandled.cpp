@@ -23,7 +23,7 @@ void ReportUnhandledError(const ErrorInfo& info) {
         Handler()(info);
         return;
     }
-    MsgBox(UnhandledErrorText(info), MsgBoxExclamation, L"Error!");
+    MsgBox(UnhandledErrorText(info), MsgBoxExclamation, kErrorTitle);
 }
 
 void SetUnhandledErrorHandler(std::function<void(const ErrorInfo&)> handler) { Handler() = std::move(handler); }

@@ -49,10 +49,8 @@ UserControl::UserControl(UserControlEvents& events)
 
 UserControl::~UserControl() {
     Destroy();
-    if (dropTarget_) {
-        dropTarget_->Detach();
-        dropTarget_->Release();
-    }
+    // The platform may hold the target a while longer: it must not call back into a dead surface.
+    if (dropTarget_) dropTarget_->Detach();
     HDC dc = image_->Dc();
     if (dc) {
         // Put the DC's own objects back before the font copy is deleted.
@@ -71,7 +69,6 @@ bool UserControl::Create(Container& container, const std::wstring& name, int x, 
     if (!CreateBound(kControlExStyle, kClassName, name.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, width, height,
                      container.hWnd()))
         return false;
-    if (!enabled_) EnableWindow(Window(), FALSE);
     if (oleDropMode_) RegisterDropTarget();
 
     live_ = true;
@@ -279,8 +276,8 @@ void UserControl::SetOLEDropMode(short mode) {
 }
 
 void UserControl::RegisterDropTarget() {
-    if (!dropTarget_) dropTarget_ = new SurfaceDropTarget(*this);
-    RegisterDragDrop(Window(), dropTarget_);
+    if (!dropTarget_) dropTarget_ = SurfaceDropTarget::Make(*this);
+    RegisterDragDrop(Window(), dropTarget_.Get());
 }
 
 void UserControl::OLEDrag(IDataObject* data, DWORD allowedEffects) {
@@ -365,13 +362,13 @@ void UserControl::SetVisible(bool visible) {
 
 bool UserControl::Visible() const { return Window() && (GetWindowLongW(Window(), GWL_STYLE) & WS_VISIBLE); }
 
-void UserControl::SetFont(FontRef font) {
+void UserControl::SetSurfaceFont(FontRef font) {
     if (!font) Raise(errnum::InvalidPropertyValue, L"UserControl", L"Invalid property value");
     font_ = std::move(font);
     SelectCurrentFont();
 }
 
-void UserControl::SetMousePointer(long pointer) {
+void UserControl::SetSurfacePointer(long pointer) {
     if (pointer < SHRT_MIN || pointer > SHRT_MAX || !IsPointerNumber(static_cast<short>(pointer)))
         Raise(errnum::InvalidPropertyValue, L"UserControl", L"Invalid property value");
     mousePointer_ = static_cast<short>(pointer);
@@ -387,7 +384,7 @@ void UserControl::ShowPointer() {
     SetCursor(cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW));
 }
 
-void UserControl::SetMouseIcon(PictureRef icon) {
+void UserControl::SetSurfaceMouseIcon(PictureRef icon) {
     mouseIcon_ = std::move(icon);
     if (mousePointer_ == PointerCustom) ShowPointer();
 }
@@ -397,12 +394,9 @@ void UserControl::SetAccessKeys(const std::wstring& keys) {
     if (!accessKeys_.empty()) CharLowerBuffW(accessKeys_.data(), static_cast<DWORD>(accessKeys_.size()));
 }
 
-void UserControl::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    if (Window()) EnableWindow(Window(), enabled ? TRUE : FALSE);
+bool UserControl::CanTakeFocus() const {
+    return Window() && IsWindowEnabled(Window()) && Visible();
 }
-
-bool UserControl::CanTakeFocus() const { return Window() && enabled_ && Visible(); }
 
 void UserControl::OnAccessKey(short keyAscii) { events_.AccessKeyPress(keyAscii); }
 

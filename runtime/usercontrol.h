@@ -16,6 +16,7 @@
 #include "dibimage.h"
 #include "font.h"
 #include "gdi.h"
+#include "handles.h"
 #include "picture.h"
 #include "press.h"
 #include "propertybag.h"
@@ -115,15 +116,14 @@ public:
     bool Visible() const;
 
     // The setters below are virtual so that a control built on the surface can
-    // add to them (repaint, notify its host) and still mean the same thing.
+    // add to them (repaint, notify its host) and still mean the same thing; the
+    // surface's own part of each is SetSurfaceFont and its siblings below.
     FontRef Font() const { return font_; }
-    virtual void SetFont(FontRef font);  // by reference; selected into hDC. Null raises error 380.
+    virtual void SetFont(FontRef font) { SetSurfaceFont(std::move(font)); }
     long MousePointer() const { return mousePointer_; }
-    // 0 default, 99 MouseIcon, else a standard pointer (cursors.h); an unknown
-    // number raises error 380. Shown at once when the cursor is over the window.
-    virtual void SetMousePointer(long pointer);
+    virtual void SetMousePointer(long pointer) { SetSurfacePointer(pointer); }
     PictureRef MouseIcon() const { return mouseIcon_; }
-    virtual void SetMouseIcon(PictureRef icon);  // shown while MousePointer is 99 (icons only)
+    virtual void SetMouseIcon(PictureRef icon) { SetSurfaceMouseIcon(std::move(icon)); }
     // Shows the pointer now, if the cursor is over the window.
     void ShowPointer();
     // The mouse held for a key press of the control's own, and let go; the
@@ -132,8 +132,7 @@ public:
     void FreeMouse() { press_.Free(Window()); }
     std::wstring AccessKeys() const override { return accessKeys_; }
     void SetAccessKeys(const std::wstring& keys);  // kept in lower case
-    bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool enabled) override;  // a disabled window gets no mouse or keyboard input
+    // Enabled is the window's own state: a disabled window gets no mouse or keyboard input.
 
     // Takes part in the form's default and cancel handling like a button: while
     // it has the focus, Enter goes to it (as OnAccessKey 13). The surface exists
@@ -166,6 +165,15 @@ public:
     void LoadProperties(PropertyBag& bag);
     void SaveProperties(PropertyBag& bag);
 
+protected:
+    // The surface's state alone, without what a control adds to the setters
+    // above: for values loaded from a property bag.
+    void SetSurfaceFont(FontRef font);  // by reference; selected into hDC. Null raises error 380.
+    // 0 default, 99 MouseIcon, else a standard pointer (cursors.h); an unknown
+    // number raises error 380. Shown at once when the cursor is over the window.
+    void SetSurfacePointer(long pointer);
+    void SetSurfaceMouseIcon(PictureRef icon);  // shown while MousePointer is 99 (icons only)
+
 private:
     friend class BaseWindow<UserControl>;
     friend class SurfaceDropTarget;
@@ -191,8 +199,7 @@ private:
     bool visible_ = false;     // the visibility last reported by Show / Hide
     SIZE reportedSize_{-1, -1};  // the client size last reported by Resize
     PressTracker press_;
-    short dblClickButton_ = 0; // the button whose next release follows a double click
-    bool enabled_ = true;
+    short dblClickButton_ = 0;       // the button whose next release follows a double click
     bool repaintScheduled_ = false;  // invalidated whole since the last WM_PAINT
     long fillColor_ = 0x8000000F;  // system colour: button face
     FontRef font_;
@@ -200,7 +207,7 @@ private:
     PictureRef mouseIcon_;
     std::wstring accessKeys_;
     short oleDropMode_ = 0;
-    SurfaceDropTarget* dropTarget_ = nullptr;  // counted; registered while drop handling is on
+    ComPtr<SurfaceDropTarget> dropTarget_;  // registered while drop handling is on
     std::unique_ptr<DibImage> image_;
     // The surface's own copy of the font as last selected, and the attributes it
     // was made from, so a change to the shared font object is noticed.

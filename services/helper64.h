@@ -1,5 +1,7 @@
 // The road of a 64-bit server on 64-bit Windows: the helper (helper/) runs its
-// export in a process of its own and answers with a ServerOutcome. Every
+// export in a process of its own and answers with a ServerOutcome. The helper
+// gets exactly two handles, its request and its answer channel, and no
+// standard output or error: nothing a server writes can reach the window. Every
 // helper is in a job that ends it when the program's last handle to the job
 // closes, so none outlives the program, even one that is killed. Once one has
 // been needed, the next can wait ready, started and with OLE initialised, so
@@ -8,22 +10,24 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "handles.h"
 #include "helperfile.h"
 #include "serveroutcome.h"
 
 namespace services {
 
-// One helper at work on one server.
+// One helper at work on one server. Its answer comes on a channel of its
+// own, read as it arrives and only up to kLongestAnswer.
 class HelperCall {
 public:
-    HelperCall(HANDLE process, HANDLE answers, HANDLE requests)
-        : process_(process), answers_(answers), requests_(requests) {}
+    HelperCall(rt::Handle process, rt::Handle answers, rt::Handle arrived, rt::Handle requests);
     ~HelperCall();  // ends the helper if it still runs
     HelperCall(const HelperCall&) = delete;
     HelperCall& operator=(const HelperCall&) = delete;
@@ -31,24 +35,36 @@ public:
     // Tells the waiting helper what to do; false when it is gone.
     bool Ask(const std::wstring& path, bool registering);
     // Signalled when the helper has ended.
-    HANDLE Process() const { return process_; }
-    // Takes what the helper has written so far; true once it has ended.
+    HANDLE Process() const { return process_.Get(); }
+    // Signalled when answer bytes have come: time to Poll.
+    HANDLE AnswerArrived() const { return arrived_.Get(); }
+    // Takes what the helper has written so far; true once it has ended (or
+    // was ended for writing more than an answer holds).
     bool Poll();
     // Ends the helper now, for a server that does not answer.
     void End();
     // How it went, once Poll has seen the helper end: its answer; NotAnswering
-    // when End ended it; HelperEnded, with the exit code as LastDllError, when
-    // it ended without a whole answer.
+    // when End ended it; AnswerTooLong when it wrote more than an answer
+    // holds; HelperEnded, with the exit code as LastDllError, when it ended
+    // without a whole answer.
     ServerOutcome Outcome() const;
 
 private:
-    void Drain();
+    enum class Ended { ByItself, NotAnswering, AnswerTooLong };
+    void Take();
+    void StopReading();
+    void Terminate(Ended why);
 
-    HANDLE process_;
-    HANDLE answers_;
-    HANDLE requests_;
+    rt::Handle process_;
+    rt::Handle answers_;
+    rt::Handle arrived_;
+    rt::Handle requests_;
+    OVERLAPPED reading_{};
+    bool pending_ = false;
+    bool broken_ = false;
+    std::array<uint8_t, 4096> chunk_{};
     std::vector<uint8_t> answer_;
-    bool endedHere_ = false;
+    Ended ended_ = Ended::ByItself;
 };
 
 class Helper64 {
@@ -71,7 +87,7 @@ private:
 
     std::span<const uint8_t> image_;
     HelperFile file_;
-    HANDLE job_ = nullptr;
+    rt::Handle job_;
     // Started, waiting to be asked; ended before the file goes.
     std::unique_ptr<HelperCall> spare_;
 };

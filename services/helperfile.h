@@ -1,9 +1,12 @@
 // The 64-bit helper's program file, written out from the bytes embedded in
-// the program. The program runs elevated, so no process without elevation may
-// get to replace the file between its writing and its start: it is written
-// into a fresh folder that only administrators and the system may write to,
-// then held open denying writes and deletes, and checked against the embedded
-// bytes through that very handle. The file and its folder go when this ends.
+// the program. The program runs elevated, so nothing a user without
+// elevation can do may swap the file, steer its start or make the program
+// delete anything else. The file lies in a fresh folder in the system's
+// temporary folder, under a name drawn from the system's random generator,
+// with an access list for administrators and the system alone; folder and
+// file are held open from the moment they exist until they are deleted, with
+// no sharing that allows renaming, replacing or deleting them, and every step
+// goes through those handles, never again by a path.
 #pragma once
 
 #include <windows.h>
@@ -12,28 +15,37 @@
 #include <span>
 #include <string>
 
+#include "handles.h"
+
 namespace services {
 
 class HelperFile {
 public:
     HelperFile() = default;
-    ~HelperFile();
+    ~HelperFile();  // deletes the file and its folder through the held handles
     HelperFile(const HelperFile&) = delete;
     HelperFile& operator=(const HelperFile&) = delete;
 
     // Writes, holds and checks the file, once; later calls check nothing new.
-    // The system's error code on failure, else 0.
+    // Removes what killed programs left first. The system's error code on
+    // failure, else 0.
     DWORD Prepare(std::span<const uint8_t> image);
+    // The held file as the system names it now: the path to start.
     const std::wstring& Path() const { return path_; }
+    // True when the image of `process` (started, not yet resumed) is the held file itself.
+    bool IsImageOf(HANDLE process) const;
 
 private:
-    DWORD MakeFolder();
     DWORD WriteAndHold(std::span<const uint8_t> image);
     void Remove();
 
-    std::wstring folder_;
+    rt::Handle folder_;
+    rt::Handle held_;
     std::wstring path_;
-    HANDLE held_ = INVALID_HANDLE_VALUE;
 };
+
+// `prefix` followed by 32 hexadecimal digits from the system's random
+// generator: a name nobody can guess or take in advance. Empty on failure.
+std::wstring UnguessableName(const wchar_t* prefix);
 
 }  // namespace services

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
+#include <map>
+#include <optional>
 #include <set>
 
+#include "handles.h"
 #include "loadersearch.h"
 #include "peimage.h"
 #include "serverpath.h"
@@ -17,30 +19,60 @@ namespace {
 // Enough for any real dependency tree; a bound keeps a looping or huge one short.
 constexpr size_t kMostFilesRead = 256;
 constexpr int kDeepest = 32;
-constexpr LONGLONG kLargestFile = 512ll << 20;
+constexpr uint64_t kPage = 4096;
+constexpr size_t kMostPagesKept = 64;
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
-
-bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return false;
+// A file read a page at a time as the header reader asks: the headers and the
+// parts of the import directory it follows, never the whole file.
+class FilePages : public ByteSource {
+public:
+    explicit FilePages(const std::wstring& path)
+        : file_(CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        LARGE_INTEGER size{};
+        if (file_ && GetFileSizeEx(file_.Get(), &size)) size_ = static_cast<uint64_t>(size.QuadPart);
     }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestFile) return false;
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return false;
-    bytes.resize(read);
-    return true;
+    bool IsOpen() const { return static_cast<bool>(file_); }
+    uint64_t Size() const override { return size_; }
+    bool Read(uint64_t offset, uint8_t* into, size_t count) override {
+        while (count > 0) {
+            const std::vector<uint8_t>* page = Page(offset / kPage);
+            const size_t at = static_cast<size_t>(offset % kPage);
+            if (!page || page->size() <= at) return false;
+            const size_t n = std::min(count, page->size() - at);
+            std::copy_n(page->begin() + static_cast<ptrdiff_t>(at), n, into);
+            into += n;
+            offset += n;
+            count -= n;
+        }
+        return true;
+    }
+
+private:
+    const std::vector<uint8_t>* Page(uint64_t index) {
+        if (auto kept = pages_.find(index); kept != pages_.end()) return &kept->second;
+        if (pages_.size() >= kMostPagesKept) pages_.clear();
+        std::vector<uint8_t> bytes(static_cast<size_t>(kPage));
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(index * kPage);
+        at.OffsetHigh = static_cast<DWORD>((index * kPage) >> 32);
+        DWORD read = 0;
+        if (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(kPage), &read, &at)) return nullptr;
+        bytes.resize(read);
+        return &(pages_[index] = std::move(bytes));
+    }
+
+    rt::Handle file_;
+    uint64_t size_ = 0;
+    std::map<uint64_t, std::vector<uint8_t>> pages_;
+};
+
+// The file's headers (and, `withImports`, its import directory); nullopt when it cannot be opened.
+std::optional<PeImage> ReadPeFile(const std::wstring& path, bool withImports) {
+    FilePages file(path);
+    if (!file.IsOpen()) return std::nullopt;
+    return ReadPeImage(file, withImports);
 }
 
 bool StartsWith(const std::wstring& name, const wchar_t* prefix) {
@@ -108,11 +140,11 @@ private:
             return {LoadProblem::Kind::Damaged, L"its import table names no file", {}};
         const std::wstring found = FindInFolders(name, folders_);
         if (found.empty()) return {LoadProblem::Kind::MissingDll, {}, {}};
-        std::vector<uint8_t> bytes;
-        if (depth >= kDeepest || seen_.size() > kMostFilesRead || !ReadWholeFile(found, bytes)) return {};
-        const PeImage image = ReadPeImage(bytes);
-        if (image.kind != kLoadableKind) return FromImage(image);
-        return Below(image, depth + 1);
+        if (depth >= kDeepest || seen_.size() > kMostFilesRead) return {};
+        const std::optional<PeImage> image = ReadPeFile(found, true);
+        if (!image) return {};
+        if (image->kind != kLoadableKind) return FromImage(*image);
+        return Below(*image, depth + 1);
     }
 
     static std::wstring Lower(std::wstring text) {
@@ -141,16 +173,14 @@ LoadProblem ExplainLoadFailure(const std::wstring& path) {
         if (!IsFile(file)) return {LoadProblem::Kind::NotFound, {}, {}};
     }
 
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(file, bytes)) return {};
-    const PeImage image = ReadPeImage(bytes);
-    if (image.kind != kLoadableKind) return FromImage(image);
-    return DependencyWalk(SearchFolders(FolderOf(file))).Below(image, 0);
+    const std::optional<PeImage> image = ReadPeFile(file, true);
+    if (!image) return {};
+    if (image->kind != kLoadableKind) return FromImage(*image);
+    return DependencyWalk(SearchFolders(FolderOf(file))).Below(*image, 0);
 }
 
 PeImage ReadLibrary(const std::wstring& file) {
-    std::vector<uint8_t> bytes;
-    return ReadWholeFile(file, bytes) ? ReadPeImage(bytes) : PeImage{};
+    return ReadPeFile(file, false).value_or(PeImage{});
 }
 
 PeImage::Kind LibraryKind(const std::wstring& file) {

@@ -35,7 +35,7 @@ struct LoadProblem {
 // first; the first fault found.
 LoadProblem ExplainLoadFailure(const std::wstring& path);
 
-// What the file's headers say; NotPe when it cannot be read.
+// What the file's headers say, its imports left unread; NotPe when it cannot be read.
 PeImage ReadLibrary(const std::wstring& file);
 // The kind of library the file is, read from its headers; NotPe when it cannot be read.
 PeImage::Kind LibraryKind(const std::wstring& file);

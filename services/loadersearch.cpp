@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "latebound.h"
+
 namespace services {
 namespace {
 
@@ -16,6 +18,18 @@ std::vector<std::wstring> PathFolders() {
         start = end + 1;
     }
     return folders;
+}
+
+// Windows 8 and later, and 7 with its loader update.
+struct DllFolderCalls {
+    using Add = DLL_DIRECTORY_COOKIE WINAPI(PCWSTR);
+    using Remove = BOOL WINAPI(DLL_DIRECTORY_COOKIE);
+    Add* add = rt::LateBound<Add>(L"kernel32.dll", "AddDllDirectory");
+    Remove* remove = rt::LateBound<Remove>(L"kernel32.dll", "RemoveDllDirectory");
+};
+const DllFolderCalls& DllFolders() {
+    static const DllFolderCalls calls;
+    return calls;
 }
 
 size_t FileNameStart(const std::wstring& path) {
@@ -102,22 +116,17 @@ std::wstring FindBareName(const std::wstring& name) {
 }
 
 ServerDllSearch::ServerDllSearch() {
-    using AddFolder = DLL_DIRECTORY_COOKIE(WINAPI*)(PCWSTR);
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const auto add =
-        reinterpret_cast<AddFolder>(reinterpret_cast<void*>(GetProcAddress(kernel, "AddDllDirectory")));
-    remove_ = GetProcAddress(kernel, "RemoveDllDirectory");
     // A system without these has no narrowed search either: nothing to give back.
-    if (!add || !remove_) return;
+    const DllFolderCalls& calls = DllFolders();
+    if (!calls.add || !calls.remove) return;
     const std::vector<std::wstring> folders = SearchFolders(L"");
     for (auto folder = folders.begin() + 1; folder != folders.end(); ++folder)
-        if (const DLL_DIRECTORY_COOKIE cookie = add(FullPath(*folder).c_str())) added_.push_back(cookie);
+        if (const DLL_DIRECTORY_COOKIE cookie = calls.add(FullPath(*folder).c_str()))
+            added_.push_back(cookie);
 }
 
 ServerDllSearch::~ServerDllSearch() {
-    using RemoveFolder = BOOL(WINAPI*)(DLL_DIRECTORY_COOKIE);
-    const auto remove = reinterpret_cast<RemoveFolder>(reinterpret_cast<void*>(remove_));
-    for (const DLL_DIRECTORY_COOKIE cookie : added_) remove(cookie);
+    for (const DLL_DIRECTORY_COOKIE cookie : added_) DllFolders().remove(cookie);
 }
 
 HMODULE LoadServerModule(const std::wstring& file) {

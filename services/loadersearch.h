@@ -55,7 +55,6 @@ public:
     ServerDllSearch& operator=(const ServerDllSearch&) = delete;
 
 private:
-    FARPROC remove_ = nullptr;
     std::vector<DLL_DIRECTORY_COOKIE> added_;
 };
 

@@ -1,6 +1,7 @@
 #include "loadwatch.h"
 
 #include "guardedcall.h"
+#include "latebound.h"
 
 namespace services {
 namespace {
@@ -26,9 +27,7 @@ LONG CALLBACK Notice(EXCEPTION_POINTERS* info) {
 
 // The system error the loader reports for an exception it caught.
 DWORD ErrorForStatus(uint32_t status) {
-    using Convert = ULONG(WINAPI*)(LONG);
-    static const auto convert = reinterpret_cast<Convert>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlNtStatusToDosError")));
+    static const auto convert = rt::LateBound<ULONG WINAPI(LONG)>(L"ntdll.dll", "RtlNtStatusToDosError");
     return convert ? convert(static_cast<LONG>(status)) : 0;
 }
 

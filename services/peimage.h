@@ -26,6 +26,20 @@ struct PeImage {
     bool clr = false;                   // a .NET assembly: its COM descriptor (CLR header) directory is set
 };
 
+// Where the headers are read from: bytes in memory, or a file read a page at
+// a time as the reader asks, so that only the parts looked at are read.
+class ByteSource {
+public:
+    virtual uint64_t Size() const = 0;
+    // The `count` bytes at `offset`; false when they cannot all be read.
+    virtual bool Read(uint64_t offset, uint8_t* into, size_t count) = 0;
+
+protected:
+    ~ByteSource() = default;
+};
+
+// Without imports, only the headers and the section table are read: the kind.
+PeImage ReadPeImage(ByteSource& source, bool withImports = true);
 PeImage ReadPeImage(std::span<const uint8_t> bytes);
 
 // The kind of library a process of this build can load.

@@ -18,6 +18,10 @@ struct ServerOutcome {
     LoadProblem Problem;  // for a file that would not load: what a look at the files found
 };
 
+// More than any outcome the helper writes: what is longer is a server writing
+// into the answer, read no further.
+inline constexpr size_t kLongestAnswer = 256 * 1024;
+
 std::vector<uint8_t> EncodeOutcome(const ServerOutcome& outcome);
 // Nullopt for bytes that are not a whole outcome (a helper that died while writing, say).
 std::optional<ServerOutcome> DecodeOutcome(std::span<const uint8_t> bytes);

@@ -11,6 +11,7 @@
 #include "form.h"
 #include "app.h"
 #include "picturebox.h"
+#include "probes.h"
 #include "test_host.h"
 #include "test_image.h"
 
@@ -147,6 +148,28 @@ TEST(Hover, MouseLeaveRepaintsAndRaisesUnlessSpaceHoldsThePress) {
     for (int i = 0; i < 40 && b.IsHot(); ++i) Pump(50);
     EXPECT_FALSE(b.IsHot());
     EXPECT_EQ(rig.log, std::vector<std::string>{"MouseLeave"});
+}
+
+}  // namespace
+
+namespace {
+
+// The probes behind leave tracking: the export check gives back what it
+// loaded; the address look-up never loads anything.
+TEST(Hover, ProbesLoadNothingTheyKeep) {
+    const wchar_t* const unloaded = L"msacm32.dll";
+    ASSERT_EQ(GetModuleHandleW(unloaded), nullptr);
+    EXPECT_TRUE(aero::IsFunctionExported(L"TrackMouseEvent", L"User32"));
+    EXPECT_TRUE(aero::IsFunctionExported(L"acmGetVersion", unloaded));
+    EXPECT_FALSE(aero::IsFunctionExported(L"NoSuchExport", L"User32"));
+    EXPECT_FALSE(aero::IsFunctionExported(L"TrackMouseEvent", L"no-such-module.dll"));
+    EXPECT_EQ(GetModuleHandleW(unloaded), nullptr);
+
+    EXPECT_EQ(aero::GetExportAddress(L"user32", L"TrackMouseEvent"),
+              GetProcAddress(GetModuleHandleW(L"user32.dll"), "TrackMouseEvent"));
+    EXPECT_EQ(aero::GetExportAddress(L"user32", L"NoSuchExport"), nullptr);
+    EXPECT_EQ(aero::GetExportAddress(unloaded, L"acmGetVersion"), nullptr);
+    EXPECT_EQ(GetModuleHandleW(unloaded), nullptr);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "pump.h"
 
 using namespace e2e;
 
@@ -94,8 +95,7 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG c
 
 bool Seen(const Event& wanted) {
     return WaitUntil([&] {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Pump(0);
         return std::find(events.begin(), events.end(), wanted) != events.end();
     });
 }

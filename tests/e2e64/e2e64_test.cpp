@@ -1,7 +1,8 @@
 // The program on a 64-bit system, driven through its real window: a 64-bit
 // and a 32-bit server in one selection, each landing in its own registry view;
-// then a server that never answers, with the window answering all the while
-// and nothing of the program left once the window is closed.
+// a server that talks; a server that never answers, with the window answering
+// all the while; and nothing of the program left once the window is closed,
+// or once a killed program's successor is.
 #include <gtest/gtest.h>
 #include <windows.h>
 // The platform headers below build on windows.h.
@@ -80,6 +81,21 @@ TEST(Program64, RegistersBothKindsFromOneSelectionAndExplainsA64BitCrash) {
                   L"which was not found in the server's folder or where the system looks for DLLs."),
         std::wstring::npos)
         << testing::PrintToString(text);
+
+    // A server that talks registers as any other; one that writes without end
+    // into the helper's answer gets a bounded answer, and the next command works.
+    const std::wstring chatty = ServerPath(L"x64\\chattyserver64.dll");
+    const std::wstring writesNothing =
+        L"Registered successfully\r\n\r\nBut no class or type library in the 64-bit registry names this "
+        L"file.";
+    app.SetPathText(chatty);
+    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), writesNothing);
+    EXPECT_EQ(
+        ClickAndRead(app, kUnregister, L"Error!"),
+        chatty +
+            L"\r\n\r\nThe server's DllUnregisterServer wrote into the 64-bit helper's answer, more than "
+            L"any answer holds, and was ended.\r\nThe server may have left its work half done.");
+    EXPECT_EQ(ClickAndRead(app, kRegister, L"Success!"), writesNothing);
     PostMessageW(app.Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(app.WaitForExit(), 0u);
     EXPECT_EQ(TempFoldersLeft(), 0);
@@ -169,12 +185,16 @@ TEST(Program64, AServerThatNeverAnswersLeavesTheWindowAnsweringAndNothingBehind)
     EXPECT_FALSE(TempFoldersLeft() != 0);
 }
 
+// A helper that waits ends anyway when its pipe breaks; only a busy one tells
+// whether the job ends it with the killed program.
 TEST(Program64, AHelperOfAKilledProgramDiesWithIt) {
     RunningApp app;
     ASSERT_TRUE(app.Start());
+    const std::wstring title = Title(app.Main());
     app.SetPathText(ServerPath(L"x64\\hangserver64.dll"));
     Click(ClientToScreenPoint(app.Main(), kRegister.x, kRegister.y));
-    ASSERT_TRUE(WaitUntil([] { return HelperRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Title(app.Main()) == title + L" - waiting for hangserver64.dll"; }));
+    ASSERT_TRUE(HelperRunning());
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app.ProcessId());
     ASSERT_NE(process, nullptr);
     TerminateProcess(process, 9);
@@ -183,13 +203,12 @@ TEST(Program64, AHelperOfAKilledProgramDiesWithIt) {
     EXPECT_TRUE(WaitUntil([] { return !HelperRunning(); }, 5000));
 
     // What the killed program left in the temporary folder goes when the helper is next needed.
-    EXPECT_EQ(TempFoldersLeft(), 1);
     RunningApp next;
     ASSERT_TRUE(next.Start());
     next.SetPathText(ServerPath(L"x64\\failreg64.dll"));
     EXPECT_NE(ClickAndRead(next, kRegister, L"Error!").find(L"reported failure 0x80070005"),
               std::wstring::npos);
-    EXPECT_EQ(TempFoldersLeft(), 1);
+    EXPECT_EQ(TempFoldersLeft(), 1) << "the running program's own";
     PostMessageW(next.Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(next.WaitForExit(), 0u);
     EXPECT_EQ(TempFoldersLeft(), 0);

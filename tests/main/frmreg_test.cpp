@@ -30,8 +30,9 @@ TEST(FrmRegRules, FileNameAndOuterHeight) {
         {L"C:\\dir\\", L""},
         {L"", L""},
         {L"\\a.dll", L"a.dll"},
+        {L"C:/dir/x.ocx", L""},
     };
-    for (const auto& f : files) EXPECT_EQ(FileOfPath(f.path), f.file) << f.path;
+    for (const auto& f : files) EXPECT_EQ(frmReg::file(f.path), f.file) << f.path;
 
     EXPECT_EQ(OuterHeightTwips(L"WinVista"), 2970);
     for (const wchar_t* other : {L"", L"WinXP", L"winvista", L"WinVista "})

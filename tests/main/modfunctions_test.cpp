@@ -10,6 +10,7 @@
 #include "colour.h"
 #include "gdi.h"
 #include "input.h"
+#include "pump.h"
 #include "resource_names.h"
 #include "window.h"
 
@@ -235,8 +236,7 @@ TEST(DragWindow, WindowFollowsTheMouseUntilRelease) {
     GetWindowRect(window.get(), &before);
     POINT grab{before.left + 60, before.top + 80};
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN, grab);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Pump(0);
     SetCapture(window.get());
 
     DragScript script{{grab.x + 40, grab.y + 25}};

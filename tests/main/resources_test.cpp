@@ -56,36 +56,6 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-TEST_F(ExeResources, VersionRecordNamesCompanyAndProduct) {
-    std::vector<BYTE> info = Resource(MAKEINTRESOURCEW(1), RT_VERSION);
-    ASSERT_FALSE(info.empty());
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
-
-    const struct {
-        const wchar_t* key;
-        const wchar_t* value;
-    } strings[] = {
-        {L"CompanyName", L"Quorvane System"},
-        {L"ProductName", L"Quorvane Tessiver"},
-        {L"FileDescription", L"Quorvane Tessiver"},
-        {L"FileVersion", L"1.00"},
-        {L"ProductVersion", L"1.00"},
-    };
-    for (const auto& s : strings) {
-        wchar_t* text = nullptr;
-        const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.key;
-        ASSERT_TRUE(VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
-            << Narrow(query);
-        EXPECT_EQ(std::wstring(text), s.value);
-    }
-}
-
 TEST_F(ExeResources, ManifestAsksForAdministratorAndCommonControls6) {
     // Exactly one manifest: a second one (a default added by the linker) would be ambiguous.
     EXPECT_EQ(Names(RT_MANIFEST), std::vector<std::wstring>{L"#1"});

@@ -503,9 +503,7 @@ TEST(UserControlOnForm, FormRoutesKeysToTheSurface) {
     form.Show();
     auto post = [&](UINT msg, WPARAM wParam, LPARAM lParam) {
         PostMessageW(surface.hWnd(), msg, wParam, lParam);
-        MSG m;
-        for (int i = 0; i < 20; ++i, Sleep(5))
-            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) rt::ProcessMessage(m);
+        Pump(100);
     };
     post(WM_NULL, 0, 0);
     ASSERT_EQ(GetFocus(), surface.hWnd());

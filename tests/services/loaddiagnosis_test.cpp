@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "largefile.h"
 #include "pefile.h"
 #include "peimage.h"
 #include "runtimedlls.h"
@@ -82,6 +83,9 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
     PutU32(bytes, ImportDirectoryAt(bytes), 0x7FFFFFF0);
     const std::wstring damaged = TestProgramDir() + L"\\damaged.dll";
     testkit::WriteBytes(damaged, bytes);
+    // Only the headers and the import directory are read, however large the file: no row waits on the disk.
+    const std::wstring large = ServerPath(L"probe\\large.dll");
+    ASSERT_TRUE(LargeCopy(ServerPath(L"probe\\probeserver.dll"), large));
 
     const struct {
         std::wstring path;
@@ -90,6 +94,7 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
     } rows[] = {
         // The server's folder comes first, so probemiddle.dll is found; probehelper.dll is nowhere.
         {ServerPath(L"probe\\probeserver.dll"), Kind::MissingDll, {L"probemiddle.dll", L"probehelper.dll"}},
+        {large, Kind::MissingDll, {L"probemiddle.dll", L"probehelper.dll"}},
         {ServerPath(L"beside\\needsdep.dll"), Kind::Unknown, {}},
         {ServerPath(L"sfalsereg.dll"), Kind::Unknown, {}},
         {ServerPath(L"sfalsereg"), Kind::Unknown, {}},            // the loader adds ".dll"
@@ -107,11 +112,17 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
         {damaged, Kind::Damaged, {}},
     };
     for (const auto& row : rows) {
+        const ULONGLONG started = GetTickCount64();
         const LoadProblem problem = services::ExplainLoadFailure(row.path);
         EXPECT_EQ(problem.kind, row.kind) << row.path;
         EXPECT_EQ(problem.chain, row.chain) << row.path;
+        EXPECT_LT(GetTickCount64() - started, 700u) << row.path;
     }
+    const ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(services::LibraryKind(large), PeImage::Kind::X86);
+    EXPECT_LT(GetTickCount64() - started, 700u);
     DeleteFileW(damaged.c_str());
+    DeleteFileW(large.c_str());
 }
 
 // Which Redistributable brings a runtime DLL, read from the name's parts.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "loadersearch.h"
+
 namespace {
 
 using Paths = std::vector<std::wstring>;
@@ -74,6 +76,30 @@ TEST(ServerPaths, FormsThatNameNoFile) {
     EXPECT_EQ(services::CheckPathForm(L"C:\\a?.dll").Detail,
               L"it holds the character ?, which no file name can hold.");
     EXPECT_EQ(services::CheckPathForm(L"C:\\" + std::wstring(33000, L'a')).Fault, PathFault::Malformed);
+}
+
+// Either separator and a drive's colon end the folder part; only the file
+// name can carry the extension the loader looks for.
+TEST(ServerPaths, FileNameAndTheLoadersExtension) {
+    const struct {
+        const wchar_t* path;
+        const wchar_t* name;
+        const wchar_t* withDll;
+    } rows[] = {
+        {L"C:\\dir\\server.ocx", L"server.ocx", L"C:\\dir\\server.ocx"},
+        {L"C:/dir/server", L"server", L"C:/dir/server.dll"},
+        {L"C:\\john.doe/sub\\x", L"x", L"C:\\john.doe/sub\\x.dll"},
+        {L"C:x.dll", L"x.dll", L"C:x.dll"},
+        {L"server.ocx", L"server.ocx", L"server.ocx"},
+        {L"\\a.dll", L"a.dll", L"\\a.dll"},
+        {L"C:\\dir\\", L"", nullptr},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(services::FileNameOf(row.path), row.name) << row.path;
+        if (row.withDll) {
+            EXPECT_EQ(services::WithDllExtension(row.path), row.withDll) << row.path;
+        }
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Lets posted and typed input arrive: runs pending messages for a while.
+// Lets posted and typed input arrive: runs pending messages for a while (at
+// least once, so Pump(0) runs what is pending now).
 #pragma once
 
 #include <windows.h>

@@ -11,8 +11,10 @@
 #include <thread>
 
 #include "frmreg.h"
+#include "largefile.h"
 #include "leftobjects.h"
 #include "pefile.h"
+#include "pump.h"
 #include "serverroad.h"
 #include "testdirs.h"
 #include "testobject.h"
@@ -130,6 +132,11 @@ TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
          L"it needs probemiddle.dll, which needs probehelper.dll, which was not found"},
         {L"hangserver64.dll", false, rt::errnum::HelperEnded,
          L"The server ended the process that ran it (exit code 3) before its DllUnregisterServer answered."},
+        // Writing without end into every pipe it holds, the helper's answer among them.
+        {L"chattyserver64.dll", false, rt::errnum::AnswerTooLong,
+         L"The server's DllUnregisterServer wrote into the 64-bit helper's answer, more than any answer "
+         L"holds, "
+         L"and was ended."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.file);
@@ -170,6 +177,88 @@ TEST_F(Win64, AServerThatNeverAnswersIsEndedWhenTheUserSaysSo) {
     EXPECT_NE(RegistrationFailureText(outcome, true).find(L"DllRegisterServer did not answer and was ended"),
               std::wstring::npos);
     EXPECT_FALSE(HelperRunning());
+}
+
+// What a server writes reaches nobody, and no handle of the window but the
+// helper's own two reaches the server.
+TEST_F(Win64, AServersOutputAndTheWindowsHandlesStayApartFromTheAnswer) {
+    const std::wstring probe = TestProgramDir() + L"\\stray-handle.txt";
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE stray = CreateFileW(probe.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(stray, INVALID_HANDLE_VALUE);
+    SetEnvironmentVariableW(L"TESSIVER_PROBE_HANDLE",
+                            std::to_wstring(reinterpret_cast<uintptr_t>(stray)).c_str());
+    SetEnvironmentVariableW(L"TESSIVER_PROBE_FILE", probe.c_str());
+
+    // Its 100 KB of output neither comes before the answer nor fills anything.
+    const RegistrationOutcome done = window.RegisterOne(Server64(L"chattyserver64.dll"), true);
+    // It writes nothing into the registry, which the answer says too.
+    EXPECT_EQ(
+        RegistrationReport({done}, true),
+        L"Registered successfully\r\n\r\nBut no class or type library in the 64-bit registry names this "
+        L"file.")
+        << RegistrationFailureText(done, true);
+    LARGE_INTEGER size{};
+    EXPECT_TRUE(GetFileSizeEx(stray, &size));
+    EXPECT_EQ(size.QuadPart, 0) << "the server wrote through the window's inheritable handle";
+
+    SetEnvironmentVariableW(L"TESSIVER_PROBE_HANDLE", nullptr);
+    SetEnvironmentVariableW(L"TESSIVER_PROBE_FILE", nullptr);
+    CloseHandle(stray);
+    DeleteFileW(probe.c_str());
+}
+
+// Typing never waits on the disk: which kind the text names is found off the
+// window thread, and a server's kind comes from its headers alone.
+TEST_F(Win64, TheFieldsChangeReturnsAtOnceWithALargeServerNamed) {
+    const std::wstring large = TestProgramDir() + L"\\large64.dll";
+    ASSERT_TRUE(LargeCopy(Server64(L"comserver64.dll"), large));
+    EXPECT_FALSE(HelperRunning());
+    const ULONGLONG started = GetTickCount64();
+    window.Form().Find<rt::TextBox>(L"txtSource")->SetText(L"\"" + large + L"\"");
+    EXPECT_LT(GetTickCount64() - started, 250u);
+    // The answer comes back to the window thread, and the helper gets ready.
+    for (const ULONGLONG until = GetTickCount64() + 10000; !HelperRunning() && GetTickCount64() < until;)
+        Pump(50);
+    EXPECT_TRUE(HelperRunning());
+    DeleteFileW(large.c_str());
+}
+
+// Links a user without elevation could plant in a temporary folder under the
+// names of the program's leftovers, leading elsewhere: what they lead to
+// survives the next helper, and a real leftover goes.
+TEST_F(Win64, LinksPlantedUnderLeftoversNamesLeadTheProgramNowhere) {
+    const std::wstring victim = TestProgramDir() + L"\\victim";
+    CreateDirectoryW(victim.c_str(), nullptr);
+    const std::wstring precious = victim + L"\\tessiver64.exe";
+    ASSERT_TRUE(CopyFileW(Server64(L"failreg64.dll").c_str(), precious.c_str(), FALSE));
+    const std::wstring name = L"tessiver-0123456789ABCDEF0123456789ABCDE";
+    const std::wstring linkedFolder = SystemTemp() + name + L"0", realFolder = SystemTemp() + name + L"1",
+                       leftover = SystemTemp() + name + L"2",
+                       oldName = UserTemp() + L"tessiver-00000001-00000002";
+    ASSERT_TRUE(PlantLink(linkedFolder, victim));
+    ASSERT_TRUE(PlantLink(oldName, victim));
+    // A real folder of that name whose file is a link.
+    ASSERT_TRUE(CreateDirectoryW(realFolder.c_str(), nullptr));
+    ASSERT_TRUE(PlantLink(realFolder + L"\\tessiver64.exe", precious));
+    // A real leftover, as a killed program's file that the system could not delete.
+    ASSERT_TRUE(CreateDirectoryW(leftover.c_str(), nullptr));
+    ASSERT_TRUE(
+        CopyFileW(Server64(L"failreg64.dll").c_str(), (leftover + L"\\tessiver64.exe").c_str(), FALSE));
+
+    EXPECT_TRUE(window.RegisterOne(Server64(L"failreg64.dll"), true).InHelper);
+    EXPECT_NE(GetFileAttributesW(precious.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(leftover.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    RemoveLink(realFolder + L"\\tessiver64.exe");
+    RemoveDirectoryW(realFolder.c_str());
+    RemoveLink(linkedFolder);
+    RemoveLink(oldName);
+    DeleteFileW((leftover + L"\\tessiver64.exe").c_str());
+    RemoveDirectoryW(leftover.c_str());
+    DeleteFileW(precious.c_str());
+    RemoveDirectoryW(victim.c_str());
 }
 
 TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {

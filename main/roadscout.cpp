@@ -1,0 +1,77 @@
+#include "roadscout.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "serverpath.h"
+#include "serverroad.h"
+
+namespace {
+
+constexpr UINT kAnswered = WM_APP + 1;
+const wchar_t kClassName[] = L"TessiverRoadScout";
+
+bool NamesA64BitServer(const std::wstring& text) {
+    for (const std::wstring& path : services::SplitServerPaths(text))
+        if (services::ChooseRoad(path).road == services::Road::Helper) return true;
+    return false;
+}
+
+}  // namespace
+
+struct RoadScout::Shared {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::optional<std::wstring> waiting;  // the latest text not yet looked at
+    std::optional<std::wstring> found;    // the latest text found to name a 64-bit server
+    HWND window = nullptr;
+    bool stop = false;
+};
+
+RoadScout::RoadScout(std::function<void(const std::wstring& text)> found)
+    : found_(std::move(found)), shared_(std::make_shared<Shared>()) {
+    RegisterOwnClass(kClassName, nullptr);
+    shared_->window = CreateBound(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
+    std::thread([shared = shared_] {
+        std::unique_lock<std::mutex> held(shared->lock);
+        for (;;) {
+            shared->wake.wait(held, [&] { return shared->stop || shared->waiting; });
+            if (shared->stop) return;
+            const std::wstring text = std::move(*shared->waiting);
+            shared->waiting.reset();
+            held.unlock();
+            const bool found = NamesA64BitServer(text);
+            held.lock();
+            // Posted under the lock: once stop is set, nothing more reaches the window.
+            if (found && !shared->stop) {
+                shared->found = text;
+                PostMessageW(shared->window, kAnswered, 0, 0);
+            }
+        }
+    }).detach();
+}
+
+RoadScout::~RoadScout() {
+    const std::lock_guard<std::mutex> held(shared_->lock);
+    shared_->stop = true;
+    shared_->wake.notify_all();
+}
+
+void RoadScout::Look(const std::wstring& text) {
+    const std::lock_guard<std::mutex> held(shared_->lock);
+    shared_->waiting = text;
+    shared_->wake.notify_all();
+}
+
+LRESULT RoadScout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != kAnswered) return DefWindowProcW(Window(), msg, wParam, lParam);
+    std::optional<std::wstring> found;
+    {
+        const std::lock_guard<std::mutex> held(shared_->lock);
+        found.swap(shared_->found);
+    }
+    if (found && found_) found_(*found);
+    return 0;
+}

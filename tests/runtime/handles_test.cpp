@@ -1,0 +1,138 @@
+#include "handles.h"
+
+#include <gtest/gtest.h>
+#include <objidl.h>
+
+#include <functional>
+#include <utility>
+
+namespace {
+
+bool IsOpen(HANDLE h) {
+    DWORD flags = 0;
+    return GetHandleInformation(h, &flags) != FALSE;
+}
+
+// Each row gets two fresh events and an owner that outlives it; after the row,
+// each event is open exactly when the row expects it.
+TEST(HandleOwners, CloseWhatTheyOwnAndNothingElse) {
+    const struct {
+        const char* name;
+        std::function<void(HANDLE a, HANDLE b, rt::Handle& kept)> run;
+        bool aOpen;
+    } rows[] = {
+        {"closes at scope end", [](HANDLE a, HANDLE, rt::Handle&) { rt::Handle h(a); }, false},
+        {"a move hands it on",
+         [](HANDLE a, HANDLE, rt::Handle& kept) {
+             rt::Handle h(a);
+             kept = rt::Handle(std::move(h));
+             EXPECT_FALSE(h);
+         },
+         true},
+        {"a move onto an owner closes its old one",
+         [](HANDLE a, HANDLE b, rt::Handle& kept) {
+             kept = rt::Handle(a);
+             kept = rt::Handle(b);
+         },
+         false},
+        {"Put closes the old one",
+         [](HANDLE a, HANDLE b, rt::Handle& kept) {
+             kept.Reset(a);
+             *kept.Put() = b;
+         },
+         false},
+        {"Release gives it away",
+         [](HANDLE a, HANDLE, rt::Handle&) { EXPECT_EQ(rt::Handle(a).Release(), a); }, true},
+        {"INVALID_HANDLE_VALUE is empty, however it arrives",
+         [](HANDLE a, HANDLE, rt::Handle& kept) {
+             EXPECT_FALSE(rt::Handle(INVALID_HANDLE_VALUE));
+             kept.Reset(a);
+             *kept.Put() = INVALID_HANDLE_VALUE;  // as CreateFileW answers a failure
+             EXPECT_FALSE(kept);
+             EXPECT_EQ(kept.Release(), nullptr);
+         },
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const HANDLE a = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        const HANDLE b = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        ASSERT_TRUE(a && b);
+        {
+            rt::Handle kept;
+            row.run(a, b, kept);
+            EXPECT_EQ(IsOpen(a), row.aOpen);
+            EXPECT_TRUE(IsOpen(b));
+            for (HANDLE h : {a, b})
+                if (h != kept.Get() && IsOpen(h)) rt::Handle{h};  // what the row left to the test
+        }
+        EXPECT_FALSE(IsOpen(a) || IsOpen(b));
+    }
+}
+
+TEST(HandleOwners, FindHandleAndLocalMemory) {
+    WIN32_FIND_DATAW found{};
+    EXPECT_TRUE(rt::FindHandle(FindFirstFileW(L"C:\\windows\\*", &found)));
+    EXPECT_FALSE(rt::FindHandle(FindFirstFileW(L"C:\\no-such-tessiver-folder\\*", &found)));
+
+    rt::LocalMemory<wchar_t> text;
+    ASSERT_TRUE(FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        ERROR_FILE_NOT_FOUND, 0, reinterpret_cast<wchar_t*>(text.Put()), 0, nullptr));
+    rt::LocalMemory<wchar_t> moved(std::move(text));
+    EXPECT_FALSE(text);
+    EXPECT_TRUE(moved && *moved.Get());
+}
+
+// A real COM object's count, read without changing it.
+ULONG References(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+TEST(HandleOwners, ComPtrKeepsTheCountBalanced) {
+    rt::ComPtr<IStream> own;  // the test's reference
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, own.Put()), S_OK);
+    const ULONG base = References(own.Get());
+    const struct {
+        const char* name;
+        std::function<void(rt::ComPtr<IStream>& kept)> run;
+        ULONG kept;  // references `kept` holds after the row
+    } rows[] = {
+        {"Share adds one, given back at scope end",
+         [&](rt::ComPtr<IStream>&) {
+             EXPECT_EQ(References(rt::ComPtr<IStream>::Share(own.Get()).Get()), base + 1);
+         },
+         0},
+        {"a copy adds one, onto itself too",
+         [&](rt::ComPtr<IStream>& kept) {
+             kept = own;
+             kept = static_cast<const rt::ComPtr<IStream>&>(kept);
+         },
+         1},
+        {"a move adds none",
+         [&](rt::ComPtr<IStream>& kept) {
+             auto shared = rt::ComPtr<IStream>::Share(own.Get());
+             kept = std::move(shared);
+             EXPECT_FALSE(shared);
+         },
+         1},
+        {"Put releases the old one",
+         [&](rt::ComPtr<IStream>& kept) {
+             kept = own;
+             kept.Put();
+         },
+         0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            rt::ComPtr<IStream> kept;
+            row.run(kept);
+            EXPECT_EQ(References(own.Get()), base + row.kept);
+        }
+        EXPECT_EQ(References(own.Get()), base);
+    }
+}
+
+}  // namespace
