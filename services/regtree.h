@@ -1,0 +1,48 @@
+// A registry key and everything below it, read into memory, and what changed
+// between two such readings: how a preview learns what a server wrote into
+// its scratch key, or what its unregistration took out of it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace services {
+
+struct RegValue {
+    std::wstring Name;  // empty for the key's default value
+    DWORD Type = REG_NONE;
+    std::vector<uint8_t> Data;
+    bool operator==(const RegValue&) const = default;
+};
+
+struct RegKey {
+    std::wstring Path;  // below the key read, separated by backslashes; empty for that key itself
+    std::vector<RegValue> Values;
+    bool HasSubkeys = false;
+};
+
+// Parents before their children, siblings in the registry's own order of names.
+using RegTree = std::vector<RegKey>;
+
+RegTree ReadRegTree(HKEY root);
+
+// What turns `before` into `after`: keys (with the values that are new or
+// changed) that appeared or changed, the topmost of the keys that went, and
+// the values that went from keys that stayed.
+struct RegDiff {
+    RegTree Written;
+    std::vector<std::wstring> DeletedKeys;
+    std::vector<std::pair<std::wstring, std::wstring>> DeletedValues;  // key, value name
+    bool Empty() const { return Written.empty() && DeletedKeys.empty() && DeletedValues.empty(); }
+};
+
+RegDiff DiffRegTrees(const RegTree& before, const RegTree& after);
+
+// Copies the key at `path` below `from`, with everything below it, to the
+// same path below `to`; nothing when `from` has no such key.
+LONG CopyRegSubtree(HKEY from, HKEY to, const std::wstring& path);
+
+}  // namespace services
