@@ -104,36 +104,6 @@ private:
     T* memory_ = nullptr;
 };
 
-// An open registry key; never one of the predefined roots.
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey() { Reset(); }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    RegistryKey& operator=(RegistryKey&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            key_ = std::exchange(other.key_, nullptr);
-        }
-        return *this;
-    }
-
-    HKEY Get() const { return key_; }
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY* Put() {
-        Reset();
-        return &key_;
-    }
-    void Reset() {
-        if (key_) RegCloseKey(std::exchange(key_, nullptr));
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 // One reference to a COM object.
 template <class T>
 class ComPtr {

@@ -47,7 +47,7 @@ void RemoveLeftovers(HKEY own) {
     for (const std::wstring& key : gone) RegDeleteKeyW(own, key.c_str());
 }
 
-LONG Create(HKEY parent, const std::wstring& name, rt::RegistryKey& key, DWORD* disposition = nullptr) {
+LONG Create(HKEY parent, const std::wstring& name, rt::RegKey& key, DWORD* disposition = nullptr) {
     return RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
                            disposition);
 }
@@ -63,7 +63,7 @@ RegistryPreview::~RegistryPreview() {
     Restore();
     scratch_.Reset();
     if (name_.empty()) return;
-    rt::RegistryKey own;
+    rt::RegKey own;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kOwnKey, 0, KEY_ALL_ACCESS, own.Put()) != ERROR_SUCCESS) return;
     RegDeleteTreeW(own.Get(), name_.c_str());
     RegDeleteKeyW(own.Get(), name_.c_str());
@@ -77,7 +77,7 @@ RegistryPreview::~RegistryPreview() {
 }
 
 LONG RegistryPreview::Make(const std::vector<std::wstring>& copied) {
-    rt::RegistryKey own;
+    rt::RegKey own;
     if (const LONG rc = Create(HKEY_LOCAL_MACHINE, kOwnKey, own)) return rc;
     RemoveLeftovers(own.Get());
     DWORD disposition = 0;
@@ -88,7 +88,7 @@ LONG RegistryPreview::Make(const std::vector<std::wstring>& copied) {
         if (const LONG rc = Create(own.Get(), name, scratch_, &disposition)) return rc;
         if (disposition == REG_CREATED_NEW_KEY) name_ = name;
     }
-    const std::pair<const wchar_t*, rt::RegistryKey*> roots[] = {
+    const std::pair<const wchar_t*, rt::RegKey*> roots[] = {
         {L"HKLM", &machine_}, {L"HKCU", &user_}, {L"HKU", &users_}};
     for (const auto& [name, key] : roots)
         if (const LONG rc = Create(scratch_.Get(), name, *key)) return rc;

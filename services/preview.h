@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "handles.h"
+#include "regkey.h"
 #include "regtree.h"
 
 namespace services {
@@ -37,7 +38,7 @@ private:
     void Restore();
 
     std::wstring name_;  // the scratch key's name below the program's own key
-    rt::RegistryKey scratch_, machine_, user_, users_, classes_;
+    rt::RegKey scratch_, machine_, user_, users_, classes_;
     RegTree before_;
     bool redirected_ = false;
     LONG error_ = 0;

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "handles.h"
+#include "regkey.h"
 
 namespace services {
 namespace {
@@ -53,7 +54,7 @@ void ReadInto(HKEY key, const std::wstring& path, RegTree& tree) {
         if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             continue;
         const std::wstring child(name.data(), length);
-        rt::RegistryKey opened;
+        rt::RegKey opened;
         if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, opened.Put()) == ERROR_SUCCESS)
             ReadInto(opened.Get(), Join(path, child), tree);
     }
@@ -105,10 +106,10 @@ RegDiff DiffRegTrees(const RegTree& before, const RegTree& after) {
 }
 
 LONG CopyRegSubtree(HKEY from, HKEY to, const std::wstring& path) {
-    rt::RegistryKey source;
+    rt::RegKey source;
     LONG rc = RegOpenKeyExW(from, path.c_str(), 0, KEY_READ, source.Put());
     if (rc != ERROR_SUCCESS) return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
-    rt::RegistryKey target;
+    rt::RegKey target;
     rc = RegCreateKeyExW(to, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, target.Put(), nullptr);
     return rc == ERROR_SUCCESS ? RegCopyTreeW(source.Get(), nullptr, target.Get()) : rc;
 }

@@ -8,6 +8,7 @@
 #include "handles.h"
 #include "reg.h"
 #include "regfile.h"
+#include "regkey.h"
 #include "testdirs.h"
 #include "testobject.h"
 
@@ -26,7 +27,7 @@ void Forget() {
 std::wstring TestClassInRegistry() {
     services::RegDiff all;
     for (const std::wstring& path : {kClsidKey, std::wstring(kTestObjectProgId)}) {
-        rt::RegistryKey key;
+        rt::RegKey key;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) continue;
         for (services::RegKey& k : services::ReadRegTree(key.Get())) {
             k.Path = k.Path.empty() ? path : path + L"\\" + k.Path;
@@ -106,7 +107,7 @@ TEST(Preview, AnUnregistrationPreviewedSaysWhatGoesAndLeavesIt) {
                                                   L"]\r\n\r\n[-HKEY_CLASSES_ROOT\\Tessiver.TestObject]\r\n");
     Forget();
     // Its scratch went with it, and the program's own key too.
-    rt::RegistryKey own;
+    rt::RegKey own;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Quorvane Tessiver", 0, KEY_READ, own.Put()),
               ERROR_FILE_NOT_FOUND);
 }
