@@ -99,6 +99,7 @@ RegDiff DiffRegTrees(const RegTree& before, const RegTree& after) {
     }
     for (const RegKey& key : before) {
         if (now.count(key.Path)) continue;
+        diff.Removed.push_back(key);
         const bool parentGone = !diff.DeletedKeys.empty() && Below(key.Path, diff.DeletedKeys.back());
         if (!parentGone) diff.DeletedKeys.push_back(key.Path);
     }

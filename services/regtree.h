@@ -36,6 +36,7 @@ struct RegDiff {
     RegTree Written;
     std::vector<std::wstring> DeletedKeys;
     std::vector<std::pair<std::wstring, std::wstring>> DeletedValues;  // key, value name
+    RegTree Removed;  // every key that went, with the values it had
     bool Empty() const { return Written.empty() && DeletedKeys.empty() && DeletedValues.empty(); }
 };
 

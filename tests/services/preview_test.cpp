@@ -6,6 +6,7 @@
 #include <string>
 
 #include "handles.h"
+#include "previewnames.h"
 #include "reg.h"
 #include "regfile.h"
 #include "regkey.h"
@@ -35,6 +36,15 @@ std::wstring TestClassInRegistry() {
         }
     }
     return services::RegFileText(all, [](const std::wstring& p) { return L"HKEY_CLASSES_ROOT\\" + p; });
+}
+
+void ExpectTheTestClass(const services::RegistryNames& names) {
+    ASSERT_EQ(names.classes.size(), 1u);
+    EXPECT_EQ(names.classes[0].clsid, kTestObjectClsidText);
+    EXPECT_EQ(names.classes[0].progId, kTestObjectProgId);
+    EXPECT_EQ(names.classes[0].name, L"Tessiver test object");
+    EXPECT_EQ(names.classes[0].threadingModel, L"Apartment");
+    EXPECT_TRUE(names.typeLibs.empty());
 }
 
 bool Import(const std::wstring& text) {
@@ -102,6 +112,7 @@ TEST(Preview, AnUnregistrationPreviewedSaysWhatGoesAndLeavesIt) {
         diff = preview.Finish();
     }
     EXPECT_EQ(TestClassInRegistry(), real);
+    ExpectTheTestClass(services::NamesInPreview(diff.Removed, services::RegistryView::Bits32, server));
     EXPECT_EQ(services::PreviewRegText(diff), std::wstring(L"Windows Registry Editor Version 5.00\r\n") +
                                                   L"\r\n[-HKEY_CLASSES_ROOT\\" + kClsidKey +
                                                   L"]\r\n\r\n[-HKEY_CLASSES_ROOT\\Tessiver.TestObject]\r\n");
