@@ -25,8 +25,6 @@ const wchar_t kOpenTitle[] = L"Open ActiveX";
 // style, no link dereferencing, long names, sizing, hidden files shown.
 constexpr DWORD kOpenFlags = 0x10B8220C;
 
-const wchar_t kErrorTitle[] = L"Error!";
-const wchar_t kSuccessTitle[] = L"Success!";
 const wchar_t kAboutTitle[] = L"About";
 const wchar_t kNoPath[] = L"Select an ActiveX";
 const wchar_t kConnectionFailed[] =
@@ -165,10 +163,13 @@ DWORD ShellResultError(INT_PTR result) {
 
 }  // namespace
 
-std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering) {
+std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, const services::ServerTask& task) {
     const rt::ErrorInfo& err = outcome.Err;
-    const std::wstring exportName = registering ? L"DllRegisterServer" : L"DllUnregisterServer";
+    // Which export was at work is not known when the helper ended or was ended: the task's are named.
+    const std::wstring exportName = outcome.Export.empty() ? services::TaskExportsText(task) : outcome.Export;
     if (err.Number == rt::errnum::LibraryMissing) return LoadFailureText(outcome);
+    if (err.Number == rt::errnum::NotExported && exportName == L"DllInstall")
+        return L"The server has no DllInstall export.";
     if (err.Number == rt::errnum::NotExported)
         return L"The file is not a self-registering COM server: it has no " + exportName + L" export.";
     if (err.Number == rt::errnum::ServerException)
@@ -182,8 +183,10 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
                L") before its " + exportName +
                L" answered.\r\nThe program carries on; the server may have left its work half done.";
     if (err.Number == rt::errnum::NotAnswering)
-        return L"The server's " + exportName +
-               L" did not answer and was ended.\r\nThe server may have left its work half done.";
+        return L"The server's " + exportName + L" did not answer" +
+               (outcome.EndedAfterSeconds ? L" in " + std::to_wstring(outcome.EndedAfterSeconds) + L" seconds"
+                                          : L"") +
+               L" and was ended.\r\nThe server may have left its work half done.";
     if (err.Number == rt::errnum::HelperUnavailable) {
         const std::wstring why = SystemText(err.LastDllError);
         return WithCode(L"The program's 64-bit helper, which runs 64-bit servers, could not be started." +
@@ -195,24 +198,25 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
         return L"The server's " + exportName + L" reported failure " +
                Hex32(static_cast<unsigned long>(err.HResult)) + L"." + (why.empty() ? L"" : L"\r\n" + why);
     }
-    return std::wstring(registering ? L"The server could not be registered."
-                                    : L"The server could not be unregistered.") +
+    return std::wstring(task.Registering ? L"The server could not be registered."
+                                         : L"The server could not be unregistered.") +
            (err.Description.empty() ? L"" : L"\r\n" + err.Description);
 }
 
-std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering) {
-    const wchar_t* done = registering ? L"Registered successfully" : L"Unregistered successfully";
+std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes,
+                                const services::ServerTask& task) {
+    const wchar_t* done = RegistrationDoneText(task);
     const auto succeeded =
         std::count_if(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
     if (static_cast<size_t>(succeeded) == outcomes.size()) return done;
     if (outcomes.size() == 1)
-        return outcomes[0].Path + L"\r\n\r\n" + RegistrationFailureText(outcomes[0], registering);
-    std::wstring text = (registering ? L"Registered " : L"Unregistered ") + std::to_wstring(succeeded) +
+        return outcomes[0].Path + L"\r\n\r\n" + RegistrationFailureText(outcomes[0], task);
+    std::wstring text = (task.Registering ? L"Registered " : L"Unregistered ") + std::to_wstring(succeeded) +
                         L" of " + std::to_wstring(outcomes.size()) + L" files.";
     for (size_t i = 0; i < outcomes.size(); ++i) {
         const RegistrationOutcome& o = outcomes[i];
         text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path + L"\r\n" +
-                (o.Succeeded ? std::wstring(done) : RegistrationFailureText(o, registering));
+                (o.Succeeded ? std::wstring(done) : RegistrationFailureText(o, task));
     }
     return text;
 }
@@ -240,7 +244,7 @@ void frmReg::txtSource_Change() {
     if (!services::Is64BitWindows()) return;
     for (const std::wstring& path : services::SplitServerPaths(txtSource_->Text()))
         if (services::ChooseRoad(path).road == services::Road::Helper) {
-            Helper().GetReady();
+            registrar_->Helper().GetReady();
             return;
         }
 }
@@ -280,7 +284,7 @@ void frmReg::RunRegistration(bool registering) {
                allDone ? rt::MsgBoxInformation : rt::MsgBoxExclamation, allDone ? kSuccessTitle : kErrorTitle,
                hWnd());
     // Once the answer is read, not before it: the next helper gets ready for the next command.
-    if (helper64_ && form_.IsLoaded()) helper64_->GetReady();
+    if (registrar_->HasHelper() && form_.IsLoaded()) registrar_->Helper().GetReady();
 }
 
 void frmReg::cmdAbout_Click() {

@@ -83,6 +83,7 @@ frmReg::~frmReg() = default;
 
 void frmReg::Load(HINSTANCE module) {
     module_ = module;
+    registrar_ = std::make_unique<Registrar>(module);
     rt::FormEvents& events = form_.Events();
     events.Initialize = [this] { Form_Initialize(); };
     events.Load = [this] {
@@ -169,7 +170,7 @@ void frmReg::Form_MouseMove(short button, short, float, float) {
 
 void frmReg::Form_Unload() {
     // A helper still at work ends with the window.
-    helper64_.reset();
+    registrar_->EndHelpers();
     rt::Suppress([this] { dlg_.reset(); });
     rt::Suppress([this] { reg_.reset(); });
     rt::Suppress([this] { os_.reset(); });

@@ -23,7 +23,9 @@
 #include "os.h"
 #include "picturebox.h"
 #include "reg.h"
+#include "registrar.h"
 #include "serveroutcome.h"
+#include "servertask.h"
 #include "textbox.h"
 
 // The maker's home page; the community page is this followed by "/forum/".
@@ -49,18 +51,30 @@ rt::PictureRef LinkCursor(HINSTANCE module);
 // malformed.
 rt::StoredObject StoredMainWindow(HINSTANCE module, const std::wstring& windowsId);
 
-// One file of a Register or Unregister command and how it went.
-struct RegistrationOutcome : services::ServerOutcome {
-    std::wstring Path;
-    bool InHelper = false;  // run by the 64-bit helper, whose loader wants 64-bit DLLs
-};
-
 // Why one file did not succeed, from the error the registration service
 // recorded and, for a file that would not load, what a look at the files found.
-std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering);
+std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, const services::ServerTask& task);
+inline std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering) {
+    return RegistrationFailureText(outcome, services::RegistrationTask(registering));
+}
 // The text of the one box a command shows for all its files: the success text
 // exactly when every file succeeded; else each failure's path and cause.
-std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering);
+std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes,
+                                const services::ServerTask& task);
+inline std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering) {
+    return RegistrationReport(outcomes, services::RegistrationTask(registering));
+}
+inline const wchar_t* RegistrationDoneText(const services::ServerTask& task) {
+    return task.Registering ? L"Registered successfully" : L"Unregistered successfully";
+}
+// The titles of the boxes that answer a command.
+inline constexpr wchar_t kErrorTitle[] = L"Error!";
+inline constexpr wchar_t kSuccessTitle[] = L"Success!";
+
+// How long a 64-bit server may run before the user is asked whether to end it, and the question.
+inline constexpr DWORD kPatienceMs = 10000;
+std::wstring NotAnsweringQuestion(const std::wstring& path, const services::ServerTask& task,
+                                  ULONGLONG waitedMs);
 // What the user is told when the shell refused to open a page (a result of 1 to 32).
 std::wstring PageRefusalText(const std::wstring& address, INT_PTR shellResult);
 
@@ -124,9 +138,6 @@ private:
     void cmdCommunity_Click();
     void lblLink_Click();
     void RunRegistration(bool registering);
-    // Made when a 64-bit server first needs it.
-    services::Helper64& Helper();
-    RegistrationOutcome RunInHelper(const std::wstring& path, const std::wstring& file, bool registering);
     bool WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering);
     void OpenPage(const std::wstring& address);
 
@@ -136,8 +147,8 @@ private:
     std::unique_ptr<clsDlg> dlg_;
     std::unique_ptr<clsReg> reg_;
     std::unique_ptr<clsOS> os_;
-    // Its end ends every helper.
-    std::unique_ptr<services::Helper64> helper64_;
+    // The roads of the files; its end ends every helper.
+    std::unique_ptr<Registrar> registrar_;
     bool registrationRunning_ = false;
 
     rt::TextBox* txtSource_ = nullptr;

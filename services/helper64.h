@@ -16,6 +16,7 @@
 
 #include "helperfile.h"
 #include "serveroutcome.h"
+#include "servertask.h"
 
 namespace services {
 
@@ -29,7 +30,7 @@ public:
     HelperCall& operator=(const HelperCall&) = delete;
 
     // Tells the waiting helper what to do; false when it is gone.
-    bool Ask(const std::wstring& path, bool registering);
+    bool Ask(const std::wstring& path, const ServerTask& task);
     // Signalled when the helper has ended.
     HANDLE Process() const { return process_; }
     // Takes what the helper has written so far; true once it has ended.
@@ -61,7 +62,7 @@ public:
 
     // Sets a helper to work on the server at `path` (a full path); null with
     // the system's error code when none could be written or started.
-    std::unique_ptr<HelperCall> Start(const std::wstring& path, bool registering, DWORD& error);
+    std::unique_ptr<HelperCall> Start(const std::wstring& path, const ServerTask& task, DWORD& error);
     // Starts the next helper, to wait ready, unless one already does.
     void GetReady();
 
