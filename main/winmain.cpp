@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include "app.h"
+#include "commandline.h"
+#include "commandmode.h"
 #include "errors.h"
 #include "frmreg.h"
 #include "latebound.h"
@@ -9,7 +11,11 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     rt::NarrowDllSearch();  // before anything can load a DLL on the program's behalf
-    rt::App app;            // OLE before any form exists
+    const std::vector<std::wstring> args = CommandArguments(GetCommandLineW());
+    // A switch is a script's call: no window at all.
+    const CommandLine command = ParseCommandLine(args);
+    if (command.Switched) return RunCommandMode(instance, command);
+    rt::App app;  // OLE before any form exists
     frmReg window;
     try {
         window.Load(instance);
@@ -20,7 +26,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 1;
     }
     // Files given as arguments wait in the path field for a command.
-    window.TakeFiles(ArgumentFiles(GetCommandLineW()));
+    window.TakeFiles(ArgumentFiles(args));
     window.Show();
     return app.Run();
 }
