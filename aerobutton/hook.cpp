@@ -7,6 +7,7 @@
 
 #include "basewindow.h"
 #include "errors.h"
+#include "ondemand.h"
 #include "unhandled.h"
 
 namespace aero {
@@ -67,7 +68,8 @@ struct WindowHooks final : rt::MessageFilter {
     }
     // The window's own procedure (or whatever subclassed it before the chain).
     LRESULT Past(UINT msg, WPARAM wParam, LPARAM lParam) {
-        return own ? own(hWnd, msg, wParam, lParam) : DefSubclassProc(hWnd, msg, wParam, lParam);
+        return own ? own(hWnd, msg, wParam, lParam)
+                   : rt::ondemand::DefSubclassProc(hWnd, msg, wParam, lParam);
     }
     LRESULT Filter(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void DropReleased() {
@@ -97,7 +99,7 @@ void Settle(WindowHooks* chain) {
     if (chain->own)
         rt::SetMessageFilter(chain->hWnd, nullptr);
     else
-        RemoveWindowSubclass(chain->hWnd, HookProc, kChainId);
+        rt::ondemand::RemoveWindowSubclass(chain->hWnd, HookProc, kChainId);
     delete chain;
 }
 
@@ -110,12 +112,14 @@ LRESULT CALLBACK HookProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UIN
 WindowHooks* ChainOf(HWND hWnd) {
     if (auto* found = dynamic_cast<WindowHooks*>(rt::MessageFilterOf(hWnd))) return found;
     DWORD_PTR found = 0;
-    if (GetWindowSubclass(hWnd, HookProc, kChainId, &found)) return reinterpret_cast<WindowHooks*>(found);
+    if (rt::ondemand::GetWindowSubclass(hWnd, HookProc, kChainId, &found))
+        return reinterpret_cast<WindowHooks*>(found);
     auto chain = std::make_unique<WindowHooks>();
     chain->hWnd = hWnd;
     chain->own = rt::SetMessageFilter(hWnd, chain.get());
     // Subclassing fails for a window of another thread, among others.
-    if (!chain->own && !SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get())))
+    if (!chain->own &&
+        !rt::ondemand::SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get())))
         return nullptr;
     return chain.release();
 }

@@ -7,6 +7,7 @@
 #include "dpi.h"
 #include "filedrop.h"
 #include "modfunctions.h"
+#include "ondemand.h"
 #include "picture.h"
 #include "resource_names.h"
 #include "skin.h"
@@ -145,7 +146,7 @@ void frmReg::Bind() {
 
 void frmReg::Form_Initialize() {
     // The version 6 common controls that the manifest asks for, before any control exists.
-    InitCommonControls();
+    rt::ondemand::InitCommonControls();
 }
 
 void frmReg::Form_Load() {

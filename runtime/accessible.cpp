@@ -1,6 +1,7 @@
 #include "accessible.h"
 
 #include "latebound.h"
+#include "ondemand.h"
 
 namespace rt {
 namespace {
@@ -36,7 +37,7 @@ bool IsSelf(const VARIANT& child) {
 }
 
 HRESULT Text(const std::wstring& text, BSTR* out) {
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *out = rt::ondemand::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "gdi.h"
+#include "ondemand.h"
 #include "units.h"
 
 namespace rt {
@@ -121,8 +122,8 @@ bool PlausibleBmp(const std::vector<uint8_t>& b) {
 ComPtr<IPicture> Decode(const std::vector<uint8_t>& bytes) {
     ComPtr<IStream> stream = bytes.empty() || !PlausibleBmp(bytes) ? nullptr : StreamOver(bytes);
     IPicture* picture = nullptr;
-    if (!stream || FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                                         reinterpret_cast<void**>(&picture))))
+    if (!stream || FAILED(rt::ondemand::OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE,
+                                                       IID_IPicture, reinterpret_cast<void**>(&picture))))
         return nullptr;
     return ComPtr<IPicture>(picture);
 }
@@ -135,8 +136,8 @@ std::vector<uint8_t> SaveIcon(HICON icon) {
     description.picType = PICTYPE_ICON;
     description.icon.hicon = icon;
     IPersistStream* persist = nullptr;
-    if (FAILED(OleCreatePictureIndirect(&description, IID_IPersistStream, FALSE,
-                                        reinterpret_cast<void**>(&persist))))
+    if (FAILED(rt::ondemand::OleCreatePictureIndirect(&description, IID_IPersistStream, FALSE,
+                                                      reinterpret_cast<void**>(&persist))))
         return {};
     ComPtr<IPersistStream> owned(persist);
     IStream* raw = nullptr;
