@@ -1,11 +1,13 @@
 #include "commandmode.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app.h"
 #include "frmreg.h"
 #include "msgbox.h"
 #include "serverpath.h"
+#include "serverroad.h"
 #include "shellfiles.h"
 
 namespace {
@@ -67,6 +69,7 @@ void AwaitHelper(services::HelperCall& call, const std::wstring& path, const ser
     }
 }
 
+// The usage, asked for or not: either way nothing was registered, as the system's tool has it.
 int RefuseOrExplain(const CommandLine& command, const Output& out) {
     const bool wrong = !command.Fault.empty();
     const std::wstring text = UsageText(command);
@@ -74,7 +77,7 @@ int RefuseOrExplain(const CommandLine& command, const Output& out) {
     if (!command.Silent)
         rt::MsgBox(text, wrong ? rt::MsgBoxExclamation : rt::MsgBoxInformation,
                    wrong ? kErrorTitle : kProductName);
-    return wrong ? kExitWrongCommandLine : kExitDone;
+    return kExitWrongCommandLine;
 }
 
 }  // namespace
@@ -117,20 +120,33 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
         none.Fault = kNoFileFault;
         return RefuseOrExplain(none, out);
     }
-    const rt::App app;  // OLE, as the window has it: servers' registration code relies on it
-    if (!app.OleReady()) {
+    // A 64-bit server's helper starts while this process gets ready, and the
+    // next one while the last works.
+    Registrar registrar(module);
+    std::vector<bool> inHelper;
+    for (const std::wstring& path : paths)
+        inHelper.push_back(services::ChooseRoad(path).road == services::Road::Helper);
+    const auto helperFrom = [&](size_t i) {
+        return std::find(inHelper.begin() + i, inHelper.end(), true) != inHelper.end();
+    };
+    if (helperFrom(0)) registrar.Helper().GetReady();
+    // OLE, as the window has it: servers' registration code relies on it. The helper has its own.
+    std::optional<rt::App> ole;
+    if (std::find(inHelper.begin(), inHelper.end(), false) != inHelper.end() && !ole.emplace().OleReady()) {
         const std::wstring text = L"OLE could not be started, so no server was registered.";
         out.Write(text);
         if (!command.Silent) rt::MsgBox(text, rt::MsgBoxExclamation, kErrorTitle);
         return kExitNoOle;
     }
-    Registrar registrar(module);
     std::vector<RegistrationOutcome> outcomes;
     int code = kExitDone;
-    for (const std::wstring& path : paths) {
-        RegistrationOutcome outcome = registrar.RegisterOne(
-            path, command.Task,
-            [&](services::HelperCall& call) { AwaitHelper(call, path, command.Task, command.Silent); });
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::wstring& path = paths[i];
+        RegistrationOutcome outcome =
+            registrar.RegisterOne(path, command.Task, [&](services::HelperCall& call) {
+                if (helperFrom(i + 1)) registrar.Helper().GetReady();
+                AwaitHelper(call, path, command.Task, command.Silent);
+            });
         if (command.Silent && outcome.Err.Number == rt::errnum::NotAnswering)
             outcome.EndedAfterSeconds = kSilentPatienceMs / 1000;
         out.Write(OutputLine(outcome, command.Task));
