@@ -18,7 +18,9 @@ const wchar_t kUsage[] =
     L"Switches may start with - too, in any case, anywhere among the files. Without any switch the files "
     L"wait in the window's path field.\r\n"
     L"\r\n"
-    L"Exit code: 0 every file succeeded; 1 the command line is wrong; 2 OLE could not be started; 3 a file "
+    L"Exit code: 0 every file succeeded; 1 the command line is wrong, or asked for this text; 2 OLE could "
+    L"not "
+    L"be started; 3 a file "
     L"could not be loaded; 4 the export is missing; 5 the export failed, crashed or was ended. With several "
     L"files, the code of the last one that failed.";
 

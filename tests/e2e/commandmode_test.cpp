@@ -109,7 +109,7 @@ TEST(CommandMode, WithoutSilenceOneBoxTellsItAllAndNoWindowIsBuilt) {
              L"\r\nThe server's DllUnregisterServer reported failure 0x80070005",
          5},
         {L"-x", L"Error!", L"Unknown switch: -x\r\n\r\nUsage: tessiver", 1},
-        {L"/?", L"Quorvane Tessiver", L"Usage: tessiver", 0},
+        {L"/?", L"Quorvane Tessiver", L"Usage: tessiver", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << testing::PrintToString(c.args));
