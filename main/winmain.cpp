@@ -12,9 +12,12 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     rt::NarrowDllSearch();  // before anything can load a DLL on the program's behalf
     const std::vector<std::wstring> args = CommandArguments(GetCommandLineW());
-    // A switch is a script's call: no window at all.
+    // A switch is a script's call: no window at all. Once it is done and told,
+    // the process ends at once: the C runtime's own way out costs a script a
+    // good part of a registration and has nothing left to do (DLLs, the
+    // servers among them, still see the process detach).
     const CommandLine command = ParseCommandLine(args);
-    if (command.Switched) return RunCommandMode(instance, command);
+    if (command.Switched) ExitProcess(static_cast<UINT>(RunCommandMode(instance, command)));
     rt::App app;  // OLE before any form exists
     frmReg window;
     try {
