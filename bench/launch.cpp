@@ -190,12 +190,13 @@ StartResult StartUntilIdle(const std::wstring& exe, DWORD timeoutMs) {
 
 double RunToEnd(const std::wstring& commandLine, DWORD expectedExit) {
     std::wstring line = commandLine;
-    // Its output goes to a log, as a script's does.
+    // Its output goes to a log, as a script's does; the log goes with the last handle.
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    const rt::Handle log(CreateFileW((std::wstring(temp) + L"tessiver-bench.log").c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr));
+    const rt::Handle log(CreateFileW((std::wstring(temp) + L"bench-output.log").c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, CREATE_ALWAYS,
+                                     FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
