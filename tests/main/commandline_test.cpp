@@ -1,11 +1,7 @@
-// The switches scripts use, the exit code each outcome gives, and the words
-// of command mode's output.
+// The switches scripts use, wherever and however they are written.
 #include "commandline.h"
 
 #include <gtest/gtest.h>
-
-#include "commandmode.h"
-#include "frmreg.h"
 
 namespace {
 
@@ -55,45 +51,6 @@ TEST(CommandLine, ReadsTheSwitchesAnywhereInAnyCase) {
         EXPECT_EQ(UsageText(command).rfind(c.fault.empty() ? L"Usage: " : c.fault + L"\r\n\r\nUsage: ", 0),
                   0u);
     }
-}
-
-TEST(CommandLine, EachOutcomeHasItsExitCodeAndOneLine) {
-    const struct {
-        long number;
-        ExitCode code;
-    } codes[] = {
-        {rt::errnum::LibraryMissing, kExitNotLoaded},     {rt::errnum::ServerLoadException, kExitNotLoaded},
-        {rt::errnum::HelperUnavailable, kExitNotLoaded},  {rt::errnum::NotExported, kExitNoExport},
-        {rt::errnum::ServerException, kExitExportFailed}, {rt::errnum::NotAnswering, kExitExportFailed},
-        {rt::errnum::HelperEnded, kExitExportFailed},     {static_cast<long>(E_FAIL), kExitExportFailed},
-    };
-    RegistrationOutcome outcome;
-    outcome.Path = L"C:\\x\\s.dll";
-    for (const auto& c : codes) {
-        outcome.Err.Number = c.number;
-        EXPECT_EQ(ExitCodeOf(outcome), c.code) << c.number;
-    }
-    outcome.Succeeded = true;
-    EXPECT_EQ(ExitCodeOf(outcome), kExitDone);
-
-    // Which export a failure names: the one at fault, or every one the task calls when none is known.
-    services::ServerTask install;
-    install.Install = true;
-    outcome.Succeeded = false;
-    outcome.Err = {rt::errnum::NotAnswering, L"clsReg", L"", 0, 0};
-    outcome.EndedAfterSeconds = 60;
-    EXPECT_EQ(
-        OutputLine(outcome, install),
-        L"C:\\x\\s.dll: The server's DllRegisterServer or DllInstall did not answer in 60 seconds and was "
-        L"ended. The server may have left its work half done.");
-    outcome.Err = {static_cast<long>(E_FAIL), L"clsReg", L"DllInstall failed", 0, static_cast<long>(E_FAIL)};
-    outcome.Export = L"DllInstall";
-    EXPECT_EQ(RegistrationFailureText(outcome, install)
-                  .rfind(L"The server's DllInstall reported failure 0x80004005.", 0),
-              0u);
-    install.Registering = false;
-    outcome.Succeeded = true;
-    EXPECT_EQ(OutputLine(outcome, install), L"C:\\x\\s.dll: Unregistered successfully");
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // A server that notes what it is asked, in order, one line a call, in the
 // file named by TESSIVER_RECORD: "DllRegisterServer", DllInstall(TRUE, "text"),
 // DllInstall(FALSE, NULL). The export named by TESSIVER_RECORD_FAIL reports
-// failure. Any window of its process (but OLE's own), or window class of the
-// program, that a call finds is noted too.
+// failure. Any window of its process (but OLE's own), or the program's form
+// class, that a call finds is noted too.
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <objbase.h>
@@ -46,11 +46,9 @@ HRESULT Called(const std::wstring& line, const wchar_t* exportName) {
     EnumWindows(&NoteWindow, 0);
     for (HWND hidden = nullptr; (hidden = FindWindowExW(HWND_MESSAGE, hidden, nullptr, nullptr));)
         NoteWindow(hidden, 0);
-    for (const wchar_t* name : {L"TessiverForm", L"TessiverUserControl", L"TessiverLabel"}) {
-        WNDCLASSEXW known{};
-        known.cbSize = sizeof known;
-        if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &known)) Note(L"class " + std::wstring(name));
-    }
+    WNDCLASSEXW form{};
+    form.cbSize = sizeof form;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), L"TessiverForm", &form)) Note(L"class TessiverForm");
     return Env(L"TESSIVER_RECORD_FAIL") == exportName ? E_FAIL : S_OK;
 }
 
