@@ -7,6 +7,7 @@
 
 #include "basewindow.h"
 #include "errors.h"
+#include "ondemand.h"
 #include "unhandled.h"
 
 namespace aero {
@@ -45,9 +46,9 @@ struct HookBlock {
 // keeps the order separate subclasses had: the last installed sees a message first.
 struct WindowHooks final : rt::MessageFilter {
     HWND hWnd = nullptr;
-    WNDPROC own = nullptr;           // behind the runtime's filter; null on a subclass
+    WNDPROC own = nullptr;                           // behind the runtime's filter; null on a subclass
     std::vector<std::unique_ptr<HookBlock>> blocks;  // in order of installation
-    std::vector<size_t> inside;      // the block each message now inside has reached, innermost last
+    std::vector<size_t> inside;  // the block each message now inside has reached, innermost last
     // Messages inside; released blocks and the subclass go only when the outermost returns.
     int nInUse = 0;
 
@@ -67,7 +68,8 @@ struct WindowHooks final : rt::MessageFilter {
     }
     // The window's own procedure (or whatever subclassed it before the chain).
     LRESULT Past(UINT msg, WPARAM wParam, LPARAM lParam) {
-        return own ? own(hWnd, msg, wParam, lParam) : DefSubclassProc(hWnd, msg, wParam, lParam);
+        return own ? own(hWnd, msg, wParam, lParam)
+                   : rt::ondemand::DefSubclassProc(hWnd, msg, wParam, lParam);
     }
     LRESULT Filter(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void DropReleased() {
@@ -96,24 +98,27 @@ void Settle(WindowHooks* chain) {
     if (gone->own)
         rt::SetMessageFilter(gone->hWnd, nullptr);
     else
-        RemoveWindowSubclass(gone->hWnd, HookProc, kChainId);
+        rt::ondemand::RemoveWindowSubclass(gone->hWnd, HookProc, kChainId);
 }
 
 // Where a message of a window not of the runtime enters our code: its one guard.
 LRESULT CALLBACK HookProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
-    return rt::Guarded([&] { return reinterpret_cast<WindowHooks*>(refData)->Filter(hWnd, msg, wParam, lParam); });
+    return rt::Guarded(
+        [&] { return reinterpret_cast<WindowHooks*>(refData)->Filter(hWnd, msg, wParam, lParam); });
 }
 
 // The window's chain, made on first use; null when the window can be neither filtered nor subclassed.
 WindowHooks* ChainOf(HWND hWnd) {
     if (auto* found = dynamic_cast<WindowHooks*>(rt::MessageFilterOf(hWnd))) return found;
     DWORD_PTR found = 0;
-    if (GetWindowSubclass(hWnd, HookProc, kChainId, &found)) return reinterpret_cast<WindowHooks*>(found);
+    if (rt::ondemand::GetWindowSubclass(hWnd, HookProc, kChainId, &found))
+        return reinterpret_cast<WindowHooks*>(found);
     auto chain = std::make_unique<WindowHooks>();
     chain->hWnd = hWnd;
     chain->own = rt::SetMessageFilter(hWnd, chain.get());
     // Subclassing fails for a window of another thread, among others.
-    if (!chain->own && !SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get())))
+    if (!chain->own &&
+        !rt::ondemand::SetWindowSubclass(hWnd, HookProc, kChainId, reinterpret_cast<DWORD_PTR>(chain.get())))
         return nullptr;
     return chain.release();  // held by the window's filter or subclass until Settle ends it
 }

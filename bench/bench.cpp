@@ -121,9 +121,13 @@ int Bench(const Options& options) {
                        bare = Beside(L"bare.exe");
     std::vector<Row> rows;
     if (options.register64) {
-        if (!bench::MeasureRegister64(runs, product, Beside(SERVERS_FROM_BENCH L"/x64/comserver64.dll"),
-                                      rows))
+        const std::wstring server64 = Beside(SERVERS_FROM_BENCH L"/x64/comserver64.dll");
+        Row silent64{"tessiver.exe /s, 64-bit server", "ms", {}, "64-bit regsvr32 /s, whole process", {}, 1};
+        if (!bench::MeasureRegister64(runs, product, server64, rows) ||
+            !bench::MeasureWholeProcesses(runs, product, bench::RegistrationTool64(),
+                                          L"/s \"" + server64 + L"\"", 0, silent64))
             return 1;
+        rows.push_back(std::move(silent64));
         bench::PrintTable(
             "make bench, in the 64-bit prefix: " + std::to_string(runs) + " runs each, alternating", rows);
         return 0;
@@ -147,6 +151,18 @@ int Bench(const Options& options) {
                                                bench::SystemFolder() + L"quartz.dll"};
     if (!bench::MeasureRegistration(runs, servers, rows)) return 1;
     if (!bench::MeasureReportedClicks(runs, product, servers[0], rows)) return 1;
+    // Command mode as a script meets it: a whole process, against the system's own tool.
+    const std::wstring tool = bench::SystemFolder() + L"regsvr32.exe";
+    Row silent{"tessiver.exe /s, 32-bit server", "ms", {}, "regsvr32 /s, whole process", {}, 1};
+    Row missing{"... a missing file (start, OLE, end)", "ms", {}, "regsvr32 /s, whole process", {}, 1};
+    Row usage{"... /s /? (start and end)", "ms", {}, "regsvr32 /s /?, whole process", {}, 1};
+    if (!bench::MeasureWholeProcesses(runs, product, tool, L"/s \"" + servers[0] + L"\"", 0, silent) ||
+        !bench::MeasureWholeProcesses(runs, product, tool, L"/s no-such-server.dll", 3, missing) ||
+        !bench::MeasureWholeProcesses(runs, product, tool, L"/s /?", 1, usage))
+        return 1;
+    rows.push_back(std::move(silent));
+    rows.push_back(std::move(missing));
+    rows.push_back(std::move(usage));
 
     bench::MainWindow window;
     const long liveObjects = rt::gdi::LiveObjects();

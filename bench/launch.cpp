@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "handles.h"
+
 namespace bench {
 namespace {
 
@@ -186,13 +188,22 @@ StartResult StartUntilIdle(const std::wstring& exe, DWORD timeoutMs) {
     return result;
 }
 
-double RunToEnd(const std::wstring& commandLine) {
+double RunToEnd(const std::wstring& commandLine, DWORD expectedExit) {
     std::wstring line = commandLine;
+    // Its output goes to a log, as a script's does; the log goes with the last handle.
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const rt::Handle log(CreateFileW((std::wstring(temp) + L"bench-output.log").c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, CREATE_ALWAYS,
+                                     FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = log.Get();
     PROCESS_INFORMATION pi{};
     const double start = NowMs();
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &pi))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &pi))
         return -1;
     WaitForSingleObject(pi.hProcess, INFINITE);
     const double ms = NowMs() - start;
@@ -200,7 +211,7 @@ double RunToEnd(const std::wstring& commandLine) {
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    return code == 0 ? ms : -1;
+    return code == expectedExit ? ms : -1;
 }
 
 }  // namespace bench

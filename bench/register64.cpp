@@ -9,13 +9,16 @@
 
 namespace bench {
 
-bool MeasureRegister64(int runs, const std::wstring& program, const std::wstring& server,
-                       std::vector<Row>& rows) {
+std::wstring RegistrationTool64() {
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
-    // The 64-bit tool: a 32-bit process reaches the 64-bit system folder by its alias.
-    const std::wstring tool = std::wstring(windows) + L"\\Sysnative\\regsvr32.exe";
-    const std::wstring command = L"\"" + tool + L"\" /s \"" + server + L"\"";
+    // A 32-bit process reaches the 64-bit system folder by its alias.
+    return std::wstring(windows) + L"\\Sysnative\\regsvr32.exe";
+}
+
+bool MeasureRegister64(int runs, const std::wstring& program, const std::wstring& server,
+                       std::vector<Row>& rows) {
+    const std::wstring command = L"\"" + RegistrationTool64() + L"\" /s \"" + server + L"\"";
     // The first click after the path arrives, half a second later; later ones find a helper waiting too.
     Row first{"... the first click, 0.5 s on", "ms", {}, "64-bit regsvr32 /s, whole process", {}, 1};
     Row row{"64-bit server, click to answer", "ms", {}, "64-bit regsvr32 /s, whole process", {}, 1};

@@ -2,6 +2,8 @@
 // whole process for the same file.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -12,6 +14,12 @@ namespace bench {
 // One row per server file, `runs` alternating runs each. False (with a
 // message on stderr) when a registration fails.
 bool MeasureRegistration(int runs, const std::vector<std::wstring>& servers, std::vector<Row>& rows);
+
+// `program` and `tool` run as whole processes with `arguments` (the same for
+// both), `runs` times each, alternating, after one unmeasured run of each;
+// each must end with `expectedExit`. Into `row`; false on any other end.
+bool MeasureWholeProcesses(int runs, const std::wstring& program, const std::wstring& tool,
+                           const std::wstring& arguments, DWORD expectedExit, Row& row);
 
 // The folder of this system's own DLLs and tools, with a trailing backslash.
 std::wstring SystemFolder();

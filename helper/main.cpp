@@ -6,21 +6,21 @@
 // own path, the request's and the answer's, and no standard handles, so what
 // a server prints reaches nobody. It makes itself ready (OLE included) and then
 // reads what to do: a 32-bit 1 (register) or 0 (unregister), the path's
-// length in UTF-16 units (32-bit), and the path.
+// length in UTF-16 units (32-bit) and the path, the task's switches
+// (servertask.h) and DllInstall's text, its length first.
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <objbase.h>
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 
 #include "guardedcall.h"
 #include "handles.h"
 #include "latebound.h"
-#include "loaddiagnosis.h"
-#include "loadersearch.h"
-#include "reg.h"
 #include "serveroutcome.h"
+#include "servertask.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ struct Job {
     rt::Handle requests;
     rt::Handle answers;
     std::wstring path;
-    const char* exportName = nullptr;
+    services::ServerTask task;
     services::ServerOutcome outcome;
 };
 
@@ -58,20 +58,29 @@ bool TakeChannels(Job& job) {
     return true;
 }
 
+bool ReadText(HANDLE in, std::wstring& text) {
+    uint32_t length = 0;
+    if (!ReadAll(in, &length, 4) || length > kLongestPath) return false;
+    text.resize(length);
+    return ReadAll(in, text.data(), length * 2);
+}
+
 bool ReadRequest(Job& job) {
     const HANDLE in = job.requests.Get();
-    uint32_t registering = 0, length = 0;
-    if (!ReadAll(in, &registering, 4) || registering > 1 || !ReadAll(in, &length, 4) || length == 0 ||
-        length > kLongestPath)
+    uint32_t registering = 0, switches = 0;
+    if (!ReadAll(in, &registering, 4) || registering > 1 || !ReadText(in, job.path) || job.path.empty() ||
+        !ReadAll(in, &switches, 4) || !ReadText(in, job.task.InstallText))
         return false;
-    job.path.resize(length);
-    if (!ReadAll(in, job.path.data(), length * 2)) return false;
-    job.exportName = registering ? "DllRegisterServer" : "DllUnregisterServer";
+    job.task.Registering = registering == 1;
+    job.task.RegistrationExport = switches & services::kCallRegistration;
+    job.task.Install = switches & services::kCallInstall;
+    job.task.HasInstallText = switches & services::kInstallText;
     return true;
 }
 
 // Where the server's code was when an exception escaped it.
 volatile LONG calling = 0;
+const char* volatile callingExport = nullptr;
 volatile LONG done = 0;
 rt::Handle faulted;
 services::Fault fault;
@@ -107,18 +116,10 @@ DWORD WINAPI Work(void* data) {
     // A window that went away before asking anything ends the helper here.
     if (!ReadRequest(job)) ExitProcess(2);
     job.requests.Reset();
-    rt::ClearErr();
-    const services::ServerDllSearch search;
-    uintptr_t address = 0;
-    if (rt::Suppress([&] { address = services::ResolveExport(job.path, job.exportName); })) {
-        job.outcome.Err = rt::Err();
-        if (job.outcome.Err.Number == rt::errnum::LibraryMissing)
-            job.outcome.Problem = services::ExplainLoadFailure(job.path);
-        return 0;
-    }
-    InterlockedExchange(&calling, 1);
-    job.outcome.Succeeded = services::CallResolvedExport(address, job.exportName);
-    job.outcome.Err = rt::Err();
+    job.outcome = services::RunTask(job.path, job.task, [](const char* exportName) {
+        callingExport = exportName;
+        InterlockedExchange(&calling, 1);
+    });
     InterlockedExchange(&done, 1);
     return 0;
 }
@@ -127,6 +128,12 @@ DWORD WINAPI Work(void* data) {
 rt::ErrorInfo Escaped(const services::Fault& what, const services::FaultSite& where) {
     return {calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException, L"clsReg",
             services::DescribeFault(what, where), 0, static_cast<long>(what.Code)};
+}
+
+// The export that was running when the server's code ended; empty while it loaded.
+std::wstring Running() {
+    const char* name = calling ? callingExport : nullptr;
+    return name ? std::wstring(name, name + strlen(name)) : std::wstring();
 }
 
 }  // namespace
@@ -147,6 +154,7 @@ int wmain() {
     if (woke == WAIT_OBJECT_0 + 1) {
         job.outcome.Succeeded = false;
         job.outcome.Err = Escaped(fault, site);
+        job.outcome.Export = Running();
     } else if (!done && !job.outcome.Err.IsSet()) {
         // The thread ended without returning: the system ended it for its overflow, or the server did.
         job.outcome.Succeeded = false;
@@ -155,6 +163,7 @@ int wmain() {
                 ? Escaped(overflow, services::LocateFault(overflow.Address))
                 : rt::ErrorInfo{calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException,
                                 L"clsReg", L"the thread that ran it ended without returning", 0, 0};
+        job.outcome.Export = Running();
     }
     const std::vector<uint8_t> bytes = services::EncodeOutcome(job.outcome);
     DWORD written = 0;

@@ -26,7 +26,6 @@ const wchar_t kOpenTitle[] = L"Open ActiveX";
 // style, no link dereferencing, long names, sizing, hidden files shown.
 constexpr DWORD kOpenFlags = 0x10B8220C;
 
-const wchar_t kSuccessTitle[] = L"Success!";
 const wchar_t kAboutTitle[] = L"About";
 const wchar_t kNoPath[] = L"Select an ActiveX";
 const wchar_t kConnectionFailed[] =
@@ -196,12 +195,15 @@ DWORD ShellResultError(INT_PTR result) {
 
 }  // namespace
 
-std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering) {
+std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, const services::ServerTask& task) {
     const rt::ErrorInfo& err = outcome.Err;
-    const std::wstring exportName = registering ? L"DllRegisterServer" : L"DllUnregisterServer";
+    // Which export was at work is not known when the helper ended or was ended: the task's are named.
+    const std::wstring exportName = outcome.Export.empty() ? services::TaskExportsText(task) : outcome.Export;
     if (err.Number == rt::errnum::LibraryMissing) return LoadFailureText(outcome);
+    if (err.Number == rt::errnum::NotExported && exportName == L"DllInstall")
+        return L"The server has no DllInstall export.";
     if (err.Number == rt::errnum::NotExported && outcome.DotNetAssembly)
-        return registering
+        return task.Registering
                    ? L"The file is a .NET assembly, not a self-registering COM server: register it with "
                      L"regasm (.NET Framework) or register its .comhost.dll (.NET 5 and later)."
                    : L"The file is a .NET assembly, not a self-registering COM server: unregister it "
@@ -223,8 +225,10 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
                L" wrote into the 64-bit helper's answer, more than any answer holds, and was ended.\r\nThe "
                L"server may have left its work half done.";
     if (err.Number == rt::errnum::NotAnswering)
-        return L"The server's " + exportName +
-               L" did not answer and was ended.\r\nThe server may have left its work half done.";
+        return L"The server's " + exportName + L" did not answer" +
+               (outcome.EndedAfterSeconds ? L" in " + std::to_wstring(outcome.EndedAfterSeconds) + L" seconds"
+                                          : L"") +
+               L" and was ended.\r\nThe server may have left its work half done.";
     if (err.Number == rt::errnum::HelperUnavailable) {
         const std::wstring why = SystemText(err.LastDllError);
         return WithCode(L"The program's 64-bit helper, which runs 64-bit servers, could not be started." +
@@ -236,13 +240,14 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool re
         return L"The server's " + exportName + L" reported failure " +
                Hex32(static_cast<unsigned long>(err.HResult)) + L"." + (why.empty() ? L"" : L"\r\n" + why);
     }
-    return std::wstring(registering ? L"The server could not be registered."
-                                    : L"The server could not be unregistered.") +
+    return std::wstring(task.Registering ? L"The server could not be registered."
+                                         : L"The server could not be unregistered.") +
            (err.Description.empty() ? L"" : L"\r\n" + err.Description);
 }
 
-std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering) {
-    const wchar_t* done = registering ? L"Registered successfully" : L"Unregistered successfully";
+std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes,
+                                const services::ServerTask& task) {
+    const wchar_t* done = RegistrationDoneText(task);
     const auto succeeded =
         std::count_if(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Succeeded; });
     const bool allDone = static_cast<size_t>(succeeded) == outcomes.size();
@@ -252,24 +257,23 @@ std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes
     };
     if (outcomes.size() == 1) {
         const RegistrationOutcome& o = outcomes[0];
-        const std::wstring names = then(RegistryNamesText(o, registering), L"\r\n\r\n");
+        const std::wstring names = then(RegistryNamesText(o, task.Registering), L"\r\n\r\n");
         if (o.Succeeded) return done + names;
-        return o.Path + L"\r\n\r\n" + RegistrationFailureText(o, registering) + names;
+        return o.Path + L"\r\n\r\n" + RegistrationFailureText(o, task) + names;
     }
     const bool anyNames =
         std::any_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Names; });
     if (allDone && !anyNames) return done;
-    std::wstring text = allDone
-                            ? std::wstring(done)
-                            : (registering ? L"Registered " : L"Unregistered ") + std::to_wstring(succeeded) +
-                                  L" of " + std::to_wstring(outcomes.size()) + L" files.";
+    std::wstring text = allDone ? std::wstring(done)
+                                : (task.Registering ? L"Registered " : L"Unregistered ") +
+                                      std::to_wstring(succeeded) + L" of " +
+                                      std::to_wstring(outcomes.size()) + L" files.";
     for (size_t i = 0; i < outcomes.size(); ++i) {
         const RegistrationOutcome& o = outcomes[i];
         // Where every file succeeded, the first line has said so for each.
-        const std::wstring outcome =
-            o.Succeeded ? (allDone ? L"" : done) : RegistrationFailureText(o, registering);
+        const std::wstring outcome = o.Succeeded ? (allDone ? L"" : done) : RegistrationFailureText(o, task);
         text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path + then(outcome, L"\r\n") +
-                then(RegistryNamesLine(o, registering), L"\r\n");
+                then(RegistryNamesLine(o, task.Registering), L"\r\n");
     }
     return text;
 }
@@ -301,7 +305,7 @@ void frmReg::txtSource_Change() {
     if (!scout_)
         scout_ = std::make_unique<RoadScout>([this](const std::wstring& text) {
             // The user may have typed on meanwhile: only the text still in the field counts.
-            if (form_.IsLoaded() && text == txtSource_->Text()) Helper().GetReady();
+            if (form_.IsLoaded() && text == txtSource_->Text()) registrar_->Helper().GetReady();
         });
     scout_->Look(txtSource_->Text());
 }
@@ -342,7 +346,7 @@ void frmReg::RunRegistration(bool registering) {
                allDone && !warn ? rt::MsgBoxInformation : rt::MsgBoxExclamation,
                allDone ? kSuccessTitle : rt::kErrorTitle, hWnd());
     // Once the answer is read, not before it: the next helper gets ready for the next command.
-    if (helper64_ && form_.IsLoaded()) helper64_->GetReady();
+    if (registrar_->HasHelper() && form_.IsLoaded()) registrar_->Helper().GetReady();
 }
 
 void frmReg::cmdAbout_Click() {

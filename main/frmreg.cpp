@@ -7,6 +7,7 @@
 #include "dpi.h"
 #include "filedrop.h"
 #include "modfunctions.h"
+#include "ondemand.h"
 #include "picture.h"
 #include "resource_names.h"
 #include "skin.h"
@@ -83,6 +84,7 @@ frmReg::~frmReg() = default;
 
 void frmReg::Load(HINSTANCE module) {
     module_ = module;
+    registrar_ = std::make_unique<Registrar>(module);
     rt::FormEvents& events = form_.Events();
     events.Initialize = [this] { Form_Initialize(); };
     events.Load = [this] {
@@ -144,7 +146,7 @@ void frmReg::Bind() {
 
 void frmReg::Form_Initialize() {
     // The version 6 common controls that the manifest asks for, before any control exists.
-    InitCommonControls();
+    rt::ondemand::InitCommonControls();
 }
 
 void frmReg::Form_Load() {
@@ -170,7 +172,7 @@ void frmReg::Form_MouseMove(short button, short, float, float) {
 void frmReg::Form_Unload() {
     // A helper still at work ends with the window; no answer about the field is awaited.
     scout_.reset();
-    helper64_.reset();
+    registrar_->EndHelpers();
     rt::Suppress([this] { dlg_.reset(); });
     rt::Suppress([this] { reg_.reset(); });
     rt::Suppress([this] { os_.reset(); });

@@ -24,10 +24,12 @@
 #include "os.h"
 #include "picturebox.h"
 #include "reg.h"
+#include "registrar.h"
 #include "registrynames.h"
 #include "roadscout.h"
 #include "serveroutcome.h"
 #include "serverroad.h"
+#include "servertask.h"
 #include "textbox.h"
 
 // The maker's home page; the community page is this followed by "/forum/".
@@ -50,21 +52,22 @@ rt::PictureRef LinkCursor(HINSTANCE module);
 // malformed.
 rt::StoredObject StoredMainWindow(HINSTANCE module, const std::wstring& windowsId);
 
-// One file of a Register or Unregister command and how it went.
-struct RegistrationOutcome : services::ServerOutcome {
-    std::wstring Path;
-    bool InHelper = false;        // run by the 64-bit helper, whose loader wants 64-bit DLLs
-    bool DotNetAssembly = false;  // for a missing export: the file has a .NET header
-    // Once its export ran: what names the file in the registry of its kind.
-    std::optional<services::RegistryNames> Names;
-};
-
 // Why one file did not succeed, from the error the registration service
 // recorded and, for a file that would not load, what a look at the files found.
-std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering);
+std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, const services::ServerTask& task);
+inline std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering) {
+    return RegistrationFailureText(outcome, services::RegistrationTask(registering));
+}
 // The text of the one box a command shows for all its files: the success text
 // exactly when every file succeeded; else each failure's path and cause.
-std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering);
+std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes,
+                                const services::ServerTask& task);
+inline std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering) {
+    return RegistrationReport(outcomes, services::RegistrationTask(registering));
+}
+inline const wchar_t* RegistrationDoneText(const services::ServerTask& task) {
+    return task.Registering ? L"Registered successfully" : L"Unregistered successfully";
+}
 // What names the file in the registry once its export ran, to follow the
 // first line of its box; empty when nothing was read (namestext.cpp).
 std::wstring RegistryNamesText(const RegistrationOutcome& outcome, bool registering);
@@ -73,6 +76,13 @@ std::wstring RegistryNamesLine(const RegistrationOutcome& outcome, bool register
 // True when the registry belies the export's success: a registered file that
 // nothing names, an unregistered one that something still names.
 bool RegistryNamesWarn(const RegistrationOutcome& outcome, bool registering);
+// The title of the boxes that say a command went well; rt::kErrorTitle for the others.
+inline constexpr wchar_t kSuccessTitle[] = L"Success!";
+
+// How long a 64-bit server may run before the user is asked whether to end it, and the question.
+inline constexpr DWORD kPatienceMs = 10000;
+std::wstring NotAnsweringQuestion(const std::wstring& path, const services::ServerTask& task,
+                                  ULONGLONG waitedMs);
 // What the user is told when the shell refused to open a page (a result of 1 to 32).
 std::wstring PageRefusalText(const std::wstring& address, INT_PTR shellResult);
 
@@ -139,11 +149,6 @@ private:
     void cmdCommunity_Click();
     void lblLink_Click();
     void RunRegistration(bool registering);
-    // Made when a 64-bit server first needs it.
-    services::Helper64& Helper();
-    RegistrationOutcome RunOnRoad(const services::ServerRoad& road, const std::wstring& path,
-                                  bool registering);
-    RegistrationOutcome RunInHelper(const std::wstring& path, const std::wstring& file, bool registering);
     // What names the file once its export ran, read while the window answers (namesreading.cpp).
     services::NamesReader& Names();
     void NoteRegistryNames(RegistrationOutcome& outcome, services::NamesReading& reading);
@@ -157,8 +162,8 @@ private:
     std::unique_ptr<clsDlg> dlg_;
     std::unique_ptr<clsReg> reg_;
     std::unique_ptr<clsOS> os_;
-    // Its end ends every helper.
-    std::unique_ptr<services::Helper64> helper64_;
+    // The roads of the files; its end ends every helper.
+    std::unique_ptr<Registrar> registrar_;
     // Made when a file is first named; its end stops its thread.
     std::unique_ptr<services::NamesReader> names_;
     // Looks at the field's text off the window thread; made on 64-bit Windows at the first change.

@@ -5,62 +5,23 @@
 #include "frmreg.h"
 #include "loadersearch.h"
 #include "msgbox.h"
-#include "resource_names.h"
-#include "serverroad.h"
-
-namespace {
-
-constexpr DWORD kPatienceMs = 10000;
-
-}  // namespace
 
 RegistrationOutcome frmReg::RegisterOne(const std::wstring& path, bool registering) {
     const services::ServerRoad road = services::ChooseRoad(path);
     const std::optional<services::NamesTarget> target = services::TargetOf(road);
     const auto reading = target ? Names().ExportStarts(*target) : nullptr;
-    RegistrationOutcome outcome = RunOnRoad(road, path, registering);
+    RegistrationOutcome outcome =
+        registrar_->RegisterOne(road, path, services::RegistrationTask(registering),
+                                [&](services::HelperCall& call) { WaitForHelper(call, path, registering); });
     if (reading) NoteRegistryNames(outcome, *reading);
     return outcome;
 }
 
-RegistrationOutcome frmReg::RunOnRoad(const services::ServerRoad& road, const std::wstring& path,
-                                      bool registering) {
-    if (road.road == services::Road::Helper) return RunInHelper(path, road.file, registering);
-    RegistrationOutcome outcome;
-    outcome.Path = path;
-    if (road.road == services::Road::Needs64BitWindows) {
-        outcome.Err = {rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_BAD_EXE_FORMAT, 0};
-        outcome.Problem.kind = services::LoadProblem::Kind::Needs64BitWindows;
-        return outcome;
-    }
-    outcome.Succeeded =
-        registering ? reg_->RegisterCOMServer(road.file) : reg_->UnregisterCOMServer(road.file);
-    if (outcome.Succeeded) return outcome;
-    outcome.Err = rt::Err();
-    if (outcome.Err.Number == rt::errnum::LibraryMissing)
-        outcome.Problem = services::ExplainLoadFailure(road.file);
-    return outcome;
-}
-
-services::Helper64& frmReg::Helper() {
-    if (!helper64_)
-        helper64_ = std::make_unique<services::Helper64>(services::EmbeddedHelper(module_, res::Helper64));
-    return *helper64_;
-}
-
-RegistrationOutcome frmReg::RunInHelper(const std::wstring& path, const std::wstring& file,
-                                        bool registering) {
-    RegistrationOutcome outcome;
-    DWORD error = 0;
-    if (auto call = Helper().Start(file, registering, error)) {
-        WaitForHelper(*call, path, registering);
-        static_cast<services::ServerOutcome&>(outcome) = call->Outcome();
-    } else {
-        outcome.Err = {rt::errnum::HelperUnavailable, L"clsReg", L"", error, 0};
-    }
-    outcome.Path = path;
-    outcome.InHelper = true;
-    return outcome;
+std::wstring NotAnsweringQuestion(const std::wstring& path, const services::ServerTask& task,
+                                  ULONGLONG waitedMs) {
+    return path + L"\r\n\r\nThe server's " + services::TaskExportsText(task) + L" has not answered for " +
+           std::to_wstring(waitedMs / 1000) + L" seconds.\r\nEnd it? Yes ends it now; No waits " +
+           std::to_wstring(kPatienceMs / 1000) + L" seconds more.";
 }
 
 // False when the window went away meanwhile (the helper is ended then too).
@@ -85,10 +46,7 @@ bool frmReg::WaitForHelper(services::HelperCall& call, const std::wstring& path,
         }
         if (GetTickCount64() < askAt || call.Poll()) continue;
         const std::wstring question =
-            path + L"\r\n\r\nThe server's " + (registering ? L"DllRegisterServer" : L"DllUnregisterServer") +
-            L" has not answered for " + std::to_wstring((GetTickCount64() - started) / 1000) +
-            L" seconds.\r\nEnd it? Yes ends it now; No waits " + std::to_wstring(kPatienceMs / 1000) +
-            L" seconds more.";
+            NotAnsweringQuestion(path, services::RegistrationTask(registering), GetTickCount64() - started);
         const int answer =
             rt::MsgBox(question, rt::MsgBoxExclamation | rt::MsgBoxYesNo, rt::kErrorTitle, hWnd());
         if (!form_.IsLoaded()) {

@@ -36,16 +36,22 @@ std::wstring FullIfFound(const std::wstring& path) {
 
 }  // namespace
 
-std::vector<std::wstring> ArgumentFiles(const wchar_t* commandLine) {
-    std::vector<std::wstring> files;
+std::vector<std::wstring> CommandArguments(const wchar_t* commandLine) {
+    std::vector<std::wstring> arguments;
     const wchar_t* rest = AfterProgramName(commandLine);
     // Most starts have none: the shell's DLL stays out of them.
-    if (rest[wcsspn(rest, L" \t")] == L'\0') return files;
+    if (rest[wcsspn(rest, L" \t")] == L'\0') return arguments;
     static auto* split = rt::LateBound<decltype(CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
     int count = 0;
     const rt::LocalMemory<wchar_t*> args(split ? split(commandLine, &count) : nullptr);
-    for (int i = 1; args && i < count; ++i)
-        if (*args.Get()[i]) files.push_back(FullIfFound(args.Get()[i]));
+    for (int i = 1; args && i < count; ++i) arguments.emplace_back(args.Get()[i]);
+    return arguments;
+}
+
+std::vector<std::wstring> ArgumentFiles(const std::vector<std::wstring>& args) {
+    std::vector<std::wstring> files;
+    for (const std::wstring& arg : args)
+        if (!arg.empty()) files.push_back(FullIfFound(arg));
     return files;
 }
 

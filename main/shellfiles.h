@@ -5,12 +5,17 @@
 #include <string>
 #include <vector>
 
-// The files named after the program on `commandLine` (the whole line, program
-// first), split as the system splits arguments; empty ones are skipped. A
-// relative path that names a file or folder from the current folder is made
-// full; anything else stays as given, for Register to judge. A line with no
-// arguments costs no DLL load.
-std::vector<std::wstring> ArgumentFiles(const wchar_t* commandLine);
+// The arguments after the program on `commandLine` (the whole line, program
+// first), split as the system splits them. A line with no arguments costs no DLL load.
+std::vector<std::wstring> CommandArguments(const wchar_t* commandLine);
+
+// The files among `args`; empty ones are skipped. A relative path that names
+// a file or folder from the current folder is made full; anything else stays
+// as given, for Register to judge.
+std::vector<std::wstring> ArgumentFiles(const std::vector<std::wstring>& args);
+inline std::vector<std::wstring> ArgumentFiles(const wchar_t* commandLine) {
+    return ArgumentFiles(CommandArguments(commandLine));
+}
 
 // The path field's text for those files: what the Open dialog's selection of
 // them gives (one path as it is, several each in quotes, blank-separated).

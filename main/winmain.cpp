@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include "app.h"
+#include "commandline.h"
+#include "commandmode.h"
 #include "errors.h"
 #include "frmreg.h"
 #include "latebound.h"
@@ -9,7 +11,14 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     rt::NarrowDllSearch();  // before anything can load a DLL on the program's behalf
-    rt::App app;            // OLE before any form exists
+    const std::vector<std::wstring> args = CommandArguments(GetCommandLineW());
+    // A switch is a script's call: no window at all. Once it is done and told,
+    // the process ends at once: the C runtime's own way out costs a script a
+    // good part of a registration and has nothing left to do (DLLs, the
+    // servers among them, still see the process detach).
+    const CommandLine command = ParseCommandLine(args);
+    if (command.Switched) ExitProcess(static_cast<UINT>(RunCommandMode(instance, command)));
+    rt::App app;  // OLE before any form exists
     frmReg window;
     try {
         window.Load(instance);
@@ -20,7 +29,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 1;
     }
     // Files given as arguments wait in the path field for a command.
-    window.TakeFiles(ArgumentFiles(GetCommandLineW()));
+    window.TakeFiles(ArgumentFiles(args));
     window.Show();
     return app.Run();
 }

@@ -4,6 +4,7 @@
 
 #include "handles.h"
 #include "latebound.h"
+#include "ondemand.h"
 
 namespace rt {
 namespace {
@@ -39,7 +40,7 @@ bool IsSelf(const VARIANT& child) {
 }
 
 HRESULT Text(const std::wstring& text, BSTR* out) {
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *out = rt::ondemand::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -8,6 +8,7 @@
 
 #include "gdi.h"
 #include "handles.h"
+#include "ondemand.h"
 #include "units.h"
 
 namespace rt {
@@ -48,7 +49,9 @@ void PutRaw(std::vector<uint8_t>& out, const T& value) {
     out.insert(out.end(), p, p + sizeof(T));
 }
 
-long long Stride(long long width, int bitCount) { return ((width * bitCount + 31) / 32) * 4; }
+long long Stride(long long width, int bitCount) {
+    return ((width * bitCount + 31) / 32) * 4;
+}
 
 // A BITMAPINFO with room for a full colour table (or the three bit-field masks).
 struct DibInfo {
@@ -91,7 +94,8 @@ bool PlausibleBmp(const std::vector<uint8_t>& b) {
     std::memcpy(&h, &b[14], sizeof h);
     uint32_t offBits = 0;
     std::memcpy(&offBits, &b[10], sizeof offBits);
-    const long long width = h.biWidth, height = h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight;
+    const long long width = h.biWidth,
+                    height = h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight;
     if (width <= 0 || height <= 0 || offBits >= b.size()) return false;
     if (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) return true;  // compressed: any length
     return Stride(width, h.biBitCount) * height <= static_cast<long long>(b.size() - offBits);
@@ -102,8 +106,9 @@ ComPtr<IPicture> Decode(const std::vector<uint8_t>& bytes) {
     const ComPtr<IStream> stream =
         bytes.empty() || !PlausibleBmp(bytes) ? ComPtr<IStream>() : StreamOver(bytes);
     ComPtr<IPicture> picture;
-    if (!stream || FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                                         reinterpret_cast<void**>(picture.Put()))))
+    if (!stream ||
+        FAILED(rt::ondemand::OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE,
+                                            IID_IPicture, reinterpret_cast<void**>(picture.Put()))))
         return {};
     return picture;
 }
@@ -116,8 +121,8 @@ std::vector<uint8_t> SaveIcon(HICON icon) {
     description.picType = PICTYPE_ICON;
     description.icon.hicon = icon;
     ComPtr<IPersistStream> persist;
-    if (FAILED(OleCreatePictureIndirect(&description, IID_IPersistStream, FALSE,
-                                        reinterpret_cast<void**>(persist.Put()))))
+    if (FAILED(rt::ondemand::OleCreatePictureIndirect(&description, IID_IPersistStream, FALSE,
+                                                      reinterpret_cast<void**>(persist.Put()))))
         return {};
     ComPtr<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()))) return {};
@@ -141,7 +146,8 @@ bool ReadDib(HBITMAP bitmap, int bitCount, int height, DibInfo& info, std::vecto
     info.header.biCompression = BI_RGB;
     bits.assign(static_cast<size_t>(Stride(bm.bmWidth, bitCount) * height), 0);
     gdi::ClientDC screen(nullptr);
-    if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), bits.data(), info.Get(), DIB_RGB_COLORS) == 0)
+    if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), bits.data(), info.Get(),
+                  DIB_RGB_COLORS) == 0)
         return false;
     info.header.biSizeImage = static_cast<DWORD>(bits.size());
     if (bitCount <= 8) info.header.biClrUsed = static_cast<DWORD>(1 << bitCount);
@@ -151,7 +157,9 @@ bool ReadDib(HBITMAP bitmap, int bitCount, int height, DibInfo& info, std::vecto
 std::vector<uint8_t> EncodeBmp(HBITMAP bitmap) {
     BITMAP bm{};
     if (!GetObjectW(bitmap, sizeof bm, &bm)) return {};
-    const int bpp = bm.bmBitsPixel <= 8 ? (bm.bmBitsPixel <= 1 ? 1 : bm.bmBitsPixel <= 4 ? 4 : 8)
+    const int bpp = bm.bmBitsPixel <= 8 ? (bm.bmBitsPixel <= 1   ? 1
+                                           : bm.bmBitsPixel <= 4 ? 4
+                                                                 : 8)
                                         : (bm.bmBitsPixel == 32 ? 32 : 24);
     DibInfo info;
     std::vector<uint8_t> bits;
@@ -284,7 +292,8 @@ std::shared_ptr<StdPicture> StdPicture::FromBitmapResource(HINSTANCE module, con
     return FromBitmap(bitmap);
 }
 
-std::shared_ptr<StdPicture> StdPicture::FromIconResource(HINSTANCE module, const wchar_t* name, int cx, int cy) {
+std::shared_ptr<StdPicture> StdPicture::FromIconResource(HINSTANCE module, const wchar_t* name, int cx,
+                                                         int cy) {
     const UINT flags = (cx == 0 && cy == 0) ? LR_DEFAULTSIZE : 0;
     return FromIcon(static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, cx, cy, flags)));
 }
@@ -309,8 +318,8 @@ std::shared_ptr<StdPicture> StdPicture::Load(const std::vector<uint8_t>& bytes) 
     const auto shared = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle));
     std::shared_ptr<StdPicture> picture;
     if (type == PICTYPE_BITMAP)
-        picture = FromBitmap(
-            static_cast<HBITMAP>(CopyImage(shared, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        picture =
+            FromBitmap(static_cast<HBITMAP>(CopyImage(shared, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     else if (type == PICTYPE_ICON)
         picture = FromIcon(CopyIcon(static_cast<HICON>(shared)));
     if (picture) picture->original_ = bytes;

@@ -1,18 +1,18 @@
 #include "textbox.h"
 
-#include "unhandled.h"
-
 #include <commctrl.h>
 
 #include "form.h"
-#include "label.h"
 #include "gdi.h"
+#include "label.h"
+#include "ondemand.h"
+#include "unhandled.h"
 
 namespace rt {
 
 TextBox::~TextBox() {
     if (!hwnd_) return;
-    RemoveWindowSubclass(hwnd_, &TextBox::SubclassProc, 0);
+    rt::ondemand::RemoveWindowSubclass(hwnd_, &TextBox::SubclassProc, 0);
     DestroyWindow(hwnd_);
 }
 
@@ -24,7 +24,7 @@ bool TextBox::Create(Container& container, const std::wstring& name, int x, int 
                             x, y, width, height, container.hWnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
     // Learns of the window's end, so a form unloaded first leaves no stale handle here.
-    SetWindowSubclass(hwnd_, &TextBox::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    rt::ondemand::SetWindowSubclass(hwnd_, &TextBox::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     if (FontRef ambient = container.AmbientFont()) SetFont(ambient->Clone());
     return true;
 }
@@ -33,7 +33,7 @@ bool TextBox::Create(Container& container, const std::wstring& name, int x, int 
 LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<TextBox*>(data);
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &TextBox::SubclassProc, 0);
+        rt::ondemand::RemoveWindowSubclass(hwnd, &TextBox::SubclassProc, 0);
         self->hwnd_ = nullptr;
     }
     return Guarded([&] {
@@ -43,7 +43,7 @@ LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         }
         LRESULT answer = 0;
         if (AnswerAccessibility(*self, hwnd, msg, wParam, lParam, answer)) return answer;
-        const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+        const LRESULT result = rt::ondemand::DefSubclassProc(hwnd, msg, wParam, lParam);
         if (msg == WM_SETFOCUS) FocusArrived(*self);
         return result;
     });

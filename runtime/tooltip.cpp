@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "dpi.h"
+#include "ondemand.h"
 
 namespace rt {
 namespace {
@@ -21,7 +22,7 @@ TTTOOLINFOW ToolInfo(HWND owner, HWND tool) {
 
 ToolTip::ToolTip(HWND owner) : owner_(owner) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
+    rt::ondemand::InitCommonControlsEx(&icc);
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                            GetModuleHandleW(nullptr), nullptr);

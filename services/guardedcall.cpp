@@ -50,6 +50,19 @@ bool GuardedCall(uintptr_t entry, uint32_t& result, Fault& fault) {
     }
 }
 
+#if defined(_WIN64)
+bool GuardedCall(uintptr_t entry, int32_t flag, const void* pointer, uint32_t& result, Fault& fault) {
+    __try {
+        result = static_cast<uint32_t>(
+            reinterpret_cast<HRESULT(WINAPI*)(BOOL, const void*)>(entry)(flag, pointer));
+        return true;
+    } __except (Filter(GetExceptionInformation(), fault)) {
+        AfterCatch(fault);
+        return false;
+    }
+}
+#endif
+
 #elif defined(__GNUC__) && defined(__i386__)
 
 namespace {
@@ -159,6 +172,12 @@ bool GuardedCall(uintptr_t entry, uint32_t& result, Fault& fault) {
 
 bool GuardedCall(uintptr_t entry, uint32_t& result, Fault&) {
     result = static_cast<uint32_t>(reinterpret_cast<HRESULT(WINAPI*)()>(entry)());
+    return true;
+}
+
+bool GuardedCall(uintptr_t entry, int32_t flag, const void* pointer, uint32_t& result, Fault&) {
+    result =
+        static_cast<uint32_t>(reinterpret_cast<HRESULT(WINAPI*)(BOOL, const void*)>(entry)(flag, pointer));
     return true;
 }
 

@@ -29,6 +29,12 @@ Fault FaultFrom(const struct _EXCEPTION_RECORD& record);
 // build is the helper, which runs one server per process and reports from
 // its filter.
 bool GuardedCall(uintptr_t entry, uint32_t& result, Fault& fault);
+#if defined(_WIN64)
+// The same for a function of a BOOL and a pointer (DllInstall). x64 has one
+// calling convention, so it is called as it is; x86 goes through a thunk
+// that pushes the arguments (callbyaddress.h).
+bool GuardedCall(uintptr_t entry, int32_t flag, const void* pointer, uint32_t& result, Fault& fault);
+#endif
 
 // The module an address lies in, read while it is still loaded. Allocates
 // nothing, so it can run on the thread that just faulted.

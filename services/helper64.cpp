@@ -14,6 +14,14 @@ void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
+void PutText(std::vector<uint8_t>& bytes, const std::wstring& text) {
+    PutU32(bytes, static_cast<uint32_t>(text.size()));
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<uint8_t>(c));
+        bytes.push_back(static_cast<uint8_t>(c >> 8));
+    }
+}
+
 // The answer channel: a pipe under a name nobody can guess, of one instance,
 // made here; this end reads overlapped, so the waiting window wakes as bytes come.
 DWORD MakeAnswerChannel(rt::Handle& ours, rt::Handle& theirs) {
@@ -82,14 +90,13 @@ HelperCall::~HelperCall() {
     StopReading();
 }
 
-bool HelperCall::Ask(const std::wstring& path, bool registering) {
+bool HelperCall::Ask(const std::wstring& path, const ServerTask& task) {
     std::vector<uint8_t> request;
-    PutU32(request, registering ? 1 : 0);
-    PutU32(request, static_cast<uint32_t>(path.size()));
-    for (wchar_t c : path) {
-        request.push_back(static_cast<uint8_t>(c));
-        request.push_back(static_cast<uint8_t>(c >> 8));
-    }
+    PutU32(request, task.Registering ? 1 : 0);
+    PutText(request, path);
+    PutU32(request, (task.RegistrationExport ? kCallRegistration : 0) | (task.Install ? kCallInstall : 0) |
+                        (task.HasInstallText ? kInstallText : 0));
+    PutText(request, task.InstallText);
     DWORD written = 0;
     const bool sent =
         WriteFile(requests_.Get(), request.data(), static_cast<DWORD>(request.size()), &written, nullptr) &&
@@ -243,15 +250,15 @@ std::unique_ptr<HelperCall> Helper64::Launch(DWORD& error) {
                                         std::move(requests));
 }
 
-std::unique_ptr<HelperCall> Helper64::Start(const std::wstring& path, bool registering, DWORD& error) {
+std::unique_ptr<HelperCall> Helper64::Start(const std::wstring& path, const ServerTask& task, DWORD& error) {
     error = file_.Prepare(image_);
     if (error == 0) error = MakeJob();
     if (error != 0) return nullptr;
     std::unique_ptr<HelperCall> call = spare_ ? std::move(spare_) : Launch(error);
     // A ready helper that died meanwhile is replaced once.
-    if (call && !call->Ask(path, registering)) {
+    if (call && !call->Ask(path, task)) {
         call = Launch(error);
-        if (call && !call->Ask(path, registering)) {
+        if (call && !call->Ask(path, task)) {
             error = ERROR_BROKEN_PIPE;
             call.reset();
         }

@@ -20,6 +20,7 @@
 #include "handles.h"
 #include "helperfile.h"
 #include "serveroutcome.h"
+#include "servertask.h"
 
 namespace services {
 
@@ -33,7 +34,7 @@ public:
     HelperCall& operator=(const HelperCall&) = delete;
 
     // Tells the waiting helper what to do; false when it is gone.
-    bool Ask(const std::wstring& path, bool registering);
+    bool Ask(const std::wstring& path, const ServerTask& task);
     // Signalled when the helper has ended.
     HANDLE Process() const { return process_.Get(); }
     // Signalled when answer bytes have come: time to Poll.
@@ -77,7 +78,7 @@ public:
 
     // Sets a helper to work on the server at `path` (a full path); null with
     // the system's error code when none could be written or started.
-    std::unique_ptr<HelperCall> Start(const std::wstring& path, bool registering, DWORD& error);
+    std::unique_ptr<HelperCall> Start(const std::wstring& path, const ServerTask& task, DWORD& error);
     // Starts the next helper, to wait ready, unless one already does.
     void GetReady();
 

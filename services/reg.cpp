@@ -12,6 +12,7 @@
 #include "loadersearch.h"
 #include "loadwatch.h"
 #include "serverpath.h"
+#include "servertask.h"
 #if defined(_M_IX86) || defined(__i386__)
 #include "callbyaddress.h"
 #endif
@@ -69,33 +70,23 @@ bool clsReg::IsProgIDRegistered(const std::wstring& progId) {
 }
 
 bool clsReg::RegisterCOMServer(const std::wstring& path) {
-    return CallServerExport(path, "DllRegisterServer");
+    return CallServerExport(path, true);
 }
 
 bool clsReg::UnregisterCOMServer(const std::wstring& path) {
-    return CallServerExport(path, "DllUnregisterServer");
+    return CallServerExport(path, false);
 }
 
-bool clsReg::CallServerExport(const std::wstring& path, const char* exportName) {
-    rt::ClearErr();
-    const services::ServerDllSearch search;
-    uintptr_t address = 0;
-    if (rt::Suppress([&] { address = services::ResolveExport(path, exportName); })) return false;
-    return services::CallResolvedExport(address, exportName);
+bool clsReg::CallServerExport(const std::wstring& path, bool registering) {
+    std::wstring failedExport;
+    return services::CallTask(path, services::RegistrationTask(registering), failedExport);
 }
 
 namespace services {
+namespace {
 
-bool CallResolvedExport(uintptr_t address, const char* exportName) {
-    uint32_t result = 0;
-    Fault fault;
-#if defined(_M_IX86) || defined(__i386__)
-    const CallThunk call(address);
-    const bool returned = GuardedCall(call.Entry(), result, fault);
-#else
-    // One calling convention on x64: the export is called as it is.
-    const bool returned = GuardedCall(address, result, fault);
-#endif
+// How a guarded call of an export went, as rt::Err() tells it.
+bool Judge(bool returned, uint32_t result, const Fault& fault, const char* exportName) {
     if (!returned) {
         rt::RecordErr(
             {rt::errnum::ServerException, kSource, DescribeFault(fault), 0, static_cast<long>(fault.Code)});
@@ -108,6 +99,35 @@ bool CallResolvedExport(uintptr_t address, const char* exportName) {
     description += L" failed";
     rt::RecordErr({hr, kSource, description, 0, hr});
     return false;
+}
+
+}  // namespace
+
+bool CallResolvedExport(uintptr_t address, const char* exportName) {
+    uint32_t result = 0;
+    Fault fault;
+#if defined(_M_IX86) || defined(__i386__)
+    const CallThunk call(address);
+    const bool returned = GuardedCall(call.Entry(), result, fault);
+#else
+    // One calling convention on x64: the export is called as it is.
+    const bool returned = GuardedCall(address, result, fault);
+#endif
+    return Judge(returned, result, fault, exportName);
+}
+
+bool CallResolvedInstall(uintptr_t address, bool install, const wchar_t* commandLine) {
+    uint32_t result = 0;
+    Fault fault;
+#if defined(_M_IX86) || defined(__i386__)
+    const int32_t args[] = {install ? TRUE : FALSE,
+                            static_cast<int32_t>(reinterpret_cast<uintptr_t>(commandLine))};
+    const CallThunk call(address, args);
+    const bool returned = GuardedCall(call.Entry(), result, fault);
+#else
+    const bool returned = GuardedCall(address, install ? TRUE : FALSE, commandLine, result, fault);
+#endif
+    return Judge(returned, result, fault, kInstallExport);
 }
 
 }  // namespace services

@@ -26,6 +26,8 @@ uintptr_t ResolveExport(const std::wstring& path, const char* exportName);
 // Calls the export found at `address` (named `exportName`) guarded; true when
 // it returned a success code, else false with the cause recorded in rt::Err().
 bool CallResolvedExport(uintptr_t address, const char* exportName);
+// The same for DllInstall(install, commandLine); a null commandLine is passed as NULL.
+bool CallResolvedInstall(uintptr_t address, bool install, const wchar_t* commandLine);
 }  // namespace services
 
 class clsReg {
@@ -40,5 +42,5 @@ public:
     bool UnregisterCOMServer(const std::wstring& path);
 
 private:
-    bool CallServerExport(const std::wstring& path, const char* exportName);
+    bool CallServerExport(const std::wstring& path, bool registering);
 };

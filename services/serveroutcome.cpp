@@ -69,6 +69,7 @@ std::vector<uint8_t> EncodeOutcome(const ServerOutcome& outcome) {
     w.Text(outcome.Problem.detail);
     w.U32(static_cast<uint32_t>(outcome.Problem.chain.size()));
     for (const std::wstring& dll : outcome.Problem.chain) w.Text(dll);
+    w.Text(outcome.Export);
     return w.bytes;
 }
 
@@ -88,7 +89,7 @@ std::optional<ServerOutcome> DecodeOutcome(std::span<const uint8_t> bytes) {
     o.Problem.chain.resize(links);
     for (std::wstring& dll : o.Problem.chain)
         if (!r.Text(dll)) return std::nullopt;
-    if (!r.AtEnd()) return std::nullopt;
+    if (!r.Text(o.Export) || !r.AtEnd()) return std::nullopt;
     return o;
 }
 

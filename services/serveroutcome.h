@@ -16,6 +16,7 @@ struct ServerOutcome {
     bool Succeeded = false;
     rt::ErrorInfo Err;    // the cause the registration service recorded
     LoadProblem Problem;  // for a file that would not load: what a look at the files found
+    std::wstring Export;  // the export that was missing, failed or crashed; empty when none is known
 };
 
 // More than any outcome the helper writes: what is longer is a server writing

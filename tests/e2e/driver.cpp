@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "handles.h"
 #include "input.h"
 #include "testdirs.h"
 
@@ -106,9 +107,15 @@ bool RunningApp::Start(const Launch& launch) {
         L"\"" + program + L"\"" + (launch.arguments.empty() ? L"" : L" " + launch.arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        launch.folder.empty() ? nullptr : launch.folder.c_str(), &startup, &process_))
+    if (launch.output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = launch.output;
+    }
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, launch.output != nullptr, 0,
+                        nullptr, launch.folder.empty() ? nullptr : launch.folder.c_str(), &startup,
+                        &process_))
         return false;
+    if (launch.command) return true;
     WaitUntil([this] {
         main_ = FindTopLevel(process_.dwProcessId, L"TessiverForm", kMainTitle);
         return main_ != nullptr || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
@@ -168,6 +175,72 @@ bool RunningApp::Activate() const {
 void RunningApp::WaitUntilIdle() const {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+namespace {
+
+std::string ReadToEnd(HANDLE from) {
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(from, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    return bytes;
+}
+
+std::string FileBytes(const std::wstring& path) {
+    const rt::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    return file ? ReadToEnd(file.Get()) : std::string();
+}
+
+BOOL CALLBACK AddWindow(HWND window, LPARAM data) {
+    auto& found = *reinterpret_cast<std::pair<DWORD, std::wstring>*>(data);
+    const std::wstring name = ClassOf(window);
+    if (ProcessOf(window) == found.first && name != L"OleMainThreadWndClass") found.second += name + L" ";
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring Quoted(const std::wstring& path) {
+    return L"\"" + path + L"\"";
+}
+
+std::wstring WindowsOf(DWORD pid) {
+    std::pair<DWORD, std::wstring> found{pid, L""};
+    EnumWindows(&AddWindow, reinterpret_cast<LPARAM>(&found));
+    for (HWND hidden = nullptr; (hidden = FindWindowExW(HWND_MESSAGE, hidden, nullptr, nullptr));)
+        AddWindow(hidden, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
+CommandResult RunCommand(const std::wstring& arguments, const wchar_t* fail, bool pipe, DWORD timeoutMs) {
+    const std::wstring record = TestProgramDir() + L"\\record.txt",
+                       output = TestProgramDir() + L"\\output.txt";
+    DeleteFileW(record.c_str());
+    SetEnvironmentVariableW(L"TESSIVER_RECORD", record.c_str());
+    SetEnvironmentVariableW(L"TESSIVER_RECORD_FAIL", fail);
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    rt::Handle read, write;
+    if (pipe) {
+        CreatePipe(read.Put(), write.Put(), &inherited, 1 << 16);
+        SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, 0);
+    } else {
+        write.Reset(CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0,
+                                nullptr));
+    }
+    CommandResult result;
+    RunningApp app;
+    if (!write || !app.Start({.arguments = arguments, .command = true, .output = write.Get()})) return result;
+    write.Reset();  // the program holds its own: the pipe ends with it
+    const std::string bytes = pipe ? ReadToEnd(read.Get()) : std::string();
+    result.exitCode = app.WaitForExit(timeoutMs);
+    const std::string text = pipe ? bytes : FileBytes(output);
+    result.output.resize(text.size());
+    result.output.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                             result.output.data(), static_cast<int>(text.size())));
+    result.record = FileBytes(record);
+    return result;
 }
 
 std::wstring BoxText(HWND box) {

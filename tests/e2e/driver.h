@@ -22,7 +22,25 @@ struct Launch {
     std::wstring program{};    // another copy of the program; empty: the built one
     std::wstring folder{};     // its current folder; empty: the test's own
     std::wstring arguments{};  // what follows the program's name on its command line
+    bool command = false;      // command mode: no main window is waited for
+    HANDLE output = nullptr;   // an inheritable handle for its standard output
 };
+
+// A command-mode run to its end, its standard output in a file or a pipe,
+// with the recording server's notes (TESSIVER_RECORD, in a fresh file) and
+// the export it is to fail (TESSIVER_RECORD_FAIL).
+struct CommandResult {
+    DWORD exitCode = STILL_ACTIVE;
+    std::wstring output;  // read as UTF-8
+    std::string record;
+};
+CommandResult RunCommand(const std::wstring& arguments, const wchar_t* fail = L"", bool pipe = false,
+                         DWORD timeoutMs = 20000);
+std::wstring Quoted(const std::wstring& path);
+
+// The classes of every window of the process, top-level and message-only,
+// but for OLE's own hidden window, which OleInitialize makes.
+std::wstring WindowsOf(DWORD pid);
 
 class RunningApp {
 public:
@@ -31,7 +49,7 @@ public:
     RunningApp(const RunningApp&) = delete;
     RunningApp& operator=(const RunningApp&) = delete;
 
-    // Starts the program and waits for its main window. False on failure.
+    // Starts the program and waits for its main window (unless in command mode). False on failure.
     bool Start(const Launch& launch = {});
     HWND Main() const { return main_; }
     DWORD ProcessId() const { return process_.dwProcessId; }

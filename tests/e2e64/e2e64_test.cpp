@@ -7,10 +7,13 @@
 #include <windows.h>
 // The platform headers below build on windows.h.
 
+#include <atomic>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "driver.h"
+#include "installcases.h"
 #include "testobject.h"
 #include "win64kit.h"
 
@@ -212,6 +215,81 @@ TEST(Program64, AHelperOfAKilledProgramDiesWithIt) {
     PostMessageW(next.Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(next.WaitForExit(), 0u);
     EXPECT_EQ(TempFoldersLeft(), 0);
+}
+
+// Command mode on a 64-bit system: the same switches for both kinds.
+TEST(CommandMode64, CallsDllInstallOnBothKinds) {
+    CheckInstallCases(ServerPath(L"x64\\recordserver64.dll"));
+    CheckInstallCases(ServerPath(L"recordserver.dll"));
+    EXPECT_FALSE(HelperRunning());
+}
+
+TEST(CommandMode64, RegistersEachKindInItsOwnViewFromOneLine) {
+    ForgetTestClass();
+    const std::wstring server64 = ServerPath(L"x64\\comserver64.dll"),
+                       server32 = ServerPath(L"testcomserver.dll");
+    const std::wstring both = Quoted(server64) + L" " + Quoted(server32);
+    CommandResult run = RunCommand(L"/s " + both);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output,
+              server64 + L": Registered successfully\r\n" + server32 + L": Registered successfully\r\n");
+    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), server64));
+    EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
+    const std::wstring crash = ServerPath(L"x64\\crashserver64.dll");
+    run = RunCommand(L"/u /s " + both + L" " + Quoted(crash), L"", true);
+    EXPECT_EQ(run.exitCode, 5u);
+    EXPECT_NE(
+        run.output.find(crash + L": The server's DllUnregisterServer failed with an exception: C00000FD"),
+        std::wstring::npos)
+        << testing::PrintToString(run.output);
+    EXPECT_EQ(ServerInView(KEY_WOW64_64KEY), std::nullopt);
+    EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
+    EXPECT_FALSE(HelperRunning());
+    EXPECT_EQ(TempFoldersLeft(), 0);
+}
+
+// Silent, it is ended after a minute, and no window of the program shows all
+// the while; asked meanwhile, the user ends it at the window's question.
+TEST(CommandMode64, AServerThatNeverAnswersIsEndedAfterAMinuteOrWhenTheUserSaysSo) {
+    const std::wstring hang = ServerPath(L"x64\\hangserver64.dll");
+    const ULONGLONG started = GetTickCount64();
+    CommandResult silent;
+    std::atomic<bool> finished{false};
+    std::thread run([&] {
+        silent = RunCommand(L"/s " + Quoted(hang), L"", false, 90000);
+        finished = true;
+    });
+    DWORD pid = 0;
+    EXPECT_TRUE(WaitUntil([&] { return (pid = ProcessNamed(L"tessiver.exe")) != 0; }));
+    std::wstring windows;
+    {
+        RunningApp app;
+        EXPECT_TRUE(app.Start({.arguments = L"/c " + Quoted(hang), .command = true}));
+        HWND question = app.WaitForBox(L"Error!", 15000);
+        EXPECT_NE(BoxText(question).find(L"The server's DllRegisterServer has not answered for 10 seconds."),
+                  std::wstring::npos);
+        PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
+        HWND told = app.WaitForBox(L"Error!");
+        EXPECT_EQ(BoxText(told), hang +
+                                     L"\r\n\r\nThe server's DllRegisterServer did not answer and was ended."
+                                     L"\r\nThe server may have left its work half done.");
+        EXPECT_TRUE(PressOk(told));
+        EXPECT_EQ(app.WaitForExit(), 5u);
+    }
+    while (!finished) {
+        windows += WindowsOf(pid);
+        Sleep(100);
+    }
+    run.join();
+    EXPECT_EQ(windows, L"");
+    EXPECT_GE(GetTickCount64() - started, 60000u);
+    EXPECT_EQ(silent.exitCode, 5u);
+    EXPECT_EQ(silent.output,
+              hang +
+                  L": The server's DllRegisterServer did not answer in 60 seconds and was ended. "
+                  L"The server may have left its work half done.\r\n");
+    EXPECT_FALSE(HelperRunning());
 }
 
 }  // namespace

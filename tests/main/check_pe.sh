@@ -16,9 +16,10 @@ mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr 'A-Z' 
 for dll in "${dlls[@]}"; do
     [[ $dll =~ $allowed ]] || fail "imports $dll"
 done
-# The Open dialog's and the shell's DLLs load when a command first needs them, not at start.
+# The Open dialog's, the shell's, the common controls' and OLE Automation's DLLs load when first
+# needed, not at start: a script's call builds no window.
 for dll in "${dlls[@]}"; do
-    [[ $dll =~ ^(comdlg32|shell32|oleacc)\.dll$ ]] && fail "imports $dll, which start-up does not need"
+    [[ $dll =~ ^(comdlg32|shell32|oleacc|comctl32|oleaut32)\.dll$ ]] && fail "imports $dll, which start-up does not need"
 done
 [ "$status" = 0 ] && echo "ok: PE32 i386, GUI, imports: ${dlls[*]}"
 exit $status

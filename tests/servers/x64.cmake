@@ -11,6 +11,8 @@ test_server(dllmaincrash64 DIR ${SERVERS64_DIR} SOURCES ${S}/dllmaincrash.cpp ${
 test_server(plain64 DIR ${SERVERS64_DIR} SOURCES ${S}/plain.cpp ${S}/plain.def)
 test_server(hangserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/hangserver.cpp ${S}/registration.def)
 test_server(chattyserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/chattyserver.cpp ${S}/registration.def)
+test_server(recordserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/recordserver.cpp ${S}/recordserver.def)
+target_link_libraries(recordserver64 PRIVATE user32)
 # A server whose DLL beside it needs a helper that lies where no search looks.
 test_server(probehelper DIR ${SERVERS64_DIR}/elsewhere SOURCES ${S}/probehelper.cpp)
 test_server(probemiddle DIR ${SERVERS64_DIR}/probe SOURCES ${S}/probemiddle.cpp)

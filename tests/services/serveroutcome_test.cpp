@@ -15,7 +15,7 @@ bool Same(const ServerOutcome& a, const ServerOutcome& b) {
     return a.Succeeded == b.Succeeded && a.Err.Number == b.Err.Number && a.Err.Source == b.Err.Source &&
            a.Err.Description == b.Err.Description && a.Err.LastDllError == b.Err.LastDllError &&
            a.Err.HResult == b.Err.HResult && a.Problem.kind == b.Problem.kind &&
-           a.Problem.detail == b.Problem.detail && a.Problem.chain == b.Problem.chain;
+           a.Problem.detail == b.Problem.detail && a.Problem.chain == b.Problem.chain && a.Export == b.Export;
 }
 
 TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
@@ -25,6 +25,7 @@ TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
     ServerOutcome crashed;
     crashed.Err = {rt::errnum::ServerException, L"clsReg",
                    L"C0000005 (access violation) in x.dll at offset 0x10", 0, static_cast<long>(0xC0000005)};
+    crashed.Export = L"DllInstall";
     ServerOutcome done;
     done.Succeeded = true;
     for (const ServerOutcome& outcome : {missing, crashed, done}) {

@@ -38,17 +38,21 @@ inline bool SamePath(const std::optional<std::wstring>& a, const std::wstring& b
     return a && CompareStringOrdinal(a->c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// A running helper's process id; 0 when none runs.
-inline DWORD HelperProcess() {
+// A running process's id by its file name; 0 when none runs.
+inline DWORD ProcessNamed(const wchar_t* exe) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     DWORD found = 0;
     for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
          more = Process32NextW(snapshot, &entry))
-        if (lstrcmpiW(entry.szExeFile, L"tessiver64.exe") == 0) found = entry.th32ProcessID;
+        if (lstrcmpiW(entry.szExeFile, exe) == 0) found = entry.th32ProcessID;
     CloseHandle(snapshot);
     return found;
+}
+
+inline DWORD HelperProcess() {
+    return ProcessNamed(L"tessiver64.exe");
 }
 
 inline bool HelperRunning() {

@@ -1,0 +1,86 @@
+#include "commandline.h"
+
+#include <cwctype>
+
+namespace {
+
+const wchar_t kUsage[] =
+    L"Usage: tessiver [/u] [/s] [/i[:text]] [/n] [/c] file ...\r\n"
+    L"\r\n"
+    L"Registers each in-process COM server file in turn, 32-bit and 64-bit alike.\r\n"
+    L"/u  Unregister: DllUnregisterServer instead of DllRegisterServer.\r\n"
+    L"/s  Silent: no message box.\r\n"
+    L"/i  DllInstall(TRUE, text) after a successful DllRegisterServer; with /u, DllInstall(FALSE, text) "
+    L"before DllUnregisterServer. /i alone passes no text. Quote a text with blanks: /i:\"a b\".\r\n"
+    L"/n  No DllRegisterServer or DllUnregisterServer; only with /i.\r\n"
+    L"/c  Accepted and ignored.\r\n"
+    L"/?  This text.\r\n"
+    L"Switches may start with - too, in any case, anywhere among the files. Without any switch the files "
+    L"wait in the window's path field.\r\n"
+    L"\r\n"
+    L"Exit code: 0 every file succeeded; 1 the command line is wrong, or asked for this text; 2 OLE could "
+    L"not "
+    L"be started; 3 a file "
+    L"could not be loaded; 4 the export is missing; 5 the export failed, crashed or was ended. With several "
+    L"files, the code of the last one that failed.";
+
+bool NamesAFile(const std::wstring& arg) {
+    return arg.find_first_not_of(L" \t\"") != std::wstring::npos;
+}
+
+// False for a switch this program does not know.
+bool TakeSwitch(const std::wstring& arg, CommandLine& command) {
+    const wchar_t letter = arg.size() >= 2 ? static_cast<wchar_t>(std::towlower(arg[1])) : L'\0';
+    if (letter == L'i' && (arg.size() == 2 || arg[2] == L':')) {
+        command.Task.Install = true;
+        command.Task.HasInstallText = arg.size() > 2;
+        command.Task.InstallText = command.Task.HasInstallText ? arg.substr(3) : L"";
+        return true;
+    }
+    if (arg.size() != 2) return false;
+    switch (letter) {
+        case L'u':
+            command.Task.Registering = false;
+            return true;
+        case L's':
+            command.Silent = true;
+            return true;
+        case L'n':
+            command.Task.RegistrationExport = false;
+            return true;
+        case L'c':
+            return true;
+        case L'?':
+            command.Usage = true;
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
+    CommandLine command;
+    std::wstring unknown;
+    for (const std::wstring& arg : args) {
+        if (arg.empty() || (arg[0] != L'/' && arg[0] != L'-')) {
+            if (NamesAFile(arg)) command.Files.push_back(arg);
+            continue;
+        }
+        command.Switched = true;
+        if (!TakeSwitch(arg, command) && unknown.empty()) unknown = arg;
+    }
+    if (!command.Switched || command.Usage) return command;
+    if (!unknown.empty())
+        command.Fault = L"Unknown switch: " + unknown;
+    else if (!command.Task.RegistrationExport && !command.Task.Install)
+        command.Fault = L"/n needs /i: without either there is nothing to call.";
+    else if (command.Files.empty())
+        command.Fault = kNoFileFault;
+    return command;
+}
+
+std::wstring UsageText(const CommandLine& command) {
+    return command.Fault.empty() ? kUsage : command.Fault + L"\r\n\r\n" + kUsage;
+}

@@ -1,0 +1,28 @@
+// The command line of scripts and installers: the switches of the system's
+// own command-line registration tool (/u /s /i[:text] /n /c /?), which put the
+// program in command mode. Without a switch the files fill the window's field.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "servertask.h"
+
+struct CommandLine {
+    bool Switched = false;  // any switch: command mode, no window
+    bool Usage = false;     // /? asked for the usage
+    bool Silent = false;    // /s: no box
+    services::ServerTask Task;
+    std::vector<std::wstring> Files;  // as given, in order
+    std::wstring Fault;               // what is wrong with the line; empty when nothing
+};
+
+inline constexpr wchar_t kNoFileFault[] = L"No file was given.";
+
+// Reads the arguments after the program's name, as the system split them.
+// A switch starts with '/' or '-', in any case, before, between or after the
+// files; an argument of only blanks and quotes names no file.
+CommandLine ParseCommandLine(const std::vector<std::wstring>& args);
+
+// What the switches do, the exit codes, and the fault first when there is one.
+std::wstring UsageText(const CommandLine& command);

@@ -1,0 +1,164 @@
+#include "commandmode.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "app.h"
+#include "frmreg.h"
+#include "msgbox.h"
+#include "serverpath.h"
+#include "serverroad.h"
+#include "shellfiles.h"
+
+namespace {
+
+const wchar_t kProductName[] = L"Quorvane Tessiver";
+// How often a wait looks at the helper's answer, so that a long one never fills its pipe.
+constexpr DWORD kPollMs = 50;
+
+// The standard output, written only when it is a file or a pipe: a console
+// program's window or nothing at all is no log.
+class Output {
+public:
+    Output() : handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+        const DWORD type =
+            handle_ && handle_ != INVALID_HANDLE_VALUE ? GetFileType(handle_) : FILE_TYPE_UNKNOWN;
+        redirected_ = type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
+    }
+
+    // UTF-8, each line ended as the system ends lines.
+    void Write(const std::wstring& text) const {
+        if (!redirected_) return;
+        const std::wstring lines = text + L"\r\n";
+        const int size = WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()),
+                                             nullptr, 0, nullptr, nullptr);
+        std::string bytes(static_cast<size_t>(size), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()), bytes.data(), size,
+                            nullptr, nullptr);
+        DWORD written = 0;
+        WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+
+private:
+    HANDLE handle_;  // the process's, not ours to close
+    bool redirected_ = false;
+};
+
+// True once the helper has ended, false when `deadline` came first.
+bool EndedBy(services::HelperCall& call, ULONGLONG deadline) {
+    while (!call.Poll()) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        WaitForSingleObject(call.Process(), static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kPollMs)));
+    }
+    return true;
+}
+
+// Silent, a server that does not answer in a minute is ended; otherwise the
+// window's question comes as a box every ten seconds. An answer that came
+// meanwhile wins.
+void AwaitHelper(services::HelperCall& call, const std::wstring& path, const services::ServerTask& task,
+                 bool silent) {
+    const ULONGLONG started = GetTickCount64();
+    ULONGLONG deadline = started + (silent ? kSilentPatienceMs : kPatienceMs);
+    while (!EndedBy(call, deadline)) {
+        const bool end = silent || rt::MsgBox(NotAnsweringQuestion(path, task, GetTickCount64() - started),
+                                              rt::MsgBoxExclamation | rt::MsgBoxYesNo, rt::kErrorTitle) == IDYES;
+        if (end && !call.Poll()) call.End();
+        deadline = GetTickCount64() + kPatienceMs;
+    }
+}
+
+// The usage, asked for or not: either way nothing was registered, as the system's tool has it.
+int RefuseOrExplain(const CommandLine& command, const Output& out) {
+    const bool wrong = !command.Fault.empty();
+    const std::wstring text = UsageText(command);
+    out.Write(text);
+    if (!command.Silent)
+        rt::MsgBox(text, wrong ? rt::MsgBoxExclamation : rt::MsgBoxInformation,
+                   wrong ? rt::kErrorTitle : kProductName);
+    return kExitWrongCommandLine;
+}
+
+}  // namespace
+
+ExitCode ExitCodeOf(const RegistrationOutcome& outcome) {
+    if (outcome.Succeeded) return kExitDone;
+    switch (outcome.Err.Number) {
+        case rt::errnum::LibraryMissing:
+        case rt::errnum::ServerLoadException:
+        case rt::errnum::HelperUnavailable:
+            return kExitNotLoaded;
+        case rt::errnum::NotExported:
+            return kExitNoExport;
+        default:
+            return kExitExportFailed;
+    }
+}
+
+std::wstring OutputLine(const RegistrationOutcome& outcome, const services::ServerTask& task) {
+    const std::wstring text =
+        outcome.Succeeded ? RegistrationDoneText(task) : RegistrationFailureText(outcome, task);
+    std::wstring line = outcome.Path + L": ";
+    for (wchar_t c : text) {
+        if (c != L'\r' && c != L'\n')
+            line += c;
+        else if (line.back() != L' ')
+            line += L' ';
+    }
+    return line;
+}
+
+int RunCommandMode(HINSTANCE module, const CommandLine& command) {
+    const Output out;
+    if (command.Usage || !command.Fault.empty()) return RefuseOrExplain(command, out);
+    // The very paths the window's field would give for the same files.
+    const std::vector<std::wstring> paths =
+        services::SplitServerPaths(FieldTextForFiles(ArgumentFiles(command.Files)));
+    if (paths.empty()) {
+        CommandLine none = command;
+        none.Fault = kNoFileFault;
+        return RefuseOrExplain(none, out);
+    }
+    // A 64-bit server's helper starts while this process gets ready, and the
+    // next one while the last works.
+    Registrar registrar(module);
+    std::vector<bool> inHelper;
+    for (const std::wstring& path : paths)
+        inHelper.push_back(services::ChooseRoad(path).road == services::Road::Helper);
+    const auto helperFrom = [&](size_t i) {
+        return std::find(inHelper.begin() + i, inHelper.end(), true) != inHelper.end();
+    };
+    if (helperFrom(0)) registrar.Helper().GetReady();
+    // OLE, as the window has it: servers' registration code relies on it. The helper has its own.
+    std::optional<rt::App> ole;
+    if (std::find(inHelper.begin(), inHelper.end(), false) != inHelper.end() && !ole.emplace().OleReady()) {
+        const std::wstring text = L"OLE could not be started, so no server was registered.";
+        out.Write(text);
+        if (!command.Silent) rt::MsgBox(text, rt::MsgBoxExclamation, rt::kErrorTitle);
+        return kExitNoOle;
+    }
+    std::vector<RegistrationOutcome> outcomes;
+    int code = kExitDone;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::wstring& path = paths[i];
+        RegistrationOutcome outcome =
+            registrar.RegisterOne(path, command.Task, [&](services::HelperCall& call) {
+                if (helperFrom(i + 1)) registrar.Helper().GetReady();
+                AwaitHelper(call, path, command.Task, command.Silent);
+            });
+        if (command.Silent && outcome.Err.Number == rt::errnum::NotAnswering)
+            outcome.EndedAfterSeconds = kSilentPatienceMs / 1000;
+        out.Write(OutputLine(outcome, command.Task));
+        if (!outcome.Succeeded) code = ExitCodeOf(outcome);
+        outcomes.push_back(std::move(outcome));
+    }
+    registrar.EndHelpers();
+    if (!command.Silent) {
+        const bool allDone = code == kExitDone;
+        rt::MsgBox(RegistrationReport(outcomes, command.Task),
+                   allDone ? rt::MsgBoxInformation : rt::MsgBoxExclamation,
+                   allDone ? kSuccessTitle : rt::kErrorTitle);
+    }
+    return code;
+}

@@ -1,0 +1,106 @@
+// The program as scripts run it: switches anywhere, exit codes, one UTF-8
+// line per file on a redirected output, one box at the end unless silent,
+// and no window of its own at any time.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "installcases.h"
+
+using namespace e2e;
+
+namespace {
+
+size_t Lines(const std::wstring& text) {
+    size_t n = 0;
+    for (size_t at = 0; (at = text.find(L"\r\n", at)) != std::wstring::npos; at += 2) ++n;
+    return n;
+}
+
+TEST(CommandMode, CallsDllInstallAsTheSystemsToolDoes) {
+    CheckInstallCases(ServerPath(L"recordserver.dll"));
+}
+
+TEST(CommandMode, TriesEveryFileAndExitsWithTheLastFailure) {
+    const std::wstring rec = Quoted(ServerPath(L"recordserver.dll")),
+                       failing = Quoted(ServerPath(L"failreg.dll")),
+                       missing = ServerPath(L"no such server.dll");
+    // A path beyond ASCII reaches the log whole.
+    const std::wstring folder = ServerPath(L"\u0421\u0435\u0440\u0432\u0435\u0440 \u00E9"),
+                       wide = folder + L"\\recordserver.dll";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(ServerPath(L"recordserver.dll").c_str(), wide.c_str(), FALSE));
+    const struct {
+        std::wstring args;
+        bool pipe;
+        DWORD exitCode;
+        size_t lines;  // one a file; 0 for the usage
+        const char* record;
+        std::wstring says;
+    } cases[] = {
+        {L"/s " + Quoted(wide), true, 0, 1, "DllRegisterServer\n", wide + L": Registered successfully\r\n"},
+        {rec + L" /C /s", false, 0, 1, "DllRegisterServer\n", L": Registered successfully\r\n"},
+        {L"/s /x " + rec, true, 1, 0, "", L"Unknown switch: /x\r\n\r\nUsage: tessiver"},
+        {L"/s /n " + rec, false, 1, 0, "", L"/n needs /i"},
+        {L"/s \" \"", false, 1, 0, "", L"No file was given."},
+        {L"/s " + Quoted(ServerPath(L"crashserver.dll")), true, 5, 1, "",
+         L"failed with an exception: C0000005 (access violation writing address 0x00000000) in "
+         L"crashserver.dll"},
+        {L"/s " + Quoted(ServerPath(L"probe\\probeserver.dll")), false, 3, 1, "",
+         L"it needs probemiddle.dll, which needs probehelper.dll, which was not found"},
+        {L"/s " + Quoted(missing), false, 3, 1, "", missing + L": The file does not exist.\r\n"},
+        {L"/s " + Quoted(ServerPath(L"plain.dll")), false, 4, 1, "", L"it has no DllRegisterServer export."},
+        {L"/s /i " + failing, false, 4, 1, "", L"The server has no DllInstall export."},
+        {L"/s " + Quoted(ServerPath(L"dllmaincrash.dll")), false, 3, 1, "",
+         L"crashed while it was being loaded"},
+        {L"/s " + Quoted(missing) + L" " + rec + L" " + failing + L" " + rec, true, 5, 4,
+         "DllRegisterServer\nDllRegisterServer\n", L"reported failure 0x80070005"},
+        {L"/s " + failing + L" " + rec + L" " + Quoted(missing), false, 3, 3, "DllRegisterServer\n",
+         L"does not exist"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(c.args));
+        const CommandResult run = RunCommand(c.args, L"", c.pipe);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        // The record would also show any window or window class of the program.
+        EXPECT_EQ(run.record, c.record);
+        EXPECT_NE(run.output.find(c.says), std::wstring::npos) << testing::PrintToString(run.output);
+        EXPECT_TRUE(c.lines == 0 || Lines(run.output) == c.lines) << testing::PrintToString(run.output);
+    }
+}
+
+TEST(CommandMode, WithoutSilenceOneBoxTellsItAllAndNoWindowIsBuilt) {
+    SetEnvironmentVariableW(L"TESSIVER_RECORD_FAIL", nullptr);
+    const std::wstring rec = ServerPath(L"recordserver.dll"), failing = ServerPath(L"failreg.dll");
+    const struct {
+        std::wstring args;
+        const wchar_t* title;
+        std::wstring text;  // how the box's text begins
+        DWORD exitCode;
+    } cases[] = {
+        {Quoted(rec) + L" /i:x", L"Success!", L"Registered successfully", 0},
+        {L"/u " + Quoted(failing) + L" " + Quoted(rec), L"Error!",
+         L"Unregistered 1 of 2 files.\r\n\r\n1. " + failing +
+             L"\r\nThe server's DllUnregisterServer reported failure 0x80070005",
+         5},
+        {L"-x", L"Error!", L"Unknown switch: -x\r\n\r\nUsage: tessiver", 1},
+        {L"/?", L"Quorvane Tessiver", L"Usage: tessiver", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(c.args));
+        RunningApp app;
+        ASSERT_TRUE(app.Start({.arguments = c.args, .command = true}));
+        HWND box = app.WaitForBox(c.title);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(BoxText(box).rfind(c.text, 0), 0u) << testing::PrintToString(BoxText(box));
+        EXPECT_EQ(WindowsOf(app.ProcessId()).find(L"Tessiver"), std::wstring::npos)
+            << WindowsOf(app.ProcessId());
+        EXPECT_TRUE(PressOk(box));
+        EXPECT_EQ(app.WaitForExit(), c.exitCode);
+    }
+}
+
+}  // namespace

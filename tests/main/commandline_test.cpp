@@ -1,0 +1,56 @@
+// The switches scripts use, wherever and however they are written.
+#include "commandline.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Switches as letters: w switched, s silent, ? usage, u unregister, n no registration export, i DllInstall, t
+// text.
+std::string Flags(const CommandLine& c) {
+    std::string flags;
+    for (const auto& [on, letter] : {std::pair{c.Switched, 'w'},
+                                     {c.Silent, 's'},
+                                     {c.Usage, '?'},
+                                     {!c.Task.Registering, 'u'},
+                                     {!c.Task.RegistrationExport, 'n'},
+                                     {c.Task.Install, 'i'},
+                                     {c.Task.HasInstallText, 't'}})
+        if (on) flags += letter;
+    return flags;
+}
+
+TEST(CommandLine, ReadsTheSwitchesAnywhereInAnyCase) {
+    const struct {
+        std::vector<std::wstring> args;
+        const char* flags;
+        std::wstring text;
+        std::vector<std::wstring> files;
+        std::wstring fault;
+    } cases[] = {
+        {{L"a.dll", L"b c.ocx"}, "", L"", {L"a.dll", L"b c.ocx"}, L""},
+        {{L"a.dll", L"-U", L"/S", L"b.dll"}, "wsu", L"", {L"a.dll", L"b.dll"}, L""},
+        {{L"/i:two words", L"a.dll"}, "wit", L"two words", {L"a.dll"}, L""},
+        {{L"/I:", L"a.dll"}, "wit", L"", {L"a.dll"}, L""},
+        {{L"/i:x", L"-i", L"/c", L"a.dll"}, "wi", L"", {L"a.dll"}, L""},
+        {{L"/u", L"/N", L"/i", L"a.dll"}, "wuni", L"", {L"a.dll"}, L""},
+        {{L"/n", L"a.dll"}, "wn", L"", {L"a.dll"}, L"/n needs /i: without either there is nothing to call."},
+        {{L"/s", L"/ss", L"/x", L"a.dll"}, "ws", L"", {L"a.dll"}, L"Unknown switch: /ss"},
+        {{L"-", L"a.dll"}, "w", L"", {L"a.dll"}, L"Unknown switch: -"},
+        {{L"/s:", L"a.dll"}, "w", L"", {L"a.dll"}, L"Unknown switch: /s:"},
+        {{L"/s", L"\" \"", L""}, "ws", L"", {}, L"No file was given."},
+        {{L"/?", L"/x"}, "w?", L"", {}, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const CommandLine command = ParseCommandLine(c.args);
+        EXPECT_EQ(Flags(command), c.flags);
+        EXPECT_EQ(command.Task.InstallText, c.text);
+        EXPECT_EQ(command.Files, c.files);
+        EXPECT_EQ(command.Fault, c.fault);
+        EXPECT_EQ(UsageText(command).rfind(c.fault.empty() ? L"Usage: " : c.fault + L"\r\n\r\nUsage: ", 0),
+                  0u);
+    }
+}
+
+}  // namespace
