@@ -61,4 +61,9 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
     return bound ? bound(text, length) : nullptr;
 }
 
+HRESULT LoadTypeLibEx(const OLECHAR* file, REGKIND kind, ITypeLib** library) {
+    static auto* bound = LateBound<decltype(::LoadTypeLibEx)>(kAutomation, "LoadTypeLibEx");
+    return bound ? bound(file, kind, library) : TYPE_E_CANTLOADLIBRARY;
+}
+
 }  // namespace rt::ondemand

@@ -22,5 +22,6 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID iid, voi
 HRESULT OleCreatePictureIndirect(PICTDESC* description, REFIID iid, BOOL own, void** picture);
 HRESULT OleTranslateColor(OLE_COLOR colour, HPALETTE palette, COLORREF* rgb);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
+HRESULT LoadTypeLibEx(const OLECHAR* file, REGKIND kind, ITypeLib** library);
 
 }  // namespace rt::ondemand

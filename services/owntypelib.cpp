@@ -5,6 +5,7 @@
 #include <oleauto.h>
 
 #include "handles.h"
+#include "ondemand.h"
 
 namespace services {
 namespace {
@@ -19,7 +20,7 @@ std::wstring GuidText(const GUID& guid) {
 OwnTypeLib ReadOwnTypeLib(const std::wstring& file) {
     OwnTypeLib own;
     rt::ComPtr<ITypeLib> library;
-    if (FAILED(LoadTypeLibEx(file.c_str(), REGKIND_NONE, library.Put()))) return own;
+    if (FAILED(rt::ondemand::LoadTypeLibEx(file.c_str(), REGKIND_NONE, library.Put()))) return own;
     TLIBATTR* attributes = nullptr;
     if (FAILED(library->GetLibAttr(&attributes))) return own;
     own.libid = GuidText(attributes->guid);
