@@ -75,6 +75,7 @@ bool ReadRequest(Job& job) {
     job.task.RegistrationExport = switches & services::kCallRegistration;
     job.task.Install = switches & services::kCallInstall;
     job.task.HasInstallText = switches & services::kInstallText;
+    job.task.Preview = switches & services::kPreview;
     return true;
 }
 

@@ -1,11 +1,13 @@
 #include "commandline.h"
 
+#include <windows.h>
+
 #include <cwctype>
 
 namespace {
 
 const wchar_t kUsage[] =
-    L"Usage: tessiver [/u] [/s] [/i[:text]] [/n] [/c] file ...\r\n"
+    L"Usage: tessiver [/u] [/s] [/i[:text]] [/n] [/c] [/preview] file ...\r\n"
     L"\r\n"
     L"Registers each in-process COM server file in turn, 32-bit and 64-bit alike.\r\n"
     L"/u  Unregister: DllUnregisterServer instead of DllRegisterServer.\r\n"
@@ -14,6 +16,9 @@ const wchar_t kUsage[] =
     L"before DllUnregisterServer. /i alone passes no text. Quote a text with blanks: /i:\"a b\".\r\n"
     L"/n  No DllRegisterServer or DllUnregisterServer; only with /i.\r\n"
     L"/c  Accepted and ignored.\r\n"
+    L"/preview  Runs the exports against a scratch copy of the registry and tells what they would write "
+    L"(with "
+    L"/u: delete), as a .reg file when the output is redirected. Nothing is registered.\r\n"
     L"/?  This text.\r\n"
     L"Switches may start with - too, in any case, anywhere among the files. Without any switch the files "
     L"wait in the window's path field.\r\n"
@@ -30,6 +35,10 @@ bool NamesAFile(const std::wstring& arg) {
 
 // False for a switch this program does not know.
 bool TakeSwitch(const std::wstring& arg, CommandLine& command) {
+    if (arg.size() == 8 && CompareStringOrdinal(arg.c_str() + 1, 7, L"preview", 7, TRUE) == CSTR_EQUAL) {
+        command.Task.Preview = true;
+        return true;
+    }
     const wchar_t letter = arg.size() >= 2 ? static_cast<wchar_t>(std::towlower(arg[1])) : L'\0';
     if (letter == L'i' && (arg.size() == 2 || arg[2] == L':')) {
         command.Task.Install = true;

@@ -6,6 +6,7 @@
 #include "app.h"
 #include "frmreg.h"
 #include "msgbox.h"
+#include "regfile.h"
 #include "serverpath.h"
 #include "serverroad.h"
 #include "shellfiles.h"
@@ -26,9 +27,11 @@ public:
         redirected_ = type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
     }
 
+    bool Redirected() const { return redirected_; }
+
     // UTF-8, each line ended as the system ends lines.
     void Write(const std::wstring& text) const {
-        if (!redirected_) return;
+        if (!redirected_ || registrationFile_) return;
         const std::wstring lines = text + L"\r\n";
         const int size = WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()),
                                              nullptr, 0, nullptr, nullptr);
@@ -39,9 +42,29 @@ public:
         WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
 
+    // From now on the output is a registration file, in the registry
+    // editor's own encoding: UTF-16 with its byte-order mark.
+    void StartRegistrationFile() {
+        if (!redirected_) return;
+        registrationFile_ = true;
+        WriteUtf16(L"\xFEFF" + services::kRegFileHeader);
+    }
+    // One file's part of it, its outcome in a comment line first.
+    void WriteRegistrationPart(const std::wstring& line, const std::wstring& regText) const {
+        if (!registrationFile_) return;
+        const std::wstring body = regText.substr(std::min(regText.size(), services::kRegFileHeader.size()));
+        WriteUtf16(L"\r\n; " + line + L"\r\n" + body);
+    }
+
 private:
+    void WriteUtf16(const std::wstring& text) const {
+        DWORD written = 0;
+        WriteFile(handle_, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
+    }
+
     HANDLE handle_;  // the process's, not ours to close
     bool redirected_ = false;
+    bool registrationFile_ = false;
 };
 
 // True once the helper has ended, false when `deadline` came first.
@@ -62,8 +85,9 @@ void AwaitHelper(services::HelperCall& call, const std::wstring& path, const ser
     const ULONGLONG started = GetTickCount64();
     ULONGLONG deadline = started + (silent ? kSilentPatienceMs : kPatienceMs);
     while (!EndedBy(call, deadline)) {
-        const bool end = silent || rt::MsgBox(NotAnsweringQuestion(path, task, GetTickCount64() - started),
-                                              rt::MsgBoxExclamation | rt::MsgBoxYesNo, rt::kErrorTitle) == IDYES;
+        const bool end =
+            silent || rt::MsgBox(NotAnsweringQuestion(path, task, GetTickCount64() - started),
+                                 rt::MsgBoxExclamation | rt::MsgBoxYesNo, rt::kErrorTitle) == IDYES;
         if (end && !call.Poll()) call.End();
         deadline = GetTickCount64() + kPatienceMs;
     }
@@ -110,7 +134,7 @@ std::wstring OutputLine(const RegistrationOutcome& outcome, const services::Serv
 }
 
 int RunCommandMode(HINSTANCE module, const CommandLine& command) {
-    const Output out;
+    Output out;
     if (command.Usage || !command.Fault.empty()) return RefuseOrExplain(command, out);
     // The very paths the window's field would give for the same files.
     const std::vector<std::wstring> paths =
@@ -140,6 +164,7 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     }
     std::vector<RegistrationOutcome> outcomes;
     int code = kExitDone;
+    if (command.Task.Preview) out.StartRegistrationFile();
     for (size_t i = 0; i < paths.size(); ++i) {
         const std::wstring& path = paths[i];
         RegistrationOutcome outcome =
@@ -150,6 +175,8 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
         if (command.Silent && outcome.Err.Number == rt::errnum::NotAnswering)
             outcome.EndedAfterSeconds = kSilentPatienceMs / 1000;
         out.Write(OutputLine(outcome, command.Task));
+        out.WriteRegistrationPart(OutputLine(outcome, command.Task),
+                                  outcome.Preview ? outcome.Preview->RegText : services::kRegFileHeader);
         if (!outcome.Succeeded) code = ExitCodeOf(outcome);
         outcomes.push_back(std::move(outcome));
     }

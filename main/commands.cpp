@@ -229,6 +229,14 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, const s
                (outcome.EndedAfterSeconds ? L" in " + std::to_wstring(outcome.EndedAfterSeconds) + L" seconds"
                                           : L"") +
                L" and was ended.\r\nThe server may have left its work half done.";
+    if (err.Number == rt::errnum::PreviewUnavailable) {
+        const std::wstring why = SystemText(err.LastDllError);
+        return WithCode(
+            L"The preview could not be made: the program found no place in the registry for its "
+            L"scratch copy, so no export ran." +
+                (why.empty() ? L"" : L"\r\n" + why),
+            err.LastDllError);
+    }
     if (err.Number == rt::errnum::HelperUnavailable) {
         const std::wstring why = SystemText(err.LastDllError);
         return WithCode(L"The program's 64-bit helper, which runs 64-bit servers, could not be started." +
@@ -255,17 +263,29 @@ std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes
     const auto then = [](const std::wstring& text, const wchar_t* gap) {
         return text.empty() ? text : gap + text;
     };
+    // A preview says what the registry would hold; the others what it holds now.
+    const auto namesText = [&task](const RegistrationOutcome& o) {
+        return task.Preview ? PreviewText(o, task.Registering) : RegistryNamesText(o, task.Registering);
+    };
+    const auto namesLine = [&](const RegistrationOutcome& o) {
+        if (!task.Preview) return RegistryNamesLine(o, task.Registering);
+        const std::wstring text = namesText(o);
+        const size_t list = text.find(L":\r\n");
+        return list == std::wstring::npos ? text : text.substr(0, list) + L".";
+    };
     if (outcomes.size() == 1) {
         const RegistrationOutcome& o = outcomes[0];
-        const std::wstring names = then(RegistryNamesText(o, task.Registering), L"\r\n\r\n");
+        const std::wstring names = then(namesText(o), L"\r\n\r\n");
         if (o.Succeeded) return done + names;
         return o.Path + L"\r\n\r\n" + RegistrationFailureText(o, task) + names;
     }
     const bool anyNames =
-        std::any_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Names; });
+        std::any_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Names || o.Preview; });
     if (allDone && !anyNames) return done;
     std::wstring text = allDone ? std::wstring(done)
-                                : (task.Registering ? L"Registered " : L"Unregistered ") +
+                                : (task.Preview       ? L"Previewed "
+                                   : task.Registering ? L"Registered "
+                                                      : L"Unregistered ") +
                                       std::to_wstring(succeeded) + L" of " +
                                       std::to_wstring(outcomes.size()) + L" files.";
     for (size_t i = 0; i < outcomes.size(); ++i) {
@@ -273,7 +293,7 @@ std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes
         // Where every file succeeded, the first line has said so for each.
         const std::wstring outcome = o.Succeeded ? (allDone ? L"" : done) : RegistrationFailureText(o, task);
         text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path + then(outcome, L"\r\n") +
-                then(RegistryNamesLine(o, task.Registering), L"\r\n");
+                then(namesLine(o), L"\r\n");
     }
     return text;
 }

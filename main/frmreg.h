@@ -66,11 +66,14 @@ inline std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& o
     return RegistrationReport(outcomes, services::RegistrationTask(registering));
 }
 inline const wchar_t* RegistrationDoneText(const services::ServerTask& task) {
+    if (task.Preview) return L"Preview done: nothing was written to the registry.";
     return task.Registering ? L"Registered successfully" : L"Unregistered successfully";
 }
 // What names the file in the registry once its export ran, to follow the
 // first line of its box; empty when nothing was read (namestext.cpp).
 std::wstring RegistryNamesText(const RegistrationOutcome& outcome, bool registering);
+// What a preview found the exports would write (or delete), to follow the first line of its box.
+std::wstring PreviewText(const RegistrationOutcome& outcome, bool registering);
 // The same in one line, for a file among several.
 std::wstring RegistryNamesLine(const RegistrationOutcome& outcome, bool registering);
 // True when the registry belies the export's success: a registered file that

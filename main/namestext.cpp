@@ -65,6 +65,19 @@ std::wstring Nothing(const services::RegistryNames& names, const wchar_t* no) {
 
 }  // namespace
 
+std::wstring PreviewText(const RegistrationOutcome& outcome, bool registering) {
+    if (!outcome.Preview) return {};
+    const services::RegistryNames& names = outcome.Preview->Names;
+    const std::wstring view = ViewText(names.view);
+    if (Total(names) == 0)
+        return registering ? names.file + L" would register no class or type library in " + view + L"."
+                           : L"Unregistering " + names.file +
+                                 L" would delete no class or type library from " + view + L".";
+    return (registering ? names.file + L" would be registered in " + view + L":"
+                        : L"Unregistering " + names.file + L" would delete from " + view + L":") +
+           List(names);
+}
+
 bool RegistryNamesWarn(const RegistrationOutcome& outcome, bool registering) {
     return outcome.Succeeded && outcome.Names && (Total(*outcome.Names) == 0) == registering;
 }

@@ -95,7 +95,7 @@ bool HelperCall::Ask(const std::wstring& path, const ServerTask& task) {
     PutU32(request, task.Registering ? 1 : 0);
     PutText(request, path);
     PutU32(request, (task.RegistrationExport ? kCallRegistration : 0) | (task.Install ? kCallInstall : 0) |
-                        (task.HasInstallText ? kInstallText : 0));
+                        (task.HasInstallText ? kInstallText : 0) | (task.Preview ? kPreview : 0));
     PutText(request, task.InstallText);
     DWORD written = 0;
     const bool sent =

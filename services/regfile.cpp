@@ -5,8 +5,6 @@
 namespace services {
 namespace {
 
-const wchar_t kHeader[] = L"Windows Registry Editor Version 5.00\r\n";
-
 std::wstring Quoted(const std::wstring& text) {
     std::wstring quoted = L"\"";
     for (wchar_t c : text) {
@@ -63,7 +61,7 @@ std::wstring ValueData(const RegValue& value) {
 
 std::wstring RegFileText(const RegDiff& diff,
                          const std::function<std::wstring(const std::wstring&)>& keyName) {
-    std::wstring text = kHeader;
+    std::wstring text = kRegFileHeader;
     for (const RegKey& key : diff.Written) {
         const std::wstring name = keyName(key.Path);
         if (name.empty() || (key.Values.empty() && key.HasSubkeys)) continue;

@@ -9,6 +9,9 @@
 
 namespace services {
 
+// The first line of every registration file this program writes.
+inline const std::wstring kRegFileHeader = L"Windows Registry Editor Version 5.00\r\n";
+
 // `keyName` turns a path of the diff into the key's full name
 // ("HKEY_CLASSES_ROOT\CLSID\{...}"), or empty to leave that key out.
 // Keys without values that only lead to others are left out too.

@@ -98,7 +98,8 @@ std::optional<NamesTarget> TargetOf(const ServerRoad& road) {
         file = FindBareName(road.file);
     }
     if (file.empty()) return std::nullopt;
-    return NamesTarget{file, file, RegistryView::Bits32};
+    // Loaded here: the view of this process's own kind (the 64-bit helper's is the 64-bit one).
+    return NamesTarget{file, file, sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32};
 }
 
 std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore) {

@@ -1,5 +1,7 @@
 #include "serveroutcome.h"
 
+#include <algorithm>
+
 namespace services {
 namespace {
 
@@ -41,7 +43,9 @@ public:
     }
     bool Text(std::wstring& text) {
         uint32_t n = 0;
-        if (!U32(n) || n > kLongestText || (bytes_.size() - at_) / 2 < n) return false;
+        if (!U32(n) || n > std::max<size_t>(kLongestText, kLongestPreviewText) ||
+            (bytes_.size() - at_) / 2 < n)
+            return false;
         text.resize(n);
         for (uint32_t i = 0; i < n; ++i, at_ += 2)
             text[i] = static_cast<wchar_t>(bytes_[at_] | bytes_[at_ + 1] << 8);
@@ -53,6 +57,36 @@ private:
     std::span<const uint8_t> bytes_;
     size_t at_ = 0;
 };
+
+void EncodePreview(Writer& w, const ServerOutcome::PreviewResult& preview) {
+    w.Text(preview.RegText);
+    w.U32(preview.Names.view == RegistryView::Bits64 ? 64 : 32);
+    w.Text(preview.Names.file);
+    w.U32(static_cast<uint32_t>(preview.Names.classes.size()));
+    for (const NamedClass& c : preview.Names.classes)
+        for (const std::wstring* text : {&c.clsid, &c.progId, &c.name, &c.threadingModel}) w.Text(*text);
+    w.U32(static_cast<uint32_t>(preview.Names.typeLibs.size()));
+    for (const NamedTypeLib& t : preview.Names.typeLibs)
+        for (const std::wstring* text : {&t.libid, &t.version, &t.name}) w.Text(*text);
+}
+
+bool DecodePreview(Reader& r, ServerOutcome::PreviewResult& preview) {
+    uint32_t bits = 0, classes = 0, typeLibs = 0;
+    if (!r.Text(preview.RegText) || !r.U32(bits) || (bits != 32 && bits != 64) ||
+        !r.Text(preview.Names.file) || !r.U32(classes) || classes > kMostTexts)
+        return false;
+    preview.Names.view = bits == 64 ? RegistryView::Bits64 : RegistryView::Bits32;
+    preview.Names.classes.resize(classes);
+    for (NamedClass& c : preview.Names.classes)
+        for (std::wstring* text : {&c.clsid, &c.progId, &c.name, &c.threadingModel})
+            if (!r.Text(*text)) return false;
+    if (!r.U32(typeLibs) || typeLibs > kMostTexts) return false;
+    preview.Names.typeLibs.resize(typeLibs);
+    for (NamedTypeLib& t : preview.Names.typeLibs)
+        for (std::wstring* text : {&t.libid, &t.version, &t.name})
+            if (!r.Text(*text)) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -70,6 +104,8 @@ std::vector<uint8_t> EncodeOutcome(const ServerOutcome& outcome) {
     w.U32(static_cast<uint32_t>(outcome.Problem.chain.size()));
     for (const std::wstring& dll : outcome.Problem.chain) w.Text(dll);
     w.Text(outcome.Export);
+    w.U32(outcome.Preview ? 1 : 0);
+    if (outcome.Preview) EncodePreview(w, *outcome.Preview);
     return w.bytes;
 }
 
@@ -89,7 +125,10 @@ std::optional<ServerOutcome> DecodeOutcome(std::span<const uint8_t> bytes) {
     o.Problem.chain.resize(links);
     for (std::wstring& dll : o.Problem.chain)
         if (!r.Text(dll)) return std::nullopt;
-    if (!r.Text(o.Export) || !r.AtEnd()) return std::nullopt;
+    uint32_t preview = 0;
+    if (!r.Text(o.Export) || !r.U32(preview) || preview > 1) return std::nullopt;
+    if (preview && !DecodePreview(r, o.Preview.emplace())) return std::nullopt;
+    if (!r.AtEnd()) return std::nullopt;
     return o;
 }
 

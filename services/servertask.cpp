@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "loadersearch.h"
+#include "previewtask.h"
 #include "reg.h"
 
 namespace services {
@@ -60,6 +61,7 @@ bool CallTask(const std::wstring& path, const ServerTask& task, std::wstring& fa
 }
 
 ServerOutcome RunTask(const std::wstring& path, const ServerTask& task, const BeforeExport& before) {
+    if (task.Preview) return RunPreview(path, task, before);
     ServerOutcome outcome;
     outcome.Succeeded = CallTask(path, task, outcome.Export, before);
     outcome.Err = rt::Err();

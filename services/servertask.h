@@ -18,6 +18,7 @@ struct ServerTask {
     bool Install = false;            // DllInstall(Registering, text)
     bool HasInstallText = false;     // without it DllInstall gets NULL
     std::wstring InstallText;
+    bool Preview = false;  // against a scratch copy of the registry: nothing real changes
 };
 
 // The registration export alone, as the window's commands call it.
@@ -33,6 +34,7 @@ inline constexpr char kInstallExport[] = "DllInstall";
 inline constexpr uint32_t kCallRegistration = 1;
 inline constexpr uint32_t kCallInstall = 2;
 inline constexpr uint32_t kInstallText = 4;
+inline constexpr uint32_t kPreview = 8;
 
 // The exports in the order they are called: DllRegisterServer, then
 // DllInstall(TRUE); DllInstall(FALSE), then DllUnregisterServer.

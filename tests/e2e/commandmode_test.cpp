@@ -9,6 +9,7 @@
 
 #include "driver.h"
 #include "installcases.h"
+#include "testobject.h"
 
 using namespace e2e;
 
@@ -72,6 +73,52 @@ TEST(CommandMode, TriesEveryFileAndExitsWithTheLastFailure) {
     }
 }
 
+bool TestClassRegistered() {
+    HKEY key = nullptr;
+    const std::wstring path = std::wstring(L"CLSID\\") + kTestObjectClsidText;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A preview registers nothing, and its output is a registration file, each
+// file's outcome a comment in it.
+TEST(CommandMode, APreviewRegistersNothingAndWritesARegistrationFile) {
+    const std::wstring server = ServerPath(L"testcomserver.dll"), classKey = kTestObjectClsidText;
+    ASSERT_EQ(RunCommand(L"/s /u " + Quoted(server)).exitCode, 0u);
+    std::wstring escaped;
+    for (wchar_t c : server) escaped += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+    const struct {
+        std::wstring args;
+        bool registeredBefore;
+        std::wstring says;
+    } cases[] = {
+        {L"/s /preview " + Quoted(server), false,
+         L"\r\n[HKEY_CLASSES_ROOT\\CLSID\\" + classKey + L"\\InprocServer32]\r\n@=\"" + escaped +
+             L"\"\r\n\"ThreadingModel\"=\"Apartment\"\r\n"},
+        {L"-PREVIEW /s /u " + Quoted(server), true,
+         L"\r\n[-HKEY_CLASSES_ROOT\\CLSID\\" + classKey +
+             L"]\r\n\r\n[-HKEY_CLASSES_ROOT\\Tessiver.TestObject]\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(c.args));
+        if (c.registeredBefore) {
+            ASSERT_EQ(RunCommand(L"/s " + Quoted(server)).exitCode, 0u);
+        }
+        const CommandResult run = RunCommand(c.args);
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_TRUE(run.utf16);
+        EXPECT_EQ(run.output.rfind(L"Windows Registry Editor Version 5.00\r\n\r\n; " + server +
+                                       L": Preview done: nothing was written to the registry.\r\n",
+                                   0),
+                  0u)
+            << testing::PrintToString(run.output);
+        EXPECT_NE(run.output.find(c.says), std::wstring::npos) << testing::PrintToString(run.output);
+        EXPECT_EQ(TestClassRegistered(), c.registeredBefore);
+    }
+    EXPECT_EQ(RunCommand(L"/s /u " + Quoted(server)).exitCode, 0u);
+}
+
 TEST(CommandMode, WithoutSilenceOneBoxTellsItAllAndNoWindowIsBuilt) {
     SetEnvironmentVariableW(L"TESSIVER_RECORD_FAIL", nullptr);
     const std::wstring rec = ServerPath(L"recordserver.dll"), failing = ServerPath(L"failreg.dll");
@@ -86,6 +133,11 @@ TEST(CommandMode, WithoutSilenceOneBoxTellsItAllAndNoWindowIsBuilt) {
          L"Unregistered 1 of 2 files.\r\n\r\n1. " + failing +
              L"\r\nThe server's DllUnregisterServer reported failure 0x80070005",
          5},
+        {L"/preview " + Quoted(ServerPath(L"testcomserver.dll")), L"Success!",
+         L"Preview done: nothing was written to the registry.\r\n\r\n" + ServerPath(L"testcomserver.dll") +
+             L" would be registered in the 32-bit registry:\r\nclass " + kTestObjectClsidText +
+             L" Tessiver.TestObject (Apartment)",
+         0},
         {L"-x", L"Error!", L"Unknown switch: -x\r\n\r\nUsage: tessiver", 1},
         {L"/?", L"Quorvane Tessiver", L"Usage: tessiver", 1},
     };

@@ -236,6 +236,13 @@ CommandResult RunCommand(const std::wstring& arguments, const wchar_t* fail, boo
     const std::string bytes = pipe ? ReadToEnd(read.Get()) : std::string();
     result.exitCode = app.WaitForExit(timeoutMs);
     const std::string text = pipe ? bytes : FileBytes(output);
+    result.utf16 =
+        text.size() >= 2 && static_cast<uint8_t>(text[0]) == 0xFF && static_cast<uint8_t>(text[1]) == 0xFE;
+    if (result.utf16) {
+        result.output.assign(reinterpret_cast<const wchar_t*>(text.data() + 2), (text.size() - 2) / 2);
+        result.record = FileBytes(record);
+        return result;
+    }
     result.output.resize(text.size());
     result.output.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                              result.output.data(), static_cast<int>(text.size())));

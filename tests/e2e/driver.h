@@ -31,7 +31,8 @@ struct Launch {
 // the export it is to fail (TESSIVER_RECORD_FAIL).
 struct CommandResult {
     DWORD exitCode = STILL_ACTIVE;
-    std::wstring output;  // read as UTF-8
+    std::wstring output;  // read as UTF-8, or as UTF-16 where it starts with that encoding's mark
+    bool utf16 = false;
     std::string record;
 };
 CommandResult RunCommand(const std::wstring& arguments, const wchar_t* fail = L"", bool pipe = false,

@@ -229,7 +229,18 @@ TEST(CommandMode64, RegistersEachKindInItsOwnViewFromOneLine) {
     const std::wstring server64 = ServerPath(L"x64\\comserver64.dll"),
                        server32 = ServerPath(L"testcomserver.dll");
     const std::wstring both = Quoted(server64) + L" " + Quoted(server32);
-    CommandResult run = RunCommand(L"/s " + both);
+    // Previewed, each kind in its own view: the 64-bit one by the helper; nothing is written.
+    const std::wstring written = std::wstring(L"\r\n[HKEY_CLASSES_ROOT\\CLSID\\") + kTestObjectClsidText +
+                                 L"\\InprocServer32]\r\n@=\"";
+    CommandResult run = RunCommand(L"/s /preview " + both);
+    EXPECT_EQ(run.exitCode, 0u);
+    const size_t first = run.output.find(written), second = run.output.find(written, first + 1);
+    EXPECT_NE(second, std::wstring::npos) << testing::PrintToString(run.output);
+    EXPECT_LT(run.output.find(L"comserver64.dll", first + written.size()),
+              run.output.find(L"\r\n", first + written.size()));
+    EXPECT_EQ(ServerInView(KEY_WOW64_64KEY), std::nullopt);
+    EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
+    run = RunCommand(L"/s " + both);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output,
               server64 + L": Registered successfully\r\n" + server32 + L": Registered successfully\r\n");

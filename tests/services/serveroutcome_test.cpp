@@ -15,7 +15,15 @@ bool Same(const ServerOutcome& a, const ServerOutcome& b) {
     return a.Succeeded == b.Succeeded && a.Err.Number == b.Err.Number && a.Err.Source == b.Err.Source &&
            a.Err.Description == b.Err.Description && a.Err.LastDllError == b.Err.LastDllError &&
            a.Err.HResult == b.Err.HResult && a.Problem.kind == b.Problem.kind &&
-           a.Problem.detail == b.Problem.detail && a.Problem.chain == b.Problem.chain && a.Export == b.Export;
+           a.Problem.detail == b.Problem.detail && a.Problem.chain == b.Problem.chain &&
+           a.Export == b.Export && a.Preview.has_value() == b.Preview.has_value() &&
+           (!a.Preview ||
+            (a.Preview->RegText == b.Preview->RegText && a.Preview->Names.view == b.Preview->Names.view &&
+             a.Preview->Names.file == b.Preview->Names.file &&
+             a.Preview->Names.classes.size() == b.Preview->Names.classes.size() &&
+             a.Preview->Names.classes.back().threadingModel ==
+                 b.Preview->Names.classes.back().threadingModel &&
+             a.Preview->Names.typeLibs.back().name == b.Preview->Names.typeLibs.back().name));
 }
 
 TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
@@ -28,7 +36,12 @@ TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
     crashed.Export = L"DllInstall";
     ServerOutcome done;
     done.Succeeded = true;
-    for (const ServerOutcome& outcome : {missing, crashed, done}) {
+    ServerOutcome previewed = done;
+    previewed.Preview = ServerOutcome::PreviewResult{L"Windows Registry Editor Version 5.00\r\n",
+                                                     {services::RegistryView::Bits64, L"C:\\x.dll", {}, {}}};
+    previewed.Preview->Names.classes.push_back({L"{c}", L"X.Y", L"X", L"Both"});
+    previewed.Preview->Names.typeLibs.push_back({L"{l}", L"1.0", L"X Library"});
+    for (const ServerOutcome& outcome : {missing, crashed, done, previewed}) {
         const std::vector<uint8_t> bytes = services::EncodeOutcome(outcome);
         const auto back = services::DecodeOutcome(bytes);
         ASSERT_TRUE(back.has_value());
