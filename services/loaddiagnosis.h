@@ -6,21 +6,21 @@
 #include <vector>
 
 #include "peimage.h"
+#include "serverroad.h"
 
 namespace services {
 
 struct LoadProblem {
     enum class Kind {
-        Unknown,            // nothing the files show; only the loader's code tells
-        NotFound,           // no such file (for a bare name: not where the loader looks)
-        Folder,             // the path names a folder
-        Device,             // the path names a device
-        Malformed,          // no file can have that path
-        NotPe,              // the file is not a program library
-        OtherMachine,       // a library for another processor (a 64-bit one, say)
-        Damaged,            // a library whose headers are damaged
-        MissingDll,         // a DLL that it needs, directly or through others, is nowhere
-        Needs64BitWindows,  // a 64-bit server on a 32-bit system
+        Unknown,       // nothing the files show; only the loader's code tells
+        NotFound,      // no such file (for a bare name: not where the loader looks)
+        Folder,        // the path names a folder
+        Device,        // the path names a device
+        Malformed,     // no file can have that path
+        NotPe,         // the file is not a program library
+        OtherMachine,  // a library for another processor (a 64-bit one, say)
+        Damaged,       // a library whose headers are damaged
+        MissingDll,    // a DLL that it needs, directly or through others, is nowhere
     };
     Kind kind = Kind::Unknown;
     std::wstring detail;  // Malformed, Damaged: what is wrong
@@ -30,10 +30,9 @@ struct LoadProblem {
     std::vector<std::wstring> chain;
 };
 
-// Looks at the server a path names (a bare name as the loader's own search
-// finds it) and at the DLLs it imports, recursively, its own folder searched
-// first; the first fault found.
-LoadProblem ExplainLoadFailure(const std::wstring& path);
+// Looks at the server's file and at the DLLs it imports, recursively, its own
+// folder searched first; the first fault found.
+LoadProblem ExplainLoadFailure(const ServerFile& server);
 
 // What the file's headers say, its imports left unread; NotPe when it cannot be read.
 PeImage ReadLibrary(const std::wstring& file);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "loaddiagnosis.h"
 #include "loadersearch.h"
 #include "peimage.h"
@@ -29,18 +31,53 @@ std::wstring HelperView(const std::wstring& path) {
                                          : path;
 }
 
-ServerRoad BareNameRoad(const std::wstring& name) {
-    const ServerRoad asGiven{Road::InProcess, name};
-    // A 32-bit server of that name keeps the road it always had.
-    const std::wstring file32 = FindBareName(name);
-    const PeImage::Kind kind32 = file32.empty() ? PeImage::Kind::NotPe : LibraryKind(file32);
-    if (kind32 == PeImage::Kind::X86) return asGiven;
-    if (!Is64BitWindows())
-        return kind32 == PeImage::Kind::X64 ? ServerRoad{Road::Needs64BitWindows, file32} : asGiven;
-    const std::wstring file64 = FindBareName64(name);
-    if (!file64.empty() && LibraryKind(file64) == PeImage::Kind::X64)
-        return {Road::Helper, HelperView(file64)};
-    return asGiven;
+// The loader of this process's kind opens the file; a 64-bit one on a 32-bit
+// process's system goes to the helper, which names the system folder as its own.
+void TakeKind(ServerFile& server) {
+    server.kind = LibraryKind(server.opened);
+    if (server.kind == PeImage::Kind::X64 && server.kind != kLoadableKind) {
+        server.shown = server.loaded = HelperView(server.opened);
+        if (Is64BitWindows()) {
+            server.road = Road::Helper;
+        } else {
+            server.road = Road::Needs64BitWindows;
+            server.fault = ServerFault::Needs64BitWindows;
+        }
+    }
+}
+
+void ResolveBareName(ServerFile& server) {
+    const std::wstring& name = server.given;
+    // A bare name stands for the module of that name already loaded.
+    if (HMODULE loaded = GetModuleHandleW(name.c_str())) {
+        wchar_t path[MAX_PATH * 2] = {};
+        const DWORD n = GetModuleFileNameW(loaded, path, static_cast<DWORD>(std::size(path)));
+        if (n > 0 && n < std::size(path)) {
+            server.shown = server.opened = server.loaded = path;
+            server.kind = kLoadableKind;
+            return;
+        }
+    }
+    // A server of this process's kind of that name keeps the road it always had.
+    server.opened = server.shown = server.loaded = FindBareName(name);
+    if (!server.opened.empty()) {
+        TakeKind(server);
+        if (server.kind == kLoadableKind || server.road == Road::Needs64BitWindows) return;
+    }
+    const std::wstring file64 = Is64BitWindows() ? FindBareName64(name) : std::wstring();
+    if (!file64.empty() && LibraryKind(file64) == PeImage::Kind::X64) {
+        server.opened = file64;
+        server.road = Road::InProcess;
+        TakeKind(server);
+        return;
+    }
+    if (server.opened.empty()) {
+        server.fault = ServerFault::NotFound;
+    } else if (server.road == Road::Helper) {
+        // Only the 64-bit folders' copy counts for the helper: none there, the loader here judges.
+        server.road = Road::InProcess;
+        server.shown = server.loaded = server.opened;
+    }
 }
 
 }  // namespace
@@ -68,21 +105,45 @@ std::wstring ShellView(const std::wstring& fullPath) {
     return Alias() + fullPath.substr(system.size());
 }
 
-ServerRoad ChooseRoad(const std::wstring& path) {
-    const ServerRoad asGiven{Road::InProcess, path};
-    if (CheckPathForm(path).Fault != PathFault::None) return asGiven;
-    if (IsBareName(path)) return BareNameRoad(path);
-    const std::wstring file = ShellView(LoaderPath(path));
-    if (!IsFile(file)) return asGiven;
-    switch (LibraryKind(file)) {
-        case PeImage::Kind::X64:
-            return {Is64BitWindows() ? Road::Helper : Road::Needs64BitWindows, HelperView(file)};
-        case PeImage::Kind::X86:
-            // Loaded by the alias, the very file the shell shows is the one loaded.
-            return file == LoaderPath(path) ? asGiven : ServerRoad{Road::InProcess, file};
-        default:
-            return asGiven;
+ServerFile ResolveServer(const std::wstring& given) {
+    ServerFile server;
+    server.given = given;
+    if (given.empty()) {
+        server.bareName = true;
+        server.fault = ServerFault::NotFound;
+        return server;
     }
+    const PathCheck form = CheckPathForm(given);
+    if (form.Fault != PathFault::None) {
+        server.fault = form.Fault == PathFault::Device ? ServerFault::Device : ServerFault::Malformed;
+        server.faultDetail = form.Detail;
+        return server;
+    }
+    server.bareName = IsBareName(given);
+    if (server.bareName) {
+        ResolveBareName(server);
+        return server;
+    }
+    // The loader judges a path that names no file: its code is the one the user reads.
+    const std::wstring loader = LoaderPath(given);
+    server.shown = server.opened = server.loaded = loader;
+    const std::wstring file = ShellView(loader);
+    if (!IsFile(file)) {
+        if (!IsFile(loader))
+            server.fault = IsFolder(FullPath(given)) ? ServerFault::Folder : ServerFault::NotFound;
+        return server;
+    }
+    server.opened = file;
+    server.kind = LibraryKind(file);
+    // Loaded by the alias, the very file the shell shows is the one loaded; a
+    // file of no loadable kind is left to the loader at the path given.
+    if (server.kind == kLoadableKind) {
+        server.loaded = file;
+        return server;
+    }
+    TakeKind(server);
+    if (server.road == Road::InProcess) server.opened = loader;
+    return server;
 }
 
 }  // namespace services
