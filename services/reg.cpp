@@ -21,6 +21,10 @@ namespace services {
 
 namespace {
 
+[[noreturn]] void RaiseLibraryMissing(DWORD loaderCode) {
+    rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", loaderCode);
+}
+
 // A crash in the server's DllMain is told apart from a file that would not load.
 HMODULE Load(const std::function<HMODULE()>& load) {
     LoadCrash crash;
@@ -28,20 +32,19 @@ HMODULE Load(const std::function<HMODULE()>& load) {
     if (crash.Happened)
         rt::Raise(rt::errnum::ServerLoadException, kSource, crash.Description, GetLastError(),
                   static_cast<long>(crash.Code));
-    if (!module) rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", GetLastError());
+    if (!module) RaiseLibraryMissing(GetLastError());
     return module;
 }
 
 HMODULE FindOrLoad(const ServerFile& server) {
     // A device or an impossible name never reaches the loader: opening a device can block.
     if (server.fault == ServerFault::Device || server.fault == ServerFault::Malformed)
-        rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_INVALID_NAME);
+        RaiseLibraryMissing(ERROR_INVALID_NAME);
     // A bare name is found where the loader would look, as a command-line
     // registration tool has it, so a system server's name finds the system's copy.
     if (server.bareName)
         if (HMODULE loaded = GetModuleHandleW(server.given.c_str())) return loaded;
-    if (server.loaded.empty())
-        rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
+    if (server.loaded.empty()) RaiseLibraryMissing(ERROR_MOD_NOT_FOUND);
     if (HMODULE loaded = GetModuleHandleW(server.loaded.c_str())) return loaded;
     return Load([&] { return LoadServerModule(server.loaded); });
 }
