@@ -1,3 +1,5 @@
+// The thunk is 32-bit x86 code; the 64-bit helper's one calling convention needs none.
+#if defined(_M_IX86) || defined(__i386__)
 #include "callbyaddress.h"
 
 #include <windows.h>
@@ -9,8 +11,6 @@
 
 namespace services {
 namespace {
-
-static_assert(sizeof(void*) == 4, "the call thunk is 32-bit x86 code");
 
 void Put32(std::vector<uint8_t>& code, uint32_t v) {
     for (int i = 0; i < 4; ++i) code.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -60,3 +60,4 @@ uint32_t CallByAddress(uintptr_t address, std::span<const int32_t> args) {
 }
 
 }  // namespace services
+#endif
