@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "serverroad.h"
-#include "testdirs.h"
-
 namespace {
 
 using services::LoadProblem;
@@ -76,27 +73,6 @@ TEST(HelperRequest, CrossesWholeOrNotAtAll) {
     EXPECT_FALSE(services::DecodeRequest(third).has_value());
     const uint8_t huge[] = {0xFF, 0xFF, 0xFF, 0x7F};
     EXPECT_FALSE(services::RequestBodySize(huge).has_value());
-}
-
-// This prefix is a 32-bit system: a 64-bit server gets a clear refusal, the rest the road they always had.
-TEST(ServerRoad, On32BitWindowsOnly32BitServersLoad) {
-    ASSERT_FALSE(services::Is64BitWindows());
-    const auto road64 = services::ResolveServer(ServerPath(L"x64\\comserver64.dll"));
-    EXPECT_EQ(road64.road, services::Road::Needs64BitWindows);
-    EXPECT_EQ(road64.fault, services::ServerFault::Needs64BitWindows);
-    for (const std::wstring& path : {ServerPath(L"testcomserver.dll"), ServerPath(L"no such server.dll"),
-                                     std::wstring(L"scrrun.dll"), ServerPath(L"notadll.ocx")}) {
-        const auto road = services::ResolveServer(path);
-        EXPECT_EQ(road.road, services::Road::InProcess);
-        EXPECT_EQ(road.given, path);
-        if (!road.bareName) {
-            EXPECT_EQ(road.loaded, path);
-        }
-    }
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    EXPECT_EQ(services::ShellView(std::wstring(system) + L"\\ole32.dll"),
-              std::wstring(system) + L"\\ole32.dll");
 }
 
 }  // namespace
