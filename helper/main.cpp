@@ -5,20 +5,21 @@
 // before it is needed, with two handles named on its command line after its
 // own path, the request's and the answer's, and no standard handles, so what
 // a server prints reaches nobody. It makes itself ready (OLE included) and then
-// reads what to do: a 32-bit 1 (register) or 0 (unregister), the path's
-// length in UTF-16 units (32-bit) and the path, the task's switches
-// (servertask.h) and DllInstall's text, its length first.
+// reads what to do: a HelperRequest, as serveroutcome.h encodes it.
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <objbase.h>
 
 #include <cstring>
 #include <cwchar>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "guardedcall.h"
 #include "handles.h"
 #include "latebound.h"
+#include "reg.h"
 #include "serveroutcome.h"
 #include "servertask.h"
 
@@ -31,8 +32,6 @@ struct Job {
     services::ServerTask task;
     services::ServerOutcome outcome;
 };
-
-constexpr uint32_t kLongestPath = 32767;
 
 bool ReadAll(HANDLE from, void* into, DWORD size) {
     auto* bytes = static_cast<uint8_t*>(into);
@@ -58,24 +57,18 @@ bool TakeChannels(Job& job) {
     return true;
 }
 
-bool ReadText(HANDLE in, std::wstring& text) {
-    uint32_t length = 0;
-    if (!ReadAll(in, &length, 4) || length > kLongestPath) return false;
-    text.resize(length);
-    return ReadAll(in, text.data(), length * 2);
-}
-
 bool ReadRequest(Job& job) {
     const HANDLE in = job.requests.Get();
-    uint32_t registering = 0, switches = 0;
-    if (!ReadAll(in, &registering, 4) || registering > 1 || !ReadText(in, job.path) || job.path.empty() ||
-        !ReadAll(in, &switches, 4) || !ReadText(in, job.task.InstallText))
-        return false;
-    job.task.Registering = registering == 1;
-    job.task.RegistrationExport = switches & services::kCallRegistration;
-    job.task.Install = switches & services::kCallInstall;
-    job.task.HasInstallText = switches & services::kInstallText;
-    job.task.Preview = switches & services::kPreview;
+    std::vector<uint8_t> bytes(services::kRequestHead);
+    if (!ReadAll(in, bytes.data(), static_cast<DWORD>(bytes.size()))) return false;
+    const std::optional<size_t> body = services::RequestBodySize(bytes);
+    if (!body) return false;
+    bytes.resize(bytes.size() + *body);
+    if (!ReadAll(in, bytes.data() + services::kRequestHead, static_cast<DWORD>(*body))) return false;
+    std::optional<services::HelperRequest> request = services::DecodeRequest(bytes);
+    if (!request) return false;
+    job.path = std::move(request->Path);
+    job.task = std::move(request->Task);
     return true;
 }
 
@@ -117,7 +110,7 @@ DWORD WINAPI Work(void* data) {
     // A window that went away before asking anything ends the helper here.
     if (!ReadRequest(job)) ExitProcess(2);
     job.requests.Reset();
-    job.outcome = services::RunTask(job.path, job.task, [](const char* exportName) {
+    job.outcome = services::RunTask(services::ResolveServer(job.path), job.task, [](const char* exportName) {
         callingExport = exportName;
         InterlockedExchange(&calling, 1);
     });
@@ -127,7 +120,7 @@ DWORD WINAPI Work(void* data) {
 
 // An exception that ended the server's code, as the window reports it.
 rt::ErrorInfo Escaped(const services::Fault& what, const services::FaultSite& where) {
-    return {calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException, L"clsReg",
+    return {calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException, services::kSource,
             services::DescribeFault(what, where), 0, static_cast<long>(what.Code)};
 }
 
@@ -163,7 +156,7 @@ int wmain() {
             overflowed
                 ? Escaped(overflow, services::LocateFault(overflow.Address))
                 : rt::ErrorInfo{calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException,
-                                L"clsReg", L"the thread that ran it ended without returning", 0, 0};
+                                services::kSource, L"the thread that ran it ended without returning", 0, 0};
         job.outcome.Export = Running();
     }
     const std::vector<uint8_t> bytes = services::EncodeOutcome(job.outcome);

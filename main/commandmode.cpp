@@ -7,6 +7,7 @@
 #include "frmreg.h"
 #include "msgbox.h"
 #include "regfile.h"
+#include "resource_names.h"
 #include "serverpath.h"
 #include "serverroad.h"
 #include "shellfiles.h"
@@ -106,10 +107,11 @@ int RefuseOrExplain(const CommandLine& command, const Output& out) {
 
 }  // namespace
 
-ExitCode ExitCodeOf(const RegistrationOutcome& outcome) {
+ExitCode ExitCodeOf(const services::RegistrationOutcome& outcome) {
     if (outcome.Succeeded) return kExitDone;
     switch (outcome.Err.Number) {
         case rt::errnum::LibraryMissing:
+        case rt::errnum::Needs64BitWindows:
         case rt::errnum::ServerLoadException:
         case rt::errnum::HelperUnavailable:
             return kExitNotLoaded;
@@ -120,7 +122,7 @@ ExitCode ExitCodeOf(const RegistrationOutcome& outcome) {
     }
 }
 
-std::wstring OutputLine(const RegistrationOutcome& outcome, const services::ServerTask& task) {
+std::wstring OutputLine(const services::RegistrationOutcome& outcome, const services::ServerTask& task) {
     const std::wstring text =
         outcome.Succeeded ? RegistrationDoneText(task) : RegistrationFailureText(outcome, task);
     std::wstring line = outcome.Path + L": ";
@@ -146,10 +148,13 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     }
     // A 64-bit server's helper starts while this process gets ready, and the
     // next one while the last works.
-    Registrar registrar(module);
+    services::Registrar registrar(module, res::Helper64);
+    std::vector<services::ServerFile> servers;
     std::vector<bool> inHelper;
-    for (const std::wstring& path : paths)
-        inHelper.push_back(services::ChooseRoad(path).road == services::Road::Helper);
+    for (const std::wstring& path : paths) {
+        servers.push_back(services::ResolveServer(path));
+        inHelper.push_back(servers.back().road == services::Road::Helper);
+    }
     const auto helperFrom = [&](size_t i) {
         return std::find(inHelper.begin() + i, inHelper.end(), true) != inHelper.end();
     };
@@ -162,13 +167,13 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
         if (!command.Silent) rt::MsgBox(text, rt::MsgBoxExclamation, rt::kErrorTitle);
         return kExitNoOle;
     }
-    std::vector<RegistrationOutcome> outcomes;
+    std::vector<services::RegistrationOutcome> outcomes;
     int code = kExitDone;
     if (command.Task.Preview) out.StartRegistrationFile();
     for (size_t i = 0; i < paths.size(); ++i) {
         const std::wstring& path = paths[i];
-        RegistrationOutcome outcome =
-            registrar.RegisterOne(path, command.Task, [&](services::HelperCall& call) {
+        services::RegistrationOutcome outcome =
+            registrar.RegisterOne(servers[i], command.Task, [&](services::HelperCall& call) {
                 if (helperFrom(i + 1)) registrar.Helper().GetReady();
                 AwaitHelper(call, path, command.Task, command.Silent);
             });

@@ -24,10 +24,10 @@ enum ExitCode : int {
 inline constexpr DWORD kSilentPatienceMs = 60000;
 
 // What one file's outcome makes of the exit code.
-ExitCode ExitCodeOf(const RegistrationOutcome& outcome);
+ExitCode ExitCodeOf(const services::RegistrationOutcome& outcome);
 
 // One file's line of output: its path and outcome in the window's words, on one line.
-std::wstring OutputLine(const RegistrationOutcome& outcome, const services::ServerTask& task);
+std::wstring OutputLine(const services::RegistrationOutcome& outcome, const services::ServerTask& task);
 
 // Runs a command line that has a switch; the exit code. `module` carries the 64-bit helper.
 int RunCommandMode(HINSTANCE module, const CommandLine& command);

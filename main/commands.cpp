@@ -132,13 +132,13 @@ std::wstring RuntimeAdvice(const services::LoadProblem& problem, bool inHelper) 
     return L"\r\n" + dll + L" comes with " + package + L": install it, then try again.";
 }
 
-std::wstring LoadFailureText(const RegistrationOutcome& outcome) {
+std::wstring LoadFailureText(const services::RegistrationOutcome& outcome) {
     using Kind = services::LoadProblem::Kind;
     const services::LoadProblem& problem = outcome.Problem;
     const unsigned long code = outcome.Err.LastDllError;
     switch (problem.kind) {
         case Kind::NotFound:
-            if (!services::IsBareName(outcome.Path)) return L"The file does not exist.";
+            if (!outcome.BareName) return L"The file does not exist.";
             return L"No file of that name was found where the system looks for DLLs: the program's folder, "
                    L"the system folders and the folders on the PATH.";
         case Kind::Folder:
@@ -147,9 +147,6 @@ std::wstring LoadFailureText(const RegistrationOutcome& outcome) {
             return L"This is the name of a device, not of a file.";
         case Kind::Malformed:
             return L"This is not a valid path: " + problem.detail;
-        case Kind::Needs64BitWindows:
-            return L"The file is a 64-bit server: only 64-bit Windows can load it, and this system is "
-                   L"32-bit.";
         case Kind::MissingDll:
             return WithCode(
                        L"The file could not be loaded: " + NeedsChain(problem.chain) +
@@ -195,11 +192,14 @@ DWORD ShellResultError(INT_PTR result) {
 
 }  // namespace
 
-std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, const services::ServerTask& task) {
+std::wstring RegistrationFailureText(const services::RegistrationOutcome& outcome,
+                                     const services::ServerTask& task) {
     const rt::ErrorInfo& err = outcome.Err;
     // Which export was at work is not known when the helper ended or was ended: the task's are named.
     const std::wstring exportName = outcome.Export.empty() ? services::TaskExportsText(task) : outcome.Export;
     if (err.Number == rt::errnum::LibraryMissing) return LoadFailureText(outcome);
+    if (err.Number == rt::errnum::Needs64BitWindows)
+        return L"The file is a 64-bit server: only 64-bit Windows can load it, and this system is 32-bit.";
     if (err.Number == rt::errnum::NotExported && exportName == L"DllInstall")
         return L"The server has no DllInstall export.";
     if (err.Number == rt::errnum::NotExported && outcome.DotNetAssembly)
@@ -253,7 +253,7 @@ std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, const s
            (err.Description.empty() ? L"" : L"\r\n" + err.Description);
 }
 
-std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes,
+std::wstring RegistrationReport(const std::vector<services::RegistrationOutcome>& outcomes,
                                 const services::ServerTask& task) {
     const wchar_t* done = RegistrationDoneText(task);
     const auto succeeded =
@@ -264,17 +264,17 @@ std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes
         return text.empty() ? text : gap + text;
     };
     // A preview says what the registry would hold; the others what it holds now.
-    const auto namesText = [&task](const RegistrationOutcome& o) {
+    const auto namesText = [&task](const services::RegistrationOutcome& o) {
         return task.Preview ? PreviewText(o, task.Registering) : RegistryNamesText(o, task.Registering);
     };
-    const auto namesLine = [&](const RegistrationOutcome& o) {
+    const auto namesLine = [&](const services::RegistrationOutcome& o) {
         if (!task.Preview) return RegistryNamesLine(o, task.Registering);
         const std::wstring text = namesText(o);
         const size_t list = text.find(L":\r\n");
         return list == std::wstring::npos ? text : text.substr(0, list) + L".";
     };
     if (outcomes.size() == 1) {
-        const RegistrationOutcome& o = outcomes[0];
+        const services::RegistrationOutcome& o = outcomes[0];
         const std::wstring names = then(namesText(o), L"\r\n\r\n");
         if (o.Succeeded) return done + names;
         return o.Path + L"\r\n\r\n" + RegistrationFailureText(o, task) + names;
@@ -289,7 +289,7 @@ std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes
                                       std::to_wstring(succeeded) + L" of " +
                                       std::to_wstring(outcomes.size()) + L" files.";
     for (size_t i = 0; i < outcomes.size(); ++i) {
-        const RegistrationOutcome& o = outcomes[i];
+        const services::RegistrationOutcome& o = outcomes[i];
         // Where every file succeeded, the first line has said so for each.
         const std::wstring outcome = o.Succeeded ? (allDone ? L"" : done) : RegistrationFailureText(o, task);
         text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path + then(outcome, L"\r\n") +
@@ -348,7 +348,7 @@ void frmReg::RunRegistration(bool registering) {
     }
     // The window answers while a 64-bit server runs; another command meanwhile is let go.
     if (registrationRunning_) return;
-    std::vector<RegistrationOutcome> outcomes;
+    std::vector<services::RegistrationOutcome> outcomes;
     {
         const Running running(registrationRunning_);
         const WaitCursor wait;

@@ -84,7 +84,7 @@ frmReg::~frmReg() = default;
 
 void frmReg::Load(HINSTANCE module) {
     module_ = module;
-    registrar_ = std::make_unique<Registrar>(module);
+    registrar_ = std::make_unique<services::Registrar>(module, res::Helper64);
     rt::FormEvents& events = form_.Events();
     events.Initialize = [this] { Form_Initialize(); };
     events.Load = [this] {

@@ -54,15 +54,17 @@ rt::StoredObject StoredMainWindow(HINSTANCE module, const std::wstring& windowsI
 
 // Why one file did not succeed, from the error the registration service
 // recorded and, for a file that would not load, what a look at the files found.
-std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, const services::ServerTask& task);
-inline std::wstring RegistrationFailureText(const RegistrationOutcome& outcome, bool registering) {
+std::wstring RegistrationFailureText(const services::RegistrationOutcome& outcome,
+                                     const services::ServerTask& task);
+inline std::wstring RegistrationFailureText(const services::RegistrationOutcome& outcome, bool registering) {
     return RegistrationFailureText(outcome, services::RegistrationTask(registering));
 }
 // The text of the one box a command shows for all its files: the success text
 // exactly when every file succeeded; else each failure's path and cause.
-std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes,
+std::wstring RegistrationReport(const std::vector<services::RegistrationOutcome>& outcomes,
                                 const services::ServerTask& task);
-inline std::wstring RegistrationReport(const std::vector<RegistrationOutcome>& outcomes, bool registering) {
+inline std::wstring RegistrationReport(const std::vector<services::RegistrationOutcome>& outcomes,
+                                       bool registering) {
     return RegistrationReport(outcomes, services::RegistrationTask(registering));
 }
 inline const wchar_t* RegistrationDoneText(const services::ServerTask& task) {
@@ -71,14 +73,14 @@ inline const wchar_t* RegistrationDoneText(const services::ServerTask& task) {
 }
 // What names the file in the registry once its export ran, to follow the
 // first line of its box; empty when nothing was read (namestext.cpp).
-std::wstring RegistryNamesText(const RegistrationOutcome& outcome, bool registering);
+std::wstring RegistryNamesText(const services::RegistrationOutcome& outcome, bool registering);
 // What a preview found the exports would write (or delete), to follow the first line of its box.
-std::wstring PreviewText(const RegistrationOutcome& outcome, bool registering);
+std::wstring PreviewText(const services::RegistrationOutcome& outcome, bool registering);
 // The same in one line, for a file among several.
-std::wstring RegistryNamesLine(const RegistrationOutcome& outcome, bool registering);
+std::wstring RegistryNamesLine(const services::RegistrationOutcome& outcome, bool registering);
 // True when the registry belies the export's success: a registered file that
 // nothing names, an unregistered one that something still names.
-bool RegistryNamesWarn(const RegistrationOutcome& outcome, bool registering);
+bool RegistryNamesWarn(const services::RegistrationOutcome& outcome, bool registering);
 // The title of the boxes that say a command went well; rt::kErrorTitle for the others.
 inline constexpr wchar_t kSuccessTitle[] = L"Success!";
 
@@ -118,7 +120,7 @@ public:
     // One file of Register or Unregister, on the road its kind asks for: in
     // this process, or in the 64-bit helper while the window waits and answers
     // (helperwait.cpp).
-    RegistrationOutcome RegisterOne(const std::wstring& path, bool registering);
+    services::RegistrationOutcome RegisterOne(const std::wstring& path, bool registering);
 
 private:
     void Bind();
@@ -154,7 +156,7 @@ private:
     void RunRegistration(bool registering);
     // What names the file once its export ran, read while the window answers (namesreading.cpp).
     services::NamesReader& Names();
-    void NoteRegistryNames(RegistrationOutcome& outcome, services::NamesReading& reading);
+    void NoteRegistryNames(services::RegistrationOutcome& outcome, services::NamesReading& reading);
     std::optional<services::RegistryNames> WaitForNames(const services::NamesReading& reading);
     bool WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering);
     void OpenPage(const std::wstring& address);
@@ -166,7 +168,7 @@ private:
     std::unique_ptr<clsReg> reg_;
     std::unique_ptr<clsOS> os_;
     // The roads of the files; its end ends every helper.
-    std::unique_ptr<Registrar> registrar_;
+    std::unique_ptr<services::Registrar> registrar_;
     // Made when a file is first named; its end stops its thread.
     std::unique_ptr<services::NamesReader> names_;
     // Looks at the field's text off the window thread; made on 64-bit Windows at the first change.

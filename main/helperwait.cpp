@@ -6,12 +6,12 @@
 #include "loadersearch.h"
 #include "msgbox.h"
 
-RegistrationOutcome frmReg::RegisterOne(const std::wstring& path, bool registering) {
-    const services::ServerRoad road = services::ChooseRoad(path);
-    const std::optional<services::NamesTarget> target = services::TargetOf(road);
+services::RegistrationOutcome frmReg::RegisterOne(const std::wstring& path, bool registering) {
+    const services::ServerFile server = services::ResolveServer(path);
+    const std::optional<services::NamesTarget> target = services::TargetOf(server);
     const auto reading = target ? Names().ExportStarts(*target) : nullptr;
-    RegistrationOutcome outcome =
-        registrar_->RegisterOne(road, path, services::RegistrationTask(registering),
+    services::RegistrationOutcome outcome =
+        registrar_->RegisterOne(server, services::RegistrationTask(registering),
                                 [&](services::HelperCall& call) { WaitForHelper(call, path, registering); });
     if (reading) NoteRegistryNames(outcome, *reading);
     return outcome;

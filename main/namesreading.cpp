@@ -10,9 +10,10 @@ namespace {
 constexpr DWORD kQuietMs = 300;
 
 // Only an export that ran can have changed what names the file.
-bool ExportRan(const RegistrationOutcome& outcome) {
+bool ExportRan(const services::RegistrationOutcome& outcome) {
     switch (outcome.Succeeded ? 0 : outcome.Err.Number) {
         case rt::errnum::LibraryMissing:
+        case rt::errnum::Needs64BitWindows:
         case rt::errnum::NotExported:
         case rt::errnum::ServerLoadException:
         case rt::errnum::HelperUnavailable:
@@ -29,7 +30,7 @@ services::NamesReader& frmReg::Names() {
     return *names_;
 }
 
-void frmReg::NoteRegistryNames(RegistrationOutcome& outcome, services::NamesReading& reading) {
+void frmReg::NoteRegistryNames(services::RegistrationOutcome& outcome, services::NamesReading& reading) {
     if (outcome.Err.Number == rt::errnum::NotExported)
         outcome.DotNetAssembly = services::ReadLibrary(reading.Target().opened).clr;
     const bool ran = ExportRan(outcome);

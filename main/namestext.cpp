@@ -65,7 +65,7 @@ std::wstring Nothing(const services::RegistryNames& names, const wchar_t* no) {
 
 }  // namespace
 
-std::wstring PreviewText(const RegistrationOutcome& outcome, bool registering) {
+std::wstring PreviewText(const services::RegistrationOutcome& outcome, bool registering) {
     if (!outcome.Preview) return {};
     const services::RegistryNames& names = outcome.Preview->Names;
     const std::wstring view = ViewText(names.view);
@@ -78,11 +78,11 @@ std::wstring PreviewText(const RegistrationOutcome& outcome, bool registering) {
            List(names);
 }
 
-bool RegistryNamesWarn(const RegistrationOutcome& outcome, bool registering) {
+bool RegistryNamesWarn(const services::RegistrationOutcome& outcome, bool registering) {
     return outcome.Succeeded && outcome.Names && (Total(*outcome.Names) == 0) == registering;
 }
 
-std::wstring RegistryNamesText(const RegistrationOutcome& outcome, bool registering) {
+std::wstring RegistryNamesText(const services::RegistrationOutcome& outcome, bool registering) {
     if (!outcome.Names) return {};
     const services::RegistryNames& names = *outcome.Names;
     const std::wstring view = ViewText(names.view);
@@ -96,7 +96,7 @@ std::wstring RegistryNamesText(const RegistrationOutcome& outcome, bool register
     return L"But " + Things(names) + L" in " + view + L" still " + Verb(names) + L" this file:" + List(names);
 }
 
-std::wstring RegistryNamesLine(const RegistrationOutcome& outcome, bool registering) {
+std::wstring RegistryNamesLine(const services::RegistrationOutcome& outcome, bool registering) {
     if (!outcome.Names) return {};
     const services::RegistryNames& names = *outcome.Names;
     if (Total(names) > 0 && (registering || !outcome.Succeeded))

@@ -15,7 +15,7 @@ const wchar_t kClassName[] = L"TessiverRoadScout";
 
 bool NamesA64BitServer(const std::wstring& text) {
     for (const std::wstring& path : services::SplitServerPaths(text))
-        if (services::ChooseRoad(path).road == services::Road::Helper) return true;
+        if (services::ResolveServer(path).road == services::Road::Helper) return true;
     return false;
 }
 

@@ -1,11 +1,13 @@
 // Owners for what the system hands out outside GDI: kernel handles, memory
-// the system allocated with LocalAlloc, find handles and COM pointers. Each
+// the system allocated with LocalAlloc or VirtualAlloc, find handles,
+// vectored exception handlers and COM pointers. Each
 // holds one, cannot be copied, can be moved, and gives it back at scope end,
 // as gdi::Object does for drawing objects.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <utility>
 
 namespace rt {
@@ -23,6 +25,12 @@ struct CloseKernelHandle {
 };
 struct CloseFindHandle {
     void operator()(HANDLE h) const { FindClose(h); }
+};
+struct ReleaseVirtual {
+    void operator()(void* memory) const { VirtualFree(memory, 0, MEM_RELEASE); }
+};
+struct RemoveVectored {
+    void operator()(void* handler) const { RemoveVectoredExceptionHandler(handler); }
 };
 
 }  // namespace detail
@@ -70,6 +78,10 @@ private:
 using Handle = BasicHandle<detail::CloseKernelHandle>;
 // A handle from FindFirstFileW.
 using FindHandle = BasicHandle<detail::CloseFindHandle>;
+// Pages from VirtualAlloc, released whole.
+using VirtualMemory = std::unique_ptr<void, detail::ReleaseVirtual>;
+// What AddVectoredExceptionHandler returns: the handler is removed with it.
+using VectoredHandler = std::unique_ptr<void, detail::RemoveVectored>;
 
 // Memory the system allocated for the caller to LocalFree (FormatMessageW,
 // CommandLineToArgvW, security descriptors).

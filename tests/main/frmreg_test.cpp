@@ -42,7 +42,7 @@ TEST(FrmRegRules, FileNameAndOuterHeight) {
 TEST(FrmRegRules, EveryRefusalIsExplained) {
     using Kind = services::LoadProblem::Kind;
     const auto outcome = [](rt::ErrorInfo err, services::LoadProblem problem = {}) {
-        RegistrationOutcome o;
+        services::RegistrationOutcome o;
         o.Path = L"C:\\x\\server.ocx";
         o.Err = std::move(err);
         o.Problem = std::move(problem);
@@ -53,7 +53,7 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
     const rt::ErrorInfo badFormat{rt::errnum::LibraryMissing, L"clsReg", L"library missing!",
                                   ERROR_BAD_EXE_FORMAT, 0};
     const struct {
-        RegistrationOutcome outcome;
+        services::RegistrationOutcome outcome;
         bool registering;
         const wchar_t* expected;
     } cases[] = {
@@ -72,7 +72,7 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
          false, L"DllUnregisterServer reported failure 0x8000FFFF"},
         {outcome({}), true, L"could not be registered"},
         // What only the 64-bit road meets, in the same box.
-        {outcome(badFormat, {Kind::Needs64BitWindows, {}, {}}), true,
+        {outcome({rt::errnum::Needs64BitWindows, L"clsReg", L"", ERROR_BAD_EXE_FORMAT, 0}), true,
          L"The file is a 64-bit server: only 64-bit Windows can load it, and this system is 32-bit."},
         {outcome({rt::errnum::ServerLoadException, L"clsReg",
                   L"C0000005 (access violation) in x.dll at offset 0x10", ERROR_NOACCESS,
@@ -96,13 +96,13 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
         EXPECT_NE(text.find(c.expected), std::wstring::npos) << testing::PrintToString(text);
     }
     // A DLL on the way is judged by the loader that met it.
-    RegistrationOutcome inHelper = outcome(missing, {Kind::OtherMachine, {}, {L"a.dll"}});
+    services::RegistrationOutcome inHelper = outcome(missing, {Kind::OtherMachine, {}, {L"a.dll"}});
     inHelper.InHelper = true;
     EXPECT_NE(RegistrationFailureText(inHelper, true).find(L"it needs a.dll, which is not a 64-bit DLL."),
               std::wstring::npos);
 
     // Real servers meet the commonest runtime DLLs; a debug build's and one of the wrong kind only here.
-    RegistrationOutcome runtime = outcome(missing, {Kind::OtherMachine, {}, {L"MSVCR120.dll"}});
+    services::RegistrationOutcome runtime = outcome(missing, {Kind::OtherMachine, {}, {L"MSVCR120.dll"}});
     runtime.InHelper = true;
     EXPECT_NE(
         RegistrationFailureText(runtime, true)
@@ -113,14 +113,14 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
         RegistrationFailureText(outcome(missing, {Kind::MissingDll, {}, {L"vcruntime140d.dll"}}), true)
             .find(L"belongs to a debug build of the Visual C++ runtime, which only Visual Studio installs"),
         std::wstring::npos);
-    RegistrationOutcome assembly =
+    services::RegistrationOutcome assembly =
         outcome({rt::errnum::NotExported, L"clsReg", L"not a exported function!", ERROR_PROC_NOT_FOUND, 0});
     assembly.DotNetAssembly = true;
     EXPECT_NE(RegistrationFailureText(assembly, false).find(L"unregister it with regasm /u"),
               std::wstring::npos);
 
     // Only a whole success is the success text; otherwise every file is listed.
-    RegistrationOutcome done = outcome({});
+    services::RegistrationOutcome done = outcome({});
     done.Succeeded = true;
     EXPECT_EQ(RegistrationReport({done, done}, false), L"Unregistered successfully");
     EXPECT_EQ(
@@ -148,7 +148,7 @@ services::RegistryNames Names(size_t classes, size_t typeLibs) {
 
 TEST(FrmRegRules, WhatTheRegistryHoldsFollowsTheFirstLine) {
     const auto outcome = [](bool succeeded, std::optional<services::RegistryNames> names) {
-        RegistrationOutcome o;
+        services::RegistrationOutcome o;
         o.Path = L"C:\\x\\server.ocx";
         o.Succeeded = succeeded;
         if (!succeeded) o.Err = {static_cast<long>(E_FAIL), L"clsReg", L"", 0, static_cast<long>(E_FAIL)};
@@ -157,7 +157,7 @@ TEST(FrmRegRules, WhatTheRegistryHoldsFollowsTheFirstLine) {
     };
     // What real servers do not show: type libraries, a failed export, nothing read.
     const struct {
-        RegistrationOutcome outcome;
+        services::RegistrationOutcome outcome;
         bool registering;
         const wchar_t* text;
         bool warns;
@@ -450,7 +450,7 @@ TEST_F(FrmRegWindow, EveryAnswerSaysWhatTheRegistryHoldsForTheFile) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.file) + (row.registering ? " registered" : " unregistered"));
-        const RegistrationOutcome outcome = window.RegisterOne(row.file, row.registering);
+        const services::RegistrationOutcome outcome = window.RegisterOne(row.file, row.registering);
         ASSERT_TRUE(outcome.Succeeded) << RegistrationFailureText(outcome, row.registering);
         const std::wstring text = RegistrationReport({outcome}, row.registering);
         for (const std::wstring& part : row.says)
@@ -490,7 +490,7 @@ TEST_F(FrmRegWindow, TheUsualCausesAreNamed) {
          L"Windows."},
     };
     for (const auto& row : rows) {
-        const RegistrationOutcome outcome = window.RegisterOne(row.file, true);
+        const services::RegistrationOutcome outcome = window.RegisterOne(row.file, true);
         EXPECT_FALSE(outcome.Succeeded);
         const std::wstring text = RegistrationReport({outcome}, true);
         EXPECT_NE(text.find(row.says), std::wstring::npos) << testing::PrintToString(text);

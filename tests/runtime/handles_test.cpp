@@ -84,6 +84,38 @@ TEST(HandleOwners, FindHandleAndLocalMemory) {
     EXPECT_TRUE(moved && *moved.Get());
 }
 
+LONG seen = 0;
+LONG CALLBACK Count(EXCEPTION_POINTERS*) {
+    ++seen;
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+LONG CALLBACK Continue(EXCEPTION_POINTERS* info) {
+    return info->ExceptionRecord->ExceptionCode == 0xE0545356 ? EXCEPTION_CONTINUE_EXECUTION
+                                                              : EXCEPTION_CONTINUE_SEARCH;
+}
+
+TEST(HandleOwners, VirtualMemoryAndVectoredHandler) {
+    const auto state = [](void* at) {
+        MEMORY_BASIC_INFORMATION info{};
+        return VirtualQuery(at, &info, sizeof info) ? info.State : 0;
+    };
+    rt::VirtualMemory pages(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    void* const at = pages.get();
+    ASSERT_EQ(state(at), static_cast<DWORD>(MEM_COMMIT));
+    pages.reset();
+    EXPECT_EQ(state(at), static_cast<DWORD>(MEM_FREE));
+
+    // The last handler lets the test's own exception go on; the owned one only counts.
+    const rt::VectoredHandler last(AddVectoredExceptionHandler(0, &Continue));
+    rt::VectoredHandler counting(AddVectoredExceptionHandler(1, &Count));
+    ASSERT_TRUE(last && counting);
+    RaiseException(0xE0545356, 0, 0, nullptr);
+    EXPECT_EQ(seen, 1);
+    counting.reset();
+    RaiseException(0xE0545356, 0, 0, nullptr);
+    EXPECT_EQ(seen, 1);
+}
+
 // A real COM object's count, read without changing it.
 ULONG References(IUnknown* object) {
     object->AddRef();

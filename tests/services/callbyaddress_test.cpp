@@ -82,7 +82,8 @@ TEST(CallByAddress, SurvivesACalleeThatLeavesItsArguments) {
 }
 
 TEST(CallByAddress, CallsAnExportFoundInADll) {
-    const uintptr_t address = services::ResolveExport(ServerPath(L"plain.dll"), "PlainWeigh");
+    const uintptr_t address =
+        services::ResolveExport(services::ResolveServer(ServerPath(L"plain.dll")), "PlainWeigh");
     HMODULE plain = GetModuleHandleW(ServerPath(L"plain.dll").c_str());
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(address, reinterpret_cast<uintptr_t>(GetProcAddress(plain, "PlainWeigh")));

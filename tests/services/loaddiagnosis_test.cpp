@@ -113,7 +113,7 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
     };
     for (const auto& row : rows) {
         const ULONGLONG started = GetTickCount64();
-        const LoadProblem problem = services::ExplainLoadFailure(row.path);
+        const LoadProblem problem = services::ExplainLoadFailure(services::ResolveServer(row.path));
         EXPECT_EQ(problem.kind, row.kind) << row.path;
         EXPECT_EQ(problem.chain, row.chain) << row.path;
         EXPECT_LT(GetTickCount64() - started, 700u) << row.path;

@@ -139,7 +139,8 @@ TEST_F(ClsReg, ThePathStillNamesServersAndTheirHelpers) {
     const std::wstring server = ServersDir() + L"\\pathserver\\pathserver.dll";
     EXPECT_FALSE(reg.RegisterCOMServer(server));
     EXPECT_EQ(rt::Err().LastDllError, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-    EXPECT_EQ(services::ExplainLoadFailure(server).chain, std::vector<std::wstring>{L"pathhelper.dll"});
+    EXPECT_EQ(services::ExplainLoadFailure(services::ResolveServer(server)).chain,
+              std::vector<std::wstring>{L"pathhelper.dll"});
     EXPECT_FALSE(reg.RegisterCOMServer(L"sfalsereg"));
 
     wchar_t saved[32767] = {};

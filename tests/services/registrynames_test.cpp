@@ -52,7 +52,7 @@ std::wstring SystemFile(const std::wstring& name) {
 
 // What a reading after an export finds for the file at `path`, loaded into this process.
 std::vector<std::wstring> ClassesNaming(const std::wstring& path) {
-    const auto target = services::TargetOf({services::Road::InProcess, path});
+    const auto target = services::TargetOf(services::ResolveServer(path));
     if (!target) return {};
     services::NamesReader reader;
     const auto reading = reader.ExportStarts(*target);
@@ -213,7 +213,7 @@ TEST(RegistryNames, ClassesOfTheServersOwnTypeLibraryAreReadAgain) {
     // The class pointed at a file of another name, so only the type library tells it is the server's.
     const std::wstring key = own.classes[0];
     PutClass(key, ServerPath(L"failreg.dll"));
-    const auto target = services::TargetOf({services::Road::InProcess, server});
+    const auto target = services::TargetOf(services::ResolveServer(server));
     ASSERT_TRUE(target);
     const auto facts = services::FactsOf(*target);
     ASSERT_TRUE(facts);

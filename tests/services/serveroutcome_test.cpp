@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "serverroad.h"
-#include "testdirs.h"
-
 namespace {
 
 using services::LoadProblem;
@@ -58,21 +55,37 @@ TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
     EXPECT_FALSE(services::DecodeOutcome(wrongKind).has_value());
 }
 
-// This prefix is a 32-bit system: a 64-bit server gets a clear refusal, the rest the road they always had.
-TEST(ServerRoad, On32BitWindowsOnly32BitServersLoad) {
-    ASSERT_FALSE(services::Is64BitWindows());
-    const auto road64 = services::ChooseRoad(ServerPath(L"x64\\comserver64.dll"));
-    EXPECT_EQ(road64.road, services::Road::Needs64BitWindows);
-    for (const std::wstring& path : {ServerPath(L"testcomserver.dll"), ServerPath(L"no such server.dll"),
-                                     std::wstring(L"scrrun.dll"), ServerPath(L"notadll.ocx")}) {
-        const auto road = services::ChooseRoad(path);
-        EXPECT_EQ(road.road, services::Road::InProcess);
-        EXPECT_EQ(road.file, path);
+bool Same(const services::HelperRequest& a, const services::HelperRequest& b) {
+    return a.Path == b.Path && a.Task.Registering == b.Task.Registering &&
+           a.Task.RegistrationExport == b.Task.RegistrationExport && a.Task.Install == b.Task.Install &&
+           a.Task.HasInstallText == b.Task.HasInstallText && a.Task.InstallText == b.Task.InstallText;
+}
+
+TEST(HelperRequest, CrossesWholeOrNotAtAll) {
+    services::HelperRequest registration{L"C:\\s\u00EEte\\server64.dll", services::RegistrationTask(true)};
+    services::HelperRequest install{L"C:\\x.dll", services::RegistrationTask(false)};
+    install.Task.Install = install.Task.HasInstallText = true;
+    install.Task.InstallText = L"user";
+    services::HelperRequest installOnly{L"x.dll", services::RegistrationTask(true)};
+    installOnly.Task.RegistrationExport = false;
+    installOnly.Task.Install = true;
+    for (const auto& request : {registration, install, installOnly}) {
+        const std::vector<uint8_t> bytes = services::EncodeRequest(request);
+        ASSERT_EQ(services::RequestBodySize(std::span(bytes.data(), services::kRequestHead)),
+                  bytes.size() - services::kRequestHead);
+        const auto back = services::DecodeRequest(bytes);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_TRUE(Same(*back, request));
+        for (size_t size = 0; size < bytes.size(); ++size)
+            ASSERT_FALSE(services::DecodeRequest(std::span(bytes.data(), size)).has_value()) << size;
     }
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    EXPECT_EQ(services::ShellView(std::wstring(system) + L"\\ole32.dll"),
-              std::wstring(system) + L"\\ole32.dll");
+    // What no window asks: an empty path, a third way of registering, a head longer than any request.
+    EXPECT_FALSE(services::DecodeRequest(services::EncodeRequest({L"", services::RegistrationTask(true)})));
+    std::vector<uint8_t> third = services::EncodeRequest(registration);
+    third[services::kRequestHead] = 2;
+    EXPECT_FALSE(services::DecodeRequest(third).has_value());
+    const uint8_t huge[] = {0xFF, 0xFF, 0xFF, 0x7F};
+    EXPECT_FALSE(services::RequestBodySize(huge).has_value());
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST_F(Win64, EachKindRegistersInItsOwnViewFromOneSelection) {
     const std::wstring server64 = Server64(L"comserver64.dll");
 
     for (const std::wstring& path : {server64, server32}) {
-        const RegistrationOutcome done = window.RegisterOne(path, true);
+        const services::RegistrationOutcome done = window.RegisterOne(path, true);
         EXPECT_TRUE(done.Succeeded) << RegistrationFailureText(done, true);
         EXPECT_EQ(done.InHelper, path == server64);
     }
@@ -87,7 +87,7 @@ TEST_F(Win64, EachAnswerSaysWhatItsOwnViewHolds) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.file) + (row.registering ? " registered" : " unregistered"));
-        const RegistrationOutcome outcome = window.RegisterOne(row.file, row.registering);
+        const services::RegistrationOutcome outcome = window.RegisterOne(row.file, row.registering);
         const std::wstring text = RegistrationReport({outcome}, row.registering);
         EXPECT_NE(text.find(row.says), std::wstring::npos) << testing::PrintToString(text);
         EXPECT_EQ(RegistryNamesWarn(outcome, row.registering), row.warns);
@@ -140,7 +140,7 @@ TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.file);
-        const RegistrationOutcome outcome = window.RegisterOne(Server64(row.file), row.registering);
+        const services::RegistrationOutcome outcome = window.RegisterOne(Server64(row.file), row.registering);
         EXPECT_FALSE(outcome.Succeeded);
         EXPECT_TRUE(outcome.InHelper);
         EXPECT_EQ(outcome.Err.Number, row.number);
@@ -168,7 +168,7 @@ TEST_F(Win64, AServerThatNeverAnswersIsEndedWhenTheUserSaysSo) {
         if (question) PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
     });
     const ULONGLONG started = GetTickCount64();
-    const RegistrationOutcome outcome = window.RegisterOne(Server64(L"hangserver64.dll"), true);
+    const services::RegistrationOutcome outcome = window.RegisterOne(Server64(L"hangserver64.dll"), true);
     const ULONGLONG took = GetTickCount64() - started;
     answer.join();
     ASSERT_NE(question, nullptr);
@@ -192,7 +192,7 @@ TEST_F(Win64, AServersOutputAndTheWindowsHandlesStayApartFromTheAnswer) {
     SetEnvironmentVariableW(L"TESSIVER_PROBE_FILE", probe.c_str());
 
     // Its 100 KB of output neither comes before the answer nor fills anything.
-    const RegistrationOutcome done = window.RegisterOne(Server64(L"chattyserver64.dll"), true);
+    const services::RegistrationOutcome done = window.RegisterOne(Server64(L"chattyserver64.dll"), true);
     // It writes nothing into the registry, which the answer says too.
     EXPECT_EQ(
         RegistrationReport({done}, true),
@@ -275,7 +275,7 @@ TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {
     // By its path, and by its bare name, found as the 64-bit loader finds it: the same file.
     for (const std::wstring& given : {path, name.substr(1)}) {
         SCOPED_TRACE(testing::Message() << given);
-        const RegistrationOutcome done = window.RegisterOne(given, true);
+        const services::RegistrationOutcome done = window.RegisterOne(given, true);
         EXPECT_TRUE(done.Succeeded) << RegistrationFailureText(done, true);
         EXPECT_TRUE(done.InHelper);
         EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), path));

@@ -9,6 +9,15 @@ namespace {
 constexpr uint32_t kMagic = 0x31565354;  // "TSV1"
 constexpr uint32_t kMostTexts = 1024;
 constexpr uint32_t kLongestText = 32768;
+// A request holds a path and DllInstall's text, each at most the longest path.
+constexpr uint32_t kLongestRequestText = 32767;
+constexpr uint32_t kLongestRequest = 4 * 4 + 2 * 2 * kLongestRequestText;
+
+// The task's switches as the request carries them.
+constexpr uint32_t kCallRegistration = 1;
+constexpr uint32_t kCallInstall = 2;
+constexpr uint32_t kInstallText = 4;
+constexpr uint32_t kPreview = 8;
 
 class Writer {
 public:
@@ -41,11 +50,9 @@ public:
         v = static_cast<long>(static_cast<int32_t>(u));
         return true;
     }
-    bool Text(std::wstring& text) {
+    bool Text(std::wstring& text, uint32_t longest = kLongestText) {
         uint32_t n = 0;
-        if (!U32(n) || n > std::max<size_t>(kLongestText, kLongestPreviewText) ||
-            (bytes_.size() - at_) / 2 < n)
-            return false;
+        if (!U32(n) || n > longest || (bytes_.size() - at_) / 2 < n) return false;
         text.resize(n);
         for (uint32_t i = 0; i < n; ++i, at_ += 2)
             text[i] = static_cast<wchar_t>(bytes_[at_] | bytes_[at_ + 1] << 8);
@@ -72,7 +79,7 @@ void EncodePreview(Writer& w, const ServerOutcome::PreviewResult& preview) {
 
 bool DecodePreview(Reader& r, ServerOutcome::PreviewResult& preview) {
     uint32_t bits = 0, classes = 0, typeLibs = 0;
-    if (!r.Text(preview.RegText) || !r.U32(bits) || (bits != 32 && bits != 64) ||
+    if (!r.Text(preview.RegText, kLongestPreviewText) || !r.U32(bits) || (bits != 32 && bits != 64) ||
         !r.Text(preview.Names.file) || !r.U32(classes) || classes > kMostTexts)
         return false;
     preview.Names.view = bits == 64 ? RegistryView::Bits64 : RegistryView::Bits32;
@@ -89,6 +96,48 @@ bool DecodePreview(Reader& r, ServerOutcome::PreviewResult& preview) {
 }
 
 }  // namespace
+
+std::vector<uint8_t> EncodeRequest(const HelperRequest& request) {
+    const ServerTask& task = request.Task;
+    Writer w;
+    w.U32(0);  // the body's length, once known
+    w.U32(task.Registering ? 1 : 0);
+    w.Text(request.Path);
+    w.U32((task.RegistrationExport ? kCallRegistration : 0) | (task.Install ? kCallInstall : 0) |
+          (task.HasInstallText ? kInstallText : 0) | (task.Preview ? kPreview : 0));
+    w.Text(task.InstallText);
+    const auto body = static_cast<uint32_t>(w.bytes.size() - kRequestHead);
+    for (size_t i = 0; i < kRequestHead; ++i) w.bytes[i] = static_cast<uint8_t>(body >> (8 * i));
+    return w.bytes;
+}
+
+std::optional<size_t> RequestBodySize(std::span<const uint8_t> head) {
+    Reader r(head);
+    uint32_t size = 0;
+    if (!r.U32(size) || !r.AtEnd() || size > kLongestRequest) return std::nullopt;
+    return size;
+}
+
+std::optional<HelperRequest> DecodeRequest(std::span<const uint8_t> bytes) {
+    if (bytes.size() < kRequestHead ||
+        RequestBodySize(bytes.first(kRequestHead)) != bytes.size() - kRequestHead)
+        return std::nullopt;
+    Reader r(bytes.subspan(kRequestHead));
+    HelperRequest request;
+    ServerTask& task = request.Task;
+    uint32_t registering = 0, switches = 0;
+    if (!r.U32(registering) || registering > 1 || !r.Text(request.Path, kLongestRequestText) ||
+        request.Path.empty() || !r.U32(switches) ||
+        switches > (kCallRegistration | kCallInstall | kInstallText | kPreview) ||
+        !r.Text(task.InstallText, kLongestRequestText) || !r.AtEnd())
+        return std::nullopt;
+    task.Registering = registering == 1;
+    task.RegistrationExport = switches & kCallRegistration;
+    task.Install = switches & kCallInstall;
+    task.HasInstallText = switches & kInstallText;
+    task.Preview = switches & kPreview;
+    return request;
+}
 
 std::vector<uint8_t> EncodeOutcome(const ServerOutcome& outcome) {
     Writer w;
@@ -116,7 +165,7 @@ std::optional<ServerOutcome> DecodeOutcome(std::span<const uint8_t> bytes) {
     if (!r.U32(magic) || magic != kMagic || !r.U32(succeeded) || succeeded > 1 || !r.Long(o.Err.Number) ||
         !r.Text(o.Err.Source) || !r.Text(o.Err.Description) || !r.U32(lastDllError) ||
         !r.Long(o.Err.HResult) || !r.U32(kind) ||
-        kind > static_cast<uint32_t>(LoadProblem::Kind::Needs64BitWindows) || !r.Text(o.Problem.detail) ||
+        kind > static_cast<uint32_t>(LoadProblem::Kind::MissingDll) || !r.Text(o.Problem.detail) ||
         !r.U32(links) || links > kMostTexts)
         return std::nullopt;
     o.Succeeded = succeeded == 1;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "serverroad.h"
+
 // Errors raised while finding an export (rt::errnum::LibraryMissing, with the
 // loader's code as LastDllError, and rt::errnum::NotExported); the public
 // operations suppress them and leave them in rt::Err() for the caller to explain.
@@ -14,14 +16,17 @@
 // whose Number and HResult are that HRESULT.
 namespace services {
 
-// Address of `exportName` in the module at `path`. A module already loaded from
-// that path is reused; otherwise it is loaded with its own folder searched first
-// for its dependencies. A bare file name is found where the loader would look.
+// The source every error of a registration carries.
+inline constexpr wchar_t kSource[] = L"clsReg";
+
+// Address of `exportName` in the server's module. A module already loaded from
+// its file is reused; otherwise it is loaded with its own folder searched first
+// for its dependencies.
 // Nothing is ever unloaded. Raises LibraryMissing (LastDllError
 // ERROR_INVALID_NAME for a device or impossible path) or NotExported.
 // An exception escaping the server's DllMain while it loads raises
 // ServerLoadException instead, described as DescribeFault does.
-uintptr_t ResolveExport(const std::wstring& path, const char* exportName);
+uintptr_t ResolveExport(const ServerFile& server, const char* exportName);
 
 // Calls the export found at `address` (named `exportName`) guarded; true when
 // it returned a success code, else false with the cause recorded in rt::Err().

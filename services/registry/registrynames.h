@@ -48,7 +48,7 @@ struct NamesTarget {
 };
 
 // Nullopt for a road on which no export runs, or a bare name found nowhere.
-std::optional<NamesTarget> TargetOf(const ServerRoad& road);
+std::optional<NamesTarget> TargetOf(const ServerFile& server);
 
 // What tells the target's own names from others, and what it likely registered.
 struct TargetFacts {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "handles.h"
+
 namespace services {
 
 // The code that calls the standard-call function at `address` with `args`
@@ -14,16 +16,15 @@ namespace services {
 class CallThunk {
 public:
     CallThunk(uintptr_t address, std::span<const int32_t> args = {});
-    ~CallThunk();
     CallThunk(const CallThunk&) = delete;
     CallThunk& operator=(const CallThunk&) = delete;
 
-    uintptr_t Entry() const { return reinterpret_cast<uintptr_t>(code_); }
+    uintptr_t Entry() const { return reinterpret_cast<uintptr_t>(code_.get()); }
     uint32_t operator()() const;
 
 private:
     size_t size_;
-    void* code_;
+    rt::VirtualMemory code_;
 };
 
 // Calls the standard-call function at `address` with `args` and returns its

@@ -19,9 +19,11 @@
 
 namespace services {
 
-const wchar_t kSource[] = L"clsReg";
-
 namespace {
+
+[[noreturn]] void RaiseLibraryMissing(DWORD loaderCode) {
+    rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", loaderCode);
+}
 
 // A crash in the server's DllMain is told apart from a file that would not load.
 HMODULE Load(const std::function<HMODULE()>& load) {
@@ -30,33 +32,27 @@ HMODULE Load(const std::function<HMODULE()>& load) {
     if (crash.Happened)
         rt::Raise(rt::errnum::ServerLoadException, kSource, crash.Description, GetLastError(),
                   static_cast<long>(crash.Code));
-    if (!module) rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", GetLastError());
+    if (!module) RaiseLibraryMissing(GetLastError());
     return module;
 }
 
-HMODULE FindOrLoad(const std::wstring& path) {
-    if (path.empty()) {
-        rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
-    }
+HMODULE FindOrLoad(const ServerFile& server) {
     // A device or an impossible name never reaches the loader: opening a device can block.
-    if (CheckPathForm(path).Fault != PathFault::None)
-        rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_INVALID_NAME);
+    if (server.fault == ServerFault::Device || server.fault == ServerFault::Malformed)
+        RaiseLibraryMissing(ERROR_INVALID_NAME);
     // A bare name is found where the loader would look, as a command-line
     // registration tool has it, so a system server's name finds the system's copy.
-    const bool bare = IsBareName(path);
-    if (bare)
-        if (HMODULE loaded = GetModuleHandleW(path.c_str())) return loaded;
-    const std::wstring file = bare ? FindBareName(path) : LoaderPath(path);
-    if (file.empty())
-        rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", ERROR_MOD_NOT_FOUND);
-    if (HMODULE loaded = GetModuleHandleW(file.c_str())) return loaded;
-    return Load([&] { return LoadServerModule(file); });
+    if (server.bareName)
+        if (HMODULE loaded = GetModuleHandleW(server.given.c_str())) return loaded;
+    if (server.loaded.empty()) RaiseLibraryMissing(ERROR_MOD_NOT_FOUND);
+    if (HMODULE loaded = GetModuleHandleW(server.loaded.c_str())) return loaded;
+    return Load([&] { return LoadServerModule(server.loaded); });
 }
 
 }  // namespace
 
-uintptr_t ResolveExport(const std::wstring& path, const char* exportName) {
-    HMODULE module = FindOrLoad(path);
+uintptr_t ResolveExport(const ServerFile& server, const char* exportName) {
+    HMODULE module = FindOrLoad(server);
     FARPROC proc = GetProcAddress(module, exportName);
     if (!proc) rt::Raise(rt::errnum::NotExported, kSource, L"not a exported function!", GetLastError());
     return reinterpret_cast<uintptr_t>(proc);
@@ -79,7 +75,8 @@ bool clsReg::UnregisterCOMServer(const std::wstring& path) {
 
 bool clsReg::CallServerExport(const std::wstring& path, bool registering) {
     std::wstring failedExport;
-    return services::CallTask(path, services::RegistrationTask(registering), failedExport);
+    return services::CallTask(services::ResolveServer(path), services::RegistrationTask(registering),
+                              failedExport);
 }
 
 namespace services {

@@ -6,12 +6,13 @@
 #include <string>
 
 #include "serveroutcome.h"
+#include "serverroad.h"
 #include "servertask.h"
 
 namespace services {
 
 // The task's exports, run with this process's registry redirected; the
 // outcome as RunTask gives it, with Preview filled in whenever the scratch could be made.
-ServerOutcome RunPreview(const std::wstring& path, const ServerTask& task, const BeforeExport& before = {});
+ServerOutcome RunPreview(const ServerFile& server, const ServerTask& task, const BeforeExport& before = {});
 
 }  // namespace services

@@ -158,25 +158,24 @@ private:
 
 }  // namespace
 
-LoadProblem ExplainLoadFailure(const std::wstring& path) {
-    const PathCheck form = CheckPathForm(path);
-    if (form.Fault == PathFault::Device) return {LoadProblem::Kind::Device, {}, {}};
-    if (form.Fault == PathFault::Malformed) return {LoadProblem::Kind::Malformed, form.Detail, {}};
-
-    std::wstring file;
-    if (IsBareName(path)) {
-        file = FindBareName(path);
-        if (file.empty()) return {LoadProblem::Kind::NotFound, {}, {}};
-    } else {
-        if (IsFolder(FullPath(path))) return {LoadProblem::Kind::Folder, {}, {}};
-        file = LoaderPath(path);
-        if (!IsFile(file)) return {LoadProblem::Kind::NotFound, {}, {}};
+LoadProblem ExplainLoadFailure(const ServerFile& server) {
+    switch (server.fault) {
+        case ServerFault::None:
+        case ServerFault::Needs64BitWindows:  // a library for another processor, as its headers say
+            break;
+        case ServerFault::NotFound:
+            return {LoadProblem::Kind::NotFound, {}, {}};
+        case ServerFault::Folder:
+            return {LoadProblem::Kind::Folder, {}, {}};
+        case ServerFault::Device:
+            return {LoadProblem::Kind::Device, {}, {}};
+        case ServerFault::Malformed:
+            return {LoadProblem::Kind::Malformed, server.faultDetail, {}};
     }
-
-    const std::optional<PeImage> image = ReadPeFile(file, true);
+    const std::optional<PeImage> image = ReadPeFile(server.opened, true);
     if (!image) return {};
     if (image->kind != kLoadableKind) return FromImage(*image);
-    return DependencyWalk(SearchFolders(FolderOf(file))).Below(*image, 0);
+    return DependencyWalk(SearchFolders(FolderOf(server.opened))).Below(*image, 0);
 }
 
 PeImage ReadLibrary(const std::wstring& file) {

@@ -4,12 +4,12 @@
 
 #include "preview.h"
 #include "previewnames.h"
+#include "reg.h"
 #include "regtext.h"
 
 namespace services {
 namespace {
 
-const wchar_t kSource[] = L"clsReg";
 const wchar_t kCutShort[] = L"\r\n; ... cut short here: the rest is longer than the program can carry.\r\n";
 
 // What an unregistration can take out: the classes and type libraries that
@@ -44,8 +44,8 @@ std::wstring CutShort(std::wstring text) {
 
 }  // namespace
 
-ServerOutcome RunPreview(const std::wstring& path, const ServerTask& task, const BeforeExport& before) {
-    const std::optional<NamesTarget> target = TargetOf(ChooseRoad(path));
+ServerOutcome RunPreview(const ServerFile& server, const ServerTask& task, const BeforeExport& before) {
+    const std::optional<NamesTarget> target = TargetOf(server);
     const RegistryView view = sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32;
     ServerTask plain = task;
     plain.Preview = false;
@@ -59,12 +59,12 @@ ServerOutcome RunPreview(const std::wstring& path, const ServerTask& task, const
                            0};
             return outcome;
         }
-        outcome = RunTask(path, plain, before);
+        outcome = RunTask(server, plain, before);
         diff = preview.Finish();
     }
     outcome.Preview = ServerOutcome::PreviewResult{
-        CutShort(PreviewRegText(diff)),
-        NamesInPreview(task.Registering ? diff.Written : diff.Removed, view, target ? target->shown : path)};
+        CutShort(PreviewRegText(diff)), NamesInPreview(task.Registering ? diff.Written : diff.Removed, view,
+                                                       target ? target->shown : server.given)};
     return outcome;
 }
 

@@ -6,6 +6,7 @@
 #include "loadersearch.h"
 #include "previewtask.h"
 #include "reg.h"
+#include "serveroutcome.h"
 
 namespace services {
 namespace {
@@ -31,7 +32,7 @@ std::wstring TaskExportsText(const ServerTask& task) {
     return text;
 }
 
-bool CallTask(const std::wstring& path, const ServerTask& task, std::wstring& failedExport,
+bool CallTask(const ServerFile& server, const ServerTask& task, std::wstring& failedExport,
               const BeforeExport& before) {
     rt::ClearErr();
     failedExport.clear();
@@ -40,7 +41,7 @@ bool CallTask(const std::wstring& path, const ServerTask& task, std::wstring& fa
     std::vector<uintptr_t> addresses;
     for (const char* name : names) {
         uintptr_t address = 0;
-        if (rt::Suppress([&] { address = ResolveExport(path, name); })) {
+        if (rt::Suppress([&] { address = ResolveExport(server, name); })) {
             if (rt::Err().Number == rt::errnum::NotExported) failedExport = Wide(name);
             return false;
         }
@@ -60,12 +61,12 @@ bool CallTask(const std::wstring& path, const ServerTask& task, std::wstring& fa
     return true;
 }
 
-ServerOutcome RunTask(const std::wstring& path, const ServerTask& task, const BeforeExport& before) {
-    if (task.Preview) return RunPreview(path, task, before);
+ServerOutcome RunTask(const ServerFile& server, const ServerTask& task, const BeforeExport& before) {
+    if (task.Preview) return RunPreview(server, task, before);
     ServerOutcome outcome;
-    outcome.Succeeded = CallTask(path, task, outcome.Export, before);
+    outcome.Succeeded = CallTask(server, task, outcome.Export, before);
     outcome.Err = rt::Err();
-    if (outcome.Err.Number == rt::errnum::LibraryMissing) outcome.Problem = ExplainLoadFailure(path);
+    if (outcome.Err.Number == rt::errnum::LibraryMissing) outcome.Problem = ExplainLoadFailure(server);
     return outcome;
 }
 

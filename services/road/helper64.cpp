@@ -1,26 +1,15 @@
 #include "helper64.h"
 
+#include "reg.h"
+
 // The platform headers below build on windows.h.
 #include <sddl.h>
 
 namespace services {
 namespace {
 
-const wchar_t kSource[] = L"clsReg";
 // Only administrators and the system may connect to the answer channel.
 const wchar_t kPipeAccess[] = L"D:P(A;;GA;;;BA)(A;;GA;;;SY)";
-
-void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutText(std::vector<uint8_t>& bytes, const std::wstring& text) {
-    PutU32(bytes, static_cast<uint32_t>(text.size()));
-    for (wchar_t c : text) {
-        bytes.push_back(static_cast<uint8_t>(c));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
-    }
-}
 
 // The answer channel: a pipe under a name nobody can guess, of one instance,
 // made here; this end reads overlapped, so the waiting window wakes as bytes come.
@@ -91,12 +80,7 @@ HelperCall::~HelperCall() {
 }
 
 bool HelperCall::Ask(const std::wstring& path, const ServerTask& task) {
-    std::vector<uint8_t> request;
-    PutU32(request, task.Registering ? 1 : 0);
-    PutText(request, path);
-    PutU32(request, (task.RegistrationExport ? kCallRegistration : 0) | (task.Install ? kCallInstall : 0) |
-                        (task.HasInstallText ? kInstallText : 0) | (task.Preview ? kPreview : 0));
-    PutText(request, task.InstallText);
+    const std::vector<uint8_t> request = EncodeRequest({path, task});
     DWORD written = 0;
     const bool sent =
         WriteFile(requests_.Get(), request.data(), static_cast<DWORD>(request.size()), &written, nullptr) &&

@@ -1,5 +1,7 @@
-// How one call of a server's registration export went, in a form that crosses
-// from the 64-bit helper to the window unchanged.
+// The 64-bit helper's protocol: what the window asks of it (the server's path
+// and the task) and how the task went, in a form that crosses between the
+// two processes unchanged. Every text carries its length, so a cut-short
+// message is recognised.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include "errors.h"
 #include "loaddiagnosis.h"
 #include "registrynames.h"
+#include "servertask.h"
 
 namespace services {
 
@@ -34,6 +37,21 @@ inline constexpr size_t kLongestPreviewText = 100000;
 // More than any outcome the helper writes: what is longer is a server writing
 // into the answer, read no further.
 inline constexpr size_t kLongestAnswer = 256 * 1024;
+
+// What the window asks: one server file, the helper's own name for it, and what to call in it.
+struct HelperRequest {
+    std::wstring Path;
+    ServerTask Task;
+};
+
+// The request goes whole, its length first: the helper reads kRequestHead
+// bytes, learns from them how many follow, and decodes them all together.
+inline constexpr size_t kRequestHead = 4;
+std::vector<uint8_t> EncodeRequest(const HelperRequest& request);
+// The bytes that follow a request's head; nullopt for one longer than any request.
+std::optional<size_t> RequestBodySize(std::span<const uint8_t> head);
+// Nullopt for bytes that are not a whole request (head included).
+std::optional<HelperRequest> DecodeRequest(std::span<const uint8_t> bytes);
 
 std::vector<uint8_t> EncodeOutcome(const ServerOutcome& outcome);
 // Nullopt for bytes that are not a whole outcome (a helper that died while writing, say).

@@ -160,7 +160,7 @@ void NamesReader::Anticipate(const std::wstring& fieldText) {
     watched_.clear();
     for (const std::wstring& path : SplitServerPaths(fieldText)) {
         if (cancel_) return;
-        const std::optional<NamesTarget> target = TargetOf(ChooseRoad(path));
+        const std::optional<NamesTarget> target = TargetOf(ResolveServer(path));
         if (!target || !Facts(*target)) continue;
         // The file's own type library has been read; now its view's registry.
         const size_t slot = Slot(target->view);

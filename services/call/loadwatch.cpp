@@ -1,6 +1,7 @@
 #include "loadwatch.h"
 
 #include "guardedcall.h"
+#include "handles.h"
 #include "latebound.h"
 
 namespace services {
@@ -37,10 +38,14 @@ HMODULE LoadWatched(const std::function<HMODULE()>& load, LoadCrash& crash) {
     crash = {};
     watch = Watch{};
     watch.thread = GetCurrentThreadId();
-    void* handler = AddVectoredExceptionHandler(1, &Notice);
-    HMODULE module = load();
-    const DWORD error = GetLastError();
-    if (handler) RemoveVectoredExceptionHandler(handler);
+    HMODULE module = nullptr;
+    DWORD error = 0;
+    {
+        // Removed on every way out, a throwing load included.
+        const rt::VectoredHandler handler(AddVectoredExceptionHandler(1, &Notice));
+        module = load();
+        error = GetLastError();
+    }
     watch.thread = 0;
     if (!module && watch.seen && error == ErrorForStatus(watch.fault.Code)) {
         crash.Happened = true;

@@ -76,30 +76,12 @@ NamedTypeLib TypeLibNamed(HKEY typeLibs, const std::wstring& libid, const std::w
 
 }  // namespace
 
-std::optional<NamesTarget> TargetOf(const ServerRoad& road) {
-    switch (road.road) {
-        case Road::Needs64BitWindows:
-            return std::nullopt;
-        case Road::Helper:
-            return NamesTarget{road.file, ShellView(road.file), RegistryView::Bits64};
-        case Road::InProcess:
-            break;
-    }
-    if (road.file.empty() || CheckPathForm(road.file).Fault != PathFault::None) return std::nullopt;
-    std::wstring file;
-    if (!IsBareName(road.file)) {
-        file = LoaderPath(road.file);
-    } else if (HMODULE loaded = GetModuleHandleW(road.file.c_str())) {
-        // A bare name stands for the module of that name already loaded, as the registration found it.
-        wchar_t path[MAX_PATH * 2] = {};
-        const DWORD n = GetModuleFileNameW(loaded, path, static_cast<DWORD>(std::size(path)));
-        file.assign(path, n < std::size(path) ? n : 0);
-    } else {
-        file = FindBareName(road.file);
-    }
-    if (file.empty()) return std::nullopt;
+std::optional<NamesTarget> TargetOf(const ServerFile& server) {
+    if (server.fault != ServerFault::None) return std::nullopt;
+    if (server.road == Road::Helper) return NamesTarget{server.shown, server.opened, RegistryView::Bits64};
     // Loaded here: the view of this process's own kind (the 64-bit helper's is the 64-bit one).
-    return NamesTarget{file, file, sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32};
+    return NamesTarget{server.opened, server.opened,
+                       sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32};
 }
 
 std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore) {

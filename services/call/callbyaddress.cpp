@@ -1,3 +1,5 @@
+// The thunk is 32-bit x86 code; the 64-bit helper's one calling convention needs none.
+#if defined(_M_IX86) || defined(__i386__)
 #include "callbyaddress.h"
 
 #include <windows.h>
@@ -9,8 +11,6 @@
 
 namespace services {
 namespace {
-
-static_assert(sizeof(void*) == 4, "the call thunk is 32-bit x86 code");
 
 void Put32(std::vector<uint8_t>& code, uint32_t v) {
     for (int i = 0; i < 4; ++i) code.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -39,26 +39,20 @@ CallThunk::CallThunk(uintptr_t address, std::span<const int32_t> args)
       code_(VirtualAlloc(nullptr, size_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
     if (!code_) throw std::bad_alloc();
     // Breakpoints behind the code, so a stray jump stops at once.
-    std::memset(code_, 0xCC, size_);
+    std::memset(code_.get(), 0xCC, size_);
     const auto code = BuildThunk(Entry(), address, args);
-    std::memcpy(code_, code.data(), code.size());
+    std::memcpy(code_.get(), code.data(), code.size());
     // Never writable and executable at once: the code is written first, then
     // the block becomes execute-read.
     DWORD old = 0;
-    if (!VirtualProtect(code_, size_, PAGE_EXECUTE_READ, &old)) {
-        VirtualFree(code_, 0, MEM_RELEASE);
+    if (!VirtualProtect(code_.get(), size_, PAGE_EXECUTE_READ, &old))
         throw std::runtime_error("VirtualProtect");
-    }
-    FlushInstructionCache(GetCurrentProcess(), code_, size_);
-}
-
-CallThunk::~CallThunk() {
-    VirtualFree(code_, 0, MEM_RELEASE);
+    FlushInstructionCache(GetCurrentProcess(), code_.get(), size_);
 }
 
 uint32_t CallThunk::operator()() const {
     using Thunk = uint32_t(__stdcall*)();
-    return reinterpret_cast<Thunk>(code_)();
+    return reinterpret_cast<Thunk>(code_.get())();
 }
 
 uint32_t CallByAddress(uintptr_t address, std::span<const int32_t> args) {
@@ -66,3 +60,4 @@ uint32_t CallByAddress(uintptr_t address, std::span<const int32_t> args) {
 }
 
 }  // namespace services
+#endif

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "serveroutcome.h"
+#include "serverroad.h"
 
 namespace services {
+
+struct ServerOutcome;
 
 struct ServerTask {
     bool Registering = true;
@@ -30,12 +32,6 @@ inline ServerTask RegistrationTask(bool registering) {
 
 inline constexpr char kInstallExport[] = "DllInstall";
 
-// The task's switches as the request to the 64-bit helper carries them.
-inline constexpr uint32_t kCallRegistration = 1;
-inline constexpr uint32_t kCallInstall = 2;
-inline constexpr uint32_t kInstallText = 4;
-inline constexpr uint32_t kPreview = 8;
-
 // The exports in the order they are called: DllRegisterServer, then
 // DllInstall(TRUE); DllInstall(FALSE), then DllUnregisterServer.
 std::vector<const char*> TaskExports(const ServerTask& task);
@@ -46,15 +42,15 @@ std::wstring TaskExportsText(const ServerTask& task);
 // Learns each export just before it is called.
 using BeforeExport = std::function<void(const char* exportName)>;
 
-// Runs the task on the server at `path` in this process. Every export is
+// Runs the task on the server in this process. Every export is
 // resolved before any is called, so a missing one leaves the server
 // untouched; they are then called in order until one fails. True when all
 // reported success; else false with the cause in rt::Err() and the export at
 // fault (missing, failing or crashing) in `failedExport`.
-bool CallTask(const std::wstring& path, const ServerTask& task, std::wstring& failedExport,
+bool CallTask(const ServerFile& server, const ServerTask& task, std::wstring& failedExport,
               const BeforeExport& before = {});
 
 // The same as an outcome, with what a look at the files finds for a server that would not load.
-ServerOutcome RunTask(const std::wstring& path, const ServerTask& task, const BeforeExport& before = {});
+ServerOutcome RunTask(const ServerFile& server, const ServerTask& task, const BeforeExport& before = {});
 
 }  // namespace services

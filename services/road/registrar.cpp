@@ -1,0 +1,40 @@
+#include "registrar.h"
+
+#include "errors.h"
+#include "reg.h"
+
+namespace services {
+
+RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const ServerTask& task,
+                                           const HelperWait& wait) {
+    RegistrationOutcome outcome;
+    switch (server.road) {
+        case Road::Helper: {
+            DWORD error = 0;
+            if (auto call = Helper().Start(server.loaded, task, error)) {
+                wait(*call);
+                static_cast<ServerOutcome&>(outcome) = call->Outcome();
+            } else {
+                outcome.Err = {rt::errnum::HelperUnavailable, kSource, L"", error, 0};
+            }
+            outcome.InHelper = true;
+            break;
+        }
+        case Road::Needs64BitWindows:
+            outcome.Err = {rt::errnum::Needs64BitWindows, kSource, L"", ERROR_BAD_EXE_FORMAT, 0};
+            break;
+        case Road::InProcess:
+            static_cast<ServerOutcome&>(outcome) = RunTask(server, task);
+            break;
+    }
+    outcome.Path = server.given;
+    outcome.BareName = server.bareName;
+    return outcome;
+}
+
+Helper64& Registrar::Helper() {
+    if (!helper64_) helper64_ = std::make_unique<Helper64>(EmbeddedHelper(module_, helperResource_));
+    return *helper64_;
+}
+
+}  // namespace services

@@ -1,0 +1,65 @@
+#include "serverroad.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "registrar.h"
+#include "testdirs.h"
+
+namespace {
+
+using services::LoadProblem;
+
+// This prefix is a 32-bit system: a 64-bit server gets a clear refusal, the rest the road they always had.
+TEST(ServerRoad, On32BitWindowsOnly32BitServersLoad) {
+    ASSERT_FALSE(services::Is64BitWindows());
+    const auto road64 = services::ResolveServer(ServerPath(L"x64\\comserver64.dll"));
+    EXPECT_EQ(road64.road, services::Road::Needs64BitWindows);
+    EXPECT_EQ(road64.fault, services::ServerFault::Needs64BitWindows);
+    for (const std::wstring& path : {ServerPath(L"testcomserver.dll"), ServerPath(L"no such server.dll"),
+                                     std::wstring(L"scrrun.dll"), ServerPath(L"notadll.ocx")}) {
+        const auto road = services::ResolveServer(path);
+        EXPECT_EQ(road.road, services::Road::InProcess);
+        EXPECT_EQ(road.given, path);
+        if (!road.bareName) {
+            EXPECT_EQ(road.loaded, path);
+        }
+    }
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    EXPECT_EQ(services::ShellView(std::wstring(system) + L"\\ole32.dll"),
+              std::wstring(system) + L"\\ole32.dll");
+}
+
+// Each road, as the window and the command line take it, with the path's fault told once.
+TEST(ServerRoad, TheRegistrarTakesTheRoadTheRecordNames) {
+    services::Registrar registrar(nullptr, L"none");
+    const struct {
+        std::wstring path;
+        long number;
+        LoadProblem::Kind problem;
+        bool bareName;
+    } rows[] = {
+        {ServerPath(L"x64\\comserver64.dll"), rt::errnum::Needs64BitWindows, LoadProblem::Kind::Unknown,
+         false},
+        {L"no-such-tessiver-server.dll", rt::errnum::LibraryMissing, LoadProblem::Kind::NotFound, true},
+        {ServerPath(L"no such server.dll"), rt::errnum::LibraryMissing, LoadProblem::Kind::NotFound, false},
+        {ServersDir() + L"\\", rt::errnum::LibraryMissing, LoadProblem::Kind::Folder, false},
+        {L"nul.dll", rt::errnum::LibraryMissing, LoadProblem::Kind::Device, false},
+        {ServerPath(L"notadll.ocx"), rt::errnum::LibraryMissing, LoadProblem::Kind::NotPe, false},
+    };
+    for (const auto& row : rows) {
+        const services::RegistrationOutcome outcome =
+            registrar.RegisterOne(services::ResolveServer(row.path), services::RegistrationTask(true),
+                                  [](services::HelperCall&) { ADD_FAILURE() << "no helper on this system"; });
+        EXPECT_FALSE(outcome.Succeeded) << row.path;
+        EXPECT_EQ(outcome.Err.Number, row.number) << row.path;
+        EXPECT_EQ(outcome.Problem.kind, row.problem) << row.path;
+        EXPECT_EQ(outcome.BareName, row.bareName) << row.path;
+        EXPECT_EQ(outcome.Path, row.path);
+        EXPECT_FALSE(outcome.InHelper) << row.path;
+    }
+    EXPECT_FALSE(registrar.HasHelper());
+}
+
+}  // namespace
