@@ -12,16 +12,10 @@ namespace {
 const wchar_t kClasses[] = L"HKEY_CLASSES_ROOT\\CLSID\\";
 const wchar_t kTypeLibs[] = L"HKEY_CLASSES_ROOT\\TypeLib\\";
 
-struct NoCase {
-    bool operator()(const std::wstring& a, const std::wstring& b) const {
-        return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_LESS_THAN;
-    }
-};
-
 std::wstring Text(const RegKey& key, const wchar_t* name) {
     for (const RegValue& value : key.Values)
-        if (CompareStringOrdinal(value.Name.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL &&
-            (value.Type == REG_SZ || value.Type == REG_EXPAND_SZ) && value.Data.size() >= 2) {
+        if (SameRegName(value.Name, name) && (value.Type == REG_SZ || value.Type == REG_EXPAND_SZ) &&
+            value.Data.size() >= 2) {
             std::wstring text(reinterpret_cast<const wchar_t*>(value.Data.data()), value.Data.size() / 2);
             return text.substr(0, text.find(L'\0'));
         }
@@ -41,15 +35,11 @@ bool Split(const std::wstring& name, const wchar_t* root, std::wstring& id, std:
     return true;
 }
 
-bool Is(const std::wstring& rest, const wchar_t* name) {
-    return CompareStringOrdinal(rest.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL;
-}
-
 }  // namespace
 
 RegistryNames NamesInPreview(const RegTree& keys, RegistryView view, const std::wstring& file) {
-    std::map<std::wstring, NamedClass, NoCase> classes;
-    std::map<std::wstring, bool, NoCase> inProcess;
+    std::map<std::wstring, NamedClass, RegNameLess> classes;
+    std::map<std::wstring, bool, RegNameLess> inProcess;
     RegistryNames names;
     names.view = view;
     names.file = file;
@@ -60,8 +50,8 @@ RegistryNames NamesInPreview(const RegTree& keys, RegistryView view, const std::
             NamedClass& c = classes[id];
             c.clsid = id;
             if (rest.empty()) c.name = Text(key, L"");
-            if (Is(rest, L"ProgID")) c.progId = Text(key, L"");
-            if (Is(rest, L"InprocServer32")) {
+            if (SameRegName(rest, L"ProgID")) c.progId = Text(key, L"");
+            if (SameRegName(rest, L"InprocServer32")) {
                 c.threadingModel = Text(key, L"ThreadingModel");
                 inProcess[id] = true;
             }

@@ -9,18 +9,6 @@
 namespace services {
 namespace {
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
-}
-
-struct NoCase {
-    bool operator()(const std::wstring& a, const std::wstring& b) const {
-        return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                    static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
-    }
-};
-
 std::wstring Join(const std::wstring& parent, const std::wstring& name) {
     return parent.empty() ? name : parent + L"\\" + name;
 }
@@ -61,17 +49,27 @@ void ReadInto(HKEY key, const std::wstring& path, RegTree& tree) {
 }
 
 const RegValue* FindValue(const std::vector<RegValue>& values, const std::wstring& name) {
-    const auto found =
-        std::find_if(values.begin(), values.end(), [&](const RegValue& v) { return SameName(v.Name, name); });
+    const auto found = std::find_if(values.begin(), values.end(),
+                                    [&](const RegValue& v) { return SameRegName(v.Name, name); });
     return found == values.end() ? nullptr : &*found;
 }
 
 bool Below(const std::wstring& path, const std::wstring& ancestor) {
     return path.size() > ancestor.size() && path[ancestor.size()] == L'\\' &&
-           SameName(path.substr(0, ancestor.size()), ancestor);
+           SameRegName(path.substr(0, ancestor.size()), ancestor);
 }
 
 }  // namespace
+
+bool SameRegName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+bool RegNameLess::operator()(const std::wstring& a, const std::wstring& b) const {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_LESS_THAN;
+}
 
 RegTree ReadRegTree(HKEY root) {
     RegTree tree;
@@ -80,7 +78,7 @@ RegTree ReadRegTree(HKEY root) {
 }
 
 RegDiff DiffRegTrees(const RegTree& before, const RegTree& after) {
-    std::map<std::wstring, const RegKey*, NoCase> old, now;
+    std::map<std::wstring, const RegKey*, RegNameLess> old, now;
     for (const RegKey& key : before) old[key.Path] = &key;
     for (const RegKey& key : after) now[key.Path] = &key;
     RegDiff diff;

@@ -11,6 +11,12 @@
 
 namespace services {
 
+// Registry names compare without regard to case, as the registry compares them.
+bool SameRegName(const std::wstring& a, const std::wstring& b);
+struct RegNameLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const;
+};
+
 struct RegValue {
     std::wstring Name;  // empty for the key's default value
     DWORD Type = REG_NONE;
