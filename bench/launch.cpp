@@ -188,7 +188,7 @@ StartResult StartUntilIdle(const std::wstring& exe, DWORD timeoutMs) {
     return result;
 }
 
-double RunToEnd(const std::wstring& commandLine, DWORD expectedExit) {
+double RunToEnd(const std::wstring& commandLine, DWORD expectedExit, bool logged) {
     std::wstring line = commandLine;
     // Its output goes to a log, as a script's does; the log goes with the last handle.
     wchar_t temp[MAX_PATH + 1] = {};
@@ -200,7 +200,7 @@ double RunToEnd(const std::wstring& commandLine, DWORD expectedExit) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = log.Get();
+    startup.hStdOutput = logged ? log.Get() : nullptr;
     PROCESS_INFORMATION pi{};
     const double start = NowMs();
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &pi))

@@ -36,9 +36,10 @@ struct StartResult {
 // does not end within a few seconds).
 StartResult StartUntilIdle(const std::wstring& exe, DWORD timeoutMs = 15000);
 
-// Runs a command line to its end; the milliseconds it took, negative on
-// failure or on an exit code other than `expectedExit`.
-double RunToEnd(const std::wstring& commandLine, DWORD expectedExit = 0);
+// Runs a command line to its end, its output to a log as a script's goes, or
+// to nowhere; the milliseconds it took, negative on failure or on an exit
+// code other than `expectedExit`.
+double RunToEnd(const std::wstring& commandLine, DWORD expectedExit = 0, bool logged = true);
 
 // Milliseconds since an arbitrary origin, from the performance counter.
 double NowMs();

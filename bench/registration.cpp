@@ -21,14 +21,14 @@ std::string FileName(const std::wstring& path) {
 }  // namespace
 
 bool MeasureWholeProcesses(int runs, const std::wstring& program, const std::wstring& tool,
-                           const std::wstring& arguments, DWORD expectedExit, Row& row) {
+                           const std::wstring& arguments, DWORD expectedExit, Row& row, bool logged) {
     const std::wstring ours = L"\"" + program + L"\" " + arguments,
                        theirs = L"\"" + tool + L"\" " + arguments;
     // The first of each loads what later runs find in the system's file cache.
-    bool ok = RunToEnd(ours, expectedExit) >= 0 && RunToEnd(theirs, expectedExit) >= 0;
+    bool ok = RunToEnd(ours, expectedExit, logged) >= 0 && RunToEnd(theirs, expectedExit, logged) >= 0;
     for (int i = 0; ok && i < runs; ++i) {
-        row.program.push_back(RunToEnd(ours, expectedExit));
-        row.baseline.push_back(RunToEnd(theirs, expectedExit));
+        row.program.push_back(RunToEnd(ours, expectedExit, logged));
+        row.baseline.push_back(RunToEnd(theirs, expectedExit, logged));
         ok = row.program.back() >= 0 && row.baseline.back() >= 0;
     }
     if (!ok) std::fprintf(stderr, "bench: %s did not end as expected\n", row.measure.c_str());

@@ -18,8 +18,9 @@ bool MeasureRegistration(int runs, const std::vector<std::wstring>& servers, std
 // `program` and `tool` run as whole processes with `arguments` (the same for
 // both), `runs` times each, alternating, after one unmeasured run of each;
 // each must end with `expectedExit`. Into `row`; false on any other end.
+// `logged`: their output goes to a log, else to nowhere.
 bool MeasureWholeProcesses(int runs, const std::wstring& program, const std::wstring& tool,
-                           const std::wstring& arguments, DWORD expectedExit, Row& row);
+                           const std::wstring& arguments, DWORD expectedExit, Row& row, bool logged = true);
 
 // The folder of this system's own DLLs and tools, with a trailing backslash.
 std::wstring SystemFolder();

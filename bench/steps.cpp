@@ -13,6 +13,7 @@
 
 #include "app.h"
 #include "dlg.h"
+#include "dpi.h"
 #include "errors.h"
 #include "formload.h"
 #include "formtext.h"
@@ -23,10 +24,9 @@
 #include "modfunctions.h"
 #include "os.h"
 #include "picturebox.h"
-#include "skin.h"
-#include "dpi.h"
 #include "reg.h"
 #include "resource_names.h"
+#include "skin.h"
 
 namespace {
 
@@ -113,8 +113,8 @@ std::vector<Step> StartUp() {
     rt::LoadForm(form, stored);
     const double formAndControls = clock.Lap();
     steps.push_back({"common controls initialised", commonControls});
-    steps.push_back({"form window (at its size, with icons), its controls",
-                     formAndControls - commonControls - buttons});
+    steps.push_back(
+        {"form window (at its size, with icons), its controls", formAndControls - commonControls - buttons});
     steps.push_back({"six AeroButtons (surfaces, fonts, hooks, paint)", buttons});
 
     // Form_Load

@@ -6,6 +6,7 @@
 #include "app.h"
 #include "frmreg.h"
 #include "msgbox.h"
+#include "namesreader.h"
 #include "regfile.h"
 #include "resource_names.h"
 #include "serverpath.h"
@@ -94,6 +95,27 @@ void AwaitHelper(services::HelperCall& call, const std::wstring& path, const ser
     }
 }
 
+// The box's lines on what names the file, each set in by two blanks, so that
+// a script tells them from the lines that begin with a file.
+std::wstring SetIn(const std::wstring& text) {
+    std::wstring lines = L"  ";
+    for (wchar_t c : text) {
+        if (c == L'\n')
+            lines += L"\n  ";
+        else
+            lines += c;
+    }
+    return lines;
+}
+
+// What names one file once its export ran, read by `names` and waited for.
+void NoteRegistryNames(services::NamesReader& names, services::NamesReading& reading,
+                       services::RegistrationOutcome& outcome) {
+    names.ExportEnded(reading, services::ExportRan(outcome));
+    WaitForSingleObject(reading.Done(), INFINITE);
+    outcome.Names = reading.Result();
+}
+
 // The usage, asked for or not: either way nothing was registered, as the system's tool has it.
 int RefuseOrExplain(const CommandLine& command, const Output& out) {
     const bool wrong = !command.Fault.empty();
@@ -139,8 +161,8 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     Output out;
     if (command.Usage || !command.Fault.empty()) return RefuseOrExplain(command, out);
     // The very paths the window's field would give for the same files.
-    const std::vector<std::wstring> paths =
-        services::SplitServerPaths(FieldTextForFiles(ArgumentFiles(command.Files)));
+    const std::wstring fieldText = FieldTextForFiles(ArgumentFiles(command.Files));
+    const std::vector<std::wstring> paths = services::SplitServerPaths(fieldText);
     if (paths.empty()) {
         CommandLine none = command;
         none.Fault = kNoFileFault;
@@ -159,6 +181,9 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
         return std::find(inHelper.begin() + i, inHelper.end(), true) != inHelper.end();
     };
     if (helperFrom(0)) registrar.Helper().GetReady();
+    // What names each file is read ahead meanwhile, when anybody is to read it.
+    std::optional<services::NamesReader> names;
+    if (!command.Task.Preview && (out.Redirected() || !command.Silent)) names.emplace().LookAhead(fieldText);
     // OLE, as the window has it: servers' registration code relies on it. The helper has its own.
     std::optional<rt::App> ole;
     if (std::find(inHelper.begin(), inHelper.end(), false) != inHelper.end() && !ole.emplace().OleReady()) {
@@ -172,14 +197,20 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     if (command.Task.Preview) out.StartRegistrationFile();
     for (size_t i = 0; i < paths.size(); ++i) {
         const std::wstring& path = paths[i];
+        const auto target = names ? services::TargetOf(servers[i]) : std::nullopt;
+        const auto reading =
+            target ? names->ExportStarts(*target, services::AheadInProgress::Finish) : nullptr;
         services::RegistrationOutcome outcome =
             registrar.RegisterOne(servers[i], command.Task, [&](services::HelperCall& call) {
                 if (helperFrom(i + 1)) registrar.Helper().GetReady();
                 AwaitHelper(call, path, command.Task, command.Silent);
             });
+        if (reading) NoteRegistryNames(*names, *reading, outcome);
         if (command.Silent && outcome.Err.Number == rt::errnum::NotAnswering)
             outcome.EndedAfterSeconds = kSilentPatienceMs / 1000;
         out.Write(OutputLine(outcome, command.Task));
+        if (const std::wstring text = RegistryNamesText(outcome, command.Task.Registering); !text.empty())
+            out.Write(SetIn(text));
         out.WriteRegistrationPart(OutputLine(outcome, command.Task),
                                   outcome.Preview ? outcome.Preview->RegText : services::kRegFileHeader);
         if (!outcome.Succeeded) code = ExitCodeOf(outcome);
@@ -188,8 +219,11 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     registrar.EndHelpers();
     if (!command.Silent) {
         const bool allDone = code == kExitDone;
+        const bool warn = std::any_of(outcomes.begin(), outcomes.end(), [&](const auto& o) {
+            return RegistryNamesWarn(o, command.Task.Registering);
+        });
         rt::MsgBox(RegistrationReport(outcomes, command.Task),
-                   allDone ? rt::MsgBoxInformation : rt::MsgBoxExclamation,
+                   allDone && !warn ? rt::MsgBoxInformation : rt::MsgBoxExclamation,
                    allDone ? kSuccessTitle : rt::kErrorTitle);
     }
     return code;

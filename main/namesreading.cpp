@@ -9,20 +9,6 @@ namespace {
 // A reading that takes longer than this (the whole registry read again) says what the window waits for.
 constexpr DWORD kQuietMs = 300;
 
-// Only an export that ran can have changed what names the file.
-bool ExportRan(const services::RegistrationOutcome& outcome) {
-    switch (outcome.Succeeded ? 0 : outcome.Err.Number) {
-        case rt::errnum::LibraryMissing:
-        case rt::errnum::Needs64BitWindows:
-        case rt::errnum::NotExported:
-        case rt::errnum::ServerLoadException:
-        case rt::errnum::HelperUnavailable:
-            return false;
-        default:
-            return true;
-    }
-}
-
 }  // namespace
 
 services::NamesReader& frmReg::Names() {
@@ -31,9 +17,7 @@ services::NamesReader& frmReg::Names() {
 }
 
 void frmReg::NoteRegistryNames(services::RegistrationOutcome& outcome, services::NamesReading& reading) {
-    if (outcome.Err.Number == rt::errnum::NotExported)
-        outcome.DotNetAssembly = services::ReadLibrary(reading.Target().opened).clr;
-    const bool ran = ExportRan(outcome);
+    const bool ran = services::ExportRan(outcome);
     Names().ExportEnded(reading, ran);
     if (ran) outcome.Names = WaitForNames(reading);
 }

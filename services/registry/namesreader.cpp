@@ -48,8 +48,10 @@ void NamesReader::LookAhead(const std::wstring& fieldText) {
     SetEvent(wake_.Get());
 }
 
-std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& target) {
-    const std::lock_guard lock(mutex_);
+std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& target, AheadInProgress ahead) {
+    std::unique_lock lock(mutex_);
+    if (ahead == AheadInProgress::Finish && thread_.joinable())
+        anticipated_.wait(lock, [this] { return stop_ || (!anticipating_ && !fieldText_); });
     // A reading ahead now would read the export half done.
     cancel_ = true;
     ViewIndexes& view = views_[Slot(target.view)];
@@ -106,12 +108,15 @@ void NamesReader::Run() {
             const std::wstring text = std::move(*fieldText_);
             fieldText_.reset();
             cancel_ = false;
+            anticipating_ = true;
             lock.unlock();
             // Behind the window's own work; back to normal to wait, so that a reading starts at once.
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
             Anticipate(text);
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
             lock.lock();
+            anticipating_ = false;
+            anticipated_.notify_all();
             // Stopped by an export: taken up again once its reading is done.
             if (cancel_ && !fieldText_) fieldText_ = text;
         } else {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
@@ -44,6 +45,12 @@ private:
     rt::Handle done_;
 };
 
+// What an export's start does to a reading ahead still in progress: the
+// window stops it, not to keep the click waiting, and reads the whole view
+// after the export; the command line, which named its files a moment before,
+// lets it finish, for then only what the export changed is read after it.
+enum class AheadInProgress { Stop, Finish };
+
 class NamesReader {
 public:
     NamesReader();
@@ -54,9 +61,10 @@ public:
     // The path field now holds `fieldText`: read ahead for the files it names.
     void LookAhead(const std::wstring& fieldText);
     // A server's export for the target is about to run: notes which of its
-    // view's indexes still hold, stops a reading ahead in progress, and reads
-    // what identifies the file while the export runs.
-    std::shared_ptr<NamesReading> ExportStarts(const NamesTarget& target);
+    // view's indexes still hold, after a reading ahead in progress stopped or
+    // finished, and reads what identifies the file while the export runs.
+    std::shared_ptr<NamesReading> ExportStarts(const NamesTarget& target,
+                                               AheadInProgress ahead = AheadInProgress::Stop);
     // The export has returned; `ran`: it was called, so what names the file is
     // read now. Otherwise the reading ends at once without a result.
     void ExportEnded(NamesReading& reading, bool ran);
@@ -73,6 +81,8 @@ private:
     rt::Handle wake_;  // set whenever there is something new for the thread
     std::deque<std::shared_ptr<NamesReading>> readings_;
     std::optional<std::wstring> fieldText_;
+    bool anticipating_ = false;            // a reading ahead is in progress
+    std::condition_variable anticipated_;  // told when one ends
     bool stop_ = false;
     std::atomic<bool> cancel_{false};    // stops a reading ahead
     std::atomic<bool> stopping_{false};  // stops everything

@@ -68,6 +68,9 @@ private:
     bool Open();
     void Watch();
     bool Counted(DWORD& count) const;
+    bool ReadAll(const std::atomic<bool>& cancel);
+    void ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>& stripe,
+                    const std::atomic<bool>& cancel) const;
     IndexEntry ReadEntry(const std::wstring& name) const;
     std::vector<IndexedPath> ClassPaths(const std::wstring& clsid) const;
     std::vector<IndexedPath> TypeLibPaths(const std::wstring& libid) const;

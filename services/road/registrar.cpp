@@ -1,9 +1,23 @@
 #include "registrar.h"
 
 #include "errors.h"
+#include "loaddiagnosis.h"
 #include "reg.h"
 
 namespace services {
+
+bool ExportRan(const RegistrationOutcome& outcome) {
+    switch (outcome.Succeeded ? 0 : outcome.Err.Number) {
+        case rt::errnum::LibraryMissing:
+        case rt::errnum::Needs64BitWindows:
+        case rt::errnum::NotExported:
+        case rt::errnum::ServerLoadException:
+        case rt::errnum::HelperUnavailable:
+            return false;
+        default:
+            return true;
+    }
+}
 
 RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const ServerTask& task,
                                            const HelperWait& wait) {
@@ -29,6 +43,9 @@ RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const Serve
     }
     outcome.Path = server.given;
     outcome.BareName = server.bareName;
+    // The usual cause of a missing export: the file is a .NET assembly.
+    if (outcome.Err.Number == rt::errnum::NotExported)
+        outcome.DotNetAssembly = ReadLibrary(server.opened).clr;
     return outcome;
 }
 

@@ -30,6 +30,9 @@ struct RegistrationOutcome : ServerOutcome {
     std::optional<RegistryNames> Names;
 };
 
+// True when the server's export was called, so the registry may have changed.
+bool ExportRan(const RegistrationOutcome& outcome);
+
 class Registrar {
 public:
     // `module` carries the embedded helper as the RCDATA resource `helperResource`.

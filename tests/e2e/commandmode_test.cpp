@@ -1,6 +1,6 @@
 // The program as scripts run it: switches anywhere, exit codes, one UTF-8
-// line per file on a redirected output, one box at the end unless silent,
-// and no window of its own at any time.
+// line per file on a redirected output with what names it set in below,
+// one box at the end unless silent, and no window of its own at any time.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,15 +9,23 @@
 
 #include "driver.h"
 #include "installcases.h"
+#include "leftobjects.h"
+#include "pefile.h"
 #include "testobject.h"
 
 using namespace e2e;
 
 namespace {
 
-size_t Lines(const std::wstring& text) {
+// The lines that begin with a file, not those set in below them.
+size_t FileLines(const std::wstring& text) {
     size_t n = 0;
-    for (size_t at = 0; (at = text.find(L"\r\n", at)) != std::wstring::npos; at += 2) ++n;
+    for (size_t at = 0; at < text.size();) {
+        if (text.compare(at, 2, L"  ") != 0) ++n;
+        const size_t end = text.find(L"\r\n", at);
+        if (end == std::wstring::npos) break;
+        at = end + 2;
+    }
     return n;
 }
 
@@ -34,6 +42,9 @@ TEST(CommandMode, TriesEveryFileAndExitsWithTheLastFailure) {
                        wide = folder + L"\\recordserver.dll";
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(CopyFileW(ServerPath(L"recordserver.dll").c_str(), wide.c_str(), FALSE));
+    const std::wstring com = ServerPath(L"testcomserver.dll"), left = ServerPath(L"leaveserver.dll"),
+                       assembly = folder + L"\\assembly.dll";
+    ASSERT_TRUE(testkit::DotNetCopy(ServerPath(L"plain.dll"), assembly));
     const struct {
         std::wstring args;
         bool pipe;
@@ -61,6 +72,22 @@ TEST(CommandMode, TriesEveryFileAndExitsWithTheLastFailure) {
          "DllRegisterServer\nDllRegisterServer\n", L"reported failure 0x80070005"},
         {L"/s " + failing + L" " + rec + L" " + Quoted(missing), false, 3, 3, "DllRegisterServer\n",
          L"does not exist"},
+        // What names each file follows its line, set in; nothing for an export that never ran.
+        {L"/s " + Quoted(com), true, 0, 1, "",
+         com + L": Registered successfully\r\n  " + com +
+             L" is registered in the 32-bit registry:\r\n  class " + kTestObjectClsidText +
+             L" Tessiver.TestObject (Apartment)\r\n"},
+        {L"/u /s " + Quoted(com), false, 0, 1, "",
+         L"  No class or type library in the 32-bit registry names this file now.\r\n"},
+        {L"/s " + rec, false, 0, 1, "DllRegisterServer\n",
+         L"  But no class or type library in the 32-bit registry names this file.\r\n"},
+        {L"/s " + Quoted(left), false, 0, 1, "", L"\r\n  and 2 more.\r\n"},
+        {L"/u /s " + Quoted(left), false, 0, 1, "",
+         L"Unregistered successfully\r\n  But 9 classes in the 32-bit registry still name this file:\r\n  "
+         L"class " +
+             LeftClsid(1)},
+        {L"/s " + Quoted(assembly), false, 4, 1, "",
+         L"The file is a .NET assembly, not a self-registering COM server"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << testing::PrintToString(c.args));
@@ -69,8 +96,15 @@ TEST(CommandMode, TriesEveryFileAndExitsWithTheLastFailure) {
         // The record would also show any window or window class of the program.
         EXPECT_EQ(run.record, c.record);
         EXPECT_NE(run.output.find(c.says), std::wstring::npos) << testing::PrintToString(run.output);
-        EXPECT_TRUE(c.lines == 0 || Lines(run.output) == c.lines) << testing::PrintToString(run.output);
+        EXPECT_TRUE(c.lines == 0 || FileLines(run.output) == c.lines) << testing::PrintToString(run.output);
+        // Where no export ran (exit codes 3 and 4), the registry is not read.
+        if (c.lines == 1 && (c.exitCode == 3 || c.exitCode == 4)) {
+            EXPECT_EQ(run.output.find(L"\r\n  "), std::wstring::npos);
+        }
     }
+    for (int n = 1; n <= kLeftClasses; ++n)
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + LeftClsid(n)).c_str());
+    DeleteFileW(assembly.c_str());
 }
 
 bool TestClassRegistered() {
@@ -133,6 +167,10 @@ TEST(CommandMode, WithoutSilenceOneBoxTellsItAllAndNoWindowIsBuilt) {
          L"Unregistered 1 of 2 files.\r\n\r\n1. " + failing +
              L"\r\nThe server's DllUnregisterServer reported failure 0x80070005",
          5},
+        {L"/u " + Quoted(ServerPath(L"testcomserver.dll")), L"Success!",
+         L"Unregistered successfully\r\n\r\nNo class or type library in the 32-bit registry names this file "
+         L"now.",
+         0},
         {L"/preview " + Quoted(ServerPath(L"testcomserver.dll")), L"Success!",
          L"Preview done: nothing was written to the registry.\r\n\r\n" + ServerPath(L"testcomserver.dll") +
              L" would be registered in the 32-bit registry:\r\nclass " + kTestObjectClsidText +

@@ -242,8 +242,13 @@ TEST(CommandMode64, RegistersEachKindInItsOwnViewFromOneLine) {
     EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
     run = RunCommand(L"/s " + both);
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output,
-              server64 + L": Registered successfully\r\n" + server32 + L": Registered successfully\r\n");
+    // Each file's line, and below it what names it in its own view.
+    const auto registered = [](const std::wstring& server, const wchar_t* view) {
+        return server + L": Registered successfully\r\n  " + server + L" is registered in the " + view +
+               L" registry:\r\n  class " + kTestObjectClsidText + L" " + kTestObjectProgId +
+               L" (Apartment)\r\n";
+    };
+    EXPECT_EQ(run.output, registered(server64, L"64-bit") + registered(server32, L"32-bit"));
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), server64));
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
     const std::wstring crash = ServerPath(L"x64\\crashserver64.dll");

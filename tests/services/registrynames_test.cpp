@@ -16,6 +16,8 @@
 #include "namesreader.h"
 #include "pefile.h"
 #include "registryindex.h"
+#include "regkey.h"
+#include "regtext.h"
 #include "testdirs.h"
 
 namespace {
@@ -127,7 +129,18 @@ std::vector<std::wstring> Flat(const services::RegistryIndex& index) {
     return flat;
 }
 
-// After an export, what an index updates to equals what a whole reading finds.
+// The names under the classes' key, one by one in the registry's own order.
+std::vector<std::wstring> ClassNamesInOrder() {
+    rt::RegKey classes;
+    std::vector<std::wstring> names;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, KEY_READ, classes.Put()) ==
+        ERROR_SUCCESS)
+        for (DWORD i = 0; const auto name = services::SubkeyAt(classes.Get(), i); ++i) names.push_back(*name);
+    return names;
+}
+
+// After an export, what an index updates to equals what a whole reading finds,
+// and a whole reading (by several readers at once) keeps the registry's order.
 TEST(RegistryIndex, AnUpdateAfterAnExportFindsWhatAWholeReadingFinds) {
     const std::wstring server = ServerPath(L"testcomserver.dll");
     const std::wstring other = ServerPath(L"okreg.dll");
@@ -173,6 +186,9 @@ TEST(RegistryIndex, AnUpdateAfterAnExportFindsWhatAWholeReadingFinds) {
                                       RegistryView::Bits32);
         ASSERT_TRUE(whole.Rebuild(kGoOn));
         EXPECT_EQ(Flat(index), Flat(whole));
+        std::vector<std::wstring> order;
+        for (const auto& entry : whole.Entries()) order.push_back(entry.name);
+        EXPECT_EQ(order, ClassNamesInOrder());
     }
     ForgetClasses(L"7E55C0");
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(L"{00000000-7E55-4000-8000-000000000000}").c_str());
