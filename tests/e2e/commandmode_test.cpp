@@ -107,6 +107,49 @@ TEST(CommandMode, TriesEveryFileAndExitsWithTheLastFailure) {
     DeleteFileW(assembly.c_str());
 }
 
+// A system DLL hidden from the loader as if it had never been installed: its
+// file moved aside, and Wine told not to fall back on its own built-in copy.
+class HiddenSystemDll {
+public:
+    explicit HiddenSystemDll(const std::wstring& name) : override_(name + L"=n") {
+        wchar_t folder[MAX_PATH] = {};
+        GetSystemDirectoryW(folder, MAX_PATH);
+        file_ = std::wstring(folder) + L"\\" + name + L".dll";
+        MoveFileW((file_ + L".hidden").c_str(), file_.c_str());  // after a run that never ended
+        wchar_t overrides[4096] = {};
+        GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 4096);
+        before_ = overrides;
+        hidden_ = MoveFileW(file_.c_str(), (file_ + L".hidden").c_str()) &&
+                  SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (before_ + L";" + override_).c_str());
+    }
+    ~HiddenSystemDll() {
+        SetEnvironmentVariableW(L"WINEDLLOVERRIDES", before_.c_str());
+        MoveFileW((file_ + L".hidden").c_str(), file_.c_str());
+    }
+    bool Hidden() const { return hidden_; }
+
+private:
+    std::wstring file_, override_, before_;
+    bool hidden_ = false;
+};
+
+// A server built with the Visual C++ compiler, on a system without its
+// runtime: the message names the package that brings it.
+TEST(CommandMode, AMissingRuntimeIsNamedWithItsRedistributable) {
+    const std::wstring server = Quoted(ServerPath(L"needsvcrt.dll"));
+    ASSERT_EQ(RunCommand(L"/s " + server).exitCode, 0u) << "it registers where the runtime is";
+    const HiddenSystemDll hidden(L"vcruntime140");
+    ASSERT_TRUE(hidden.Hidden());
+    const CommandResult run = RunCommand(L"/s " + server);
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_NE(
+        run.output.find(L"it needs vcruntime140.dll, which was not found in the server's folder or where "
+                        L"the system looks for DLLs. (error 126) vcruntime140.dll comes with the Microsoft "
+                        L"Visual C++ 2015-2022 Redistributable (x86): install it, then try again."),
+        std::wstring::npos)
+        << testing::PrintToString(run.output);
+}
+
 bool TestClassRegistered() {
     HKEY key = nullptr;
     const std::wstring path = std::wstring(L"CLSID\\") + kTestObjectClsidText;
