@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "gdi.h"
+#include "handles.h"
 #include "latebound.h"
 #include "sysversion.h"
 
@@ -18,11 +18,11 @@ std::string Narrow(const std::wstring& text) {
 
 bool IsFunctionExported(const std::wstring& functionName, const std::wstring& moduleName) {
     // Loaded only for the look-up when nobody has it loaded yet, and let go again.
-    rt::gdi::Module loadedHere;
+    rt::Module loadedHere;
     HMODULE module = GetModuleHandleW(moduleName.c_str());
     if (!module) {
-        loadedHere = rt::gdi::Module(rt::LoadSystemLibrary(moduleName.c_str()));
-        module = loadedHere.Get();
+        loadedHere.reset(rt::LoadSystemLibrary(moduleName.c_str()));
+        module = loadedHere.get();
     }
     return module && GetProcAddress(module, Narrow(functionName).c_str()) != nullptr;
 }

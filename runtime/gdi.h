@@ -30,9 +30,6 @@ struct DestroyIconHandle {
 struct DestroyCursorHandle {
     void operator()(HCURSOR cursor) const { DestroyCursor(cursor); }
 };
-struct FreeModule {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
 }  // namespace detail
 
 template <class Handle, class Free = detail::DeleteGdiObject>
@@ -78,9 +75,10 @@ using Font = Object<HFONT>;
 // Never for shared icons and cursors: those belong to the system's cache.
 using Icon = Object<HICON, detail::DestroyIconHandle>;
 using Cursor = Object<HCURSOR, detail::DestroyCursorHandle>;
-using Module = Object<HMODULE, detail::FreeModule>;
 
-inline Brush SolidBrush(COLORREF colour) { return Brush(CreateSolidBrush(colour)); }
+inline Brush SolidBrush(COLORREF colour) {
+    return Brush(CreateSolidBrush(colour));
+}
 
 // A memory device context compatible with another one (with the screen for null).
 class MemoryDC : public Object<HDC, detail::DeleteMemoryDC> {

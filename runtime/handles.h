@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace rt {
@@ -31,6 +32,9 @@ struct ReleaseVirtual {
 };
 struct RemoveVectored {
     void operator()(void* handler) const { RemoveVectoredExceptionHandler(handler); }
+};
+struct FreeModule {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 
 }  // namespace detail
@@ -82,6 +86,8 @@ using FindHandle = BasicHandle<detail::CloseFindHandle>;
 using VirtualMemory = std::unique_ptr<void, detail::ReleaseVirtual>;
 // What AddVectoredExceptionHandler returns: the handler is removed with it.
 using VectoredHandler = std::unique_ptr<void, detail::RemoveVectored>;
+// A library this code loaded, let go with it.
+using Module = std::unique_ptr<std::remove_pointer_t<HMODULE>, detail::FreeModule>;
 
 // Memory the system allocated for the caller to LocalFree (FormatMessageW,
 // CommandLineToArgvW, security descriptors).

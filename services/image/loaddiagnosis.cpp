@@ -91,10 +91,8 @@ bool IsApiSet(const std::wstring& name) {
 // are the system's own and taken as there.
 bool ApiSetResolves(const std::wstring& name) {
     if (!StartsWith(name, L"api-ms-win-crt-") || GetModuleHandleW(name.c_str())) return true;
-    if (HMODULE module = LoadLibraryExW(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        FreeLibrary(module);
+    if (const rt::Module module{LoadLibraryExW(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)})
         return true;
-    }
     return GetLastError() != ERROR_MOD_NOT_FOUND;
 }
 

@@ -94,7 +94,7 @@ LONG CALLBACK Continue(EXCEPTION_POINTERS* info) {
                                                               : EXCEPTION_CONTINUE_SEARCH;
 }
 
-TEST(HandleOwners, VirtualMemoryAndVectoredHandler) {
+TEST(HandleOwners, VirtualMemoryVectoredHandlerAndModule) {
     const auto state = [](void* at) {
         MEMORY_BASIC_INFORMATION info{};
         return VirtualQuery(at, &info, sizeof info) ? info.State : 0;
@@ -114,6 +114,13 @@ TEST(HandleOwners, VirtualMemoryAndVectoredHandler) {
     counting.reset();
     RaiseException(0xE0545356, 0, 0, nullptr);
     EXPECT_EQ(seen, 1);
+
+    // A library nothing else in the process holds leaves with its owner.
+    rt::Module library(LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    ASSERT_TRUE(library);
+    EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), library.get());
+    library.reset();
+    EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), nullptr);
 }
 
 // A real COM object's count, read without changing it.
