@@ -1,6 +1,6 @@
-// Owners for what the system hands out outside GDI: kernel handles, memory
-// the system allocated with LocalAlloc or VirtualAlloc, find handles,
-// vectored exception handlers and COM pointers. Each
+// Owners for what the system hands out outside GDI: kernel handles, registry
+// keys, memory the system allocated with LocalAlloc or VirtualAlloc, find
+// handles, libraries, vectored exception handlers and COM pointers. Each
 // holds one, cannot be copied, can be moved, and gives it back at scope end,
 // as gdi::Object does for drawing objects.
 #pragma once
@@ -17,12 +17,16 @@ namespace detail {
 
 // Kernel functions answer "no handle" with null or with INVALID_HANDLE_VALUE,
 // depending on the function: both mean nothing to close.
-inline bool IsHandle(HANDLE h) {
-    return h != nullptr && h != INVALID_HANDLE_VALUE;
+template <class H>
+bool IsHandle(H h) {
+    return h != nullptr && reinterpret_cast<HANDLE>(h) != INVALID_HANDLE_VALUE;
 }
 
 struct CloseKernelHandle {
     void operator()(HANDLE h) const { CloseHandle(h); }
+};
+struct CloseRegKey {
+    void operator()(HKEY key) const { RegCloseKey(key); }
 };
 struct CloseFindHandle {
     void operator()(HANDLE h) const { FindClose(h); }
@@ -39,11 +43,11 @@ struct FreeModule {
 
 }  // namespace detail
 
-template <class Close>
+template <class Close, class H = HANDLE>
 class BasicHandle {
 public:
     BasicHandle() = default;
-    explicit BasicHandle(HANDLE handle) : handle_(detail::IsHandle(handle) ? handle : nullptr) {}
+    explicit BasicHandle(H handle) : handle_(detail::IsHandle(handle) ? handle : nullptr) {}
     ~BasicHandle() { Reset(); }
     BasicHandle(const BasicHandle&) = delete;
     BasicHandle& operator=(const BasicHandle&) = delete;
@@ -53,33 +57,35 @@ public:
         return *this;
     }
 
-    HANDLE Get() const { return Held(); }
+    H Get() const { return Held(); }
     explicit operator bool() const { return Held() != nullptr; }
     // Gives the handle away; the caller closes it.
-    HANDLE Release() {
-        const HANDLE held = Held();
+    H Release() {
+        const H held = Held();
         handle_ = nullptr;
         return held;
     }
-    void Reset(HANDLE handle = nullptr) {
-        if (const HANDLE held = Held()) Close{}(held);
+    void Reset(H handle = nullptr) {
+        if (const H held = Held()) Close{}(held);
         handle_ = detail::IsHandle(handle) ? handle : nullptr;
     }
     // For functions that hand a handle out through a pointer: the old one is
     // closed first. What they write may be INVALID_HANDLE_VALUE, which owns nothing.
-    HANDLE* Put() {
+    H* Put() {
         Reset();
         return &handle_;
     }
 
 private:
-    HANDLE Held() const { return detail::IsHandle(handle_) ? handle_ : nullptr; }
+    H Held() const { return detail::IsHandle(handle_) ? handle_ : nullptr; }
 
-    HANDLE handle_ = nullptr;
+    H handle_ = nullptr;
 };
 
 // A handle CloseHandle closes: files, processes, threads, events, pipes, jobs.
 using Handle = BasicHandle<detail::CloseKernelHandle>;
+// An open registry key. The predefined roots (HKEY_LOCAL_MACHINE, ...) are never owned.
+using RegKey = BasicHandle<detail::CloseRegKey, HKEY>;
 // A handle from FindFirstFileW.
 using FindHandle = BasicHandle<detail::CloseFindHandle>;
 // Pages from VirtualAlloc, released whole.

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "handles.h"
-#include "regkey.h"
 #include "regtree.h"
 
 namespace services {

@@ -17,7 +17,6 @@
 
 #include "handles.h"
 #include "registryview.h"
-#include "regkey.h"
 
 namespace services {
 

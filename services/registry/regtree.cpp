@@ -4,7 +4,6 @@
 #include <map>
 
 #include "handles.h"
-#include "regkey.h"
 
 namespace services {
 namespace {

@@ -94,7 +94,7 @@ LONG CALLBACK Continue(EXCEPTION_POINTERS* info) {
                                                               : EXCEPTION_CONTINUE_SEARCH;
 }
 
-TEST(HandleOwners, VirtualMemoryVectoredHandlerAndModule) {
+TEST(HandleOwners, VirtualMemoryVectoredHandlerModuleAndRegKey) {
     const auto state = [](void* at) {
         MEMORY_BASIC_INFORMATION info{};
         return VirtualQuery(at, &info, sizeof info) ? info.State : 0;
@@ -121,6 +121,14 @@ TEST(HandleOwners, VirtualMemoryVectoredHandlerAndModule) {
     EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), library.get());
     library.reset();
     EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), nullptr);
+
+    rt::RegKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, key.Put()), ERROR_SUCCESS);
+    const HKEY open = key.Get();
+    key.Reset();
+    EXPECT_EQ(RegQueryInfoKeyW(open, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr),
+              ERROR_INVALID_HANDLE);
 }
 
 // A real COM object's count, read without changing it.

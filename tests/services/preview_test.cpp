@@ -9,7 +9,6 @@
 #include "previewnames.h"
 #include "reg.h"
 #include "regfile.h"
-#include "regkey.h"
 #include "testdirs.h"
 #include "testobject.h"
 

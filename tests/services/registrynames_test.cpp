@@ -16,7 +16,6 @@
 #include "namesreader.h"
 #include "pefile.h"
 #include "registryindex.h"
-#include "regkey.h"
 #include "regtext.h"
 #include "testdirs.h"
 
