@@ -29,8 +29,22 @@ const wchar_t kUsage[] =
     L"could not be loaded; 4 the export is missing; 5 the export failed, crashed or was ended. With several "
     L"files, the code of the last one that failed.";
 
-bool NamesAFile(const std::wstring& arg) {
-    return arg.find_first_not_of(L" \t\"") != std::wstring::npos;
+bool IsSwitch(const std::wstring& arg) {
+    return !arg.empty() && (arg[0] == L'/' || arg[0] == L'-');
+}
+
+// "/s/u" is two switches, as the system's tool reads it; /i:text keeps the
+// rest of its argument, slashes and all.
+std::vector<std::wstring> SwitchPieces(const std::wstring& arg) {
+    std::vector<std::wstring> pieces;
+    size_t start = 0;
+    while (start < arg.size()) {
+        const bool install = arg.size() > start + 2 && std::towlower(arg[start + 1]) == L'i' && arg[start + 2] == L':';
+        const size_t next = install ? std::wstring::npos : arg.find_first_of(L"/-", start + 1);
+        pieces.push_back(arg.substr(start, next == std::wstring::npos ? next : next - start));
+        start = next;
+    }
+    return pieces;
 }
 
 // False for a switch this program does not know.
@@ -73,12 +87,17 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
     CommandLine command;
     std::wstring unknown;
     for (const std::wstring& arg : args) {
-        if (arg.empty() || (arg[0] != L'/' && arg[0] != L'-')) {
-            if (NamesAFile(arg)) command.Files.push_back(arg);
+        if (!IsSwitch(arg)) {
+            command.Files.push_back(arg);
             continue;
         }
         command.Switched = true;
-        if (!TakeSwitch(arg, command) && unknown.empty()) unknown = arg;
+        for (const std::wstring& piece : SwitchPieces(arg)) {
+            if (TakeSwitch(piece, command)) continue;
+            if (unknown.empty()) unknown = piece;
+            // "/silent", "/s:x": whatever the script meant, it meant no box.
+            if (piece.size() > 1 && std::towlower(piece[1]) == L's') command.AskedSilence = true;
+        }
     }
     if (!command.Switched || command.Usage) return command;
     if (!unknown.empty())

@@ -12,6 +12,7 @@ struct CommandLine {
     bool Switched = false;  // any switch: command mode, no window
     bool Usage = false;     // /? asked for the usage
     bool Silent = false;    // /s: no box
+    bool AskedSilence = false;  // a switch not understood that began with s: no box for the fault either
     services::ServerTask Task;
     std::vector<std::wstring> Files;  // as given, in order
     std::wstring Fault;               // what is wrong with the line; empty when nothing
@@ -21,7 +22,8 @@ inline constexpr wchar_t kNoFileFault[] = L"No file was given.";
 
 // Reads the arguments after the program's name, as the system split them.
 // A switch starts with '/' or '-', in any case, before, between or after the
-// files; an argument of only blanks and quotes names no file.
+// files, and one argument may hold several ("/s/u"). Every other argument is
+// one file, taken literally: an empty one too, which then cannot be loaded.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& args);
 
 // What the switches do, the exit codes, and the fault first when there is one.

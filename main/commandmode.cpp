@@ -1,6 +1,7 @@
 #include "commandmode.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <optional>
 
 #include "app.h"
@@ -121,7 +122,7 @@ int RefuseOrExplain(const CommandLine& command, const Output& out) {
     const bool wrong = !command.Fault.empty();
     const std::wstring text = UsageText(command);
     out.Write(text);
-    if (!command.Silent)
+    if (!command.Silent && !command.AskedSilence)
         rt::MsgBox(text, wrong ? rt::MsgBoxExclamation : rt::MsgBoxInformation,
                    wrong ? rt::kErrorTitle : kProductName);
     return kExitWrongCommandLine;
@@ -147,7 +148,11 @@ ExitCode ExitCodeOf(const services::RegistrationOutcome& outcome) {
 std::wstring OutputLine(const services::RegistrationOutcome& outcome, const services::ServerTask& task) {
     const std::wstring text =
         outcome.Succeeded ? RegistrationDoneText(task) : RegistrationFailureText(outcome, task);
-    std::wstring line = outcome.Path + L": ";
+    // An empty or blank-edged path in quotes: a line never starts with a blank
+    // unless it belongs to the file above it.
+    const std::wstring& path = outcome.Path;
+    const bool edged = path.empty() || iswspace(path.front()) || iswspace(path.back());
+    std::wstring line = (edged ? L'"' + path + L'"' : path) + L": ";
     for (wchar_t c : text) {
         if (c != L'\r' && c != L'\n')
             line += c;
@@ -160,14 +165,11 @@ std::wstring OutputLine(const services::RegistrationOutcome& outcome, const serv
 int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     Output out;
     if (command.Usage || !command.Fault.empty()) return RefuseOrExplain(command, out);
-    // The very paths the window's field would give for the same files.
-    const std::wstring fieldText = FieldTextForFiles(ArgumentFiles(command.Files));
-    const std::vector<std::wstring> paths = services::SplitServerPaths(fieldText);
-    if (paths.empty()) {
-        CommandLine none = command;
-        none.Fault = kNoFileFault;
-        return RefuseOrExplain(none, out);
-    }
+    // Each argument is one file, as the shell split it: no quotes, line breaks
+    // or variables are read into it again.
+    std::vector<std::wstring> paths;
+    for (const std::wstring& file : command.Files) paths.push_back(ArgumentFile(file));
+    const std::wstring fieldText = FieldTextForFiles(paths);
     // A 64-bit server's helper starts while this process gets ready, and the
     // next one while the last works.
     services::Registrar registrar(module, res::Helper64);

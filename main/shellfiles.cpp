@@ -24,7 +24,9 @@ const wchar_t* AfterProgramName(const wchar_t* line) {
     return line;
 }
 
-std::wstring FullIfFound(const std::wstring& path) {
+}  // namespace
+
+std::wstring ArgumentFile(const std::wstring& path) {
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return path;
     std::wstring full(needed, L'\0');
@@ -33,8 +35,6 @@ std::wstring FullIfFound(const std::wstring& path) {
     full.resize(written);
     return GetFileAttributesW(full.c_str()) == INVALID_FILE_ATTRIBUTES ? path : full;
 }
-
-}  // namespace
 
 std::vector<std::wstring> CommandArguments(const wchar_t* commandLine) {
     std::vector<std::wstring> arguments;
@@ -51,7 +51,7 @@ std::vector<std::wstring> CommandArguments(const wchar_t* commandLine) {
 std::vector<std::wstring> ArgumentFiles(const std::vector<std::wstring>& args) {
     std::vector<std::wstring> files;
     for (const std::wstring& arg : args)
-        if (!arg.empty()) files.push_back(FullIfFound(arg));
+        if (!arg.empty()) files.push_back(ArgumentFile(arg));
     return files;
 }
 

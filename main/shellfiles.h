@@ -9,6 +9,10 @@
 // first), split as the system splits them. A line with no arguments costs no DLL load.
 std::vector<std::wstring> CommandArguments(const wchar_t* commandLine);
 
+// One argument as a file: a relative path that names a file or folder from
+// the current folder is made full; anything else stays as given.
+std::wstring ArgumentFile(const std::wstring& path);
+
 // The files among `args`; empty ones are skipped. A relative path that names
 // a file or folder from the current folder is made full; anything else stays
 // as given, for Register to judge.

@@ -57,7 +57,14 @@ TEST(CommandMode, TriesEveryFileAndExitsWithTheLastFailure) {
         {rec + L" /C /s", false, 0, 1, "DllRegisterServer\n", L": Registered successfully\r\n"},
         {L"/s /x " + rec, true, 1, 0, "", L"Unknown switch: /x\r\n\r\nUsage: tessiver"},
         {L"/s /n " + rec, false, 1, 0, "", L"/n needs /i"},
-        {L"/s \" \"", false, 1, 0, "", L"No file was given."},
+        // Each argument is one file, taken literally: a blank or empty one cannot be
+        // loaded, a stray quote spoils only its own, a variable is not expanded again.
+        {L"/s \" \"", false, 3, 1, "", L"\" \": No file of that name was found"},
+        {L"/s \"\"", false, 3, 1, "", L"\"\": No file of that name was found"},
+        {L"/s " + rec + L" a\\\"b.dll", true, 3, 2, "DllRegisterServer\n", L"Registered successfully"},
+        {L"/s \"%SystemRoot%\\System32\\kernel32.dll\"", false, 3, 1, "", L"does not exist"},
+        {L"/s/x " + rec, false, 1, 0, "", L"Unknown switch: /x"},
+        {L"-silent " + rec, false, 1, 0, "", L"Unknown switch: -silent"},
         {L"/s " + Quoted(ServerPath(L"crashserver.dll")), true, 5, 1, "",
          L"failed with an exception: C0000005 (access violation writing address 0x00000000) in "
          L"crashserver.dll"},

@@ -5,12 +5,13 @@
 
 namespace {
 
-// Switches as letters: w switched, s silent, ? usage, u unregister, n no registration export, i DllInstall, t
-// text.
+// Switches as letters: w switched, s silent, q a switch not understood asked for silence, ? usage, u
+// unregister, n no registration export, i DllInstall, t text.
 std::string Flags(const CommandLine& c) {
     std::string flags;
     for (const auto& [on, letter] : {std::pair{c.Switched, 'w'},
                                      {c.Silent, 's'},
+                                     {c.AskedSilence, 'q'},
                                      {c.Usage, '?'},
                                      {!c.Task.Registering, 'u'},
                                      {!c.Task.RegistrationExport, 'n'},
@@ -35,10 +36,20 @@ TEST(CommandLine, ReadsTheSwitchesAnywhereInAnyCase) {
         {{L"/i:x", L"-i", L"/c", L"a.dll"}, "wi", L"", {L"a.dll"}, L""},
         {{L"/u", L"/N", L"/i", L"a.dll"}, "wuni", L"", {L"a.dll"}, L""},
         {{L"/n", L"a.dll"}, "wn", L"", {L"a.dll"}, L"/n needs /i: without either there is nothing to call."},
-        {{L"/s", L"/ss", L"/x", L"a.dll"}, "ws", L"", {L"a.dll"}, L"Unknown switch: /ss"},
+        {{L"/s", L"/ss", L"/x", L"a.dll"}, "wsq", L"", {L"a.dll"}, L"Unknown switch: /ss"},
         {{L"-", L"a.dll"}, "w", L"", {L"a.dll"}, L"Unknown switch: -"},
-        {{L"/s:", L"a.dll"}, "w", L"", {L"a.dll"}, L"Unknown switch: /s:"},
-        {{L"/s", L"\" \"", L""}, "ws", L"", {}, L"No file was given."},
+        {{L"/s:", L"a.dll"}, "wq", L"", {L"a.dll"}, L"Unknown switch: /s:"},
+        {{L"-Silent", L"/u"}, "wqu", L"", {}, L"Unknown switch: -Silent"},
+        // Each argument is one file, whatever it holds; only no argument at all is no file.
+        {{L"/s", L"\" \"", L"", L" "}, "ws", L"", {L"\" \"", L"", L" "}, L""},
+        {{L"a\\\"b.dll", L"%WINDIR%\\x.dll", L"two\r\nlines.dll"}, "", L"",
+         {L"a\\\"b.dll", L"%WINDIR%\\x.dll", L"two\r\nlines.dll"}, L""},
+        {{L"/s"}, "ws", L"", {}, L"No file was given."},
+        // Several switches in one argument; /i:text keeps its slashes and dashes.
+        {{L"/s/u", L"a.dll"}, "wsu", L"", {L"a.dll"}, L""},
+        {{L"-s-U/c", L"a.dll"}, "wsu", L"", {L"a.dll"}, L""},
+        {{L"/u/i:C:/a-b /c", L"a.dll"}, "wuit", L"C:/a-b /c", {L"a.dll"}, L""},
+        {{L"/s/x", L"a.dll"}, "ws", L"", {L"a.dll"}, L"Unknown switch: /x"},
         {{L"/?", L"/x"}, "w?", L"", {}, L""},
     };
     for (const auto& c : cases) {
