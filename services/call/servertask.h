@@ -21,6 +21,8 @@ struct ServerTask {
     bool HasInstallText = false;     // without it DllInstall gets NULL
     std::wstring InstallText;
     bool Preview = false;  // against a scratch copy of the registry: nothing real changes
+
+    bool operator==(const ServerTask&) const = default;
 };
 
 // The registration export alone, as the window's commands call it.

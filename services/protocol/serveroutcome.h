@@ -42,6 +42,8 @@ inline constexpr size_t kLongestAnswer = 256 * 1024;
 struct HelperRequest {
     std::wstring Path;
     ServerTask Task;
+
+    bool operator==(const HelperRequest&) const = default;
 };
 
 // The request goes whole, its length first: the helper reads kRequestHead

@@ -55,12 +55,6 @@ TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
     EXPECT_FALSE(services::DecodeOutcome(wrongKind).has_value());
 }
 
-bool Same(const services::HelperRequest& a, const services::HelperRequest& b) {
-    return a.Path == b.Path && a.Task.Registering == b.Task.Registering &&
-           a.Task.RegistrationExport == b.Task.RegistrationExport && a.Task.Install == b.Task.Install &&
-           a.Task.HasInstallText == b.Task.HasInstallText && a.Task.InstallText == b.Task.InstallText;
-}
-
 TEST(HelperRequest, CrossesWholeOrNotAtAll) {
     services::HelperRequest registration{L"C:\\s\u00EEte\\server64.dll", services::RegistrationTask(true)};
     services::HelperRequest install{L"C:\\x.dll", services::RegistrationTask(false)};
@@ -69,13 +63,15 @@ TEST(HelperRequest, CrossesWholeOrNotAtAll) {
     services::HelperRequest installOnly{L"x.dll", services::RegistrationTask(true)};
     installOnly.Task.RegistrationExport = false;
     installOnly.Task.Install = true;
-    for (const auto& request : {registration, install, installOnly}) {
+    services::HelperRequest preview{L"p.dll", services::RegistrationTask(false)};
+    preview.Task.Preview = true;
+    for (const auto& request : {registration, install, installOnly, preview}) {
         const std::vector<uint8_t> bytes = services::EncodeRequest(request);
         ASSERT_EQ(services::RequestBodySize(std::span(bytes.data(), services::kRequestHead)),
                   bytes.size() - services::kRequestHead);
         const auto back = services::DecodeRequest(bytes);
         ASSERT_TRUE(back.has_value());
-        EXPECT_TRUE(Same(*back, request));
+        EXPECT_EQ(*back, request);
         for (size_t size = 0; size < bytes.size(); ++size)
             ASSERT_FALSE(services::DecodeRequest(std::span(bytes.data(), size)).has_value()) << size;
     }
