@@ -1,0 +1,39 @@
+// While a server loads and runs, what it writes to the standard output and
+// error goes nowhere: the command line's log is the program's alone.
+#pragma once
+
+#include <windows.h>
+
+#include "handles.h"
+
+namespace services {
+
+// Points both standard handles, and the C runtime's two descriptors that a
+// server sharing the program's runtime prints through, at the null device;
+// puts the real ones back at scope end. Nothing changes if the null device
+// cannot be opened.
+class QuietOutput {
+public:
+    QuietOutput();
+    ~QuietOutput();
+    QuietOutput(const QuietOutput&) = delete;
+    QuietOutput& operator=(const QuietOutput&) = delete;
+
+private:
+    struct Stream {
+        DWORD kind;
+        int descriptor;
+        HANDLE real = nullptr;
+        int saved = -1;           // a copy of the runtime's descriptor while the null device has it
+        bool sameHandle = false;  // the runtime's descriptor was the standard handle itself
+    };
+
+    void Quiet(Stream& stream);
+    static void Restore(Stream& stream);
+
+    rt::Handle nul_;
+    int nulDescriptor_ = -1;
+    Stream streams_[2] = {{STD_OUTPUT_HANDLE, 1}, {STD_ERROR_HANDLE, 2}};
+};
+
+}  // namespace services
