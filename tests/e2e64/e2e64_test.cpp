@@ -312,13 +312,14 @@ TEST(CommandMode64, AServerThatNeverAnswersIsEndedAfterAMinuteOrWhenTheUserSaysS
 // The 64-bit helper loads what the program would: no planted copy, and a
 // helper that only the PATH holds.
 TEST(Program64, PlantedCopiesNeverLoadInTheHelper) {
-    const std::wstring shadow = ServerPath(L"x64\\shadowserver64.dll");
+    const std::wstring shadow = ServerPath(L"x64\\shadowserver64.dll"),
+                       helped = ServerPath(L"x64\\pathserver\\pathserver64.dll");
     CheckPlantedCopiesNeverLoad(
         {
-            {shadow, L"msimg32.dll", false},
-            {shadow, L"msimg32.dll", true},
-            {ServerPath(L"x64\\pathserver\\pathserver64.dll"), L"pathhelper.dll", true,
-             ServerPath(L"x64\\onpath")},
+            {shadow, L"msimg32.dll", false, L"", 0},
+            {shadow, L"msimg32.dll", true, L"", 0},
+            {helped, L"pathhelper.dll", true, ServerPath(L"x64\\onpath"), 0},
+            {helped, L"pathhelper.dll", true, L"", 3},
         },
         ServerPath(L"x64\\planted64.dll"));
     EXPECT_FALSE(HelperRunning());
