@@ -24,6 +24,8 @@ TEST(DllSearch, PlantedCopiesNeverLoadAndAHelperOnThePathStillServes) {
             // A helper that only the PATH holds, and a copy that only the current folder holds.
             {helped, L"pathhelper.dll", true, ServerPath(L"onpath"), 0},
             {helped, L"pathhelper.dll", true, L"", 3},
+            // A chain the PATH completes: the DLL beside the server needs one only the PATH holds.
+            {ServerPath(L"probe\\probeserver.dll"), L"probehelper.dll", true, ServerPath(L"elsewhere"), 0},
         },
         ServerPath(L"planted.dll"));
 }

@@ -320,6 +320,8 @@ TEST(Program64, PlantedCopiesNeverLoadInTheHelper) {
             {shadow, L"msimg32.dll", true, L"", 0},
             {helped, L"pathhelper.dll", true, ServerPath(L"x64\\onpath"), 0},
             {helped, L"pathhelper.dll", true, L"", 3},
+            {ServerPath(L"x64\\probe\\probeserver.dll"), L"probehelper.dll", true,
+             ServerPath(L"x64\\elsewhere"), 0},
         },
         ServerPath(L"x64\\planted64.dll"));
     EXPECT_FALSE(HelperRunning());
