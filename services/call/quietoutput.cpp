@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 
 namespace services {
 namespace {
@@ -32,29 +33,39 @@ QuietOutput::~QuietOutput() {
     if (!nul_) return;
     std::fflush(stdout);
     std::fflush(stderr);
-    for (Stream& stream : streams_) Restore(stream);
+    // In reverse: both descriptors may share one handle, whose flags come back last.
+    for (auto stream = std::rbegin(streams_); stream != std::rend(streams_); ++stream) Restore(*stream);
     if (nulDescriptor_ >= 0) _close(nulDescriptor_);
+    // The runtime now holds copies; a handle it had is nobody's unless it is a standard one.
+    HANDLE closed = nullptr;
+    for (const Stream& stream : streams_) {
+        if (stream.saved < 0 || stream.runtime == stream.real || stream.runtime == closed) continue;
+        CloseHandle(stream.runtime);
+        closed = stream.runtime;
+    }
 }
 
+// Moving a descriptor closes the handle it had, which some runtimes share
+// with the standard handle: that handle is kept from closing meanwhile.
 void QuietOutput::Quiet(Stream& stream) {
     stream.real = GetStdHandle(stream.kind);
     SetStdHandle(stream.kind, nul_.Get());
-    const HANDLE runtime = RuntimeHandle(stream.descriptor);
-    if (!runtime || nulDescriptor_ < 0) return;
-    stream.sameHandle = runtime == stream.real;
+    stream.runtime = RuntimeHandle(stream.descriptor);
+    if (!stream.runtime || nulDescriptor_ < 0 || !GetHandleInformation(stream.runtime, &stream.runtimeFlags))
+        return;
+    SetHandleInformation(stream.runtime, HANDLE_FLAG_PROTECT_FROM_CLOSE, HANDLE_FLAG_PROTECT_FROM_CLOSE);
     stream.saved = _dup(stream.descriptor);
     if (stream.saved >= 0) _dup2(nulDescriptor_, stream.descriptor);
 }
 
-void QuietOutput::Restore(Stream& stream) {
+// Last the standard handle: a runtime may set it as it moves a descriptor.
+void QuietOutput::Restore(const Stream& stream) {
     if (stream.saved >= 0) {
         _dup2(stream.saved, stream.descriptor);
         _close(stream.saved);
+        SetHandleInformation(stream.runtime, HANDLE_FLAG_PROTECT_FROM_CLOSE, stream.runtimeFlags);
     }
-    // Some runtimes hold the standard handle itself, which moving the
-    // descriptor closed: the standard handle is then the runtime's new copy.
-    const HANDLE runtime = stream.sameHandle ? RuntimeHandle(stream.descriptor) : nullptr;
-    SetStdHandle(stream.kind, runtime ? runtime : stream.real);
+    SetStdHandle(stream.kind, stream.real);
 }
 
 }  // namespace services

@@ -24,12 +24,13 @@ private:
         DWORD kind;
         int descriptor;
         HANDLE real = nullptr;
-        int saved = -1;           // a copy of the runtime's descriptor while the null device has it
-        bool sameHandle = false;  // the runtime's descriptor was the standard handle itself
+        HANDLE runtime = nullptr;  // the runtime's handle for the descriptor, kept from closing meanwhile
+        DWORD runtimeFlags = 0;
+        int saved = -1;  // a copy of the runtime's descriptor while the null device has it
     };
 
     void Quiet(Stream& stream);
-    static void Restore(Stream& stream);
+    static void Restore(const Stream& stream);
 
     rt::Handle nul_;
     int nulDescriptor_ = -1;
