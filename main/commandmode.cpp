@@ -6,6 +6,7 @@
 
 #include "app.h"
 #include "frmreg.h"
+#include "handles.h"
 #include "msgbox.h"
 #include "namesreader.h"
 #include "regfile.h"
@@ -24,9 +25,8 @@ constexpr DWORD kPollMs = 50;
 // program's window or nothing at all is no log.
 class Output {
 public:
-    Output() : handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
-        const DWORD type =
-            handle_ && handle_ != INVALID_HANDLE_VALUE ? GetFileType(handle_) : FILE_TYPE_UNKNOWN;
+    Output() : handle_(OwnCopy(GetStdHandle(STD_OUTPUT_HANDLE))) {
+        const DWORD type = handle_ ? GetFileType(handle_.Get()) : FILE_TYPE_UNKNOWN;
         redirected_ = type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
     }
 
@@ -42,7 +42,7 @@ public:
         WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()), bytes.data(), size,
                             nullptr, nullptr);
         DWORD written = 0;
-        WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        WriteFile(handle_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
 
     // From now on the output is a registration file, in the registry
@@ -62,10 +62,18 @@ public:
 private:
     void WriteUtf16(const std::wstring& text) const {
         DWORD written = 0;
-        WriteFile(handle_, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
+        WriteFile(handle_.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
+                  nullptr);
     }
 
-    HANDLE handle_;  // the process's, not ours to close
+    // A copy of the process's: the standard handle is swapped while a server runs.
+    static HANDLE OwnCopy(HANDLE handle) {
+        HANDLE copy = nullptr;
+        const HANDLE self = GetCurrentProcess();
+        return DuplicateHandle(self, handle, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) ? copy : nullptr;
+    }
+
+    rt::Handle handle_;
     bool redirected_ = false;
     bool registrationFile_ = false;
 };

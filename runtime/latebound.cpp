@@ -8,8 +8,8 @@ void NarrowDllSearch() {
     SetDllDirectoryW(L"");  // the current folder out
     // Windows 8 and later, and 7 with its loader update; bound here so that older ones still start.
     const auto setDefault = LateBound<BOOL WINAPI(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories");
-    // Folders added for a while (a server's own search while it registers) count too.
-    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
+    // No folder is ever added: an added one would be searched before the system's.
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {

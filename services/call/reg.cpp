@@ -9,6 +9,7 @@
 
 #include "errors.h"
 #include "guardedcall.h"
+#include "loaddiagnosis.h"
 #include "loadersearch.h"
 #include "loadwatch.h"
 #include "serverpath.h"
@@ -46,7 +47,7 @@ HMODULE FindOrLoad(const ServerFile& server) {
         if (HMODULE loaded = GetModuleHandleW(server.given.c_str())) return loaded;
     if (server.loaded.empty()) RaiseLibraryMissing(ERROR_MOD_NOT_FOUND);
     if (HMODULE loaded = GetModuleHandleW(server.loaded.c_str())) return loaded;
-    return Load([&] { return LoadServerModule(server.loaded); });
+    return Load([&] { return LoadServerModule(server.loaded, NeededOutsideSystem(server.loaded)); });
 }
 
 }  // namespace

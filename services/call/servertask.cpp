@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "errors.h"
-#include "loadersearch.h"
 #include "previewtask.h"
+#include "quietoutput.h"
 #include "reg.h"
 #include "serveroutcome.h"
 
@@ -36,7 +36,7 @@ bool CallTask(const ServerFile& server, const ServerTask& task, std::wstring& fa
               const BeforeExport& before) {
     rt::ClearErr();
     failedExport.clear();
-    const ServerDllSearch search;
+    const QuietOutput quiet;
     const std::vector<const char*> names = TaskExports(task);
     std::vector<uintptr_t> addresses;
     for (const char* name : names) {

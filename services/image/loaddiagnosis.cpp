@@ -112,7 +112,9 @@ LoadProblem FromImage(const PeImage& image) {
 
 class DependencyWalk {
 public:
-    explicit DependencyWalk(std::vector<std::wstring> folders) : folders_(std::move(folders)) {}
+    // With `outside`, each DLL found outside the system folder is noted there, after what it needs.
+    explicit DependencyWalk(std::vector<std::wstring> folders, std::vector<std::wstring>* outside = nullptr)
+        : folders_(std::move(folders)), outside_(outside) {}
 
     // The first fault below the file, depth first in import order, as the loader meets them.
     LoadProblem Below(const PeImage& image, int depth) {
@@ -138,8 +140,15 @@ private:
             return {LoadProblem::Kind::Damaged, L"its import table names no file", {}};
         const std::wstring found = FindInFolders(name, folders_);
         if (found.empty()) return {LoadProblem::Kind::MissingDll, {}, {}};
+        LoadProblem problem = Inside(found, depth);
+        if (outside_ && problem.kind == LoadProblem::Kind::Unknown && Lower(FolderOf(found)) != system_)
+            outside_->push_back(found);
+        return problem;
+    }
+
+    LoadProblem Inside(const std::wstring& file, int depth) {
         if (depth >= kDeepest || seen_.size() > kMostFilesRead) return {};
-        const std::optional<PeImage> image = ReadPeFile(found, true);
+        const std::optional<PeImage> image = ReadPeFile(file, true);
         if (!image) return {};
         if (image->kind != kLoadableKind) return FromImage(*image);
         return Below(*image, depth + 1);
@@ -151,6 +160,8 @@ private:
     }
 
     std::vector<std::wstring> folders_;
+    std::vector<std::wstring>* outside_;
+    const std::wstring system_ = Lower(FullPath(SystemFolder(&GetSystemDirectoryW)));
     std::set<std::wstring> seen_;
 };
 
@@ -174,6 +185,15 @@ LoadProblem ExplainLoadFailure(const ServerFile& server) {
     if (!image) return {};
     if (image->kind != kLoadableKind) return FromImage(*image);
     return DependencyWalk(SearchFolders(FolderOf(server.opened))).Below(*image, 0);
+}
+
+std::vector<std::wstring> NeededOutsideSystem(const std::wstring& file) {
+    std::vector<std::wstring> outside;
+    const std::optional<PeImage> image = ReadPeFile(file, true);
+    if (!image || image->kind != kLoadableKind) return {};
+    DependencyWalk walk(SearchFolders(FolderOf(file)), &outside);
+    if (walk.Below(*image, 0).kind != LoadProblem::Kind::Unknown) outside.clear();
+    return outside;
 }
 
 PeImage ReadLibrary(const std::wstring& file) {

@@ -34,6 +34,12 @@ struct LoadProblem {
 // folder searched first; the first fault found.
 LoadProblem ExplainLoadFailure(const ServerFile& server);
 
+// The DLLs the server at `file` needs, directly or through others, that lie
+// outside the system folder, found where the standard order finds them (its
+// own folder, the system folders, the Windows folder, the PATH), each after
+// those it needs; none once a fault is met on the way.
+std::vector<std::wstring> NeededOutsideSystem(const std::wstring& file);
+
 // What the file's headers say, its imports left unread; NotPe when it cannot be read.
 PeImage ReadLibrary(const std::wstring& file);
 // The kind of library the file is, read from its headers; NotPe when it cannot be read.

@@ -2,11 +2,19 @@
 
 #include <algorithm>
 
-#include "latebound.h"
-
 namespace services {
 namespace {
 
+// A drive's folder (C:\...) or a share's (\\server\share): an entry such as
+// "bin", "\bin" or "C:bin" means another folder for every current folder.
+bool IsAbsoluteFolder(const std::wstring& folder) {
+    const auto separator = [&](size_t i) {
+        return folder.size() > i && (folder[i] == L'\\' || folder[i] == L'/');
+    };
+    return (folder.size() > 1 && folder[1] == L':' && separator(2)) || (separator(0) && separator(1));
+}
+
+// The PATH's absolute folders: a relative one would let the current folder in.
 std::vector<std::wstring> PathFolders() {
     const DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(n, L'\0');
@@ -14,27 +22,24 @@ std::vector<std::wstring> PathFolders() {
     std::vector<std::wstring> folders;
     for (size_t start = 0; start <= path.size();) {
         const size_t end = std::min(path.find(L';', start), path.size());
-        if (end > start) folders.push_back(path.substr(start, end - start));
+        std::wstring folder = path.substr(start, end - start);
+        if (IsAbsoluteFolder(folder)) folders.push_back(std::move(folder));
         start = end + 1;
     }
     return folders;
 }
 
-// Windows 8 and later, and 7 with its loader update.
-struct DllFolderCalls {
-    using Add = DLL_DIRECTORY_COOKIE WINAPI(PCWSTR);
-    using Remove = BOOL WINAPI(DLL_DIRECTORY_COOKIE);
-    Add* add = rt::LateBound<Add>(L"kernel32.dll", "AddDllDirectory");
-    Remove* remove = rt::LateBound<Remove>(L"kernel32.dll", "RemoveDllDirectory");
-};
-const DllFolderCalls& DllFolders() {
-    static const DllFolderCalls calls;
-    return calls;
-}
-
 size_t FileNameStart(const std::wstring& path) {
     const size_t separator = path.find_last_of(L"\\/:");
     return separator == std::wstring::npos ? 0 : separator + 1;
+}
+
+HMODULE LoadSearching(const std::wstring& file, DWORD flags) {
+    if (HMODULE module = LoadLibraryExW(file.c_str(), nullptr, flags)) return module;
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+    // A loader without the search flags has no narrowed default either: its
+    // standard order already puts the system folders before the PATH.
+    return LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace
@@ -115,23 +120,11 @@ std::wstring FindBareName(const std::wstring& name) {
     return FindInFolders(WithDllExtension(name), SearchFolders(ProgramFolder()));
 }
 
-ServerDllSearch::ServerDllSearch() {
-    // A system without these has no narrowed search either: nothing to give back.
-    const DllFolderCalls& calls = DllFolders();
-    if (!calls.add || !calls.remove) return;
-    const std::vector<std::wstring> folders = SearchFolders(L"");
-    for (auto folder = folders.begin() + 1; folder != folders.end(); ++folder)
-        if (const DLL_DIRECTORY_COOKIE cookie = calls.add(FullPath(*folder).c_str()))
-            added_.push_back(cookie);
-}
-
-ServerDllSearch::~ServerDllSearch() {
-    for (const DLL_DIRECTORY_COOKIE cookie : added_) DllFolders().remove(cookie);
-}
-
-HMODULE LoadServerModule(const std::wstring& file) {
-    // The altered search puts the server's own folder first for its dependencies.
-    return LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+HMODULE LoadServerModule(const std::wstring& file, const std::vector<std::wstring>& needed) {
+    // Each is kept for the life of the process, as the server is; one that
+    // fails leaves the server's own load to fail and say why.
+    for (const std::wstring& dll : needed) LoadSearching(dll, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return LoadSearching(file, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace services

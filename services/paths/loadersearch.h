@@ -29,9 +29,10 @@ std::wstring LoaderPath(const std::wstring& path);
 
 std::wstring ProgramFolder();
 
-// Where the loader looks for a DLL named without a folder: `first` (the
-// program's folder for a server's bare name, the server's own folder for its
-// dependencies), the system folders, the Windows folder, then the PATH.
+// Where the loader's standard order looks for a DLL named without a folder:
+// `first` (the program's folder for a server's bare name, the server's own
+// folder for its dependencies), the system folders, the Windows folder, then
+// the PATH's absolute folders.
 std::vector<std::wstring> SearchFolders(const std::wstring& first);
 
 // `name` in the first of the folders that holds it as a file; empty if none.
@@ -43,22 +44,13 @@ std::wstring FindBareName(const std::wstring& name);
 bool IsFile(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
 
-// While a server loads and registers, the folders the loader searched before
-// the program narrowed its DLL search to the system folder come back: the
-// system folders, the Windows folder and the PATH. Nothing planted beside the
-// program or in the current folder is among them.
-class ServerDllSearch {
-public:
-    ServerDllSearch();
-    ~ServerDllSearch();
-    ServerDllSearch(const ServerDllSearch&) = delete;
-    ServerDllSearch& operator=(const ServerDllSearch&) = delete;
-
-private:
-    std::vector<DLL_DIRECTORY_COOKIE> added_;
-};
-
-// Loads a server from the full path of its file, its own folder searched first for its DLLs.
-HMODULE LoadServerModule(const std::wstring& file);
+// Loads a server from the full path of its file, its DLLs searched for in
+// its own folder and then the system folder only: nothing is added to the
+// search of the whole process, where other threads load libraries too.
+// `needed` (full paths, each before what needs it) are loaded first, from
+// the system folder alone, so that the server binds to them by name: what
+// the standard order finds after the system folders (the Windows folder,
+// the PATH) still comes from where it found it, and only after them.
+HMODULE LoadServerModule(const std::wstring& file, const std::vector<std::wstring>& needed = {});
 
 }  // namespace services

@@ -14,6 +14,7 @@
 
 #include "driver.h"
 #include "installcases.h"
+#include "plantedsearch.h"
 #include "testobject.h"
 #include "win64kit.h"
 
@@ -305,6 +306,24 @@ TEST(CommandMode64, AServerThatNeverAnswersIsEndedAfterAMinuteOrWhenTheUserSaysS
               hang +
                   L": The server's DllRegisterServer did not answer in 60 seconds and was ended. "
                   L"The server may have left its work half done.\r\n");
+    EXPECT_FALSE(HelperRunning());
+}
+
+// The 64-bit helper loads what the program would: no planted copy, and a
+// helper that only the PATH holds.
+TEST(Program64, PlantedCopiesNeverLoadInTheHelper) {
+    const std::wstring shadow = ServerPath(L"x64\\shadowserver64.dll"),
+                       helped = ServerPath(L"x64\\pathserver\\pathserver64.dll");
+    CheckPlantedCopiesNeverLoad(
+        {
+            {shadow, L"msimg32.dll", false, L"", 0},
+            {shadow, L"msimg32.dll", true, L"", 0},
+            {helped, L"pathhelper.dll", true, ServerPath(L"x64\\onpath"), 0},
+            {helped, L"pathhelper.dll", true, L"", 3},
+            {ServerPath(L"x64\\probe\\probeserver.dll"), L"probehelper.dll", true,
+             ServerPath(L"x64\\elsewhere"), 0},
+        },
+        ServerPath(L"x64\\planted64.dll"));
     EXPECT_FALSE(HelperRunning());
 }
 

@@ -1,5 +1,6 @@
-// A server that talks: registering writes 100 KB to its standard output and
-// error, as a debug build does, and answers S_OK; unregistering writes
+// A server that talks: registering prints a line through the C runtime and
+// writes 100 KB to its standard output and error, as a debug build does, and
+// answers S_OK; unregistering writes
 // without end into every pipe it holds. Registering also looks whether the
 // handle whose number TESSIVER_PROBE_HANDLE names is open in its process on
 // the file TESSIVER_PROBE_FILE names (a handle of whoever started the
@@ -8,6 +9,7 @@
 // The platform headers below build on windows.h.
 #include <objbase.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -42,6 +44,9 @@ void WriteThroughAStrayHandle() {
 
 STDAPI DllRegisterServer() {
     WriteThroughAStrayHandle();
+    std::printf("chattyserver says hello\n");
+    std::fprintf(stderr, "chattyserver warns\n");
+    std::fflush(stdout);
     const std::vector<char> chunk(1024, 'x');
     for (int i = 0; i < 100; ++i) {
         WriteTo(GetStdHandle(STD_OUTPUT_HANDLE), chunk);

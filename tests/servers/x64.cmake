@@ -24,3 +24,11 @@ test_server(leaveserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/leaveserver.cpp ${S}
 test_server(mfc140u DIR ${SERVERS64_DIR}/elsewhere SOURCES ${S}/besidehelper.cpp)
 test_server(needsmfc64 DIR ${SERVERS64_DIR} SOURCES ${S}/needsdep.cpp ${S}/registration.def)
 target_link_libraries(needsmfc64 PRIVATE mfc140u)
+# A planted copy's stand-in, a server whose system DLL it may shadow, and a
+# server whose helper only the PATH names.
+test_server(planted64 DIR ${SERVERS64_DIR} SOURCES ${S}/planted.cpp)
+test_server(shadowserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/shadowserver.cpp ${S}/registration.def)
+target_link_libraries(shadowserver64 PRIVATE msimg32)
+test_server(pathhelper DIR ${SERVERS64_DIR}/onpath SOURCES ${S}/besidehelper.cpp)
+test_server(pathserver64 DIR ${SERVERS64_DIR}/pathserver SOURCES ${S}/needsdep.cpp ${S}/registration.def)
+target_link_libraries(pathserver64 PRIVATE pathhelper)

@@ -125,6 +125,39 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
     DeleteFileW(large.c_str());
 }
 
+// What a server needs from outside the system folder, deepest first, with
+// the PATH's folders read as the loader reads them: a relative entry (one
+// that means another folder for each current folder) names nothing.
+TEST(LoadFailure, NeededOutsideSystemFollowsOnlyTheAbsolutePath) {
+    const std::wstring servers = ServersDir(), drive = servers.substr(0, 2), root = servers.substr(2);
+    // Nothing else in this process loads the probe's DLLs: a loaded one would count as found.
+    const std::wstring probe = ServerPath(L"probe\\probeserver.dll"),
+                       found = servers + L"\\elsewhere\\probehelper.dll";
+    ASSERT_EQ(GetModuleHandleW(found.c_str()), nullptr);
+    const struct {
+        std::wstring path;  // added to the PATH
+        std::vector<std::wstring> needed;
+    } rows[] = {
+        {L"", {}},  // the helper is nowhere: nothing is loaded ahead
+        {servers + L"\\elsewhere", {found, servers + L"\\probe\\probemiddle.dll"}},
+        {servers + L"/elsewhere/", {found, servers + L"\\probe\\probemiddle.dll"}},
+        {L"elsewhere", {}},
+        {L".\\elsewhere", {}},
+        {root + L"\\elsewhere", {}},
+        {drive + L"elsewhere", {}},
+    };
+    wchar_t saved[32767] = {}, folder[MAX_PATH * 4] = {};
+    GetEnvironmentVariableW(L"PATH", saved, static_cast<DWORD>(std::size(saved)));
+    GetCurrentDirectoryW(MAX_PATH * 4, folder);
+    ASSERT_TRUE(SetCurrentDirectoryW(servers.c_str()));
+    for (const auto& row : rows) {
+        SetEnvironmentVariableW(L"PATH", (std::wstring(saved) + L";" + row.path).c_str());
+        EXPECT_EQ(services::NeededOutsideSystem(probe), row.needed) << row.path;
+    }
+    SetEnvironmentVariableW(L"PATH", saved);
+    SetCurrentDirectoryW(folder);
+}
+
 // Which Redistributable brings a runtime DLL, read from the name's parts.
 TEST(RuntimeDlls, NamesTheRedistributableThatBringsEach) {
     using Kind = services::RuntimeDll::Kind;
