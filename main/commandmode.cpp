@@ -147,7 +147,7 @@ ExitCode ExitCodeOf(const services::RegistrationOutcome& outcome) {
 std::wstring OutputLine(const services::RegistrationOutcome& outcome, const services::ServerTask& task) {
     const std::wstring text =
         outcome.Succeeded ? RegistrationDoneText(task) : RegistrationFailureText(outcome, task);
-    std::wstring line = outcome.Path + L": ";
+    std::wstring line = Escaped(outcome.Path) + L": ";
     for (wchar_t c : text) {
         if (c != L'\r' && c != L'\n')
             line += c;

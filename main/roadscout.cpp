@@ -13,9 +13,14 @@ namespace {
 constexpr UINT kAnswered = WM_APP + 1;
 const wchar_t kClassName[] = L"TessiverRoadScout";
 
-bool NamesA64BitServer(const std::wstring& text) {
-    for (const std::wstring& path : services::SplitServerPaths(text))
-        if (services::ResolveServer(path).road == services::Road::Helper) return true;
+// Nothing may leave the looking thread (a throw there ends the process): a
+// text that cannot be looked at names no 64-bit server.
+bool NamesA64BitServer(const std::wstring& text) noexcept {
+    try {
+        for (const std::wstring& path : services::SplitServerPaths(text))
+            if (services::ResolveServer(path).road == services::Road::Helper) return true;
+    } catch (...) {
+    }
     return false;
 }
 
@@ -39,14 +44,14 @@ RoadScout::RoadScout(std::function<void(const std::wstring& text)> found)
         for (;;) {
             shared->wake.wait(held, [&] { return shared->stop || shared->waiting; });
             if (shared->stop) return;
-            const std::wstring text = std::move(*shared->waiting);
-            shared->waiting.reset();
+            std::optional<std::wstring> text;
+            text.swap(shared->waiting);
             held.unlock();
-            const bool found = NamesA64BitServer(text);
+            const bool found = NamesA64BitServer(*text);
             held.lock();
             // Posted under the lock: once stop is set, nothing more reaches the window.
             if (found && !shared->stop) {
-                shared->found = text;
+                shared->found.swap(text);
                 PostMessageW(shared->window, kAnswered, 0, 0);
             }
         }
