@@ -289,39 +289,23 @@ TEST(NamesReader, ALookAheadLeavesTheTypeLibraryUnread) {
     DeleteFileW(server.c_str());
 }
 
-// Values longer than any path or name are skipped and counted, wherever they stand.
-TEST(RegistryNames, ValuesTooLongToBeAPathAreSkippedAndCounted) {
-    const std::wstring server = ServerPath(L"testcomserver.dll");
-    const std::wstring huge(services::kLongestRegText + 1, L'N'), longest(services::kLongestRegText, L'L');
-    const struct {
-        std::wstring name, path;
-        size_t skipped;
-        bool names;
-    } rows[] = {
-        {huge, server, 1, true},     // shown without its name
-        {L"", huge, 1, false},       // a path nobody can tell
-        {longest, server, 0, true},  // as long as a path may be
-        {L"", longest, 0, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.name.size() << " " << row.path.size());
-        const std::wstring clsid = TestClsid(0, L"7E55E0");
-        PutClass(clsid, row.path);
-        if (!row.name.empty())
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, ClassKey(clsid).c_str(), nullptr, REG_SZ, row.name.c_str(),
-                            static_cast<DWORD>((row.name.size() + 1) * sizeof(wchar_t)));
-        const auto target = services::TargetOf(services::ResolveServer(server));
-        ASSERT_TRUE(target);
-        const auto facts = services::FactsOf(*target);
-        ASSERT_TRUE(facts);
+// A class's name longer than any path is skipped and counted; one as long is shown.
+TEST(RegistryNames, ANameTooLongToBeAPathIsSkippedAndCounted) {
+    const std::wstring server = ServerPath(L"testcomserver.dll"), clsid = TestClsid(0, L"7E55E0");
+    const auto target = services::TargetOf(services::ResolveServer(server));
+    ASSERT_TRUE(target);
+    for (const size_t length : {services::kLongestRegText, services::kLongestRegText + 1}) {
+        const std::wstring name(length, L'N');
+        PutClass(clsid, server);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ClassKey(clsid).c_str(), nullptr, REG_SZ, name.c_str(),
+                        static_cast<DWORD>((length + 1) * sizeof(wchar_t)));
         services::ViewIndexes indexes(RegistryView::Bits32);
         ASSERT_TRUE(indexes.Refresh(kGoOn));
-        const services::RegistryNames names = indexes.Collect(*target, *facts);
-        EXPECT_EQ(names.skipped, row.skipped);
-        ASSERT_EQ(names.classes.size(), row.names ? 1u : 0u);
-        if (row.names) {
-            EXPECT_EQ(names.classes[0].name, row.skipped ? L"" : longest);
-        }
+        const services::RegistryNames names = indexes.Collect(*target, *services::FactsOf(*target));
+        const bool tooLong = length > services::kLongestRegText;
+        EXPECT_EQ(names.skipped, tooLong ? 1u : 0u);
+        ASSERT_EQ(names.classes.size(), 1u);
+        EXPECT_EQ(names.classes[0].name, tooLong ? L"" : name);
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(clsid).c_str());
     }
 }
