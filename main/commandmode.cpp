@@ -160,7 +160,7 @@ std::wstring OutputLine(const services::RegistrationOutcome& outcome, const serv
     // unless it belongs to the file above it.
     const std::wstring& path = outcome.Path;
     const bool edged = path.empty() || iswspace(path.front()) || iswspace(path.back());
-    std::wstring line = (edged ? L'"' + path + L'"' : path) + L": ";
+    std::wstring line = (edged ? L'"' + Escaped(path) + L'"' : Escaped(path)) + L": ";
     for (wchar_t c : text) {
         if (c != L'\r' && c != L'\n')
             line += c;

@@ -74,6 +74,9 @@ inline const wchar_t* RegistrationDoneText(const services::ServerTask& task) {
 // What names the file in the registry once its export ran, to follow the
 // first line of its box; empty when nothing was read (namestext.cpp).
 std::wstring RegistryNamesText(const services::RegistrationOutcome& outcome, bool registering);
+// A name as a report shows it: control characters as \r, \n, \t, \xNN or
+// \uNNNN, so that no name starts a line of its own.
+std::wstring Escaped(const std::wstring& text);
 // What a preview found the exports would write (or delete), to follow the first line of its box.
 std::wstring PreviewText(const services::RegistrationOutcome& outcome, bool registering);
 // The same in one line, for a file among several.

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -13,9 +14,13 @@ namespace {
 constexpr UINT kAnswered = WM_APP + 1;
 const wchar_t kClassName[] = L"TessiverRoadScout";
 
+// A text that cannot be looked at (memory ran out) names no 64-bit server.
 bool NamesA64BitServer(const std::wstring& text) {
-    for (const std::wstring& path : services::SplitServerPaths(text))
-        if (services::ResolveServer(path).road == services::Road::Helper) return true;
+    try {
+        for (const std::wstring& path : services::SplitServerPaths(text))
+            if (services::ResolveServer(path).road == services::Road::Helper) return true;
+    } catch (const std::bad_alloc&) {
+    }
     return false;
 }
 
@@ -30,25 +35,34 @@ struct RoadScout::Shared {
     bool stop = false;
 };
 
+// Looks at each latest text until told to stop.
+void RoadScout::Scout(Shared& shared) {
+    std::unique_lock<std::mutex> held(shared.lock);
+    for (;;) {
+        shared.wake.wait(held, [&] { return shared.stop || shared.waiting; });
+        if (shared.stop) return;
+        std::optional<std::wstring> text;
+        text.swap(shared.waiting);
+        held.unlock();
+        const bool found = NamesA64BitServer(*text);
+        held.lock();
+        // Posted under the lock: once stop is set, nothing more reaches the window.
+        if (found && !shared.stop) {
+            shared.found.swap(text);
+            PostMessageW(shared.window, kAnswered, 0, 0);
+        }
+    }
+}
+
 RoadScout::RoadScout(std::function<void(const std::wstring& text)> found)
     : found_(std::move(found)), shared_(std::make_shared<Shared>()) {
     RegisterOwnClass(kClassName, nullptr);
     shared_->window = CreateBound(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
-    std::thread([shared = shared_] {
-        std::unique_lock<std::mutex> held(shared->lock);
-        for (;;) {
-            shared->wake.wait(held, [&] { return shared->stop || shared->waiting; });
-            if (shared->stop) return;
-            const std::wstring text = std::move(*shared->waiting);
-            shared->waiting.reset();
-            held.unlock();
-            const bool found = NamesA64BitServer(text);
-            held.lock();
-            // Posted under the lock: once stop is set, nothing more reaches the window.
-            if (found && !shared->stop) {
-                shared->found = text;
-                PostMessageW(shared->window, kAnswered, 0, 0);
-            }
+    // Nothing may leave the thread: a throw there would end the process.
+    std::thread([shared = shared_]() noexcept {
+        try {
+            Scout(*shared);
+        } catch (...) {
         }
     }).detach();
 }

@@ -27,6 +27,7 @@ public:
 private:
     friend class rt::BaseWindow<RoadScout>;
     struct Shared;
+    static void Scout(Shared& shared);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
     std::function<void(const std::wstring& text)> found_;

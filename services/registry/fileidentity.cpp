@@ -23,4 +23,19 @@ std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
                             info.ftLastWriteTime.dwLowDateTime};
 }
 
+bool IsRemotePath(const std::wstring& path) {
+    const auto starts = [&](const wchar_t* prefix) {
+        const int n = lstrlenW(prefix);
+        return path.size() >= static_cast<size_t>(n) &&
+               CompareStringOrdinal(path.c_str(), n, prefix, n, TRUE) == CSTR_EQUAL;
+    };
+    // \\?\C:\... and \\.\C:\... are local; \\?\UNC\host\... is not.
+    if (starts(L"\\\\?\\UNC\\")) return true;
+    if (starts(L"\\\\?\\") || starts(L"\\\\.\\")) return false;
+    if (starts(L"\\\\")) return true;
+    if (path.size() < 2 || path[1] != L':') return false;
+    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
 }  // namespace services

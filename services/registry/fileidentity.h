@@ -28,4 +28,8 @@ struct FileIdentity {
 // device name or a path no file can have is never opened.
 std::optional<FileIdentity> IdentityOf(const std::wstring& path);
 
+// True for a path on another machine (a share, or a drive mapped to one):
+// opening it waits on the network, for a minute when its host is gone.
+bool IsRemotePath(const std::wstring& path);
+
 }  // namespace services

@@ -14,8 +14,8 @@ size_t Slot(RegistryView view) {
     return view == RegistryView::Bits64 ? 1 : 0;
 }
 
-// Files named ahead are remembered for their type libraries; a field typed
-// letter by letter names many that are not, so the memory is kept short.
+// Files named ahead are remembered for their names; a field typed letter by
+// letter names many that are not, so the memory is kept short.
 constexpr size_t kMostFacts = 32;
 
 // Another program's changes come in bursts: the view is read again once they have paused this long.
@@ -59,7 +59,7 @@ std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& targe
     for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = view[i].Fresh();
     auto reading = std::make_shared<NamesReading>(target, fresh);
     // Without a thread nobody reads: the reading ends at once, without a result.
-    if (!Start()) {
+    if (stop_ || !Start()) {
         SetEvent(reading->Done());
         return reading;
     }
@@ -87,10 +87,27 @@ bool NamesReader::Start() {
     return true;
 }
 
-// What there is to do is in the queues; the wake event only says that there is something.
-void NamesReader::Run() {
+// Nothing may leave the thread: a throw there would end the process. What
+// failed is read whole next time; should the thread itself fail, every
+// reading ends at once without a result.
+void NamesReader::Run() noexcept {
     // Type libraries are read through OLE.
     const HRESULT ole = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    try {
+        Loop();
+    } catch (...) {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+        for (const auto& reading : readings_) SetEvent(reading->Done());
+        readings_.clear();
+        anticipating_ = false;
+        anticipated_.notify_all();
+    }
+    if (SUCCEEDED(ole)) CoUninitialize();
+}
+
+// What there is to do is in the queues; the wake event only says that there is something.
+void NamesReader::Loop() {
     for (;;) {
         std::unique_lock lock(mutex_);
         if (stop_) {
@@ -102,7 +119,11 @@ void NamesReader::Run() {
             const std::shared_ptr<NamesReading> reading = readings_.front();
             readings_.pop_front();
             lock.unlock();
-            Serve(*reading);
+            try {
+                Serve(*reading);
+            } catch (...) {
+                views_[Slot(reading->target_.view)].Forget();
+            }
             SetEvent(reading->Done());
         } else if (fieldText_) {
             const std::wstring text = std::move(*fieldText_);
@@ -112,7 +133,11 @@ void NamesReader::Run() {
             lock.unlock();
             // Behind the window's own work; back to normal to wait, so that a reading starts at once.
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-            Anticipate(text);
+            try {
+                Anticipate(text);
+            } catch (...) {
+                for (ViewIndexes& view : views_) view.Forget();
+            }
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
             lock.lock();
             anticipating_ = false;
@@ -124,7 +149,6 @@ void NamesReader::Run() {
             WaitIdle();
         }
     }
-    if (SUCCEEDED(ole)) CoUninitialize();
 }
 
 // Until asked for something, or until another program changes what was read
@@ -143,9 +167,10 @@ void NamesReader::WaitIdle() {
     if (!fieldText_) fieldText_ = lastText_;
 }
 
-// What identifies the file is read while the export runs; the registry once it has returned.
+// What identifies the file, and the type library it carries, is read while
+// the export runs; the registry once it has returned.
 void NamesReader::Serve(NamesReading& reading) {
-    const std::optional<TargetFacts> facts = Facts(reading.target_);
+    const std::optional<TargetFacts> facts = Facts(reading.target_, true);
     for (;;) {
         {
             const std::lock_guard lock(mutex_);
@@ -166,19 +191,20 @@ void NamesReader::Anticipate(const std::wstring& fieldText) {
     for (const std::wstring& path : SplitServerPaths(fieldText)) {
         if (cancel_) return;
         const std::optional<NamesTarget> target = TargetOf(ResolveServer(path));
-        if (!target || !Facts(*target)) continue;
-        // The file's own type library has been read; now its view's registry.
+        // Only what the program's own readers read: the file's type library waits for a command.
+        if (!target || !Facts(*target, false)) continue;
         const size_t slot = Slot(target->view);
         if (std::find(watched_.begin(), watched_.end(), slot) == watched_.end()) watched_.push_back(slot);
         views_[slot].Refresh(cancel_);
     }
 }
 
-std::optional<TargetFacts> NamesReader::Facts(const NamesTarget& target) {
+std::optional<TargetFacts> NamesReader::Facts(const NamesTarget& target, bool withTypeLib) {
     std::wstring key = target.opened;
     CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
     const auto known = facts_.find(key);
-    std::optional<TargetFacts> facts = FactsOf(target, known == facts_.end() ? nullptr : &known->second);
+    std::optional<TargetFacts> facts =
+        FactsOf(target, known == facts_.end() ? nullptr : &known->second, withTypeLib);
     if (!facts) return facts;
     if (facts_.size() >= kMostFacts && known == facts_.end()) facts_.clear();
     facts_[key] = *facts;

@@ -71,11 +71,12 @@ public:
 
 private:
     bool Start();  // with the mutex held
-    void Run();
+    void Run() noexcept;
+    void Loop();
     void Serve(NamesReading& reading);
     void Anticipate(const std::wstring& fieldText);
     void WaitIdle();
-    std::optional<TargetFacts> Facts(const NamesTarget& target);
+    std::optional<TargetFacts> Facts(const NamesTarget& target, bool withTypeLib);
 
     std::mutex mutex_;
     rt::Handle wake_;  // set whenever there is something new for the thread

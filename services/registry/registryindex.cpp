@@ -23,8 +23,6 @@ bool IsLocale(const std::wstring& name) {
            name.find_first_not_of(L"0123456789abcdefABCDEF") == std::wstring::npos;
 }
 
-const std::atomic<bool> kNeverCancelled{false};
-
 // A whole reading costs a round trip to the registry per key, and the trips
 // wait far more than they work: several readers at once take a fraction of
 // the time (a quarter, with four, among the few hundred classes of a fresh
@@ -74,6 +72,7 @@ bool RegistryIndex::Rebuild(const std::atomic<bool>& cancel) {
     Watch();
     if (!ReadAll(cancel)) {
         entries_.clear();
+        Reindex();
         return false;
     }
     Reindex();
@@ -81,14 +80,21 @@ bool RegistryIndex::Rebuild(const std::atomic<bool>& cancel) {
     return true;
 }
 
-// Every `step`-th key from `first`, in order, until the keys end.
-void RegistryIndex::ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>& stripe,
-                               const std::atomic<bool>& cancel) const {
-    for (DWORD i = first; !cancel; i += step) {
-        const auto name = SubkeyAt(key_.Get(), i);
-        if (!name) return;
-        stripe.push_back(ReadEntry(*name));
+// Every `step`-th key from `first`, in order, until the keys end. It runs on
+// a thread of its own, where nothing may be thrown: false when it failed.
+bool RegistryIndex::ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>& stripe,
+                               const std::atomic<bool>& cancel) const noexcept {
+    try {
+        for (DWORD i = first; !cancel; i += step) {
+            const auto name = SubkeyAt(key_.Get(), i);
+            if (!name) return true;
+            stripe.push_back(ReadEntry(*name));
+        }
+    } catch (...) {
+        stripe.clear();
+        return false;
     }
+    return true;
 }
 
 // The stripes are read at once, each on a thread of the caller's priority
@@ -99,23 +105,24 @@ bool RegistryIndex::ReadAll(const std::atomic<bool>& cancel) {
     DWORD count = 0;
     const DWORD step = Counted(count) ? std::clamp<DWORD>(count, 1, kReaders) : 1;
     std::array<std::vector<IndexEntry>, kReaders> stripes;
+    std::array<bool, kReaders> read{};
     const int priority = GetThreadPriority(GetCurrentThread());
     std::vector<std::thread> readers;
     for (DWORD s = 1; s < step; ++s) {
         try {
-            readers.emplace_back([this, s, step, priority, &stripes, &cancel] {
+            readers.emplace_back([this, s, step, priority, &stripes, &read, &cancel] {
                 SetThreadPriority(GetCurrentThread(), priority);
-                ReadStripe(s, step, stripes[s], cancel);
+                read[s] = ReadStripe(s, step, stripes[s], cancel);
             });
         } catch (const std::system_error&) {
             break;
         }
     }
-    ReadStripe(0, step, stripes[0], cancel);
+    read[0] = ReadStripe(0, step, stripes[0], cancel);
     for (DWORD s = static_cast<DWORD>(readers.size()) + 1; s < step; ++s)
-        ReadStripe(s, step, stripes[s], cancel);
+        read[s] = ReadStripe(s, step, stripes[s], cancel);
     for (std::thread& reader : readers) reader.join();
-    if (cancel) return false;
+    if (cancel || std::find(read.begin(), read.begin() + step, false) != read.begin() + step) return false;
     // Stripes of unequal ends mean keys came or went meanwhile; the watch has seen it then.
     entries_.clear();
     for (size_t i = 0; i / step < stripes[i % step].size(); ++i)
@@ -123,19 +130,13 @@ bool RegistryIndex::ReadAll(const std::atomic<bool>& cancel) {
     return true;
 }
 
-void RegistryIndex::Update(const std::vector<std::wstring>& again,
-                           const std::vector<std::wstring>& nameKeys) {
-    if (!read_ || !key_) {
-        Rebuild(kNeverCancelled);
-        return;
-    }
+bool RegistryIndex::Update(const std::vector<std::wstring>& again, const std::vector<std::wstring>& nameKeys,
+                           const std::atomic<bool>& cancel) {
+    if (!read_ || !key_) return Rebuild(cancel);
     // Watched again before anything is read: whatever changes after this is a change.
     Watch();
     DWORD count = 0;
-    if (!Counted(count)) {
-        Rebuild(kNeverCancelled);
-        return;
-    }
+    if (!Counted(count)) return Rebuild(cancel);
     std::set<std::wstring> names;
     for (const std::wstring& name : again)
         if (!name.empty()) names.insert(Upper(name));
@@ -143,21 +144,31 @@ void RegistryIndex::Update(const std::vector<std::wstring>& again,
 
     if (count > entries_.size()) {
         std::vector<std::pair<DWORD, std::wstring>> added;
-        if (FindAdded(count, added))
-            Merge(added);
-        else
-            Rename();
+        const bool found = FindAdded(count, added, cancel);
+        if (!(found ? Merge(added, cancel) : Rename(cancel))) return false;
     }
-    bool placesUnknown = false;
+    const bool placesKnown = Reread(names, cancel);
+    if (cancel) {
+        read_ = false;
+        return false;
+    }
+    return placesKnown && entries_.size() == count ? true : Rename(cancel);
+}
+
+// The named entries read again, those gone taken out; false when a name is
+// there whose place is unknown.
+bool RegistryIndex::Reread(const std::set<std::wstring>& names, const std::atomic<bool>& cancel) {
+    bool placesKnown = true;
     std::vector<size_t> gone;
     for (const std::wstring& name : names) {
+        if (cancel) break;
         const auto at = at_.find(name);
         if (at == at_.end()) {
             // A key that the count did not reveal (another went as it came): its place is unknown.
-            placesUnknown = placesUnknown || Exists(name);
+            placesKnown = placesKnown && !Exists(name);
             continue;
         }
-        Repath(at->second, ReadEntry(entries_[at->second].name).paths);
+        Repath(at->second, ReadEntry(entries_[at->second].name));
         if (entries_[at->second].paths.empty() && !Exists(entries_[at->second].name))
             gone.push_back(at->second);
     }
@@ -166,7 +177,7 @@ void RegistryIndex::Update(const std::vector<std::wstring>& again,
         for (size_t at : gone) entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
         Reindex();
     }
-    if (placesUnknown || entries_.size() != count) Rename();
+    return placesKnown;
 }
 
 const IndexEntry* RegistryIndex::Find(const std::wstring& name) const {
@@ -185,7 +196,7 @@ std::vector<size_t> RegistryIndex::Holding(const std::vector<std::wstring>& name
     return found;
 }
 
-void RegistryIndex::Repath(size_t at, std::vector<IndexedPath> paths) {
+void RegistryIndex::Repath(size_t at, IndexEntry read) {
     for (const IndexedPath& path : entries_[at].paths) {
         const auto [first, last] = holding_.equal_range(path.nameKey);
         for (auto held = first; held != last; ++held)
@@ -194,7 +205,9 @@ void RegistryIndex::Repath(size_t at, std::vector<IndexedPath> paths) {
                 break;
             }
     }
-    entries_[at].paths = std::move(paths);
+    skipped_ = skipped_ - entries_[at].skipped + read.skipped;
+    entries_[at].skipped = read.skipped;
+    entries_[at].paths = std::move(read.paths);
     for (const IndexedPath& path : entries_[at].paths) holding_.emplace(path.nameKey, at);
 }
 
@@ -204,76 +217,93 @@ bool RegistryIndex::Exists(const std::wstring& name) const {
 }
 
 IndexEntry RegistryIndex::ReadEntry(const std::wstring& name) const {
-    return {name, what_ == IndexedKey::Classes ? ClassPaths(name) : TypeLibPaths(name)};
+    IndexEntry entry{name, {}, 0};
+    if (what_ == IndexedKey::Classes)
+        ReadClassPaths(entry);
+    else
+        ReadTypeLibPaths(entry);
+    return entry;
 }
 
-std::vector<IndexedPath> RegistryIndex::ClassPaths(const std::wstring& clsid) const {
-    const auto value = ReadRegText(key_.Get(), clsid + L"\\InprocServer32");
-    if (!value) return {};
+void RegistryIndex::ReadClassPaths(IndexEntry& entry) const {
+    bool tooLong = false;
+    const auto value = ReadRegText(key_.Get(), entry.name + L"\\InprocServer32", nullptr, &tooLong);
+    entry.skipped += tooLong;
+    if (!value) return;
     const std::wstring spelled = SpelledPath(value->text, value->type, view_);
-    return {{spelled, NameKey(spelled), {}}};
+    entry.paths.push_back({spelled, NameKey(spelled), {}});
 }
 
-std::vector<IndexedPath> RegistryIndex::TypeLibPaths(const std::wstring& libid) const {
+void RegistryIndex::ReadTypeLibPaths(IndexEntry& entry) const {
     const wchar_t* platform = view_ == RegistryView::Bits64 ? L"\\win64" : L"\\win32";
-    std::vector<IndexedPath> paths;
     rt::RegKey library;
-    if (RegOpenKeyExW(key_.Get(), libid.c_str(), 0, KEY_READ, library.Put()) != ERROR_SUCCESS) return paths;
+    if (RegOpenKeyExW(key_.Get(), entry.name.c_str(), 0, KEY_READ, library.Put()) != ERROR_SUCCESS) return;
     for (DWORD v = 0; const auto version = SubkeyAt(library.Get(), v); ++v) {
         rt::RegKey versionKey;
         if (RegOpenKeyExW(library.Get(), version->c_str(), 0, KEY_READ, versionKey.Put()) != ERROR_SUCCESS)
             continue;
         for (DWORD l = 0; const auto locale = SubkeyAt(versionKey.Get(), l); ++l) {
             if (!IsLocale(*locale)) continue;
-            if (const auto value = ReadRegText(versionKey.Get(), *locale + platform)) {
+            bool tooLong = false;
+            if (const auto value = ReadRegText(versionKey.Get(), *locale + platform, nullptr, &tooLong)) {
                 const std::wstring spelled = SpelledPath(value->text, value->type, view_);
-                paths.push_back({spelled, NameKey(spelled), *version});
+                entry.paths.push_back({spelled, NameKey(spelled), *version});
             }
+            entry.skipped += tooLong;
         }
     }
-    return paths;
 }
 
 // The keys at the new places that the index lacks, assuming keys were only
 // added: the registry keeps its subkeys in order, so an old key's new place
 // tells how many were added before it, and halving finds them in a few
 // dozen reads among thousands. False when that does not add up.
-bool RegistryIndex::FindAdded(DWORD count, std::vector<std::pair<DWORD, std::wstring>>& added) const {
-    if (!FindAddedIn(0, count, 0, entries_.size(), added)) return false;
+bool RegistryIndex::FindAdded(DWORD count, std::vector<std::pair<DWORD, std::wstring>>& added,
+                              const std::atomic<bool>& cancel) const {
+    if (!FindAddedIn(0, count, 0, entries_.size(), added, cancel)) return false;
     std::sort(added.begin(), added.end());
     return added.size() == count - entries_.size();
 }
 
 // New places [lo, hi) hold the old entries [oldLo, oldHi) and what was added among them.
 bool RegistryIndex::FindAddedIn(DWORD lo, DWORD hi, size_t oldLo, size_t oldHi,
-                                std::vector<std::pair<DWORD, std::wstring>>& added) const {
+                                std::vector<std::pair<DWORD, std::wstring>>& added,
+                                const std::atomic<bool>& cancel) const {
     if (hi - lo < oldHi - oldLo) return false;
     if (hi - lo == oldHi - oldLo) return true;
     const DWORD mid = lo + (hi - lo) / 2;
     // From the middle back to the first old key: everything passed on the way is new.
     std::vector<std::pair<DWORD, std::wstring>> run;
     for (DWORD at = mid;; --at) {
-        const auto name = SubkeyAt(key_.Get(), at);
+        const auto name = cancel ? std::nullopt : SubkeyAt(key_.Get(), at);
         if (!name) return false;
         const auto known = at_.find(Upper(*name));
         if (known != at_.end()) {
             const size_t j = known->second;
             if (j < oldLo || j >= oldHi) return false;
             added.insert(added.end(), run.begin(), run.end());
-            return FindAddedIn(lo, at, oldLo, j, added) && FindAddedIn(mid + 1, hi, j + 1, oldHi, added);
+            return FindAddedIn(lo, at, oldLo, j, added, cancel) &&
+                   FindAddedIn(mid + 1, hi, j + 1, oldHi, added, cancel);
         }
         run.emplace_back(at, *name);
         if (at == lo) break;
     }
     added.insert(added.end(), run.begin(), run.end());
-    return FindAddedIn(mid + 1, hi, oldLo, oldHi, added);
+    return FindAddedIn(mid + 1, hi, oldLo, oldHi, added, cancel);
 }
 
-void RegistryIndex::Merge(const std::vector<std::pair<DWORD, std::wstring>>& added) {
+// Stopped by `cancel`, the index is left empty and stale.
+bool RegistryIndex::Merge(const std::vector<std::pair<DWORD, std::wstring>>& added,
+                          const std::atomic<bool>& cancel) {
     std::vector<IndexEntry> merged;
     merged.reserve(entries_.size() + added.size());
     auto next = added.begin();
     for (size_t old = 0; old < entries_.size() || next != added.end();) {
+        if (cancel) {
+            merged.clear();
+            read_ = false;
+            break;
+        }
         if (next != added.end() && (next->first == merged.size() || old == entries_.size())) {
             merged.push_back(ReadEntry((next++)->second));
         } else {
@@ -282,27 +312,38 @@ void RegistryIndex::Merge(const std::vector<std::pair<DWORD, std::wstring>>& add
     }
     entries_ = std::move(merged);
     Reindex();
+    return read_;
 }
 
-// Every name read again, in order; entries still there keep what was read of them.
-void RegistryIndex::Rename() {
+// Every name read again, in order; entries still there keep what was read of
+// them. Stopped by `cancel`, the index is left empty and stale.
+bool RegistryIndex::Rename(const std::atomic<bool>& cancel) {
     std::vector<IndexEntry> renamed;
     renamed.reserve(entries_.size());
-    for (DWORD i = 0; const auto name = SubkeyAt(key_.Get(), i); ++i) {
+    for (DWORD i = 0; !cancel; ++i) {
+        const auto name = SubkeyAt(key_.Get(), i);
+        if (!name) break;
         const auto known = at_.find(Upper(*name));
         renamed.push_back(known != at_.end() ? std::move(entries_[known->second]) : ReadEntry(*name));
     }
+    if (cancel) {
+        renamed.clear();
+        read_ = false;
+    }
     entries_ = std::move(renamed);
     Reindex();
+    return read_;
 }
 
 void RegistryIndex::Reindex() {
     at_.clear();
     holding_.clear();
+    skipped_ = 0;
     at_.reserve(entries_.size());
     holding_.reserve(entries_.size());
     for (size_t i = 0; i < entries_.size(); ++i) {
         at_.emplace(Upper(entries_[i].name), i);
+        skipped_ += entries_[i].skipped;
         for (const IndexedPath& path : entries_[i].paths) holding_.emplace(path.nameKey, i);
     }
 }

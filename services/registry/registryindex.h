@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,6 +30,7 @@ struct IndexedPath {
 struct IndexEntry {
     std::wstring name;  // the subkey: a class's or a type library's identifier
     std::vector<IndexedPath> paths;
+    unsigned skipped = 0;  // its paths too long to be read (kLongestRegText)
 };
 
 enum class IndexedKey { Classes, TypeLibs };
@@ -44,13 +46,17 @@ public:
     // to ask from another thread: a reading in progress is not fresh.
     bool Fresh() const;
     // Reads it all again, watching it from the start. False when `cancel`
-    // stopped it first; it is then empty and stale.
+    // stopped it first, or a reader failed; it is then empty and stale.
     bool Rebuild(const std::atomic<bool>& cancel);
     // After an export, with the index fresh when the export began: adds the
     // keys that appeared, and reads again the entries named in `again` and
     // those with a path of one of `nameKeys`. Falls back to reading every name
-    // when the keys' count and places do not add up.
-    void Update(const std::vector<std::wstring>& again, const std::vector<std::wstring>& nameKeys);
+    // when the keys' count and places do not add up. False when `cancel`
+    // stopped it; it is then stale.
+    bool Update(const std::vector<std::wstring>& again, const std::vector<std::wstring>& nameKeys,
+                const std::atomic<bool>& cancel);
+    // Read again whole next time: a reading broke off half done.
+    void Forget() { read_ = false; }
 
     const std::vector<IndexEntry>& Entries() const { return entries_; }
     // The entry of that name; null when there is none.
@@ -62,24 +68,29 @@ public:
     // The open key, for reading more of an entry; null when it does not exist.
     HKEY Key() const { return key_.Get(); }
     IndexedKey What() const { return what_; }
+    // How many paths were too long to be read, over all entries.
+    size_t Skipped() const { return skipped_; }
 
 private:
     bool Open();
     void Watch();
     bool Counted(DWORD& count) const;
     bool ReadAll(const std::atomic<bool>& cancel);
-    void ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>& stripe,
-                    const std::atomic<bool>& cancel) const;
+    bool ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>& stripe,
+                    const std::atomic<bool>& cancel) const noexcept;
     IndexEntry ReadEntry(const std::wstring& name) const;
-    std::vector<IndexedPath> ClassPaths(const std::wstring& clsid) const;
-    std::vector<IndexedPath> TypeLibPaths(const std::wstring& libid) const;
-    bool FindAdded(DWORD count, std::vector<std::pair<DWORD, std::wstring>>& added) const;
+    void ReadClassPaths(IndexEntry& entry) const;
+    void ReadTypeLibPaths(IndexEntry& entry) const;
+    bool FindAdded(DWORD count, std::vector<std::pair<DWORD, std::wstring>>& added,
+                   const std::atomic<bool>& cancel) const;
     bool FindAddedIn(DWORD lo, DWORD hi, size_t oldLo, size_t oldHi,
-                     std::vector<std::pair<DWORD, std::wstring>>& added) const;
-    void Merge(const std::vector<std::pair<DWORD, std::wstring>>& added);
-    void Rename();
+                     std::vector<std::pair<DWORD, std::wstring>>& added,
+                     const std::atomic<bool>& cancel) const;
+    bool Merge(const std::vector<std::pair<DWORD, std::wstring>>& added, const std::atomic<bool>& cancel);
+    bool Rename(const std::atomic<bool>& cancel);
+    bool Reread(const std::set<std::wstring>& names, const std::atomic<bool>& cancel);
     void Reindex();
-    void Repath(size_t at, std::vector<IndexedPath> paths);
+    void Repath(size_t at, IndexEntry read);
     bool Exists(const std::wstring& name) const;
 
     HKEY root_;
@@ -92,6 +103,7 @@ private:
     std::vector<IndexEntry> entries_;                        // in the registry's own order
     std::unordered_map<std::wstring, size_t> at_;            // upper-case name to its place in entries_
     std::unordered_multimap<std::wstring, size_t> holding_;  // name key to the places of entries holding it
+    size_t skipped_ = 0;                                     // the entries' skipped paths, summed
 };
 
 }  // namespace services

@@ -17,8 +17,11 @@ std::wstring Upper(std::wstring text) {
     return text;
 }
 
-std::wstring Text(HKEY key, const std::wstring& subKey, const wchar_t* name = nullptr) {
-    const auto value = ReadRegText(key, subKey, name);
+// Empty, and counted in `skipped`, when too long to be read.
+std::wstring Text(HKEY key, const std::wstring& subKey, size_t& skipped, const wchar_t* name = nullptr) {
+    bool tooLong = false;
+    const auto value = ReadRegText(key, subKey, name, &tooLong);
+    skipped += tooLong;
     return value ? value->text : std::wstring();
 }
 
@@ -46,7 +49,8 @@ public:
         const std::wstring opened = OpenablePath(path.spelled, view_);
         if (opened.empty()) return false;
         const auto [known, fresh] = answers_.try_emplace(Upper(opened), false);
-        if (fresh) {
+        // A share may not answer for a minute: only its spelling is compared then.
+        if (fresh && !IsRemotePath(opened)) {
             const auto identity = IdentityOf(opened);
             known->second = identity && *identity == facts_.identity;
         }
@@ -59,19 +63,19 @@ private:
     std::map<std::wstring, bool> answers_;
 };
 
-NamedClass ClassNamed(HKEY classes, const std::wstring& clsid, bool detailed) {
+NamedClass ClassNamed(HKEY classes, const std::wstring& clsid, bool detailed, size_t& skipped) {
     NamedClass named{clsid, {}, {}, {}};
     if (!detailed) return named;
-    named.progId = Text(classes, clsid + L"\\ProgID");
-    if (named.progId.empty()) named.progId = Text(classes, clsid + L"\\VersionIndependentProgID");
-    named.name = Text(classes, clsid);
-    named.threadingModel = Text(classes, clsid + L"\\InprocServer32", L"ThreadingModel");
+    named.progId = Text(classes, clsid + L"\\ProgID", skipped);
+    if (named.progId.empty()) named.progId = Text(classes, clsid + L"\\VersionIndependentProgID", skipped);
+    named.name = Text(classes, clsid, skipped);
+    named.threadingModel = Text(classes, clsid + L"\\InprocServer32", skipped, L"ThreadingModel");
     return named;
 }
 
 NamedTypeLib TypeLibNamed(HKEY typeLibs, const std::wstring& libid, const std::wstring& version,
-                          bool detailed) {
-    return {libid, version, detailed ? Text(typeLibs, libid + L"\\" + version) : std::wstring()};
+                          bool detailed, size_t& skipped) {
+    return {libid, version, detailed ? Text(typeLibs, libid + L"\\" + version, skipped) : std::wstring()};
 }
 
 }  // namespace
@@ -84,7 +88,8 @@ std::optional<NamesTarget> TargetOf(const ServerFile& server) {
                        sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32};
 }
 
-std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore) {
+std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore,
+                                   bool withTypeLib) {
     const auto identity = IdentityOf(target.opened);
     if (!identity) return std::nullopt;
     // The same file, unchanged: what was read of it holds (reading it again costs milliseconds).
@@ -92,9 +97,11 @@ std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts*
         readBefore->identity.written == identity->written) {
         TargetFacts facts = *readBefore;
         facts.identity = *identity;
+        if (withTypeLib && !facts.typeLibRead) facts.typeLib = ReadOwnTypeLib(target.opened);
+        facts.typeLibRead = facts.typeLibRead || withTypeLib;
         return facts;
     }
-    TargetFacts facts{*identity, {}, ReadOwnTypeLib(target.opened)};
+    TargetFacts facts{*identity, {}, withTypeLib ? ReadOwnTypeLib(target.opened) : OwnTypeLib{}, withTypeLib};
     for (const std::wstring& spelling : {target.opened, Respelt(&GetLongPathNameW, target.opened),
                                          Respelt(&GetShortPathNameW, target.opened)}) {
         const std::wstring key = spelling.empty() ? std::wstring() : NameKey(spelling);
@@ -130,9 +137,13 @@ bool ViewIndexes::AfterExport(const std::array<bool, kCount>& freshBefore, const
         }
         std::vector<std::wstring> again = facts.typeLib.classes;
         if (index.What() == IndexedKey::TypeLibs) again = {facts.typeLib.libid};
-        index.Update(again, facts.nameKeys);
+        if (!index.Update(again, facts.nameKeys, cancel)) return false;
     }
     return true;
+}
+
+void ViewIndexes::Forget() {
+    for (RegistryIndex& index : indexes_) index.Forget();
 }
 
 // A machine's class whose server the user's own class of that identifier replaces, as clients see them.
@@ -147,6 +158,7 @@ RegistryNames ViewIndexes::Collect(const NamesTarget& target, const TargetFacts&
     SameFile leadsThere(target, facts);
     std::set<std::wstring> seen;
     for (const RegistryIndex& index : indexes_) {
+        names.skipped += index.Skipped();
         // A file with a single name can only be reached by that name (or its short form).
         std::vector<size_t> places = index.Holding(facts.nameKeys);
         if (facts.identity.links != 1) {
@@ -161,9 +173,10 @@ RegistryNames ViewIndexes::Collect(const NamesTarget& target, const TargetFacts&
                     continue;
                 const bool detailed = names.classes.size() + names.typeLibs.size() < kDetailedNames;
                 if (index.What() == IndexedKey::Classes)
-                    names.classes.push_back(ClassNamed(index.Key(), entry.name, detailed));
+                    names.classes.push_back(ClassNamed(index.Key(), entry.name, detailed, names.skipped));
                 else
-                    names.typeLibs.push_back(TypeLibNamed(index.Key(), entry.name, path.version, detailed));
+                    names.typeLibs.push_back(
+                        TypeLibNamed(index.Key(), entry.name, path.version, detailed, names.skipped));
             }
         }
     }

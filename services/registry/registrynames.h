@@ -35,6 +35,7 @@ struct RegistryNames {
     std::wstring file;  // as the user knows it: a full path, the system folder as the shell shows it
     std::vector<NamedClass> classes;
     std::vector<NamedTypeLib> typeLibs;
+    size_t skipped = 0;  // values of the view's classes and type libraries too long to be read
 };
 
 // Names beyond these (classes first) carry their identifiers only: no box lists more.
@@ -55,11 +56,15 @@ struct TargetFacts {
     FileIdentity identity;
     std::vector<std::wstring> nameKeys;  // its long and short names, as NameKey gives them
     OwnTypeLib typeLib;
+    bool typeLibRead = false;
 };
 
 // Nullopt when the file cannot be opened. What was read before of the same
 // path is taken as it is while the file keeps its identity, size and write time.
-std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore = nullptr);
+// The file's type library is read only `withTypeLib`: the system's parser
+// runs on it, which is for a file whose export is about to run anyway.
+std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts* readBefore = nullptr,
+                                   bool withTypeLib = false);
 
 // The classes and type libraries of one view, the user's first: where the
 // user has a class of their own, the system's class of the same identifier
@@ -74,9 +79,11 @@ public:
     // Makes every index fresh that is not; false when `cancel` stopped it.
     bool Refresh(const std::atomic<bool>& cancel);
     // After an export: each index that was fresh when it began is updated, the
-    // others read again. False when `cancel` stopped a reading.
+    // others read again. False when `cancel` stopped a reading; the indexes
+    // are then read whole next time, as they are after Forget.
     bool AfterExport(const std::array<bool, kCount>& freshBefore, const TargetFacts& facts,
                      const std::atomic<bool>& cancel);
+    void Forget();
     // What names the target, with the details of the first kDetailedNames.
     RegistryNames Collect(const NamesTarget& target, const TargetFacts& facts) const;
 

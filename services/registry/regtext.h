@@ -15,9 +15,15 @@ struct RegText {
     DWORD type = REG_SZ;  // REG_SZ or REG_EXPAND_SZ
 };
 
+// No path or name is longer than this; a longer value is the work of
+// whoever could write it, and is never read whole.
+inline constexpr DWORD kLongestRegText = 32767;
+
 // The value `name` (null: the default value) of `subKey` under `key`; nullopt
-// when the key or the value is absent or holds no text.
-std::optional<RegText> ReadRegText(HKEY key, const std::wstring& subKey, const wchar_t* name = nullptr);
+// when the key or the value is absent, holds no text, or is longer than
+// kLongestRegText (then `tooLong`, if given, is set).
+std::optional<RegText> ReadRegText(HKEY key, const std::wstring& subKey, const wchar_t* name = nullptr,
+                                   bool* tooLong = nullptr);
 
 // The subkey at `index` of `key`, in the registry's own order; nullopt past the last one.
 std::optional<std::wstring> SubkeyAt(HKEY key, DWORD index);

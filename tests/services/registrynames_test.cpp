@@ -8,6 +8,7 @@
 // The platform headers below build on windows.h.
 #include <oleauto.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "registryindex.h"
 #include "regtext.h"
 #include "testdirs.h"
+#include "typelibfile.h"
 
 namespace {
 
@@ -179,7 +181,7 @@ TEST(RegistryIndex, AnUpdateAfterAnExportFindsWhatAWholeReadingFinds) {
         EXPECT_TRUE(index.Fresh());
         row.apply();
         EXPECT_FALSE(index.Fresh()) << "the watch saw the change";
-        index.Update(row.again, {L"testcomserver.dll"});
+        EXPECT_TRUE(index.Update(row.again, {L"testcomserver.dll"}, kGoOn));
         EXPECT_TRUE(index.Fresh()) << "watched again";
         services::RegistryIndex whole(HKEY_LOCAL_MACHINE, services::IndexedKey::Classes,
                                       RegistryView::Bits32);
@@ -201,25 +203,7 @@ TEST(RegistryNames, ClassesOfTheServersOwnTypeLibraryAreReadAgain) {
     const std::wstring tlb = folder + L"\\own.tlb", server = folder + L"\\owntypelib server.dll";
     const GUID libid = {0x7e55d000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
     const GUID clsid = {0x7e55d001, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
-    {
-        rt::ComPtr<ICreateTypeLib2> library;
-        ASSERT_EQ(CreateTypeLib2(SYS_WIN32, tlb.c_str(), library.Put()), S_OK);
-        library->SetGuid(libid);
-        library->SetVersion(1, 0);
-        library->SetName(const_cast<LPOLESTR>(L"TessiverOwn"));
-        rt::ComPtr<ICreateTypeInfo> coclass;
-        ASSERT_EQ(library->CreateTypeInfo(const_cast<LPOLESTR>(L"OwnObject"), TKIND_COCLASS, coclass.Put()),
-                  S_OK);
-        coclass->SetGuid(clsid);
-        ASSERT_EQ(library->SaveAllChanges(), S_OK);
-    }
-    const std::vector<uint8_t> bytes = testkit::FileBytes(tlb);
-    ASSERT_TRUE(CopyFileW(ServerPath(L"okreg.dll").c_str(), server.c_str(), FALSE));
-    HANDLE update = BeginUpdateResourceW(server.c_str(), FALSE);
-    ASSERT_NE(update, nullptr);
-    ASSERT_TRUE(UpdateResourceW(update, L"TYPELIB", MAKEINTRESOURCEW(1), 0,
-                                const_cast<uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size())));
-    ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+    ASSERT_TRUE(testkit::CopyWithTypeLib(ServerPath(L"okreg.dll"), server, tlb, libid, clsid));
 
     const auto own = services::ReadOwnTypeLib(server);
     EXPECT_EQ(own.libid, L"{7E55D000-0000-4000-8000-000000000000}");
@@ -230,7 +214,7 @@ TEST(RegistryNames, ClassesOfTheServersOwnTypeLibraryAreReadAgain) {
     PutClass(key, ServerPath(L"failreg.dll"));
     const auto target = services::TargetOf(services::ResolveServer(server));
     ASSERT_TRUE(target);
-    const auto facts = services::FactsOf(*target);
+    const auto facts = services::FactsOf(*target, nullptr, true);
     ASSERT_TRUE(facts);
     services::ViewIndexes indexes(RegistryView::Bits32);
     ASSERT_TRUE(indexes.Refresh(kGoOn));
@@ -243,7 +227,87 @@ TEST(RegistryNames, ClassesOfTheServersOwnTypeLibraryAreReadAgain) {
     EXPECT_EQ(names.classes[0].clsid, key);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(key).c_str());
     DeleteFileW(server.c_str());
-    DeleteFileW(tlb.c_str());
+}
+
+// Counts the calls of the system's type-library loader in this process while
+// it lives, each answered as a failure: its first bytes jump here.
+class TypeLibLoaderWatch {
+public:
+    TypeLibLoaderWatch()
+        : loader_(
+              reinterpret_cast<uint8_t*>(GetProcAddress(LoadLibraryW(L"oleaut32.dll"), "LoadTypeLibEx"))) {
+        calls = 0;
+        std::memcpy(saved_, loader_, sizeof saved_);
+        uint8_t jump[sizeof saved_] = {0xE9};
+        const auto to =
+            reinterpret_cast<intptr_t>(&Counted) - reinterpret_cast<intptr_t>(loader_ + sizeof jump);
+        std::memcpy(jump + 1, &to, 4);
+        Write(jump);
+    }
+    ~TypeLibLoaderWatch() { Write(saved_); }
+    TypeLibLoaderWatch(const TypeLibLoaderWatch&) = delete;
+    TypeLibLoaderWatch& operator=(const TypeLibLoaderWatch&) = delete;
+
+    static inline std::atomic<int> calls{0};
+
+private:
+    static HRESULT WINAPI Counted(LPCOLESTR, REGKIND, ITypeLib**) {
+        ++calls;
+        return TYPE_E_CANTLOADLIBRARY;
+    }
+    void Write(const uint8_t* bytes) {
+        DWORD was = 0;
+        VirtualProtect(loader_, sizeof saved_, PAGE_EXECUTE_READWRITE, &was);
+        std::memcpy(loader_, bytes, sizeof saved_);
+        VirtualProtect(loader_, sizeof saved_, was, &was);
+        FlushInstructionCache(GetCurrentProcess(), loader_, sizeof saved_);
+    }
+
+    uint8_t* loader_;
+    uint8_t saved_[5] = {};
+};
+
+// A path in the field runs no system parser on the file; a command does.
+TEST(NamesReader, ALookAheadLeavesTheTypeLibraryUnread) {
+    const std::wstring server = TestProgramDir() + L"\\lookahead server.dll";
+    const GUID libid = {0x7e55d100, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
+    ASSERT_TRUE(testkit::CopyWithTypeLib(ServerPath(L"okreg.dll"), server, TestProgramDir() + L"\\la.tlb",
+                                         libid, libid));
+    const auto target = services::TargetOf(services::ResolveServer(server));
+    ASSERT_TRUE(target);
+    {
+        const TypeLibLoaderWatch watch;
+        services::NamesReader reader;
+        reader.LookAhead(L"\"" + server + L"\" " + ServerPath(L"testcomserver.dll"));
+        const auto reading = reader.ExportStarts(*target, services::AheadInProgress::Finish);
+        EXPECT_EQ(TypeLibLoaderWatch::calls, 0);
+        reader.ExportEnded(*reading, true);
+        ASSERT_EQ(WaitForSingleObject(reading->Done(), 60000), WAIT_OBJECT_0);
+        EXPECT_TRUE(reading->Result());
+        EXPECT_EQ(TypeLibLoaderWatch::calls, 1);
+    }
+    DeleteFileW(server.c_str());
+}
+
+// A class's name longer than any path is skipped and counted; one as long is shown.
+TEST(RegistryNames, ANameTooLongToBeAPathIsSkippedAndCounted) {
+    const std::wstring server = ServerPath(L"testcomserver.dll"), clsid = TestClsid(0, L"7E55E0");
+    const auto target = services::TargetOf(services::ResolveServer(server));
+    ASSERT_TRUE(target);
+    for (const size_t length : {services::kLongestRegText, services::kLongestRegText + 1}) {
+        const std::wstring name(length, L'N');
+        PutClass(clsid, server);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ClassKey(clsid).c_str(), nullptr, REG_SZ, name.c_str(),
+                        static_cast<DWORD>((length + 1) * sizeof(wchar_t)));
+        services::ViewIndexes indexes(RegistryView::Bits32);
+        ASSERT_TRUE(indexes.Refresh(kGoOn));
+        const services::RegistryNames names = indexes.Collect(*target, *services::FactsOf(*target));
+        const bool tooLong = length > services::kLongestRegText;
+        EXPECT_EQ(names.skipped, tooLong ? 1u : 0u);
+        ASSERT_EQ(names.classes.size(), 1u);
+        EXPECT_EQ(names.classes[0].name, tooLong ? L"" : name);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(clsid).c_str());
+    }
 }
 
 }  // namespace
