@@ -1,0 +1,74 @@
+// Without a desktop shell the web commands start nothing: the program says
+// where the page is. A program of its own: a desktop's shell cannot be started
+// again while the processes that knew it live on, so this one ends it last.
+#include <gtest/gtest.h>
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <objbase.h>
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "standin/browser.h"
+
+using namespace e2e;
+
+namespace {
+
+std::vector<DWORD> Explorers() {
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, L"explorer.exe") == 0) found.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return found;
+}
+
+void EndDesktopShell() {
+    for (DWORD pid : Explorers()) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) continue;
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+// Whether the shell's window list answers from a process of its own.
+bool ShellAnswers() {
+    const CLSID shellWindows = {0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
+    IUnknown* windows = nullptr;
+    const HRESULT hr = CoCreateInstance(shellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
+                                        reinterpret_cast<void**>(&windows));
+    if (windows) windows->Release();
+    return SUCCEEDED(hr);
+}
+
+TEST(WebPages, WithoutADesktopShellTheAddressIsShownAndNothingStarts) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    StandInBrowser browser;
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(ShellAnswers()) << "the desktop's shell should run before the test ends it";
+    EndDesktopShell();
+    ASSERT_TRUE(Explorers().empty());
+    ASSERT_FALSE(ShellAnswers());
+
+    Click(ClientToScreenPoint(app.Main(), 300, 148));
+    HWND box = app.WaitForBox(L"Error!");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box),
+              L"An error has occured while trying to connect to the internet\r\n"
+              L"Please ensure that your internet connection is functioning correctly and try again."
+              L"\r\n\r\n" TESSIVER_HOME_PAGE);
+    EXPECT_NE(BoxIcon(box), nullptr);
+    EXPECT_TRUE(PressOk(box));
+    EXPECT_EQ(browser.Record(3000), L"") << "a browser was started";
+    CoUninitialize();
+}
+
+}  // namespace
