@@ -7,7 +7,9 @@
 // The platform headers below build on windows.h.
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "driver.h"
 #include "standin/browser.h"
@@ -55,6 +57,58 @@ TEST(WebPages, OpenInABrowserTheDesktopShellStarts) {
         EXPECT_EQ(address, c.address) << c.what;
         EXPECT_EQ(app.FindBox(L"Error!"), nullptr) << c.what;
     }
+}
+
+// Every page the program can write to, start and size: where its heaps and handle tables live.
+std::vector<MEMORY_BASIC_INFORMATION> WritablePages(HANDLE process) {
+    std::vector<MEMORY_BASIC_INFORMATION> regions;
+    MEMORY_BASIC_INFORMATION info{};
+    for (auto* at = static_cast<BYTE*>(nullptr);
+         VirtualQueryEx(process, at, &info, sizeof info) == sizeof info;
+         at = static_cast<BYTE*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE && info.Protect == PAGE_READWRITE)
+            regions.push_back(info);
+    }
+    return regions;
+}
+
+// What another process can name as a drop: small numbers (the program's kernel handles among
+// them), its windows, and every pointer-aligned value at the start of each writable region,
+// where its heaps keep their first blocks and the memory-handle table its live entries.
+std::vector<WPARAM> ForeignDropHandles(const RunningApp& app, HANDLE process) {
+    std::vector<WPARAM> handles;
+    for (WPARAM small = 0; small < 0x4000; small += 2) handles.push_back(small);
+    for (HWND window : {app.Main(), app.PathField()}) handles.push_back(reinterpret_cast<WPARAM>(window));
+    constexpr SIZE_T kHead = 8192;
+    for (const MEMORY_BASIC_INFORMATION& region : WritablePages(process)) {
+        const auto base = reinterpret_cast<WPARAM>(region.BaseAddress);
+        for (WPARAM at = base; at < base + std::min(region.RegionSize, kHead); at += 4) handles.push_back(at);
+    }
+    return handles;
+}
+
+// Posted drops whose handle the program did not get from a drop: it reads none, frees none, keeps answering.
+TEST(Drops, ForeignHandlesLeaveTheProgramAnsweringAndTheFieldAlone) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    const std::wstring kept = L"C:\\kept\\server.dll";
+    app.SetPathText(kept);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.ProcessId());
+    ASSERT_NE(process, nullptr);
+    const std::vector<WPARAM> handles = ForeignDropHandles(app, process);
+    CloseHandle(process);
+    constexpr size_t kBatch = 2000;
+    for (size_t first = 0; first < handles.size(); first += kBatch) {
+        // Drops land on the window and on the field alike.
+        const HWND target = (first / kBatch) % 2 ? app.PathField() : app.Main();
+        for (size_t i = first; i < std::min(first + kBatch, handles.size()); ++i)
+            PostMessageW(target, WM_DROPFILES, handles[i], 0);
+        DWORD_PTR ignored = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(app.Main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 20000, &ignored))
+            << "no answer after the drops from " << std::hex << handles[first];
+    }
+    EXPECT_EQ(app.PathText(), kept);
+    EXPECT_EQ(app.WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE));
 }
 
 }  // namespace
