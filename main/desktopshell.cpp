@@ -15,8 +15,9 @@ namespace {
 template <class T>
 using Com = rt::ComPtr<T>;
 
-// Out of process only: an object in this process would start the page elevated.
-constexpr DWORD kShellContext = CLSCTX_LOCAL_SERVER;
+// Out of process only: an object in this process would start the page elevated. And
+// only a shell already running: one launched for this program would run as it does.
+constexpr DWORD kShellContext = CLSCTX_LOCAL_SERVER | CLSCTX_DISABLE_AAA;
 
 // The desktop's window, as the shell's own browser object for it.
 Com<IDispatch> DesktopWindow() {
