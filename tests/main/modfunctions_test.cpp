@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <objbase.h>
 
 #include <fstream>
 #include <string>
@@ -120,23 +119,6 @@ TEST(OpenURL, OnlyRunningOutOfMemoryIsAFailure) {
         {HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), L""},
     };
     for (const auto& c : cases) EXPECT_EQ(modFunctions::OpenUrlResultText(c.answer), c.text) << c.answer;
-}
-
-std::wstring TempPath(const std::wstring& name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
-}
-
-// The desktop's shell, not this process, is asked: a name it cannot open is its refusal, no failure text.
-TEST(OpenURL, TheDesktopShellAnswers) {
-    const std::wstring missing =
-        TempPath(L"\u043d\u0435\u0442-\u0444\u0430\u0439\u043b\u0430-\u4e2d.tsvmissing");
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    HRESULT answer = S_OK;
-    EXPECT_EQ(modFunctions::OpenURL(missing, L"", L"", &answer), L"");
-    EXPECT_NE(answer, S_OK);
-    CoUninitialize();
 }
 
 TEST(TranslateColor, SystemColoursResolveAndRgbPassesThrough) {

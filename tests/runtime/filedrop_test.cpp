@@ -71,24 +71,4 @@ TEST(TakeDroppedFiles, OnlyAWellFormedDropIsReadAndFreed) {
     }
 }
 
-TEST(TakeDroppedFiles, HandlesOfOtherKindsAreLeftAlone) {
-    const Bytes drop = Drop(Wide(std::wstring(L"C:\\a\0\0", 6)));
-    // A drop someone holds locked is theirs.
-    HGLOBAL locked = Global(drop);
-    GlobalLock(locked);
-    EXPECT_TRUE(rt::TakeDroppedFiles(static_cast<HDROP>(locked)).empty());
-    EXPECT_EQ(GlobalSize(locked), drop.size());
-    GlobalUnlock(locked);
-    GlobalFree(locked);
-
-    // Memory that is no global block, a window, numbers.
-    BYTE onStack[64] = {};
-    std::memcpy(onStack, drop.data(), drop.size());
-    for (void* other : {static_cast<void*>(onStack), static_cast<void*>(GetDesktopWindow()),
-                        static_cast<void*>(GetModuleHandleW(nullptr)), reinterpret_cast<void*>(4),
-                        reinterpret_cast<void*>(0xFFFFFFF0u)})
-        EXPECT_TRUE(rt::TakeDroppedFiles(static_cast<HDROP>(other)).empty()) << other;
-    EXPECT_EQ(std::memcmp(onStack, drop.data(), drop.size()), 0);
-}
-
 }  // namespace

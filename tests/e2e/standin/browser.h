@@ -1,5 +1,5 @@
-// The stand-in browser as the web page tests use it: registered for the home
-// page's scheme for a scope, read back from the file it writes.
+// The stand-in browser, registered for the home page's scheme for a scope: it
+// notes which process started it, and with what address.
 #pragma once
 
 #include <windows.h>
@@ -10,21 +10,10 @@
 
 namespace e2e {
 
-// The home page's scheme, whose open command the stand-in browser takes over.
-inline const std::wstring kSchemeCommand = L"https\\shell\\open\\command";
-
-inline std::wstring Beside(const std::wstring& name) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder(self);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
-}
-
-inline std::wstring DefaultValue(const std::wstring& path) {
+inline std::wstring DefaultValue(const std::wstring& path, HKEY root = HKEY_CLASSES_ROOT) {
     wchar_t value[MAX_PATH * 2] = {};
     DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
+    if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
         return {};
     return value;
 }
@@ -34,47 +23,32 @@ inline void SetDefaultValue(const std::wstring& path, const std::wstring& value)
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-inline std::wstring WideFile(const std::wstring& path) {
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    wchar_t text[1024] = {};
-    DWORD read = 0;
-    ReadFile(file, text, sizeof text - sizeof(wchar_t), &read, nullptr);
-    CloseHandle(file);
-    return std::wstring(text, read / sizeof(wchar_t));
-}
-
-// The stand-in browser answers the scheme for the test's life; the command before it comes back after.
 class StandInBrowser {
 public:
-    StandInBrowser() : saved_(DefaultValue(kSchemeCommand)), record_(Beside(L"standin-record.txt")) {
-        DeleteFileW(record_.c_str());
-        SetDefaultValue(kSchemeCommand, L"\"" + Beside(L"standin.exe") + L"\" \"" + record_ + L"\" \"%1\"");
+    StandInBrowser() : saved_(DefaultValue(kCommand)) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kNote);
+        // Built beside the test programs.
+        SetDefaultValue(kCommand, L"\"" + ServerPath(L"../e2e/standin.exe") + L"\" \"%1\"");
     }
     ~StandInBrowser() {
-        SetDefaultValue(kSchemeCommand, saved_);
-        DeleteFileW(record_.c_str());
+        SetDefaultValue(kCommand, saved_);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kNote);
     }
     StandInBrowser(const StandInBrowser&) = delete;
     StandInBrowser& operator=(const StandInBrowser&) = delete;
 
-    // What the stand-in wrote: "<parent pid> <own pid> <address>"; empty until it ran.
-    std::wstring Record(DWORD timeoutMs) const {
-        std::wstring text;
-        WaitUntil(
-            [&] {
-                text = WideFile(record_);
-                return !text.empty();
-            },
-            timeoutMs);
-        DeleteFileW(record_.c_str());
-        return text;
+    // "<parent pid> <own pid> <address>" once it ran, taken; empty if it did not in time.
+    std::wstring Take(DWORD timeoutMs) const {
+        std::wstring note;
+        WaitUntil([&] { return !(note = DefaultValue(kNote, HKEY_CURRENT_USER)).empty(); }, timeoutMs);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kNote);
+        return note;
     }
 
 private:
+    static constexpr const wchar_t* kNote = L"Software\\TessiverStandIn";  // where standin.exe notes
+    static constexpr const wchar_t* kCommand = L"https\\shell\\open\\command";
     std::wstring saved_;
-    std::wstring record_;
 };
 
 }  // namespace e2e
