@@ -1,8 +1,6 @@
 // The commands of the main window's buttons and link label, and what the user
 // is told about their outcome.
 #include <windows.h>
-// The platform headers below build on windows.h.
-#include <shellapi.h>
 
 #include <algorithm>
 #include <vector>
@@ -171,25 +169,6 @@ std::wstring LoadFailureText(const services::RegistrationOutcome& outcome) {
     return LoaderCodeText(code);
 }
 
-// ShellExecute's own results above the system's error codes, as the errors they stand for.
-DWORD ShellResultError(INT_PTR result) {
-    switch (result) {
-        case SE_ERR_SHARE:
-            return ERROR_SHARING_VIOLATION;
-        case SE_ERR_ASSOCINCOMPLETE:
-        case SE_ERR_NOASSOC:
-            return ERROR_NO_ASSOCIATION;
-        case SE_ERR_DDETIMEOUT:
-        case SE_ERR_DDEFAIL:
-        case SE_ERR_DDEBUSY:
-            return ERROR_DDE_FAIL;
-        case SE_ERR_DLLNOTFOUND:
-            return ERROR_DLL_NOT_FOUND;
-        default:
-            return static_cast<DWORD>(result);
-    }
-}
-
 }  // namespace
 
 std::wstring RegistrationFailureText(const services::RegistrationOutcome& outcome,
@@ -298,11 +277,16 @@ std::wstring RegistrationReport(const std::vector<services::RegistrationOutcome>
     return text;
 }
 
-std::wstring PageRefusalText(const std::wstring& address, INT_PTR shellResult) {
-    const DWORD code = ShellResultError(shellResult);
-    const std::wstring why = SystemText(code);
-    return L"The page could not be opened:\r\n" + address + L"\r\n\r\n" +
-           WithCode(why.empty() ? L"The system refused to open it." : why, code);
+std::wstring PageRefusalText(const std::wstring& address, HRESULT shellAnswer) {
+    std::wstring why = L"The shell refused to open it.";
+    if (HRESULT_FACILITY(shellAnswer) == FACILITY_WIN32) {
+        const DWORD code = HRESULT_CODE(shellAnswer);
+        const std::wstring text = SystemText(code);
+        why = WithCode(text.empty() ? why : text, code);
+    } else if (FAILED(shellAnswer)) {
+        why += L" (" + Hex32(static_cast<unsigned long>(shellAnswer)) + L")";
+    }
+    return L"The page could not be opened:\r\n" + address + L"\r\n\r\n" + why;
 }
 
 void frmReg::cmdBrowse_Click() {
@@ -392,18 +376,19 @@ void frmReg::cmdCommunity_Click() {
 }
 
 void frmReg::OpenPage(const std::wstring& address) {
-    INT_PTR result = 0;
-    if (rt::Suppress([&] { result = modFunctions::ShellOpen(address, L"", L""); })) {
-        rt::MsgBox(kConnectionFailed, rt::MsgBoxInformation, rt::kErrorTitle, hWnd());
+    HRESULT answer = S_OK;
+    std::wstring failure;
+    // No desktop shell to open it as the user: say where the page is instead of starting anything here.
+    if (rt::Suppress([&] { failure = modFunctions::OpenURL(address, L"", L"", &answer); })) {
+        rt::MsgBox(kConnectionFailed + std::wstring(L"\r\n\r\n") + address, rt::MsgBoxInformation,
+                   rt::kErrorTitle, hWnd());
         return;
     }
-    // The shell could be asked but had no resources to start anything.
-    const std::wstring failure = modFunctions::OpenUrlResultText(result);
     if (!failure.empty()) {
         rt::MsgBox(failure, rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
         return;
     }
     // It refused: no browser registered for the address, say.
-    if (result <= 32)
-        rt::MsgBox(PageRefusalText(address, result), rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
+    if (answer != S_OK)
+        rt::MsgBox(PageRefusalText(address, answer), rt::MsgBoxExclamation, rt::kErrorTitle, hWnd());
 }

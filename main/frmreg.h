@@ -91,8 +91,8 @@ inline constexpr wchar_t kSuccessTitle[] = L"Success!";
 inline constexpr DWORD kPatienceMs = 10000;
 std::wstring NotAnsweringQuestion(const std::wstring& path, const services::ServerTask& task,
                                   ULONGLONG waitedMs);
-// What the user is told when the shell refused to open a page (a result of 1 to 32).
-std::wstring PageRefusalText(const std::wstring& address, INT_PTR shellResult);
+// What the user is told when the desktop shell did not open a page: its answer, read where it has one.
+std::wstring PageRefusalText(const std::wstring& address, HRESULT shellAnswer);
 
 class frmReg {
 public:

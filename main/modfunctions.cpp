@@ -1,11 +1,9 @@
 #include "modfunctions.h"
 
-#include <shellapi.h>
-
 #include "colour.h"
+#include "desktopshell.h"
 #include "dpi.h"
 #include "gdi.h"
-#include "latebound.h"
 #include "units.h"
 
 namespace modFunctions {
@@ -35,17 +33,18 @@ RegionBounds ClientRegionBounds(SIZE outer, SIZE client, double twipsPerPixelX, 
     const long tppX = rt::RoundHalfEven(twipsPerPixelX);
     const long tppY = rt::RoundHalfEven(twipsPerPixelY);
     return RoundedRegionBounds(static_cast<double>(outer.cx) * tppX, static_cast<double>(outer.cy) * tppY,
-                               static_cast<double>(client.cx) * tppX, static_cast<double>(client.cy) * tppY, tppX,
-                               tppY);
+                               static_cast<double>(client.cx) * tppX, static_cast<double>(client.cy) * tppY,
+                               tppX, tppY);
 }
 
 void MakeRoundedWindow(HWND window) {
     RECT outer{};
     RECT client{};
     if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return;
-    const RegionBounds bounds = ClientRegionBounds(SIZE{outer.right - outer.left, outer.bottom - outer.top},
-                                                   SIZE{client.right - client.left, client.bottom - client.top},
-                                                   rt::TwipsPerPixelX(), rt::TwipsPerPixelY());
+    const RegionBounds bounds =
+        ClientRegionBounds(SIZE{outer.right - outer.left, outer.bottom - outer.top},
+                           SIZE{client.right - client.left, client.bottom - client.top}, rt::TwipsPerPixelX(),
+                           rt::TwipsPerPixelY());
     // The corners keep their look at any scale.
     const int corner = rt::ScaleToDpi(kCornerEllipse, rt::CurrentDpi());
     rt::gdi::Region region(
@@ -60,23 +59,15 @@ void DragWindow(HWND window) {
     SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
-std::wstring OpenUrlResultText(INT_PTR shellResult) {
-    return shellResult == 0 ? L"Insufficent system memory or corrupt program file" : L"";
+std::wstring OpenUrlResultText(HRESULT shellAnswer) {
+    return shellAnswer == E_OUTOFMEMORY ? L"Insufficent system memory or corrupt program file" : L"";
 }
 
-INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
-    // Wide texts, so addresses and paths outside the ANSI code page reach the shell intact.
-    const auto shellExecute = rt::LateBound<decltype(ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
-    if (!shellExecute) return 0;
-    HINSTANCE result =
-        shellExecute(nullptr, L"Open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                     directory.empty() ? nullptr : directory.c_str(), SW_SHOW);
-    return reinterpret_cast<INT_PTR>(result);
-}
-
-std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters,
-                     const std::wstring& directory) {
-    return OpenUrlResultText(ShellOpen(file, parameters, directory));
+std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory,
+                     HRESULT* answer) {
+    const HRESULT result = DesktopShellOpen(file, parameters, directory);
+    if (answer) *answer = result;
+    return OpenUrlResultText(result);
 }
 
 HWND TopLevelOwner(HWND window) {

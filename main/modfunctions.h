@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <string>
 
 namespace modFunctions {
@@ -34,12 +33,14 @@ void MakeRoundedWindow(HWND window);
 // Lets the window follow the mouse as if its caption were being dragged.
 void DragWindow(HWND window);
 
-// The text OpenURL gives for a shell result: only 0 (out of memory or resources) fails.
-std::wstring OpenUrlResultText(INT_PTR shellResult);
-// Asks the shell to open a file or address; empty parameters or directory mean none.
-INT_PTR ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory);
-// Empty on success, else "Insufficent system memory or corrupt program file".
-std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory);
+// The text OpenURL gives for the shell's answer: only running out of memory fails.
+std::wstring OpenUrlResultText(HRESULT shellAnswer);
+// Asks the user's desktop shell to open a file or address; empty parameters or
+// directory mean none. Empty on success, else "Insufficent system memory or
+// corrupt program file"; the shell's own answer in `answer`. Raises when no
+// desktop shell answers: nothing is started elevated.
+std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory,
+                     HRESULT* answer = nullptr);
 
 // The named icon resource at the system's size for ICON_BIG or ICON_SMALL and the DPI
 // in force; shared, never destroyed.

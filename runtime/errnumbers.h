@@ -12,6 +12,7 @@ constexpr long Internal = 51;               // an error that is not a run-time e
 constexpr long InvalidPropertyValue = 380;  // "Invalid property value", also a malformed description
 constexpr long UnknownControlType = 711;    // the description names a control type nobody registered
 constexpr long CannotLoad = 745;            // a form, control or resource could not be made
+constexpr long NoDesktopShell = 989;        // no desktop shell answered to open a page for the user
 constexpr long PreviewUnavailable = 990;    // no scratch copy of the registry could be made
 constexpr long Needs64BitWindows = 991;     // a 64-bit server on 32-bit Windows
 constexpr long AnswerTooLong = 992;         // a server wrote into the 64-bit helper's answer

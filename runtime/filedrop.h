@@ -15,8 +15,9 @@ namespace rt {
 // runs elevated and the files come from a process that does not.
 void AcceptDroppedFiles(HWND window);
 
-// The names a WM_DROPFILES carries, in order. The drop is finished (its memory
-// freed) either way.
+// The names a WM_DROPFILES carries, in order, and the drop finished (its memory
+// freed). Anything but a well-formed drop gives no names and is left untouched:
+// any process can post the message with any handle.
 std::vector<std::wstring> TakeDroppedFiles(HDROP drop);
 
 }  // namespace rt

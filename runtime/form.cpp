@@ -464,7 +464,8 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DROPFILES:
         if (!events_.FilesDropped) return DefWindowProcW(hwnd, msg, wParam, lParam);
-        events_.FilesDropped(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
+        if (const auto files = TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)); !files.empty())
+            events_.FilesDropped(files);
         return 0;
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);

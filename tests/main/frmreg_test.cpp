@@ -128,11 +128,21 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
         L"Unregistered 1 of 2 files.\r\n\r\n1. C:\\x\\server.ocx\r\nThe server could not be unregistered."
         L"\r\n\r\n2. C:\\x\\server.ocx\r\nUnregistered successfully");
 
-    // The shell's own codes read as the system errors they stand for.
-    EXPECT_NE(PageRefusalText(L"https://x", 31).find(L"(error 1155)"), std::wstring::npos);
-    EXPECT_EQ(
-        PageRefusalText(L"https://x", 2).rfind(L"The page could not be opened:\r\nhttps://x\r\n\r\n", 0), 0u);
-    EXPECT_NE(PageRefusalText(L"https://x", 2).find(L"(error 2)"), std::wstring::npos);
+    // The shell's answer is read where it carries a reason.
+    const struct {
+        HRESULT answer;
+        const wchar_t* reason;
+    } refusals[] = {
+        {S_FALSE, L"The shell refused to open it."},
+        {HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION), L"(error 1155)"},
+        {E_ACCESSDENIED, L"(error 5)"},
+        {E_FAIL, L"The shell refused to open it. (0x80004005)"},
+    };
+    for (const auto& r : refusals) {
+        const std::wstring text = PageRefusalText(L"https://x", r.answer);
+        EXPECT_EQ(text.rfind(L"The page could not be opened:\r\nhttps://x\r\n\r\n", 0), 0u) << r.answer;
+        EXPECT_NE(text.find(r.reason), std::wstring::npos) << testing::PrintToString(text);
+    }
 }
 
 services::RegistryNames Names(size_t classes, size_t typeLibs) {

@@ -1,0 +1,53 @@
+// Without a desktop shell the web commands start nothing: the program says
+// where the page is. A program of its own: a desktop's shell cannot be started
+// again while the processes that knew it live on, so this one ends it last.
+#include <gtest/gtest.h>
+#include <windows.h>
+// The platform headers below build on windows.h.
+#include <tlhelp32.h>
+
+#include <string>
+
+#include "driver.h"
+#include "standin/browser.h"
+
+using namespace e2e;
+
+namespace {
+
+// Ends every explorer.exe: the desktop's shell among them; how many there were.
+size_t EndDesktopShell() {
+    size_t ended = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"explorer.exe") != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        ended += TerminateProcess(process, 1) && WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return ended;
+}
+
+TEST(WebPages, WithoutADesktopShellTheAddressIsShownAndNothingStarts) {
+    StandInBrowser browser;
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_GT(EndDesktopShell(), 0u) << "no desktop shell ran";
+
+    Click(ClientToScreenPoint(app.Main(), 300, 148));
+    HWND box = app.WaitForBox(L"Error!");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box),
+              L"An error has occured while trying to connect to the internet\r\n"
+              L"Please ensure that your internet connection is functioning correctly and try again."
+              L"\r\n\r\n" TESSIVER_HOME_PAGE);
+    EXPECT_NE(BoxIcon(box), nullptr);
+    EXPECT_TRUE(PressOk(box));
+    EXPECT_EQ(browser.Take(3000), L"") << "a browser was started";
+}
+
+}  // namespace
