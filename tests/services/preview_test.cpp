@@ -142,7 +142,7 @@ TEST(RegFile, EveryKindOfValueIsWrittenAsTheEditorReadsIt) {
     };
     for (const auto& row : rows) {
         services::RegDiff diff;
-        diff.Written.push_back({L"k", {row.value}, false});
+        diff.Written.push_back({L"k", {row.value}, false, {}});
         diff.DeletedValues.push_back({L"k", L"old"});
         EXPECT_EQ(
             services::RegFileText(diff, [](const std::wstring& p) { return L"HKEY_CURRENT_USER\\" + p; }),
