@@ -69,8 +69,10 @@ LONG RegistryPreview::Make(const std::vector<std::wstring>& copied) {
     const std::pair<const wchar_t*, rt::RegKey*> roots[] = {
         {L"HKLM", &machine_}, {L"HKCU", &user_}, {L"HKU", &users_}, {L"HKCC", &config_}};
     for (const auto& [name, key] : roots)
-        if (const LONG rc = Create(scratch_.Get(), name, *key)) return rc;
-    if (const LONG rc = Create(machine_.Get(), kClassesBelowMachine, classes_)) return rc;
+        if (const LONG rc = CreateAdminsOnlyKey(scratch_.Get(), name, *key)) return rc;
+    rt::RegKey software;
+    if (const LONG rc = CreateAdminsOnlyKey(machine_.Get(), L"Software", software)) return rc;
+    if (const LONG rc = CreateAdminsOnlyKey(software.Get(), L"Classes", classes_)) return rc;
     CopyBudget budget;
     for (const std::wstring& path : copied)
         if (const LONG rc = CopyRegSubtree(HKEY_CLASSES_ROOT, classes_.Get(), path, budget)) return rc;

@@ -55,19 +55,26 @@ bool Leftover(const std::wstring& key) {
 
 }  // namespace
 
-LONG MakeScratchKey(HKEY own, rt::RegKey& scratch, std::wstring& name) {
+LONG CreateAdminsOnlyKey(HKEY parent, const std::wstring& name, rt::RegKey& key, DWORD* disposition) {
     rt::LocalMemory<void> descriptor;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kScratchAccess, SDDL_REVISION_1,
                                                               descriptor.Put(), nullptr))
         return static_cast<LONG>(GetLastError());
     SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
+    if (const LONG rc = RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, &security,
+                                        key.Put(), disposition))
+        return rc;
+    // Set again: Wine makes the key with its default access whatever it is given.
+    return RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                             descriptor.Get());
+}
+
+LONG MakeScratchKey(HKEY own, rt::RegKey& scratch, std::wstring& name) {
     const std::wstring stamp = Stamp(GetCurrentProcessId(), StartOf(GetCurrentProcess()));
     for (ULONGLONG attempt = 0; attempt < 1000; ++attempt) {
         name = stamp + L"-" + Hex(attempt, 3);
         DWORD disposition = 0;
-        if (const LONG rc = RegCreateKeyExW(own, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, &security,
-                                            scratch.Put(), &disposition))
-            return rc;
+        if (const LONG rc = CreateAdminsOnlyKey(own, name, scratch, &disposition)) return rc;
         if (disposition == REG_CREATED_NEW_KEY) return ERROR_SUCCESS;
     }
     name.clear();

@@ -14,6 +14,10 @@ namespace services {
 // The program's own key below HKEY_LOCAL_MACHINE: only administrators may write there.
 inline constexpr wchar_t kPreviewOwnKey[] = L"Software\\Quorvane Tessiver";
 
+// Creates (or opens) `name` below `parent` open to administrators and the system only.
+LONG CreateAdminsOnlyKey(HKEY parent, const std::wstring& name, rt::RegKey& key,
+                         DWORD* disposition = nullptr);
+
 // A new scratch key below `own` for this process, and its name.
 LONG MakeScratchKey(HKEY own, rt::RegKey& scratch, std::wstring& name);
 

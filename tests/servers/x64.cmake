@@ -24,3 +24,8 @@ test_server(leaveserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/leaveserver.cpp ${S}
 test_server(mfc140u DIR ${SERVERS64_DIR}/elsewhere SOURCES ${S}/besidehelper.cpp)
 test_server(needsmfc64 DIR ${SERVERS64_DIR} SOURCES ${S}/needsdep.cpp ${S}/registration.def)
 target_link_libraries(needsmfc64 PRIVATE mfc140u)
+# Servers that reach out of a preview, and one with more classes than an answer carries.
+test_server(linkserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/containserver.cpp ${S}/registration.def)
+target_compile_definitions(linkserver64 PRIVATE CONTAIN_KIND=1)
+test_server(manyserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/containserver.cpp ${S}/registration.def)
+target_compile_definitions(manyserver64 PRIVATE CONTAIN_KIND=3)
