@@ -4,6 +4,9 @@
 // server of very many classes.
 #pragma once
 
+#include <windows.h>
+
+#include <cwchar>
 #include <string>
 
 inline constexpr wchar_t kLinkClsid[] = L"{7E55A1E0-0000-4000-8000-0000000000B0}";
@@ -22,4 +25,16 @@ inline std::wstring ManyClsid(int n) {
     wchar_t text[40];
     wsprintfW(text, L"{7E55A1E1-0000-4000-8000-%012X}", n);
     return text;
+}
+
+// A registry link `name` below `parent` to the key at the native path `target`.
+inline LONG MakeRegistryLink(HKEY parent, const std::wstring& name, const wchar_t* target) {
+    HKEY link = nullptr;
+    LONG rc = RegCreateKeyExW(parent, name.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                              KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target),
+                        static_cast<DWORD>(wcslen(target) * sizeof(wchar_t)));
+    RegCloseKey(link);
+    return rc;
 }

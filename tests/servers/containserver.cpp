@@ -32,16 +32,9 @@ LONG WriteClass(const std::wstring& clsid) {
 LONG WriteLinked() {
     LONG rc = WriteClass(kLinkClsid);
     if (rc == ERROR_SUCCESS) rc = SetText(HKEY_CURRENT_CONFIG, kConfigKey, L"written", L"yes");
-    HKEY link = nullptr;
     if (rc == ERROR_SUCCESS)
-        rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kLinkClsid + L"\\Linked").c_str(),
-                             0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
-                             &link, nullptr);
-    if (rc != ERROR_SUCCESS) return rc;
-    rc = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
-                        reinterpret_cast<const BYTE*>(kLinkedKeyNative),
-                        static_cast<DWORD>(wcslen(kLinkedKeyNative) * sizeof(wchar_t)));
-    RegCloseKey(link);
+        rc = MakeRegistryLink(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kLinkClsid + L"\\Linked",
+                              kLinkedKeyNative);
     return rc;
 }
 
