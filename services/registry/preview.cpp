@@ -29,11 +29,16 @@ LONG Create(HKEY parent, const std::wstring& name, rt::RegKey& key) {
 const HKEY kRedirected[] = {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS,
                             HKEY_CURRENT_CONFIG};
 
-// A comment line holds what a server named only with its control characters shown harmless.
-std::wstring OneLine(std::wstring text) {
-    for (wchar_t& c : text)
-        if (c < L' ') c = L'?';
-    return text;
+// A comment line tells a link; what the server named is shown with its control characters made harmless.
+void AddLinkLine(std::wstring& text, const std::wstring& key, const std::wstring& target) {
+    text += L"\r\n; ";
+    for (const std::wstring* part : {&key, &target}) {
+        const size_t at = text.size();
+        text += *part;
+        for (size_t i = at; i < text.size(); ++i)
+            if (text[i] < L' ') text[i] = L'?';
+        text += part == &key ? L" is a registry link to " : L": the preview did not follow it.\r\n";
+    }
 }
 
 }  // namespace
@@ -132,9 +137,7 @@ std::wstring PreviewKeyName(const std::wstring& path) {
 std::wstring PreviewRegText(const RegDiff& diff) {
     std::wstring text = RegFileText(diff, &PreviewKeyName);
     for (const RegKey& key : diff.Written)
-        if (!key.LinkTarget.empty())
-            text += L"\r\n; " + OneLine(PreviewKeyName(key.Path)) + L" is a registry link to " +
-                    OneLine(key.LinkTarget) + L": the preview did not follow it.\r\n";
+        if (!key.LinkTarget.empty()) AddLinkLine(text, PreviewKeyName(key.Path), key.LinkTarget);
     return text;
 }
 

@@ -17,21 +17,10 @@ const wchar_t kScratchAccess[] = L"D:P(A;OICI;KA;;;BA)(A;OICI;KA;;;SY)";
 // Enough for every leftover a run of killed previews makes, few enough to stay cheap.
 constexpr size_t kMostLeftoversSeen = 256;
 
-std::wstring Hex(ULONGLONG value, int digits) {
-    std::wstring text(digits, L'0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4) text[i] = L"0123456789ABCDEF"[value & 15];
-    return text;
-}
-
 ULONGLONG StartOf(HANDLE process) {
     FILETIME created{}, exited{}, kernel{}, user{};
     if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
     return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
-// "Preview-<process id>-<its start time>": a later process with the same id has another start.
-std::wstring Stamp(DWORD pid, ULONGLONG started) {
-    return kScratchPrefix + Hex(pid, 8) + L"-" + Hex(started, 16);
 }
 
 bool Alive(DWORD pid, ULONGLONG started) {
@@ -69,10 +58,14 @@ LONG CreateAdminsOnlyKey(HKEY parent, const std::wstring& name, rt::RegKey& key,
                              descriptor.Get());
 }
 
+// "Preview-<process id>-<its start time>-<attempt>": a later process with the same id has another start.
 LONG MakeScratchKey(HKEY own, rt::RegKey& scratch, std::wstring& name) {
-    const std::wstring stamp = Stamp(GetCurrentProcessId(), StartOf(GetCurrentProcess()));
-    for (ULONGLONG attempt = 0; attempt < 1000; ++attempt) {
-        name = stamp + L"-" + Hex(attempt, 3);
+    const ULONGLONG started = StartOf(GetCurrentProcess());
+    for (unsigned long attempt = 0; attempt < 1000; ++attempt) {
+        wchar_t text[64];
+        wsprintfW(text, L"%s%08lX-%08lX%08lX-%03lX", kScratchPrefix, GetCurrentProcessId(),
+                  static_cast<unsigned long>(started >> 32), static_cast<unsigned long>(started), attempt);
+        name = text;
         DWORD disposition = 0;
         if (const LONG rc = CreateAdminsOnlyKey(own, name, scratch, &disposition)) return rc;
         if (disposition == REG_CREATED_NEW_KEY) return ERROR_SUCCESS;
