@@ -159,6 +159,8 @@ int wmain() {
                                 services::kSource, L"the thread that ran it ended without returning", 0, 0};
         job.outcome.Export = Running();
     }
+    // A large preview is told in what an answer holds, not cut off as a server writing into it.
+    services::FitAnswer(job.outcome);
     const std::vector<uint8_t> bytes = services::EncodeOutcome(job.outcome);
     DWORD written = 0;
     const BOOL sent =

@@ -211,8 +211,8 @@ std::wstring RegistrationFailureText(const services::RegistrationOutcome& outcom
     if (err.Number == rt::errnum::PreviewUnavailable) {
         const std::wstring why = SystemText(err.LastDllError);
         return WithCode(
-            L"The preview could not be made: the program found no place in the registry for its "
-            L"scratch copy, so no export ran." +
+            L"The preview could not be made, so no export ran: the program could not make its scratch "
+            L"copy of the registry, or could not lead every registry root into it." +
                 (why.empty() ? L"" : L"\r\n" + why),
             err.LastDllError);
     }

@@ -52,14 +52,16 @@ std::wstring TypeLibLine(const services::NamedTypeLib& t) {
     return Escaped(L"type library " + t.libid + L" " + t.version + (t.name.empty() ? L"" : L" " + t.name));
 }
 
-// One line a name, the first kDetailedNames of them, then how many more.
-std::wstring List(const services::RegistryNames& names) {
+// One line a name, the first kDetailedNames of them, then how many more
+// (`leftOut` more than `names` holds).
+std::wstring List(const services::RegistryNames& names, size_t leftOut = 0) {
     std::wstring text;
     size_t listed = 0;
     for (const auto& c : names.classes)
         if (listed++ < services::kDetailedNames) text += L"\r\n" + ClassLine(c);
     for (const auto& t : names.typeLibs)
         if (listed++ < services::kDetailedNames) text += L"\r\n" + TypeLibLine(t);
+    listed += leftOut;
     if (listed > services::kDetailedNames)
         text += L"\r\nand " + std::to_wstring(listed - services::kDetailedNames) + L" more.";
     return text;
@@ -105,13 +107,13 @@ std::wstring PreviewText(const services::RegistrationOutcome& outcome, bool regi
     const services::RegistryNames& names = outcome.Preview->Names;
     const std::wstring file = Escaped(names.file);
     const std::wstring view = ViewText(names.view);
-    if (Total(names) == 0)
+    if (Total(names) + outcome.Preview->NamesLeftOut == 0)
         return registering
                    ? file + L" would register no class or type library in " + view + L"."
                    : L"Unregistering " + file + L" would delete no class or type library from " + view + L".";
     return (registering ? file + L" would be registered in " + view + L":"
                         : L"Unregistering " + file + L" would delete from " + view + L":") +
-           List(names);
+           List(names, outcome.Preview->NamesLeftOut);
 }
 
 bool RegistryNamesWarn(const services::RegistrationOutcome& outcome, bool registering) {

@@ -1,6 +1,7 @@
 #include "serveroutcome.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace services {
 namespace {
@@ -18,6 +19,10 @@ constexpr uint32_t kCallRegistration = 1;
 constexpr uint32_t kCallInstall = 2;
 constexpr uint32_t kInstallText = 4;
 constexpr uint32_t kPreview = 8;
+
+const wchar_t kCutShort[] = L"\r\n; ... cut short here: the rest is longer than the program can carry.\r\n";
+// A name longer than this is cut when the answer is short of room: no box shows more.
+constexpr size_t kLongestFittedName = 1024;
 
 class Writer {
 public:
@@ -75,6 +80,7 @@ void EncodePreview(Writer& w, const ServerOutcome::PreviewResult& preview) {
     w.U32(static_cast<uint32_t>(preview.Names.typeLibs.size()));
     for (const NamedTypeLib& t : preview.Names.typeLibs)
         for (const std::wstring* text : {&t.libid, &t.version, &t.name}) w.Text(*text);
+    w.U32(preview.NamesLeftOut);
 }
 
 bool DecodePreview(Reader& r, ServerOutcome::PreviewResult& preview) {
@@ -92,10 +98,52 @@ bool DecodePreview(Reader& r, ServerOutcome::PreviewResult& preview) {
     for (NamedTypeLib& t : preview.Names.typeLibs)
         for (std::wstring* text : {&t.libid, &t.version, &t.name})
             if (!r.Text(*text)) return false;
-    return true;
+    return r.U32(preview.NamesLeftOut);
+}
+
+// Keeps the first `most` names, classes first as the boxes list them, and counts the rest.
+void KeepNames(ServerOutcome::PreviewResult& preview, size_t most) {
+    auto& classes = preview.Names.classes;
+    auto& typeLibs = preview.Names.typeLibs;
+    const size_t keptClasses = std::min(classes.size(), most);
+    const size_t keptTypeLibs = std::min(typeLibs.size(), most - keptClasses);
+    preview.NamesLeftOut +=
+        static_cast<uint32_t>(classes.size() - keptClasses + typeLibs.size() - keptTypeLibs);
+    classes.resize(keptClasses);
+    typeLibs.resize(keptTypeLibs);
+}
+
+void CutNames(RegistryNames& names) {
+    const auto cut = [](std::wstring& text) { text.resize(std::min(text.size(), kLongestFittedName)); };
+    for (NamedClass& c : names.classes)
+        for (std::wstring* text : {&c.clsid, &c.progId, &c.name, &c.threadingModel}) cut(*text);
+    for (NamedTypeLib& t : names.typeLibs)
+        for (std::wstring* text : {&t.libid, &t.version, &t.name}) cut(*text);
 }
 
 }  // namespace
+
+std::wstring CutPreviewText(std::wstring text, size_t longest) {
+    if (text.size() <= longest) return text;
+    text.resize(longest - std::min(longest, wcslen(kCutShort)));
+    const size_t line = text.rfind(L"\r\n");
+    if (line != std::wstring::npos) text.resize(line);
+    return text + kCutShort;
+}
+
+void FitAnswer(ServerOutcome& outcome) {
+    if (!outcome.Preview) return;
+    ServerOutcome::PreviewResult& preview = *outcome.Preview;
+    KeepNames(preview, kMostTexts);
+    if (EncodeOutcome(outcome).size() <= kLongestAnswer) return;
+    KeepNames(preview, kDetailedNames);
+    CutNames(preview.Names);
+    const size_t size = EncodeOutcome(outcome).size();
+    if (size <= kLongestAnswer) return;
+    const size_t over = (size - kLongestAnswer + 1) / 2;  // characters of two bytes
+    const size_t longest = preview.RegText.size() - std::min(preview.RegText.size(), over);
+    preview.RegText = CutPreviewText(std::move(preview.RegText), longest);
+}
 
 std::vector<uint8_t> EncodeRequest(const HelperRequest& request) {
     const ServerTask& task = request.Task;

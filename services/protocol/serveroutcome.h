@@ -26,6 +26,7 @@ struct ServerOutcome {
     struct PreviewResult {
         std::wstring RegText;
         RegistryNames Names;
+        uint32_t NamesLeftOut = 0;  // names the answer had no room for, after those in Names
     };
     std::optional<PreviewResult> Preview;
 };
@@ -37,6 +38,15 @@ inline constexpr size_t kLongestPreviewText = 100000;
 // More than any outcome the helper writes: what is longer is a server writing
 // into the answer, read no further.
 inline constexpr size_t kLongestAnswer = 256 * 1024;
+
+// `text` (a preview's registration file) no longer than `longest`, cut at a
+// line's end, with a last line that says it was cut short.
+std::wstring CutPreviewText(std::wstring text, size_t longest);
+
+// Makes a preview fit an answer: names beyond what one carries are counted
+// in NamesLeftOut instead (the first kDetailedNames always stay), long names
+// are cut, and the registration file is cut short as far as it must be.
+void FitAnswer(ServerOutcome& outcome);
 
 // What the window asks: one server file, the helper's own name for it, and what to call in it.
 struct HelperRequest {

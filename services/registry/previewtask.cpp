@@ -1,6 +1,8 @@
 #include "previewtask.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cwctype>
 
 #include "preview.h"
 #include "previewnames.h"
@@ -10,7 +12,24 @@
 namespace services {
 namespace {
 
-const wchar_t kCutShort[] = L"\r\n; ... cut short here: the rest is longer than the program can carry.\r\n";
+// A ProgID's kind of name: at most 39 letters, digits, dots and underscores, not starting
+// with a digit or a dot, with a dot in it. No key the classes' own layout
+// names (CLSID, TypeLib, Interface, an extension) is one.
+bool ProgIdName(const std::wstring& name) {
+    const auto allowed = [](wchar_t c) { return iswalnum(c) || c == L'.' || c == L'_'; };
+    return !name.empty() && name.size() <= 39 && !iswdigit(name[0]) && name[0] != L'.' &&
+           name.find(L'.') != std::wstring::npos && std::all_of(name.begin(), name.end(), allowed);
+}
+
+// The ProgIDs a class names whose keys lead back to it.
+void AddProgIds(const std::wstring& clsid, std::vector<std::wstring>& keys) {
+    for (const wchar_t* progId : {L"ProgID", L"VersionIndependentProgID"}) {
+        const auto name = ReadRegText(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\" + progId);
+        if (!name || !ProgIdName(name->text)) continue;
+        const auto back = ReadRegText(HKEY_CLASSES_ROOT, name->text + L"\\CLSID");
+        if (back && SameRegName(back->text, clsid)) keys.push_back(name->text);
+    }
+}
 
 // What an unregistration can take out: the classes and type libraries that
 // name the file now, with the ProgIDs of those classes.
@@ -23,23 +42,11 @@ std::vector<std::wstring> KeysNamingFile(const NamesTarget& target) {
     const RegistryNames names = indexes.Collect(target, *facts);
     std::vector<std::wstring> keys;
     for (const NamedClass& c : names.classes) {
-        const std::wstring key = L"CLSID\\" + c.clsid;
-        keys.push_back(key);
-        for (const wchar_t* progId : {L"ProgID", L"VersionIndependentProgID"})
-            if (const auto name = ReadRegText(HKEY_CLASSES_ROOT, key + L"\\" + progId);
-                name && !name->text.empty())
-                keys.push_back(name->text);
+        keys.push_back(L"CLSID\\" + c.clsid);
+        AddProgIds(c.clsid, keys);
     }
     for (const NamedTypeLib& t : names.typeLibs) keys.push_back(L"TypeLib\\" + t.libid);
     return keys;
-}
-
-std::wstring CutShort(std::wstring text) {
-    if (text.size() <= kLongestPreviewText) return text;
-    text.resize(kLongestPreviewText - wcslen(kCutShort));
-    const size_t line = text.rfind(L"\r\n");
-    if (line != std::wstring::npos) text.resize(line);
-    return text + kCutShort;
 }
 
 }  // namespace
@@ -62,9 +69,10 @@ ServerOutcome RunPreview(const ServerFile& server, const ServerTask& task, const
         outcome = RunTask(server, plain, before);
         diff = preview.Finish();
     }
-    outcome.Preview = ServerOutcome::PreviewResult{
-        CutShort(PreviewRegText(diff)), NamesInPreview(task.Registering ? diff.Written : diff.Removed, view,
-                                                       target ? target->shown : server.given)};
+    outcome.Preview =
+        ServerOutcome::PreviewResult{CutPreviewText(PreviewRegText(diff), kLongestPreviewText),
+                                     NamesInPreview(task.Registering ? diff.Written : diff.Removed, view,
+                                                    target ? target->shown : server.given)};
     return outcome;
 }
 

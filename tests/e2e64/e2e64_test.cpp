@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "containobjects.h"
 #include "driver.h"
 #include "installcases.h"
 #include "plantedsearch.h"
@@ -325,6 +326,71 @@ TEST(Program64, PlantedCopiesNeverLoadInTheHelper) {
         },
         ServerPath(L"x64\\planted64.dll"));
     EXPECT_FALSE(HelperRunning());
+}
+
+// A server that writes under HKEY_CURRENT_CONFIG and leaves a link in its class
+// key to a real key, of either kind: the preview tells both, and nothing real changes.
+TEST(CommandMode64, APreviewReachesNothingRealOfEitherView) {
+    const auto exists = [](HKEY root, const std::wstring& key, REGSAM view) {
+        HKEY opened = nullptr;
+        const bool found =
+            RegOpenKeyExW(root, key.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, &opened) == ERROR_SUCCESS;
+        if (found) RegCloseKey(opened);
+        return found;
+    };
+    HKEY native = nullptr;  // the link names the system's own view; a deleted key reads no more through this
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLinkedKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                              nullptr, &native, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(native, L"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(kLinkedValue),
+                   static_cast<DWORD>((wcslen(kLinkedValue) + 1) * sizeof(wchar_t)));
+    const std::wstring classKey = std::wstring(L"Software\\Classes\\CLSID\\") + kLinkClsid;
+    for (const wchar_t* server : {L"x64\\linkserver64.dll", L"linkserver.dll"}) {
+        const CommandResult run = RunCommand(L"/s /preview " + Quoted(ServerPath(server)));
+        EXPECT_EQ(run.exitCode, 0u) << server;
+        const std::wstring told[] = {
+            L"\r\n[HKEY_CURRENT_CONFIG\\" + std::wstring(kConfigKey) + L"]\r\n\"written\"=\"yes\"\r\n",
+            std::wstring(L"\\Linked is a registry link to ") + kLinkedKeyNative +
+                L": the preview did not follow it.",
+        };
+        for (const std::wstring& text : told)
+            EXPECT_NE(run.output.find(text), std::wstring::npos)
+                << server << testing::PrintToString(run.output);
+        EXPECT_EQ(run.output.find(kLinkedValue), std::wstring::npos) << server;
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, classKey, view)) << server;
+            EXPECT_FALSE(exists(HKEY_CURRENT_CONFIG, kConfigKey, view)) << server;
+        }
+        wchar_t value[64] = {};
+        DWORD size = sizeof value;
+        EXPECT_EQ(RegGetValueW(native, nullptr, L"v", RRF_RT_REG_SZ, nullptr, value, &size), ERROR_SUCCESS);
+        EXPECT_STREQ(value, kLinkedValue) << server;
+    }
+    RegCloseKey(native);
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kLinkedKey, KEY_WOW64_64KEY, 0);
+}
+
+// More classes than the helper's answer carries: the box lists the first and
+// counts the rest, and the registration file says where it was cut short.
+TEST(CommandMode64, A64BitPreviewOfVeryManyClassesCountsWhatItDoesNotList) {
+    const std::wstring server = ServerPath(L"x64\\manyserver64.dll");
+    const CommandResult run = RunCommand(L"/s /preview " + Quoted(server));
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_NE(run.output.find(L"\r\n; ... cut short here"), std::wstring::npos);
+    RunningApp app;
+    ASSERT_TRUE(app.Start({.arguments = L"/preview " + Quoted(server), .command = true}));
+    HWND box = app.WaitForBox(L"Success!", 30000);
+    const std::wstring text = BoxText(box);
+    EXPECT_EQ(text.rfind(L"Preview done: nothing was written to the registry.\r\n\r\n" + server +
+                             L" would be registered in the 64-bit registry:\r\nclass " + ManyClsid(1),
+                         0),
+              0u)
+        << testing::PrintToString(text);
+    const std::wstring more = L"\r\nand " + std::to_wstring(kManyClasses - 8) + L" more.";
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), more.size())), more)
+        << testing::PrintToString(text);
+    EXPECT_TRUE(PressOk(box));
+    EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
 }  // namespace

@@ -32,3 +32,8 @@ target_link_libraries(shadowserver64 PRIVATE msimg32)
 test_server(pathhelper DIR ${SERVERS64_DIR}/onpath SOURCES ${S}/besidehelper.cpp)
 test_server(pathserver64 DIR ${SERVERS64_DIR}/pathserver SOURCES ${S}/needsdep.cpp ${S}/registration.def)
 target_link_libraries(pathserver64 PRIVATE pathhelper)
+# Servers that reach out of a preview, and one with more classes than an answer carries.
+test_server(linkserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/containserver.cpp ${S}/registration.def)
+target_compile_definitions(linkserver64 PRIVATE CONTAIN_KIND=1)
+test_server(manyserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/containserver.cpp ${S}/registration.def)
+target_compile_definitions(manyserver64 PRIVATE CONTAIN_KIND=3)

@@ -5,10 +5,15 @@
 
 #include <string>
 
+#include "containobjects.h"
 #include "handles.h"
 #include "previewnames.h"
+#include "previewscratch.h"
+#include "previewtask.h"
 #include "reg.h"
 #include "regfile.h"
+#include "regtext.h"
+#include "serverroad.h"
 #include "testdirs.h"
 #include "testobject.h"
 
@@ -122,6 +127,139 @@ TEST(Preview, AnUnregistrationPreviewedSaysWhatGoesAndLeavesIt) {
               ERROR_FILE_NOT_FOUND);
 }
 
+services::ServerOutcome Previewed(const wchar_t* server, bool registering) {
+    services::ServerTask task = services::RegistrationTask(registering);
+    task.Preview = true;
+    return services::RunPreview(services::ResolveServer(ServerPath(server)), task);
+}
+
+// The real key the test servers' links name, with its value; what it holds at the end.
+class LinkedKey {
+public:
+    LinkedKey() {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLinkedKey, L"v", REG_SZ, kLinkedValue,
+                        static_cast<DWORD>((wcslen(kLinkedValue) + 1) * sizeof(wchar_t)));
+    }
+    ~LinkedKey() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLinkedKey); }
+    static std::wstring Value() {
+        const auto value = services::ReadRegText(HKEY_LOCAL_MACHINE, kLinkedKey, L"v");
+        return value ? value->text : L"(gone)";
+    }
+};
+
+bool Exists(HKEY root, const std::wstring& key) {
+    rt::RegKey opened;
+    return RegOpenKeyExW(root, key.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, opened.Put()) == ERROR_SUCCESS;
+}
+
+// Whom a key admits: only administrators and the system, whatever it inherits from above.
+bool AdminsAndSystemOnly(HKEY key) {
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<uint8_t> descriptor(size);
+    if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size) != ERROR_SUCCESS)
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &defaulted) || !present || !dacl)
+        return false;  // no list admits everyone
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace))) return false;
+        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        const PSID sid = &ace->SidStart;
+        if (!IsWellKnownSid(sid, WinBuiltinAdministratorsSid) && !IsWellKnownSid(sid, WinLocalSystemSid))
+            return false;
+    }
+    return dacl->AceCount > 0;
+}
+
+TEST(Preview, TheScratchAdmitsAdministratorsAndTheSystemOnly) {
+    rt::RegKey software;  // opened before the preview leads HKEY_LOCAL_MACHINE away
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, software.Put()), ERROR_SUCCESS);
+    services::RegistryPreview preview;
+    ASSERT_EQ(preview.Error(), 0);
+    rt::RegKey own;
+    ASSERT_EQ(RegOpenKeyExW(software.Get(), L"Quorvane Tessiver", 0, KEY_READ, own.Put()), ERROR_SUCCESS);
+    const std::vector<std::wstring> scratches = services::RegSubkeyNames(own.Get());
+    ASSERT_EQ(scratches.size(), 1u);
+    for (const wchar_t* below :
+         {L"", L"\\HKLM\\Software", L"\\HKLM\\Software\\Classes", L"\\HKCU", L"\\HKCC"}) {
+        rt::RegKey key;
+        ASSERT_EQ(RegOpenKeyExW(own.Get(), (scratches[0] + below).c_str(), 0, READ_CONTROL, key.Put()),
+                  ERROR_SUCCESS);
+        EXPECT_TRUE(AdminsAndSystemOnly(key.Get())) << below;
+    }
+}
+
+std::wstring Hex(unsigned long value) {
+    wchar_t text[16];
+    wsprintfW(text, L"%08lX", value);
+    return text;
+}
+
+// The program's own key gone before and after, with whatever a test planted there.
+struct OwnKeyCleared {
+    OwnKeyCleared() { services::DeleteRegTree(HKEY_LOCAL_MACHINE, services::kPreviewOwnKey); }
+    ~OwnKeyCleared() { services::DeleteRegTree(HKEY_LOCAL_MACHINE, services::kPreviewOwnKey); }
+};
+
+// Whatever process id a scratch key names, it goes unless its very process still runs; a link in it
+// goes as a link.
+TEST(Preview, ScratchKeysOfEndedProcessesGoWithoutFollowingTheirLinks) {
+    const LinkedKey linked;
+    const OwnKeyCleared cleared;
+    FILETIME started{}, unused{};
+    ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &started, &unused, &unused, &unused));
+    const std::wstring pid = Hex(GetCurrentProcessId());
+    const std::wstring self =
+        L"Preview-" + pid + L"-" + Hex(started.dwHighDateTime) + Hex(started.dwLowDateTime);
+    const struct {
+        std::wstring name;
+        bool stays;
+    } rows[] = {
+        {L"Preview-FFFFFFF0-0000000000000001-000", false},      // a process that is not there
+        {L"Preview-" + pid + L"-0000000000000001-000", false},  // an earlier process of this id
+        {L"preview-unreadable", false},
+        {self + L"-7FF", true},  // this very process, still running
+        {L"Settings", true},     // no scratch key
+    };
+    rt::RegKey own;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, services::kPreviewOwnKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, own.Put(), nullptr),
+              ERROR_SUCCESS);
+    for (const auto& row : rows) {
+        rt::RegKey key;
+        ASSERT_EQ(RegCreateKeyExW(own.Get(), row.name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  key.Put(), nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(MakeRegistryLink(key.Get(), L"Linked", kLinkedKeyNative), ERROR_SUCCESS);
+    }
+    { const services::RegistryPreview preview; }
+    for (const auto& row : rows) EXPECT_EQ(Exists(own.Get(), row.name), row.stays) << row.name;
+    EXPECT_EQ(LinkedKey::Value(), kLinkedValue);
+    own.Reset();
+    EXPECT_EQ(services::DeleteRegTree(HKEY_LOCAL_MACHINE, services::kPreviewOwnKey), ERROR_SUCCESS);
+    EXPECT_EQ(LinkedKey::Value(), kLinkedValue);
+}
+
+// Its class names "CLSID" as its ProgID, and that key leads back to it: still
+// only its own class is copied for its unregistration to see.
+TEST(Preview, AnUnregistrationSeesOnlyTheKeysOfTheFilesOwnClasses) {
+    clsReg reg;
+    const std::wstring server = ServerPath(L"progidserver.dll");
+    ASSERT_TRUE(reg.RegisterCOMServer(server));
+    const services::ServerOutcome outcome = Previewed(L"progidserver.dll", false);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClsidNamedClsid).c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClsidNamedClsid).c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"CLSID\\CLSID");
+    ASSERT_TRUE(outcome.Succeeded && outcome.Preview);
+    EXPECT_NE(outcome.Preview->RegText.find(L"\"count\"=dword:00000001"), std::wstring::npos)
+        << outcome.Preview->RegText;
+    ASSERT_EQ(outcome.Preview->Names.classes.size(), 1u);
+    EXPECT_EQ(outcome.Preview->Names.classes[0].clsid, kClsidNamedClsid);
+}
+
 TEST(RegFile, EveryKindOfValueIsWrittenAsTheEditorReadsIt) {
     auto text = [](const std::wstring& s) {
         std::vector<uint8_t> bytes(reinterpret_cast<const uint8_t*>(s.c_str()),
@@ -142,7 +280,7 @@ TEST(RegFile, EveryKindOfValueIsWrittenAsTheEditorReadsIt) {
     };
     for (const auto& row : rows) {
         services::RegDiff diff;
-        diff.Written.push_back({L"k", {row.value}, false});
+        diff.Written.push_back({L"k", {row.value}, false, {}});
         diff.DeletedValues.push_back({L"k", L"old"});
         EXPECT_EQ(
             services::RegFileText(diff, [](const std::wstring& p) { return L"HKEY_CURRENT_USER\\" + p; }),
@@ -162,6 +300,7 @@ TEST(RegFile, ScratchKeysAreNamedAsTheRealRegistryNamesThem) {
         {L"HKLM\\Software\\ClassesX", L"HKEY_LOCAL_MACHINE\\Software\\ClassesX"},
         {L"HKCU\\Software\\Maker", L"HKEY_CURRENT_USER\\Software\\Maker"},
         {L"HKU\\.DEFAULT\\x", L"HKEY_USERS\\.DEFAULT\\x"},
+        {L"HKCC\\Software\\x", L"HKEY_CURRENT_CONFIG\\Software\\x"},
         {L"HKLM\\Software\\Classes", L""},
         {L"HKLM", L""},
         {L"", L""},

@@ -55,6 +55,50 @@ TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
     EXPECT_FALSE(services::DecodeOutcome(wrongKind).has_value());
 }
 
+// A preview larger than an answer still crosses: its first names whole (or
+// cut at a length no box shows), the rest counted, its registration file cut
+// short only where the names left it no room.
+TEST(ServerOutcome, APreviewFitsAnAnswerAndCountsWhatItLeftOut) {
+    const struct {
+        size_t classes, typeLibs, nameLength, textLength;
+        uint32_t leftOut;
+        bool textCut;
+    } rows[] = {
+        {1500, 0, 20, 100000, 1492, false},  // more classes than an answer holds
+        {3, 1500, 20, 1000, 479, false},     // more type libraries than an answer lists
+        {9, 2, 40000, 1000, 3, false},       // names longer than an answer holds
+        {9, 0, 40000, 100000, 1, true},      // long names and the longest file
+        {9, 1, 20, 1000, 0, false},          // small: crosses as it is
+    };
+    for (const auto& row : rows) {
+        ServerOutcome outcome;
+        outcome.Succeeded = true;
+        auto& preview = outcome.Preview.emplace();
+        for (size_t n = 0; n < row.textLength; n += 100) preview.RegText += std::wstring(98, L'x') + L"\r\n";
+        const std::wstring name(row.nameLength, L'n');
+        for (size_t n = 0; n < row.classes; ++n)
+            preview.Names.classes.push_back({std::to_wstring(n) + name, name, name, name});
+        for (size_t n = 0; n < row.typeLibs; ++n) preview.Names.typeLibs.push_back({L"{t}", L"1.0", L"lib"});
+        const ServerOutcome whole = outcome;
+        services::FitAnswer(outcome);
+        const std::vector<uint8_t> bytes = services::EncodeOutcome(outcome);
+        EXPECT_LE(bytes.size(), services::kLongestAnswer) << row.classes;
+        const auto back = services::DecodeOutcome(bytes);
+        ASSERT_TRUE(back.has_value()) << row.classes;
+        const auto& fitted = *back->Preview;
+        EXPECT_EQ(fitted.NamesLeftOut, row.leftOut) << row.classes;
+        const size_t kept = fitted.Names.classes.size() + fitted.Names.typeLibs.size();
+        EXPECT_EQ(kept + fitted.NamesLeftOut, row.classes + row.typeLibs);
+        EXPECT_GE(kept, std::min(row.classes + row.typeLibs, services::kDetailedNames));
+        for (size_t n = 0; n < std::min(kept, row.classes); ++n)
+            EXPECT_EQ(whole.Preview->Names.classes[n].clsid.rfind(fitted.Names.classes[n].clsid, 0), 0u);
+        EXPECT_EQ(fitted.RegText.find(L"\r\n; ... cut short here") != std::wstring::npos, row.textCut);
+        if (row.leftOut == 0) {
+            EXPECT_TRUE(Same(*back, whole));
+        }
+    }
+}
+
 TEST(HelperRequest, CrossesWholeOrNotAtAll) {
     services::HelperRequest registration{L"C:\\s\u00EEte\\server64.dll", services::RegistrationTask(true)};
     services::HelperRequest install{L"C:\\x.dll", services::RegistrationTask(false)};
