@@ -15,6 +15,7 @@
 #include "dlg.h"
 #include "dpi.h"
 #include "errors.h"
+#include "filedrop.h"
 #include "formload.h"
 #include "formtext.h"
 #include "frmreg.h"
@@ -27,6 +28,7 @@
 #include "reg.h"
 #include "resource_names.h"
 #include "skin.h"
+#include "textbox.h"
 
 namespace {
 
@@ -140,6 +142,9 @@ std::vector<Step> StartUp() {
     picN.SetPicture(strip);
     picN.Move(static_cast<int>(form.ScaleWidth()) - picN.Width() - rt::ScaleToDpi(8, dpi), 0);
     steps.push_back({"picture strip placed", clock.Lap()});
+    rt::AcceptDroppedFiles(form.hWnd());
+    rt::AcceptDroppedFiles(form.Find<rt::TextBox>(L"txtSource")->hWnd());
+    steps.push_back({"drops accepted (window and field)", clock.Lap()});
 
     form.Show();
     steps.push_back({"show, centre, focus", clock.Lap()});

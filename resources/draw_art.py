@@ -101,6 +101,20 @@ def write_icon_file(path, images, kind, hotspot=(0, 0)):
         f.write(head + b"".join(blobs))
 
 
+def write_icon_group(path, ico_path, first_id):
+    """A second icon group over the images the resource compiler numbered first_id on from
+    the .ico: the two groups share their images instead of carrying them twice."""
+    with open(ico_path, "rb") as f:
+        ico = f.read()
+    count = struct.unpack_from("<H", ico, 4)[0]
+    group = struct.pack("<HHH", 0, 1, count)
+    for n in range(count):
+        entry = struct.unpack_from("<BBBBHHII", ico, 6 + 16 * n)
+        group += struct.pack("<BBBBHHIH", *entry[:7], first_id + n)
+    with open(path, "wb") as f:
+        f.write(group)
+
+
 def write_cursor_resources(prefix, images, first_id):
     """The hand cursor as raw resources: one cursor image per size and depth, and their group.
 
@@ -247,6 +261,7 @@ def main():
     images = [(render_icon(s), 8, PALETTE_256) for s in (64, 48, 32, 24)]
     images += [(render_icon(s), 32, None) for s in (128, 64, 48, 32, 24)]
     write_icon_file(os.path.join(OUT, "mainicon.ico"), images, kind=1)
+    write_icon_group(os.path.join(OUT, "mainicon_group.bin"), os.path.join(OUT, "mainicon.ico"), first_id=1)
 
     cursor = [(hand(1), 1, PALETTE_2), (hand(4), 4, PALETTE_16), (hand(32), 32, None)]
     write_icon_file(os.path.join(OUT, "hand.cur"), cursor, kind=2, hotspot=HAND_HOTSPOT)

@@ -7,6 +7,7 @@ namespace rt::errnum {
 constexpr long NoLeaveTracking = -1;        // the system offers no mouse-leave tracking
 constexpr long InvalidCall = 5;             // "Invalid procedure call or argument"
 constexpr long Overflow = 6;                // "Overflow"
+constexpr long OutOfMemory = 7;             // "Out of memory"
 constexpr long TypeMismatch = 13;           // "Type mismatch"
 constexpr long Internal = 51;               // an error that is not a run-time error escaped
 constexpr long InvalidPropertyValue = 380;  // "Invalid property value", also a malformed description

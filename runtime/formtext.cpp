@@ -234,8 +234,7 @@ float SingleNumber(LineReader& in) {
     const std::wstring token = in.Token(L"a number");
     const std::string s = Ascii(token);
     float value = 0;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || ptr != s.data() + s.size()) in.Fail(L"bad number \"" + token + L"\"");
+    if (ParseDecimal(s, value) != Parsed::Ok) in.Fail(L"bad number \"" + token + L"\"");
     return value;
 }
 

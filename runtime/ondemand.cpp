@@ -51,11 +51,6 @@ HRESULT OleCreatePictureIndirect(PICTDESC* description, REFIID iid, BOOL own, vo
     return bound ? bound(description, iid, own, picture) : E_NOTIMPL;
 }
 
-HRESULT OleTranslateColor(OLE_COLOR colour, HPALETTE palette, COLORREF* rgb) {
-    static auto* bound = LateBound<decltype(::OleTranslateColor)>(kAutomation, "OleTranslateColor");
-    return bound ? bound(colour, palette, rgb) : E_NOTIMPL;
-}
-
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
     static auto* bound = LateBound<decltype(::SysAllocStringLen)>(kAutomation, "SysAllocStringLen");
     return bound ? bound(text, length) : nullptr;

@@ -20,7 +20,6 @@ LRESULT DefSubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
 HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID iid, void** picture);
 HRESULT OleCreatePictureIndirect(PICTDESC* description, REFIID iid, BOOL own, void** picture);
-HRESULT OleTranslateColor(OLE_COLOR colour, HPALETTE palette, COLORREF* rgb);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
 HRESULT LoadTypeLibEx(const OLECHAR* file, REGKIND kind, ITypeLib** library);
 

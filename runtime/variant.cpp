@@ -1,6 +1,5 @@
 #include "variant.h"
 
-#include <charconv>
 #include <cmath>
 #include <cwctype>
 
@@ -40,13 +39,11 @@ double ParseNumber(const std::wstring& text) {
         if (c > 0x7F) TypeMismatch();
         narrow.push_back(static_cast<char>(c));
     }
-    const char* begin = narrow.c_str();
-    const char* end = begin + narrow.size();
-    if (*begin == '+') ++begin;
+    if (narrow[0] == '+') narrow.erase(0, 1);
     double value = 0;
-    auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec == std::errc::result_out_of_range) Overflow();
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) TypeMismatch();
+    const Parsed parsed = ParseDecimal(narrow, value);
+    if (parsed == Parsed::OutOfRange) Overflow();
+    if (parsed != Parsed::Ok || !std::isfinite(value)) TypeMismatch();
     return value;
 }
 
@@ -137,12 +134,6 @@ bool IsNothing(const Variant& v) {
     if (auto f = std::get_if<FontRef>(&v)) return !*f;
     if (auto p = std::get_if<PictureRef>(&v)) return !*p;
     return false;
-}
-
-std::wstring SingleToText(float value) {
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::wstring(buffer, result.ptr);
 }
 
 }  // namespace rt

@@ -5,6 +5,7 @@
 #include <string>
 #include <variant>
 
+#include "decimal.h"
 #include "font.h"
 #include "picture.h"
 
@@ -29,8 +30,5 @@ bool SameValue(const Variant& a, const Variant& b);
 
 // True for an empty value and for an unset font or picture.
 bool IsNothing(const Variant& v);
-
-// The shortest decimal text that reads back as exactly the same single.
-std::wstring SingleToText(float value);
 
 }  // namespace rt

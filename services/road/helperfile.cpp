@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <memory>
 #include <vector>
+
+#include "packedimage.h"
 
 namespace services {
 namespace {
@@ -202,17 +205,20 @@ void RemoveLeftover(HANDLE temp, const std::wstring& tempPath, const std::wstrin
     DeleteByHandle(folder.Get());
 }
 
-void RemoveLeftovers(HANDLE temp, const std::wstring& tempPath, const std::wstring& own, HANDLE ownFolder) {
+// Looks at no more than kSweptEntries entries, and stops when told to.
+void RemoveLeftovers(HANDLE temp, const std::wstring& tempPath, const std::wstring& own, HANDLE ownFolder,
+                     const std::atomic<bool>& stop) {
     const Owners owners(ownFolder);
     WIN32_FIND_DATAW found{};
     const rt::FindHandle search(FindFirstFileW((tempPath + L"\\" + kFolderPrefix + L"*").c_str(), &found));
     if (!search) return;
+    int seen = 0;
     do {
         const std::wstring name = found.cFileName;
         if (IsOurFolderName(name) && name != own && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             RemoveLeftover(temp, tempPath, name, owners);
-    } while (FindNextFileW(search.Get(), &found));
+    } while (++seen < kSweptEntries && !stop && FindNextFileW(search.Get(), &found));
 }
 
 }  // namespace
@@ -235,12 +241,16 @@ std::wstring UnguessableName(const wchar_t* prefix) {
 }
 
 HelperFile::~HelperFile() {
+    stopSweep_ = true;
+    sweep_.Join();
     Remove();
 }
 
-DWORD HelperFile::Prepare(std::span<const uint8_t> image) {
+DWORD HelperFile::Prepare(std::span<const uint8_t> packed) {
     if (held_) return 0;
-    if (image.empty()) return ERROR_RESOURCE_DATA_NOT_FOUND;
+    if (packed.empty()) return ERROR_RESOURCE_DATA_NOT_FOUND;
+    std::vector<uint8_t> image;
+    if (const DWORD unpacked = UnpackImage(packed, image); unpacked != 0) return unpacked;
     rt::Handle temp;
     std::wstring tempPath;
     DWORD error = OpenSystemTemp(temp, tempPath);
@@ -265,7 +275,14 @@ DWORD HelperFile::Prepare(std::span<const uint8_t> image) {
         Remove();
         return error;
     }
-    RemoveLeftovers(temp.Get(), tempPath, name, folder_.Get());
+    // Off the caller's thread: the temporary folder may hold any number of entries.
+    sweep_ = rt::Thread([this, temp = std::make_shared<rt::Handle>(std::move(temp)), tempPath, name] {
+        try {
+            RemoveLeftovers(temp->Get(), tempPath, name, folder_.Get(), stopSweep_);
+        } catch (...) {
+            // A sweep that cannot go on leaves the rest to the next one.
+        }
+    });
     return 0;
 }
 

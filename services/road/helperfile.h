@@ -11,25 +11,30 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
 
 #include "handles.h"
+#include "thread.h"
 
 namespace services {
 
 class HelperFile {
 public:
     HelperFile() = default;
-    ~HelperFile();  // deletes the file and its folder through the held handles
+    // Stops the sweep for leftovers, then deletes the file and its folder
+    // through the held handles.
+    ~HelperFile();
     HelperFile(const HelperFile&) = delete;
     HelperFile& operator=(const HelperFile&) = delete;
 
-    // Writes, holds and checks the file, once; later calls check nothing new.
-    // Removes what killed programs left first. The system's error code on
+    // Unpacks `packed` (packedimage.h) straight into the file, then holds and
+    // checks it, once; later calls check nothing new. Then sweeps what killed
+    // programs left, on a thread of its own. The system's error code on
     // failure, else 0.
-    DWORD Prepare(std::span<const uint8_t> image);
+    DWORD Prepare(std::span<const uint8_t> packed);
     // The held file as the system names it now: the path to start.
     const std::wstring& Path() const { return path_; }
     // True when the image of `process` (started, not yet resumed) is the held file itself.
@@ -42,7 +47,13 @@ private:
     rt::Handle folder_;
     rt::Handle held_;
     std::wstring path_;
+    std::atomic<bool> stopSweep_{false};
+    rt::Thread sweep_;  // the leftovers' sweep; joined before the folder goes
 };
+
+// At most this many entries of the temporary folder are looked at per
+// sweep, so that a folder a user fills with look-alikes costs a bounded time.
+inline constexpr int kSweptEntries = 8192;
 
 // `prefix` followed by 32 hexadecimal digits from the system's random
 // generator: a name nobody can guess or take in advance. Empty on failure.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Checks that the program is a 32-bit GUI executable importing only the system's own DLLs.
+# Checks that the program is a 32-bit GUI executable importing only the system's own DLLs,
+# and no larger than a download a user waits for without noticing.
 set -uo pipefail
 exe=${1:?usage: check_pe.sh tessiver.exe}
 dump=$(i686-w64-mingw32-objdump -p "$exe") || { echo "objdump failed on $exe"; exit 1; }
@@ -21,5 +22,8 @@ done
 for dll in "${dlls[@]}"; do
     [[ $dll =~ ^(comdlg32|shell32|oleacc|comctl32|oleaut32)\.dll$ ]] && fail "imports $dll, which start-up does not need"
 done
-[ "$status" = 0 ] && echo "ok: PE32 i386, GUI, imports: ${dlls[*]}"
+largest=1500000
+size=$(stat -c %s "$exe")
+[ "$size" -le "$largest" ] || fail "$size bytes, more than $largest (scripts/size-table on its .map says where they are)"
+[ "$status" = 0 ] && echo "ok: PE32 i386, GUI, $size bytes, imports: ${dlls[*]}"
 exit $status

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <olectl.h>
+#include <shellapi.h>
 
 #include <fstream>
 #include <string>
@@ -126,6 +128,18 @@ TEST(TranslateColor, SystemColoursResolveAndRgbPassesThrough) {
     EXPECT_EQ(rt::TranslateColor(static_cast<long>(0x80000005)), GetSysColor(COLOR_WINDOW));
     EXPECT_EQ(rt::TranslateColor(0x00FF0000), 0x00FF0000u);
     EXPECT_EQ(rt::TranslateColor(0x00123456), 0x00123456u);
+}
+
+// The same answers as OLE Automation's own translation, which a failure makes 0 (black).
+TEST(TranslateColor, AnswersAsTheSystemsTranslation) {
+    const DWORD colours[] = {0x00000000, 0x00FFFFFF, 0x01000007, 0x0200FF00, 0x80000000, 0x80000012,
+                             0x8000001E, 0x8000001F, 0x800000FF, 0x80010005, 0x81000005, 0x03000000,
+                             0xFF000000, 0x7F123456, 0xFFFFFFFF};
+    for (DWORD colour : colours) {
+        COLORREF expected = 0;
+        if (FAILED(OleTranslateColor(colour, nullptr, &expected))) expected = 0;
+        EXPECT_EQ(rt::TranslateColor(static_cast<long>(colour)), expected) << std::hex << colour;
+    }
 }
 
 HICON IconOf(HWND window, WPARAM kind) {

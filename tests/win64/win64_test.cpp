@@ -6,9 +6,11 @@
 // The platform headers below build on windows.h.
 #include <objbase.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "frmreg.h"
 #include "largefile.h"
@@ -24,6 +26,13 @@ namespace {
 
 std::wstring Server64(const std::wstring& name) {
     return ServerPath(L"x64\\" + name);
+}
+
+// The sweep for leftovers runs beside the window: what it removes goes a little later.
+bool GoneWithin(const std::wstring& path, DWORD ms) {
+    for (const ULONGLONG until = GetTickCount64() + ms; GetTickCount64() < until; Sleep(20))
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 class Win64 : public ::testing::Test {
@@ -248,8 +257,8 @@ TEST_F(Win64, LinksPlantedUnderLeftoversNamesLeadTheProgramNowhere) {
         CopyFileW(Server64(L"failreg64.dll").c_str(), (leftover + L"\\tessiver64.exe").c_str(), FALSE));
 
     EXPECT_TRUE(window.RegisterOne(Server64(L"failreg64.dll"), true).InHelper);
+    EXPECT_TRUE(GoneWithin(leftover, 10000));
     EXPECT_NE(GetFileAttributesW(precious.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesW(leftover.c_str()), INVALID_FILE_ATTRIBUTES);
 
     RemoveLink(realFolder + L"\\tessiver64.exe");
     RemoveDirectoryW(realFolder.c_str());
@@ -259,6 +268,45 @@ TEST_F(Win64, LinksPlantedUnderLeftoversNamesLeadTheProgramNowhere) {
     RemoveDirectoryW(leftover.c_str());
     DeleteFileW(precious.c_str());
     RemoveDirectoryW(victim.c_str());
+}
+
+// A temporary folder filled with look-alikes of the program's folders, as any
+// user may fill it: the first 64-bit registration answers as soon as with an
+// empty one, and what a killed program left still goes, beside the window.
+TEST_F(Win64, LookAlikesInTheTemporaryFolderDelayNoAnswer) {
+    const auto timedRegistration = [](frmReg& form) {
+        const ULONGLONG started = GetTickCount64();
+        EXPECT_TRUE(form.RegisterOne(Server64(L"failreg64.dll"), true).InHelper);
+        return GetTickCount64() - started;
+    };
+    ULONGLONG calm = 0;
+    {
+        frmReg other;
+        other.Load(GetModuleHandleW(nullptr));
+        calm = timedRegistration(other);
+    }
+    std::vector<std::wstring> planted;
+    for (int i = 0; i < 5000; ++i) {
+        wchar_t name[64];
+        swprintf(name, 64, L"tessiver-%032X", 0x5EED0000 + i);
+        planted.push_back(SystemTemp() + name);
+        ASSERT_TRUE(CreateDirectoryW(planted.back().c_str(), nullptr));
+    }
+    const std::wstring leftover = planted[planted.size() / 2];
+    ASSERT_TRUE(
+        CopyFileW(Server64(L"failreg64.dll").c_str(), (leftover + L"\\tessiver64.exe").c_str(), FALSE));
+
+    const ULONGLONG crowded = timedRegistration(window);
+    EXPECT_LT(crowded, calm + 1000) << "calm " << calm;
+    const ULONGLONG swept = GetTickCount64();
+    EXPECT_TRUE(GoneWithin(leftover, 120000));
+    std::printf(
+        "first 64-bit registration: %llu ms calm, %llu ms among 5,000 look-alikes; swept %llu ms later\n",
+        calm, crowded, GetTickCount64() - swept);
+    for (const std::wstring& folder : planted) {
+        DeleteFileW((folder + L"\\tessiver64.exe").c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
 }
 
 TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {
