@@ -1,0 +1,104 @@
+#include "exportmode.h"
+
+#include <windows.h>
+
+#include "manifest.h"
+#include "msgbox.h"
+#include "wixfragment.h"
+
+namespace {
+
+const wchar_t kProductName[] = L"Quorvane Tessiver";
+
+bool Bits64(const services::ServerFile& server) {
+    return server.kind == services::PeImage::Kind::X64;
+}
+
+std::wstring FileName(const std::wstring& path) {
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
+// "a.b.c.d" from the file's version resource; the default when it has none.
+std::wstring FileVersion(const std::wstring& path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    std::vector<uint8_t> data(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, data.data()) ||
+        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+        length < sizeof *fixed)
+        return services::AssemblyIdentity{}.Version;
+    wchar_t text[64];
+    wsprintfW(text, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+              HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    return text;
+}
+
+std::vector<services::CapturedKey> Captured(const services::RegistrationOutcome& outcome) {
+    return outcome.Preview ? services::ReadCapture(outcome.Preview->RegText)
+                           : std::vector<services::CapturedKey>{};
+}
+
+std::wstring Manifest(const CommandLine& command, const std::vector<services::ServerFile>& servers,
+                      const std::vector<services::RegistrationOutcome>& outcomes, std::wstring& summary) {
+    services::AssemblyIdentity identity{command.AssemblyName, FileVersion(servers[0].opened),
+                                        Bits64(servers[0])};
+    if (identity.Name.empty()) identity.Name = FileName(servers[0].shown);
+    std::vector<services::ManifestFile> files;
+    size_t classes = 0, libraries = 0;
+    for (size_t i = 0; i < servers.size(); ++i) {
+        files.push_back({FileName(servers[i].shown), services::ReadComRegistration(Captured(outcomes[i]))});
+        classes += files.back().Registration.Classes.size();
+        libraries += files.back().Registration.TypeLibs.size();
+    }
+    wchar_t text[160];
+    wsprintfW(text, L"The manifest holds %u classes and %u type libraries of %u files.",
+              static_cast<unsigned>(classes), static_cast<unsigned>(libraries),
+              static_cast<unsigned>(files.size()));
+    summary = text;
+    return services::ManifestText(identity, files);
+}
+
+std::wstring Fragment(const std::vector<services::ServerFile>& servers,
+                      const std::vector<services::RegistrationOutcome>& outcomes, std::wstring& summary) {
+    std::vector<services::WixServer> components;
+    size_t values = 0;
+    for (size_t i = 0; i < servers.size(); ++i) {
+        const services::ServerFile& s = servers[i];
+        components.push_back({FileName(s.shown), s.road == services::Road::Helper ? s.loaded : s.opened,
+                              Bits64(s), Captured(outcomes[i])});
+        for (const services::CapturedKey& key : components.back().Keys) values += key.Values.size();
+    }
+    wchar_t text[160];
+    wsprintfW(text, L"The installer fragment holds %u components with %u registry values.",
+              static_cast<unsigned>(components.size()), static_cast<unsigned>(values));
+    summary = text;
+    return services::WixFragmentText(components);
+}
+
+}  // namespace
+
+std::wstring ExportFault(const CommandLine& command, const std::vector<services::ServerFile>& servers) {
+    if (command.Export != ExportForm::Manifest) return L"";
+    for (const services::ServerFile& server : servers)
+        if (Bits64(server) != Bits64(servers[0]))
+            return L"One manifest holds servers of one kind: " + FileName(servers[0].shown) + L" and " +
+                   FileName(server.shown) + L" are one 32-bit, one 64-bit. Make a manifest for each kind.";
+    return L"";
+}
+
+void WriteExport(const CommandLine& command, const std::vector<services::ServerFile>& servers,
+                 const std::vector<services::RegistrationOutcome>& outcomes, const Output& out) {
+    std::wstring summary;
+    const bool manifest = command.Export == ExportForm::Manifest;
+    const std::wstring text =
+        manifest ? Manifest(command, servers, outcomes, summary) : Fragment(servers, outcomes, summary);
+    if (out.Redirected()) return out.WriteDocument(text);
+    if (command.Silent) return;
+    const std::wstring how =
+        manifest ? L"tessiver /manifest a.ocx b.dll > app.manifest" : L"tessiver /wix a.ocx > a.wxs";
+    rt::MsgBox(
+        summary + L"\r\n\r\nNothing was registered. To write it to a file, redirect the output:\r\n" + how,
+        rt::MsgBoxInformation, kProductName);
+}
