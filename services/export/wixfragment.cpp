@@ -25,23 +25,29 @@ std::wstring Formatted(const std::wstring& text) {
     return out;
 }
 
-// The server's own path and folder become the installed ones, in any case, wherever they stand.
+void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
+    for (size_t at = 0; !from.empty() && at + from.size() <= text.size();) {
+        if (SameRegName(text.substr(at, from.size()), from)) {
+            text.replace(at, from.size(), to);
+            at += to.size();
+        } else {
+            ++at;
+        }
+    }
+}
+
+// The server's own path and folder become the installed ones, in any case,
+// wherever they stand; the folder also at the end without its backslash (a
+// type library's HELPDIR), though the installer's folder keeps its own.
 std::wstring Installed(const std::wstring& text, const WixServer& server, const std::wstring& fileId) {
     std::wstring out = Formatted(text);
     const std::wstring folder = Formatted(server.Path.substr(0, server.Path.rfind(L'\\') + 1));
-    const std::pair<std::wstring, std::wstring> swaps[] = {{Formatted(server.Path), L"[#" + fileId + L"]"},
-                                                           {folder, L"[" + std::wstring(kFolderId) + L"]"}};
-    for (const auto& [from, to] : swaps) {
-        if (from.empty()) continue;
-        for (size_t at = 0; at + from.size() <= out.size();) {
-            if (SameRegName(out.substr(at, from.size()), from)) {
-                out.replace(at, from.size(), to);
-                at += to.size();
-            } else {
-                ++at;
-            }
-        }
-    }
+    const std::wstring installedFolder = L"[" + std::wstring(kFolderId) + L"]";
+    ReplaceAll(out, Formatted(server.Path), L"[#" + fileId + L"]");
+    ReplaceAll(out, folder, installedFolder);
+    const size_t bare = folder.empty() ? 0 : folder.size() - 1;
+    if (bare && out.size() >= bare && SameRegName(out.substr(out.size() - bare), folder.substr(0, bare)))
+        out.replace(out.size() - bare, bare, installedFolder);
     return out;
 }
 
@@ -83,7 +89,6 @@ void ValueElement(XmlLines& xml, const XmlAttributes& where, const RegValue& val
             return xml.Comment(L"left out: the value \"" + value.Name +
                                L"\" of a type the schema cannot write.");
     }
-    attributes.emplace_back(L"Action", L"write");
     xml.Open(L"RegistryValue", attributes, true, L"Value");
 }
 

@@ -102,10 +102,10 @@ TEST(WixFragment, TheInstalledPathReplacesTheServersOwnAndIdsStayTheSame) {
         false,
         {{L"HKEY_CLASSES_ROOT\\CLSID\\{x}\\InprocServer32",
           {{L"", REG_SZ, Bytes(L"c:\\src\\A B.OCX")}, {L"t", REG_SZ, Bytes(L"[1]")}}},
-         {L"HKEY_CLASSES_ROOT\\TypeLib\\{l}\\1.0\\HELPDIR", {{L"", REG_SZ, Bytes(L"C:\\Src\\")}}}}};
+         {L"HKEY_CLASSES_ROOT\\TypeLib\\{l}\\1.0\\HELPDIR", {{L"", REG_SZ, Bytes(L"\\\\?\\C:\\Src")}}}}};
     const std::wstring text = services::WixFragmentText({server});
     for (const wchar_t* part : {L"Id=\"fil_a_b.ocx\"", L"Value=\"[#fil_a_b.ocx]\"", L"Value=\"[\\[]1[\\]]\"",
-                                L"Value=\"[INSTALLFOLDER]\"", L"<ComponentRef Id=\"cmp_a_b.ocx\"/>"})
+                                L"Value=\"\\\\?\\[INSTALLFOLDER]\"", L"<ComponentRef Id=\"cmp_a_b.ocx\"/>"})
         EXPECT_NE(text.find(part), std::wstring::npos)
             << testing::PrintToString(part) << testing::PrintToString(text);
     EXPECT_EQ(text.find(L"Win64"), std::wstring::npos);
