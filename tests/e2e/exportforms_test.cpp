@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "exportclient.h"
 #include "exportservers.h"
 #include "testobject.h"
 
@@ -45,55 +46,22 @@ CLSID Guid(const std::wstring& text) {
     return guid;
 }
 
-std::wstring Text(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-// The class an object says it is: its IPersist, or the plain test object's own interface.
-std::wstring ClassOf(IUnknown* object) {
-    IPersist* persist = nullptr;
-    CLSID clsid{};
-    if (SUCCEEDED(object->QueryInterface(IID_IPersist, reinterpret_cast<void**>(&persist)))) {
-        persist->GetClassID(&clsid);
-        persist->Release();
-        return Text(clsid);
-    }
-    IUnknown* plain = nullptr;
-    if (FAILED(object->QueryInterface(IID_ITessiverTestObject, reinterpret_cast<void**>(&plain)))) return L"";
-    plain->Release();
-    return kTestObjectClsidText;
-}
-
-// The class made for an identifier or a ProgID, as the loader resolves it; empty when none is.
-std::wstring Made(const std::wstring& name) {
-    CLSID clsid{};
-    if (name[0] == L'{' ? FAILED(CLSIDFromString(name.c_str(), &clsid))
-                        : FAILED(CLSIDFromProgID(name.c_str(), &clsid)))
-        return L"";
-    IUnknown* object = nullptr;
-    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                reinterpret_cast<void**>(&object))))
-        return L"";
-    const std::wstring made = ClassOf(object);
-    object->Release();
-    return made;
+// Each name a client creates, and the class it must get: the classes, and
+// the ProgIDs, the one two classes claim going to the class its key names.
+std::vector<std::pair<std::wstring, std::wstring>> Expected() {
+    std::vector<std::pair<std::wstring, std::wstring>> names;
+    for (const std::wstring& clsid : kClasses) names.emplace_back(clsid, clsid);
+    names.insert(names.end(), {{L"Tessiver.DualA.1", TESSIVER_DUAL_A},
+                               {L"Tessiver.DualA", TESSIVER_DUAL_A},
+                               {L"Tessiver.DualB.1", TESSIVER_DUAL_B},
+                               {L"Tessiver.Claimed", TESSIVER_CLAIM_SECOND},
+                               {kTestObjectProgId, kTestObjectClsidText}});
+    return names;
 }
 
 // What the loader finds inside the context: each class made, each ProgID's class, each proxy/stub.
 void ExpectResolvedInContext() {
-    for (const std::wstring& clsid : kClasses) EXPECT_EQ(Made(clsid), clsid);
-    const struct {
-        const wchar_t* progId;
-        std::wstring clsid;
-    } progIds[] = {{L"Tessiver.DualA.1", TESSIVER_DUAL_A},
-                   {L"Tessiver.DualA", TESSIVER_DUAL_A},
-                   {L"Tessiver.DualB.1", TESSIVER_DUAL_B},
-                   {L"Tessiver.Claimed", TESSIVER_CLAIM_SECOND},
-                   {kTestObjectProgId, kTestObjectClsidText}};
-    for (const auto& row : progIds)
-        EXPECT_EQ(Made(row.progId), row.clsid) << testing::PrintToString(row.progId);
+    for (const auto& [name, clsid] : Expected()) EXPECT_EQ(Made(name), clsid) << testing::PrintToString(name);
     const struct {
         std::wstring iid, proxyStub;
     } interfaces[] = {{TESSIVER_DUAL_IID, L"{00020424-0000-0000-C000-000000000046}"},
@@ -101,35 +69,43 @@ void ExpectResolvedInContext() {
     for (const auto& row : interfaces) {
         CLSID proxyStub{};
         EXPECT_EQ(CoGetPSClsid(Guid(row.iid), &proxyStub), S_OK) << testing::PrintToString(row.iid);
-        EXPECT_EQ(Text(proxyStub), row.proxyStub) << testing::PrintToString(row.iid);
+        EXPECT_EQ(GuidText(proxyStub), row.proxyStub) << testing::PrintToString(row.iid);
     }
     ITypeLib* library = nullptr;
     EXPECT_EQ(LoadRegTypeLib(Guid(TESSIVER_DUAL_LIB), 1, 0, 0, &library), S_OK);
     if (library) library->Release();
 }
 
-TEST(ExportForms, ManifestServesEveryClassUnregistered) {
-    const std::wstring folder = ServerPath(L"export");
-    const std::wstring plain = folder + L"\\testcomserver.dll";
-    ASSERT_TRUE(CopyFileW(ServerPath(L"testcomserver.dll").c_str(), plain.c_str(), FALSE));
-    for (const std::wstring& clsid : kClasses)
-        ASSERT_FALSE(Registered(clsid)) << testing::PrintToString(clsid);
+// The manifest of the servers in `folder` (the plain test server copied there
+// too), written beside them; its path.
+std::wstring ManifestBeside(const std::wstring& folder, const std::vector<std::wstring>& names,
+                            const std::wstring& plainServer) {
+    const std::wstring plain = folder + L"\\" + plainServer;
+    EXPECT_TRUE(CopyFileW((folder + L"\\..\\" + plainServer).c_str(), plain.c_str(), FALSE));
     std::wstring files;
-    for (const wchar_t* name :
-         {L"dualserver.dll", L"proxyserver.dll", L"claimserver.dll", L"testcomserver.dll"})
-        files += L" " + Quoted(folder + L"\\" + name);
-    const CommandResult run = RunCommand(L"/s /manifest:Tessiver.Export" + files, L"", true);
-    ASSERT_EQ(run.exitCode, 0u) << testing::PrintToString(run.output);
+    for (const std::wstring& name : names) files += L" " + Quoted(folder + L"\\" + name);
+    const CommandResult run =
+        RunCommand(L"/s /manifest:Tessiver.Export" + files + L" " + Quoted(plain), L"", true);
+    EXPECT_EQ(run.exitCode, 0u) << testing::PrintToString(run.output);
     EXPECT_NE(run.output.find(L"<!-- ProgID Tessiver.Claimed stays with class " TESSIVER_CLAIM_SECOND),
               std::wstring::npos)
         << testing::PrintToString(run.output);
     const std::wstring manifest = folder + L"\\app.manifest";
     WriteUtf8(manifest, run.output);
+    return manifest;
+}
+
+TEST(ExportForms, ManifestServesEveryClassUnregistered) {
+    for (const std::wstring& clsid : kClasses)
+        ASSERT_FALSE(Registered(clsid)) << testing::PrintToString(clsid);
+    const std::wstring manifest =
+        ManifestBeside(ServerPath(L"export"), {L"dualserver.dll", L"proxyserver.dll", L"claimserver.dll"},
+                       L"testcomserver.dll");
     ACTCTXW request{};
     request.cbSize = sizeof request;
     request.lpSource = manifest.c_str();
     const HANDLE context = CreateActCtxW(&request);
-    ASSERT_NE(context, INVALID_HANDLE_VALUE) << GetLastError() << testing::PrintToString(run.output);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << GetLastError();
     ULONG_PTR cookie = 0;
     ASSERT_TRUE(ActivateActCtx(context, &cookie));
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
@@ -140,5 +116,33 @@ TEST(ExportForms, ManifestServesEveryClassUnregistered) {
     for (const std::wstring& clsid : kClasses)
         EXPECT_FALSE(Registered(clsid)) << testing::PrintToString(clsid);
 }
+
+#ifdef EXPORT_TEST_64
+// The 64-bit servers' manifest, taken by a 64-bit client; and no manifest of both kinds.
+TEST(ExportForms, Manifest64ServesEveryClassUnregistered) {
+    const std::wstring manifest =
+        ManifestBeside(ServerPath(L"x64\\export"),
+                       {L"dualserver64.dll", L"proxyserver64.dll", L"claimserver64.dll"}, L"comserver64.dll");
+    std::wstring command = Quoted(ServerPath(L"x64\\actctxclient.exe")) + L" " + Quoted(manifest);
+    for (const auto& [name, clsid] : Expected()) command += L" " + name + L"=" + clsid;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                               nullptr, &startup, &started));
+    WaitForSingleObject(started.hProcess, 20000);
+    DWORD differed = STILL_ACTIVE;
+    GetExitCodeProcess(started.hProcess, &differed);
+    CloseHandle(started.hProcess);
+    CloseHandle(started.hThread);
+    EXPECT_EQ(differed, 0u);
+    const CommandResult both = RunCommand(L"/s /manifest " + Quoted(ServerPath(L"export\\dualserver.dll")) +
+                                              L" " + Quoted(ServerPath(L"x64\\export\\dualserver64.dll")),
+                                          L"", true);
+    EXPECT_EQ(both.exitCode, 1u);
+    EXPECT_NE(both.output.find(L"are one 32-bit, one 64-bit"), std::wstring::npos)
+        << testing::PrintToString(both.output);
+}
+#endif
 
 }  // namespace
