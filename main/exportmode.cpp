@@ -18,21 +18,26 @@ std::wstring FileName(const std::wstring& path) {
     return path.substr(path.find_last_of(L"\\/") + 1);
 }
 
-// "a.b.c.d" from the file's version resource; the default when it has none.
+// "a.b.c.d" from the file's version resource, read as data from a file of
+// either kind; the default when it has none.
 std::wstring FileVersion(const std::wstring& path) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    std::vector<uint8_t> data(size);
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, data.data()) ||
-        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
-        length < sizeof *fixed)
-        return services::AssemblyIdentity{}.Version;
-    wchar_t text[64];
-    wsprintfW(text, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-              HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
-    return text;
+    const HMODULE file =
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const HRSRC found = file ? FindResourceW(file, MAKEINTRESOURCEW(1), RT_VERSION) : nullptr;
+    const auto* data = found ? static_cast<const uint8_t*>(LockResource(LoadResource(file, found))) : nullptr;
+    // VS_VERSIONINFO: three words and the key "VS_VERSION_INFO", then the fixed part on a 4-byte boundary.
+    constexpr DWORD kFixedAt = 40;
+    const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(data + kFixedAt);
+    std::wstring version = services::AssemblyIdentity{}.Version;
+    if (data && SizeofResource(file, found) >= kFixedAt + sizeof *fixed &&
+        fixed->dwSignature == VS_FFI_SIGNATURE) {
+        wchar_t text[64];
+        wsprintfW(text, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+        version = text;
+    }
+    if (file) FreeLibrary(file);
+    return version;
 }
 
 std::vector<services::CapturedKey> Captured(const services::RegistrationOutcome& outcome) {

@@ -87,6 +87,7 @@ std::wstring ManifestBeside(const std::wstring& folder, const std::vector<std::w
     const CommandResult run =
         RunCommand(L"/s /manifest:Tessiver.Export" + files + L" " + Quoted(plain), L"", true);
     EXPECT_EQ(run.exitCode, 0u) << testing::PrintToString(run.output);
+    EXPECT_NE(run.output.find(L"name=\"Tessiver.Export\" version=\"1.2.3.4\""), std::wstring::npos);
     EXPECT_NE(run.output.find(L"<!-- ProgID Tessiver.Claimed stays with class " TESSIVER_CLAIM_SECOND),
               std::wstring::npos)
         << testing::PrintToString(run.output);
