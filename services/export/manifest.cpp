@@ -120,9 +120,22 @@ bool OwnClass(const ComRegistration& r, const std::wstring& clsid) {
     return false;
 }
 
+// A class the file registers for another server (a system DLL, say) is not
+// the file's to serve, whatever its path's form ("x.dll", "C:\\...\\x.dll").
+bool Serves(const ComClass& c, const std::wstring& file) {
+    const std::wstring server = c.Server.substr(c.Server.find_last_of(L"\\/") + 1);
+    return SameRegName(server, file);
+}
+
 void FileElement(XmlLines& xml, const ManifestFile& file, const Owners& owners) {
     xml.Open(L"file", {{L"name", file.Name}});
-    for (const ComClass& c : file.Registration.Classes) ClassElement(xml, c, owners);
+    for (const ComClass& c : file.Registration.Classes) {
+        if (Serves(c, file.Name))
+            ClassElement(xml, c, owners);
+        else
+            xml.Comment(L"Class " + c.Clsid + L" is registered for " + c.Server +
+                        L", not this file: left out.");
+    }
     // The type library's help lies beside the file once it travels with it.
     for (const ComTypeLib& t : file.Registration.TypeLibs)
         xml.Open(L"typelib",

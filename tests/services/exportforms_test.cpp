@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "manifest.h"
 #include "regcapture.h"
 #include "regfile.h"
 #include "wixfragment.h"
@@ -93,6 +94,32 @@ TEST(RegFile, AKeyNameWithALineEndIsLeftOutAndWOW6432NodeIsReadAway) {
     EXPECT_EQ(keys[0].Name, L"HKEY_CLASSES_ROOT\\CLSID\\{x}");
     EXPECT_EQ(keys[1].Name, L"HKEY_CLASSES_ROOT\\Interface\\{i}");
     EXPECT_EQ(keys[2].Name, L"HKEY_LOCAL_MACHINE\\Software\\Maker");
+}
+
+TEST(Manifest, EachClassOnceInItsOwnFileWithItsProgIdsAndFlags) {
+    services::ComRegistration r;
+    r.Classes = {{L"{X}", L"x", L"C:\\Apps\\A.DLL", L"Both", L"P.1", L"P", L"{L}", L"1", {{4, L"2"}}},
+                 {L"{Y}", L"y", L"oleaut32.dll", L"", L"", L"", L"", L"", {}}};
+    r.TypeLibs = {{L"{L}", L"1.0", L"C:\\Apps", 0xA}};
+    r.ProgIds = {{L"P.1", L"{X}"}, {L"P", L"{X}"}, {L"Q", L"{X}"}};
+    const std::wstring text = services::ManifestText({L"a", L"1.0.0.0", true}, {{L"a.dll", r}});
+    const struct {
+        const wchar_t* part;
+        bool present;
+    } rows[] = {
+        {L"processorArchitecture=\"amd64\"", true},
+        {L"<comClass clsid=\"{X}\" threadingModel=\"Both\" progid=\"P.1\" description=\"x\" tlbid=\"{L}\" "
+         L"miscStatus=\"recomposeonresize\" miscStatusIcon=\"onlyiconic\">",
+         true},
+        {L"<progid>P</progid>", true},
+        {L"<progid>Q</progid>", true},
+        {L"<typelib tlbid=\"{L}\" version=\"1.0\" helpdir=\"\" flags=\"control,hasdiskimage\"/>", true},
+        {L"Class {Y} is registered for oleaut32.dll, not this file", true},
+        {L"clsid=\"{Y}\"", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(text.find(row.part) != std::wstring::npos, row.present)
+            << testing::PrintToString(row.part) << testing::PrintToString(text);
 }
 
 TEST(WixFragment, TheInstalledPathReplacesTheServersOwnAndIdsStayTheSame) {
