@@ -14,6 +14,11 @@ bool Bits64(const services::ServerFile& server) {
     return server.kind == services::PeImage::Kind::X64;
 }
 
+// "1 file", "2 files".
+std::wstring Count(size_t n, const wchar_t* one, const wchar_t* many) {
+    return std::to_wstring(n) + L" " + (n == 1 ? one : many);
+}
+
 std::wstring FileName(const std::wstring& path) {
     return path.substr(path.find_last_of(L"\\/") + 1);
 }
@@ -57,11 +62,9 @@ std::wstring Manifest(const CommandLine& command, const std::vector<services::Se
         classes += files.back().Registration.Classes.size();
         libraries += files.back().Registration.TypeLibs.size();
     }
-    wchar_t text[160];
-    wsprintfW(text, L"The manifest holds %u classes and %u type libraries of %u files.",
-              static_cast<unsigned>(classes), static_cast<unsigned>(libraries),
-              static_cast<unsigned>(files.size()));
-    summary = text;
+    summary = L"The manifest holds " + Count(classes, L"class", L"classes") + L" and " +
+              Count(libraries, L"type library", L"type libraries") + L" of " +
+              Count(files.size(), L"file", L"files") + L".";
     return services::ManifestText(identity, files);
 }
 
@@ -75,10 +78,8 @@ std::wstring Fragment(const std::vector<services::ServerFile>& servers,
                               Bits64(s), Captured(outcomes[i])});
         for (const services::CapturedKey& key : components.back().Keys) values += key.Values.size();
     }
-    wchar_t text[160];
-    wsprintfW(text, L"The installer fragment holds %u components with %u registry values.",
-              static_cast<unsigned>(components.size()), static_cast<unsigned>(values));
-    summary = text;
+    summary = L"The installer fragment holds " + Count(components.size(), L"component", L"components") +
+              L" with " + Count(values, L"registry value", L"registry values") + L".";
     return services::WixFragmentText(components);
 }
 
@@ -99,11 +100,12 @@ void WriteExport(const CommandLine& command, const std::vector<services::ServerF
     const bool manifest = command.Export == ExportForm::Manifest;
     const std::wstring text =
         manifest ? Manifest(command, servers, outcomes, summary) : Fragment(servers, outcomes, summary);
-    if (out.Redirected()) return out.WriteDocument(text);
+    out.WriteDocument(text);
     if (command.Silent) return;
+    // As every command ends unless silent: one box, here with how to keep what it made.
     const std::wstring how =
         manifest ? L"tessiver /manifest a.ocx b.dll > app.manifest" : L"tessiver /wix a.ocx > a.wxs";
-    rt::MsgBox(
-        summary + L"\r\n\r\nNothing was registered. To write it to a file, redirect the output:\r\n" + how,
-        rt::MsgBoxInformation, kProductName);
+    rt::MsgBox(summary + L"\r\n\r\nNothing was registered." +
+                   (out.Redirected() ? L"" : L" To write it to a file, redirect the output:\r\n" + how),
+               rt::MsgBoxInformation, kProductName);
 }
