@@ -2,12 +2,13 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <cwctype>
 
 namespace {
 
 const wchar_t kUsage[] =
-    L"Usage: tessiver [/u] [/s] [/i[:text]] [/n] [/c] [/preview] file ...\r\n"
+    L"Usage: tessiver [/u] [/s] [/i[:text]] [/n] [/c] [/preview | /manifest[:Name] | /wix] file ...\r\n"
     L"\r\n"
     L"Registers each in-process COM server file in turn, 32-bit and 64-bit alike.\r\n"
     L"/u  Unregister: DllUnregisterServer instead of DllRegisterServer.\r\n"
@@ -20,6 +21,11 @@ const wchar_t kUsage[] =
     L"(with /u: delete), as a .reg file when the output is redirected. The server's code runs with "
     L"administrator rights: only what it writes through the registry's root keys is caught; the files, "
     L"services and other processes it touches are real.\r\n"
+    L"/manifest  Previews the files and writes a side-by-side assembly manifest of their classes, type "
+    L"libraries and interfaces, for using them unregistered: tessiver /manifest[:Name] a.ocx > app.manifest. "
+    L"Files of one kind only.\r\n"
+    L"/wix  Previews the files and writes an installer fragment (WiX v3) that installs each file with its "
+    L"registration: tessiver /wix a.ocx > a.wxs.\r\n"
     L"/?  This text.\r\n"
     L"Switches may start with - too, in any case, anywhere among the files. Without any switch the files "
     L"wait in the window's path field.\r\n"
@@ -48,12 +54,36 @@ std::vector<std::wstring> SwitchPieces(const std::wstring& arg) {
     return pieces;
 }
 
+// The switch's word after its '/' or '-', in any case, alone or before ':'.
+bool Named(const std::wstring& arg, const wchar_t* word, bool takesText = false) {
+    const int length = static_cast<int>(wcslen(word));
+    const bool alone = arg.size() == static_cast<size_t>(length) + 1;
+    const bool withText =
+        takesText && arg.size() > static_cast<size_t>(length) + 1 && arg[length + 1] == L':';
+    return (alone || withText) &&
+           CompareStringOrdinal(arg.c_str() + 1, length, word, length, TRUE) == CSTR_EQUAL;
+}
+
+// The forms written from a preview; false for none of them.
+bool TakeExportSwitch(const std::wstring& arg, CommandLine& command) {
+    const bool manifest = Named(arg, L"manifest", true);
+    if (!manifest && !Named(arg, L"wix")) return false;
+    const ExportForm form = manifest ? ExportForm::Manifest : ExportForm::Wix;
+    if (command.Export != ExportForm::None && command.Export != form)
+        command.Fault = L"/manifest and /wix each write the whole output: give one of them.";
+    command.Export = form;
+    command.Task.Preview = true;
+    if (manifest && arg.size() > 9) command.AssemblyName = arg.substr(10);
+    return true;
+}
+
 // False for a switch this program does not know.
 bool TakeSwitch(const std::wstring& arg, CommandLine& command) {
-    if (arg.size() == 8 && CompareStringOrdinal(arg.c_str() + 1, 7, L"preview", 7, TRUE) == CSTR_EQUAL) {
+    if (Named(arg, L"preview")) {
         command.Task.Preview = true;
         return true;
     }
+    if (TakeExportSwitch(arg, command)) return true;
     const wchar_t letter = arg.size() >= 2 ? static_cast<wchar_t>(std::towlower(arg[1])) : L'\0';
     if (letter == L'i' && (arg.size() == 2 || arg[2] == L':')) {
         command.Task.Install = true;
@@ -103,6 +133,11 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
     if (!command.Switched || command.Usage) return command;
     if (!unknown.empty())
         command.Fault = L"Unknown switch: " + unknown;
+    else if (!command.Fault.empty())
+        return command;
+    else if (command.Export != ExportForm::None &&
+             (!command.Task.Registering || command.Task.Install || !command.Task.RegistrationExport))
+        command.Fault = L"/manifest and /wix tell what a registration writes: not with /u, /i or /n.";
     else if (!command.Task.RegistrationExport && !command.Task.Install)
         command.Fault = L"/n needs /i: without either there is nothing to call.";
     else if (command.Files.empty())

@@ -8,14 +8,19 @@
 
 #include "servertask.h"
 
+// What the previews turn into, instead of a registration file.
+enum class ExportForm { None, Manifest, Wix };
+
 struct CommandLine {
     bool Switched = false;  // any switch: command mode, no window
     bool Usage = false;     // /? asked for the usage
     bool Silent = false;    // /s: no box
     bool AskedSilence = false;  // a switch not understood that began with s: no box for the fault either
     services::ServerTask Task;
-    std::vector<std::wstring> Files;  // as given, in order
-    std::wstring Fault;               // what is wrong with the line; empty when nothing
+    ExportForm Export = ExportForm::None;  // /manifest[:Name] or /wix, which preview the files
+    std::wstring AssemblyName;             // /manifest's Name; empty for the first file's
+    std::vector<std::wstring> Files;       // as given, in order
+    std::wstring Fault;                    // what is wrong with the line; empty when nothing
 };
 
 inline constexpr wchar_t kNoFileFault[] = L"No file was given.";

@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "app.h"
+#include "commandoutput.h"
+#include "exportmode.h"
 #include "frmreg.h"
 #include "handles.h"
 #include "msgbox.h"
@@ -20,63 +22,6 @@ namespace {
 const wchar_t kProductName[] = L"Quorvane Tessiver";
 // How often a wait looks at the helper's answer, so that a long one never fills its pipe.
 constexpr DWORD kPollMs = 50;
-
-// The standard output, written only when it is a file or a pipe: a console
-// program's window or nothing at all is no log.
-class Output {
-public:
-    Output() : handle_(OwnCopy(GetStdHandle(STD_OUTPUT_HANDLE))) {
-        const DWORD type = handle_ ? GetFileType(handle_.Get()) : FILE_TYPE_UNKNOWN;
-        redirected_ = type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
-    }
-
-    bool Redirected() const { return redirected_; }
-
-    // UTF-8, each line ended as the system ends lines.
-    void Write(const std::wstring& text) const {
-        if (!redirected_ || registrationFile_) return;
-        const std::wstring lines = text + L"\r\n";
-        const int size = WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()),
-                                             nullptr, 0, nullptr, nullptr);
-        std::string bytes(static_cast<size_t>(size), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()), bytes.data(), size,
-                            nullptr, nullptr);
-        DWORD written = 0;
-        WriteFile(handle_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    }
-
-    // From now on the output is a registration file, in the registry
-    // editor's own encoding: UTF-16 with its byte-order mark.
-    void StartRegistrationFile() {
-        if (!redirected_) return;
-        registrationFile_ = true;
-        WriteUtf16(L"\xFEFF" + services::kRegFileHeader);
-    }
-    // One file's part of it, its outcome in a comment line first.
-    void WriteRegistrationPart(const std::wstring& line, const std::wstring& regText) const {
-        if (!registrationFile_) return;
-        const std::wstring body = regText.substr(std::min(regText.size(), services::kRegFileHeader.size()));
-        WriteUtf16(L"\r\n; " + line + L"\r\n" + body);
-    }
-
-private:
-    void WriteUtf16(const std::wstring& text) const {
-        DWORD written = 0;
-        WriteFile(handle_.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
-                  nullptr);
-    }
-
-    // A copy of the process's: the standard handle is swapped while a server runs.
-    static HANDLE OwnCopy(HANDLE handle) {
-        HANDLE copy = nullptr;
-        const HANDLE self = GetCurrentProcess();
-        return DuplicateHandle(self, handle, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) ? copy : nullptr;
-    }
-
-    rt::Handle handle_;
-    bool redirected_ = false;
-    bool registrationFile_ = false;
-};
 
 // True once the helper has ended, false when `deadline` came first.
 bool EndedBy(services::HelperCall& call, ULONGLONG deadline) {
@@ -187,6 +132,11 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
         servers.push_back(services::ResolveServer(path));
         inHelper.push_back(servers.back().road == services::Road::Helper);
     }
+    if (const std::wstring fault = ExportFault(command, servers); !fault.empty()) {
+        CommandLine mixed = command;
+        mixed.Fault = fault;
+        return RefuseOrExplain(mixed, out);
+    }
     const auto helperFrom = [&](size_t i) {
         return std::find(inHelper.begin() + i, inHelper.end(), true) != inHelper.end();
     };
@@ -204,7 +154,10 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     }
     std::vector<services::RegistrationOutcome> outcomes;
     int code = kExitDone;
-    if (command.Task.Preview) out.StartRegistrationFile();
+    if (command.Export != ExportForm::None)
+        out.HoldForDocument();
+    else if (command.Task.Preview)
+        out.StartRegistrationFile();
     for (size_t i = 0; i < paths.size(); ++i) {
         const std::wstring& path = paths[i];
         const auto target = names ? services::TargetOf(servers[i]) : std::nullopt;
@@ -227,6 +180,10 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
         outcomes.push_back(std::move(outcome));
     }
     registrar.EndHelpers();
+    if (command.Export != ExportForm::None && code == kExitDone) {
+        WriteExport(command, servers, outcomes, out);
+        return code;
+    }
     if (!command.Silent) {
         const bool allDone = code == kExitDone;
         const bool warn = std::any_of(outcomes.begin(), outcomes.end(), [&](const auto& o) {

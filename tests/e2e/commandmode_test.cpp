@@ -226,6 +226,15 @@ TEST(CommandMode, WithoutSilenceOneBoxTellsItAllAndNoWindowIsBuilt) {
              L" would be registered in the 32-bit registry:\r\nclass " + kTestObjectClsidText +
              L" Tessiver.TestObject (Apartment)",
          0},
+        // The export forms without a redirected output say what they hold and how to write it.
+        {L"/manifest " + Quoted(ServerPath(L"export\\dualserver.dll")), L"Quorvane Tessiver",
+         L"The manifest holds 2 classes and 1 type library of 1 file.\r\n\r\nNothing was registered.", 0},
+        {L"/wix " + Quoted(ServerPath(L"export\\claimserver.dll")), L"Quorvane Tessiver",
+         L"The installer fragment holds 1 component with 5 registry values.", 0},
+        {L"/manifest " + Quoted(ServerPath(L"export\\claimserver.dll")) + L" " +
+             Quoted(ServerPath(L"x64server.dll")),
+         L"Error!",
+         L"One manifest holds servers of one kind: claimserver.dll and x64server.dll are one 32-bit", 1},
         {L"-x", L"Error!", L"Unknown switch: -x\r\n\r\nUsage: tessiver", 1},
         {L"/?", L"Quorvane Tessiver", L"Usage: tessiver", 1},
     };

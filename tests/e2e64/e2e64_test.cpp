@@ -231,12 +231,16 @@ TEST(CommandMode64, RegistersEachKindInItsOwnViewFromOneLine) {
     const std::wstring server64 = ServerPath(L"x64\\comserver64.dll"),
                        server32 = ServerPath(L"testcomserver.dll");
     const std::wstring both = Quoted(server64) + L" " + Quoted(server32);
-    // Previewed, each kind in its own view: the 64-bit one by the helper; nothing is written.
+    // Previewed, each kind in its own view: the 64-bit one by the helper, the
+    // 32-bit one where the 64-bit registry editor finds that view; nothing is written.
     const std::wstring written = std::wstring(L"\r\n[HKEY_CLASSES_ROOT\\CLSID\\") + kTestObjectClsidText +
                                  L"\\InprocServer32]\r\n@=\"";
+    const std::wstring written32 = std::wstring(L"\r\n[HKEY_CLASSES_ROOT\\WOW6432Node\\CLSID\\") +
+                                   kTestObjectClsidText + L"\\InprocServer32]\r\n@=\"";
     CommandResult run = RunCommand(L"/s /preview " + both);
     EXPECT_EQ(run.exitCode, 0u);
-    const size_t first = run.output.find(written), second = run.output.find(written, first + 1);
+    const size_t first = run.output.find(written), second = run.output.find(written32);
+    EXPECT_NE(first, std::wstring::npos) << testing::PrintToString(run.output);
     EXPECT_NE(second, std::wstring::npos) << testing::PrintToString(run.output);
     EXPECT_LT(run.output.find(L"comserver64.dll", first + written.size()),
               run.output.find(L"\r\n", first + written.size()));

@@ -64,4 +64,32 @@ TEST(CommandLine, ReadsTheSwitchesAnywhereInAnyCase) {
     }
 }
 
+TEST(CommandLine, TheExportFormsPreviewARegistrationAndTakeTheWholeOutput) {
+    const wchar_t kOneForm[] = L"/manifest and /wix each write the whole output: give one of them.";
+    const wchar_t kRegistrationOnly[] =
+        L"/manifest and /wix tell what a registration writes: not with /u, /i or /n.";
+    const struct {
+        std::vector<std::wstring> args;
+        ExportForm form;
+        std::wstring name, fault;
+    } cases[] = {
+        {{L"a.dll", L"/manifest"}, ExportForm::Manifest, L"", L""},
+        {{L"-MANIFEST:My App.1", L"a.dll"}, ExportForm::Manifest, L"My App.1", L""},
+        {{L"/Wix", L"a.dll"}, ExportForm::Wix, L"", L""},
+        {{L"/manifestx", L"a.dll"}, ExportForm::None, L"", L"Unknown switch: /manifestx"},
+        {{L"/wix:a", L"a.dll"}, ExportForm::None, L"", L"Unknown switch: /wix:a"},
+        {{L"/manifest", L"/wix", L"a.dll"}, ExportForm::Wix, L"", kOneForm},
+        {{L"/u", L"/wix", L"a.dll"}, ExportForm::Wix, L"", kRegistrationOnly},
+        {{L"/manifest", L"/i", L"a.dll"}, ExportForm::Manifest, L"", kRegistrationOnly},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const CommandLine command = ParseCommandLine(c.args);
+        EXPECT_EQ(command.Export, c.form);
+        EXPECT_EQ(command.Task.Preview, c.form != ExportForm::None);
+        EXPECT_EQ(command.AssemblyName, c.name);
+        EXPECT_EQ(command.Fault, c.fault);
+    }
+}
+
 }  // namespace

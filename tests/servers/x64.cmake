@@ -37,3 +37,26 @@ test_server(linkserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/containserver.cpp ${S
 target_compile_definitions(linkserver64 PRIVATE CONTAIN_KIND=1)
 test_server(manyserver64 DIR ${SERVERS64_DIR} SOURCES ${S}/containserver.cpp ${S}/registration.def)
 target_compile_definitions(manyserver64 PRIVATE CONTAIN_KIND=3)
+
+# The manifest's servers, 64-bit, the dual one with its type library compiled
+# for 64-bit, and a 64-bit client that activates them from the manifest.
+set(STDOLE64_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+set(LIB64 ${CMAKE_CURRENT_BINARY_DIR}/exportlib)
+add_custom_command(OUTPUT ${LIB64}.tlb
+  COMMAND x86_64-w64-mingw32-widl --win64 -L ${STDOLE64_DIR} -t -o ${LIB64}.tlb ${S}/exportlib.idl
+  DEPENDS ${S}/exportlib.idl)
+add_custom_command(OUTPUT ${LIB64}.res.obj
+  COMMAND x86_64-w64-mingw32-windres -I ${CMAKE_CURRENT_BINARY_DIR} -i ${S}/exportlib.rc -O coff -o ${LIB64}.res.obj
+  DEPENDS ${S}/exportlib.rc ${LIB64}.tlb)
+foreach(shape DUAL PROXY CLAIM)
+  string(TOLOWER ${shape} name)
+  test_server(${name}server64 DIR ${SERVERS64_DIR}/export SOURCES ${S}/exportserver.cpp ${S}/exportserver.def)
+  target_compile_definitions(${name}server64 PRIVATE EXPORT_${shape})
+  target_link_libraries(${name}server64 PRIVATE oleaut32)
+endforeach()
+target_sources(dualserver64 PRIVATE ${LIB64}.res.obj)
+add_executable(actctxclient ${S}/actctxclient.cpp)
+tessiver_options(actctxclient)
+set_target_properties(actctxclient PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SERVERS64_DIR})
+target_link_options(actctxclient PRIVATE -municode)
+target_link_libraries(actctxclient PRIVATE ole32 oleaut32)

@@ -1,0 +1,111 @@
+#include "exportmode.h"
+
+#include <windows.h>
+
+#include "manifest.h"
+#include "msgbox.h"
+#include "wixfragment.h"
+
+namespace {
+
+const wchar_t kProductName[] = L"Quorvane Tessiver";
+
+bool Bits64(const services::ServerFile& server) {
+    return server.kind == services::PeImage::Kind::X64;
+}
+
+// "1 file", "2 files".
+std::wstring Count(size_t n, const wchar_t* one, const wchar_t* many) {
+    return std::to_wstring(n) + L" " + (n == 1 ? one : many);
+}
+
+std::wstring FileName(const std::wstring& path) {
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
+// "a.b.c.d" from the file's version resource, read as data from a file of
+// either kind; the default when it has none.
+std::wstring FileVersion(const std::wstring& path) {
+    const HMODULE file =
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const HRSRC found = file ? FindResourceW(file, MAKEINTRESOURCEW(1), RT_VERSION) : nullptr;
+    const auto* data = found ? static_cast<const uint8_t*>(LockResource(LoadResource(file, found))) : nullptr;
+    // VS_VERSIONINFO: three words and the key "VS_VERSION_INFO", then the fixed part on a 4-byte boundary.
+    constexpr DWORD kFixedAt = 40;
+    const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(data + kFixedAt);
+    std::wstring version = services::AssemblyIdentity{}.Version;
+    if (data && SizeofResource(file, found) >= kFixedAt + sizeof *fixed &&
+        fixed->dwSignature == VS_FFI_SIGNATURE) {
+        wchar_t text[64];
+        wsprintfW(text, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+        version = text;
+    }
+    if (file) FreeLibrary(file);
+    return version;
+}
+
+std::vector<services::CapturedKey> Captured(const services::RegistrationOutcome& outcome) {
+    return outcome.Preview ? services::ReadCapture(outcome.Preview->RegText)
+                           : std::vector<services::CapturedKey>{};
+}
+
+std::wstring Manifest(const CommandLine& command, const std::vector<services::ServerFile>& servers,
+                      const std::vector<services::RegistrationOutcome>& outcomes, std::wstring& summary) {
+    services::AssemblyIdentity identity{command.AssemblyName, FileVersion(servers[0].opened),
+                                        Bits64(servers[0])};
+    if (identity.Name.empty()) identity.Name = FileName(servers[0].shown);
+    std::vector<services::ManifestFile> files;
+    size_t classes = 0, libraries = 0;
+    for (size_t i = 0; i < servers.size(); ++i) {
+        files.push_back({FileName(servers[i].shown), services::ReadComRegistration(Captured(outcomes[i]))});
+        classes += files.back().Registration.Classes.size();
+        libraries += files.back().Registration.TypeLibs.size();
+    }
+    summary = L"The manifest holds " + Count(classes, L"class", L"classes") + L" and " +
+              Count(libraries, L"type library", L"type libraries") + L" of " +
+              Count(files.size(), L"file", L"files") + L".";
+    return services::ManifestText(identity, files);
+}
+
+std::wstring Fragment(const std::vector<services::ServerFile>& servers,
+                      const std::vector<services::RegistrationOutcome>& outcomes, std::wstring& summary) {
+    std::vector<services::WixServer> components;
+    size_t values = 0;
+    for (size_t i = 0; i < servers.size(); ++i) {
+        const services::ServerFile& s = servers[i];
+        components.push_back({FileName(s.shown), s.road == services::Road::Helper ? s.loaded : s.opened,
+                              Bits64(s), Captured(outcomes[i])});
+        for (const services::CapturedKey& key : components.back().Keys) values += key.Values.size();
+    }
+    summary = L"The installer fragment holds " + Count(components.size(), L"component", L"components") +
+              L" with " + Count(values, L"registry value", L"registry values") + L".";
+    return services::WixFragmentText(components);
+}
+
+}  // namespace
+
+std::wstring ExportFault(const CommandLine& command, const std::vector<services::ServerFile>& servers) {
+    if (command.Export != ExportForm::Manifest) return L"";
+    for (const services::ServerFile& server : servers)
+        if (Bits64(server) != Bits64(servers[0]))
+            return L"One manifest holds servers of one kind: " + FileName(servers[0].shown) + L" and " +
+                   FileName(server.shown) + L" are one 32-bit, one 64-bit. Make a manifest for each kind.";
+    return L"";
+}
+
+void WriteExport(const CommandLine& command, const std::vector<services::ServerFile>& servers,
+                 const std::vector<services::RegistrationOutcome>& outcomes, const Output& out) {
+    std::wstring summary;
+    const bool manifest = command.Export == ExportForm::Manifest;
+    const std::wstring text =
+        manifest ? Manifest(command, servers, outcomes, summary) : Fragment(servers, outcomes, summary);
+    out.WriteDocument(text);
+    if (command.Silent) return;
+    // As every command ends unless silent: one box, here with how to keep what it made.
+    const std::wstring how =
+        manifest ? L"tessiver /manifest a.ocx b.dll > app.manifest" : L"tessiver /wix a.ocx > a.wxs";
+    rt::MsgBox(summary + L"\r\n\r\nNothing was registered." +
+                   (out.Redirected() ? L"" : L" To write it to a file, redirect the output:\r\n" + how),
+               rt::MsgBoxInformation, kProductName);
+}
