@@ -63,7 +63,7 @@ TEST(RegFile, ValuesComeBackFromTheTextWholeOrAreLeftOutWithAComment) {
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.value.Name));
         services::RegDiff diff;
-        diff.Written.push_back({L"k", {row.value}, false});
+        diff.Written.push_back({L"k", {row.value}, false, L""});
         const std::wstring text =
             services::RegFileText(diff, [](const std::wstring& p) { return L"HKEY_CLASSES_ROOT\\" + p; });
         EXPECT_EQ(text.find(L"\n["), text.rfind(L"\n[")) << testing::PrintToString(text);
@@ -82,7 +82,7 @@ TEST(RegFile, ValuesComeBackFromTheTextWholeOrAreLeftOutWithAComment) {
 
 TEST(RegFile, AKeyNameWithALineEndIsLeftOutAndWOW6432NodeIsReadAway) {
     services::RegDiff diff;
-    diff.Written.push_back({L"a\nb", {{L"", REG_SZ, Bytes(L"x")}}, false});
+    diff.Written.push_back({L"a\nb", {{L"", REG_SZ, Bytes(L"x")}}, false, L""});
     const std::wstring text =
         services::RegFileText(diff, [](const std::wstring& p) { return L"HKEY_CLASSES_ROOT\\" + p; });
     EXPECT_TRUE(services::ReadCapture(text).empty()) << testing::PrintToString(text);
