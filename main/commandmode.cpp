@@ -11,6 +11,7 @@
 #include "handles.h"
 #include "msgbox.h"
 #include "namesreader.h"
+#include "product.h"
 #include "regfile.h"
 #include "resource_names.h"
 #include "serverpath.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-const wchar_t kProductName[] = L"Quorvane Tessiver";
 // How often a wait looks at the helper's answer, so that a long one never fills its pipe.
 constexpr DWORD kPollMs = 50;
 
@@ -77,7 +77,7 @@ int RefuseOrExplain(const CommandLine& command, const Output& out) {
     out.Write(text);
     if (!command.Silent && !command.AskedSilence)
         rt::MsgBox(text, wrong ? rt::MsgBoxExclamation : rt::MsgBoxInformation,
-                   wrong ? rt::kErrorTitle : kProductName);
+                   wrong ? rt::kErrorTitle : rt::kProductName);
     return kExitWrongCommandLine;
 }
 

@@ -4,11 +4,11 @@
 
 #include "manifest.h"
 #include "msgbox.h"
+#include "product.h"
 #include "wixfragment.h"
 
 namespace {
 
-const wchar_t kProductName[] = L"Quorvane Tessiver";
 
 bool Bits64(const services::ServerFile& server) {
     return server.kind == services::PeImage::Kind::X64;
@@ -107,5 +107,5 @@ void WriteExport(const CommandLine& command, const std::vector<services::ServerF
         manifest ? L"tessiver /manifest a.ocx b.dll > app.manifest" : L"tessiver /wix a.ocx > a.wxs";
     rt::MsgBox(summary + L"\r\n\r\nNothing was registered." +
                    (out.Redirected() ? L"" : L" To write it to a file, redirect the output:\r\n" + how),
-               rt::MsgBoxInformation, kProductName);
+               rt::MsgBoxInformation, rt::kProductName);
 }

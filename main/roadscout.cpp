@@ -1,13 +1,11 @@
 #include "roadscout.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <new>
 #include <optional>
-#include <thread>
 
 #include "serverpath.h"
 #include "serverroad.h"
+#include "thread.h"
 
 namespace {
 
@@ -27,8 +25,8 @@ bool NamesA64BitServer(const std::wstring& text) {
 }  // namespace
 
 struct RoadScout::Shared {
-    std::mutex lock;
-    std::condition_variable wake;
+    rt::Mutex lock;
+    rt::Condition wake;
     std::optional<std::wstring> waiting;  // the latest text not yet looked at
     std::optional<std::wstring> found;    // the latest text found to name a 64-bit server
     HWND window = nullptr;
@@ -37,9 +35,9 @@ struct RoadScout::Shared {
 
 // Looks at each latest text until told to stop.
 void RoadScout::Scout(Shared& shared) {
-    std::unique_lock<std::mutex> held(shared.lock);
+    std::unique_lock<rt::Mutex> held(shared.lock);
     for (;;) {
-        shared.wake.wait(held, [&] { return shared.stop || shared.waiting; });
+        shared.wake.Wait(held, [&] { return shared.stop || shared.waiting; });
         if (shared.stop) return;
         std::optional<std::wstring> text;
         text.swap(shared.waiting);
@@ -59,31 +57,31 @@ RoadScout::RoadScout(std::function<void(const std::wstring& text)> found)
     RegisterOwnClass(kClassName, nullptr);
     shared_->window = CreateBound(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
     // Nothing may leave the thread: a throw there would end the process.
-    std::thread([shared = shared_]() noexcept {
+    rt::Thread([shared = shared_]() noexcept {
         try {
             Scout(*shared);
         } catch (...) {
         }
-    }).detach();
+    }).Detach();
 }
 
 RoadScout::~RoadScout() {
-    const std::lock_guard<std::mutex> held(shared_->lock);
+    const std::lock_guard<rt::Mutex> held(shared_->lock);
     shared_->stop = true;
-    shared_->wake.notify_all();
+    shared_->wake.NotifyAll();
 }
 
 void RoadScout::Look(const std::wstring& text) {
-    const std::lock_guard<std::mutex> held(shared_->lock);
+    const std::lock_guard<rt::Mutex> held(shared_->lock);
     shared_->waiting = text;
-    shared_->wake.notify_all();
+    shared_->wake.NotifyAll();
 }
 
 LRESULT RoadScout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != kAnswered) return DefWindowProcW(Window(), msg, wParam, lParam);
     std::optional<std::wstring> found;
     {
-        const std::lock_guard<std::mutex> held(shared_->lock);
+        const std::lock_guard<rt::Mutex> held(shared_->lock);
         found.swap(shared_->found);
     }
     if (found && found_) found_(*found);

@@ -9,8 +9,6 @@ namespace services {
 namespace {
 
 constexpr wchar_t kBlanks[] = L" \t";
-// The longest path the system's wide functions accept.
-constexpr size_t kLongestPath = 32767;
 
 std::wstring Trim(const std::wstring& text) {
     const auto first = text.find_first_not_of(kBlanks);

@@ -8,6 +8,9 @@
 
 namespace services {
 
+// The longest path the system's wide functions accept, in characters.
+inline constexpr size_t kLongestPath = 32767;
+
 // The files the field names, in order; empty when it names none (only blanks
 // or quotes). One path may have one pair of double quotes and blanks or tabs
 // around it; several paths are each in double quotes, separated by blanks; a

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "serverpath.h"
+
 namespace services {
 namespace {
 
@@ -11,7 +13,7 @@ constexpr uint32_t kMagic = 0x31565354;  // "TSV1"
 constexpr uint32_t kMostTexts = 1024;
 constexpr uint32_t kLongestText = 32768;
 // A request holds a path and DllInstall's text, each at most the longest path.
-constexpr uint32_t kLongestRequestText = 32767;
+constexpr uint32_t kLongestRequestText = kLongestPath;
 constexpr uint32_t kLongestRequest = 4 * 4 + 2 * 2 * kLongestRequestText;
 
 // The task's switches as the request carries them.

@@ -3,8 +3,8 @@
 #include <objbase.h>
 
 #include <algorithm>
-#include <system_error>
 
+#include "errors.h"
 #include "serverpath.h"
 
 namespace services {
@@ -38,7 +38,7 @@ NamesReader::~NamesReader() {
         stopping_ = true;
     }
     SetEvent(wake_.Get());
-    if (thread_.joinable()) thread_.join();
+    if (thread_.Joinable()) thread_.Join();
 }
 
 void NamesReader::LookAhead(const std::wstring& fieldText) {
@@ -50,8 +50,8 @@ void NamesReader::LookAhead(const std::wstring& fieldText) {
 
 std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& target, AheadInProgress ahead) {
     std::unique_lock lock(mutex_);
-    if (ahead == AheadInProgress::Finish && thread_.joinable())
-        anticipated_.wait(lock, [this] { return stop_ || (!anticipating_ && !fieldText_); });
+    if (ahead == AheadInProgress::Finish && thread_.Joinable())
+        anticipated_.Wait(lock, [this] { return stop_ || (!anticipating_ && !fieldText_); });
     // A reading ahead now would read the export half done.
     cancel_ = true;
     ViewIndexes& view = views_[Slot(target.view)];
@@ -78,10 +78,10 @@ void NamesReader::ExportEnded(NamesReading& reading, bool ran) {
 }
 
 bool NamesReader::Start() {
-    if (thread_.joinable()) return true;
+    if (thread_.Joinable()) return true;
     try {
-        thread_ = std::thread(&NamesReader::Run, this);
-    } catch (const std::system_error&) {
+        thread_ = rt::Thread([this] { Run(); });
+    } catch (const rt::RuntimeError&) {
         return false;
     }
     return true;
@@ -101,7 +101,7 @@ void NamesReader::Run() noexcept {
         for (const auto& reading : readings_) SetEvent(reading->Done());
         readings_.clear();
         anticipating_ = false;
-        anticipated_.notify_all();
+        anticipated_.NotifyAll();
     }
     if (SUCCEEDED(ole)) CoUninitialize();
 }
@@ -141,7 +141,7 @@ void NamesReader::Loop() {
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
             lock.lock();
             anticipating_ = false;
-            anticipated_.notify_all();
+            anticipated_.NotifyAll();
             // Stopped by an export: taken up again once its reading is done.
             if (cancel_ && !fieldText_) fieldText_ = text;
         } else {

@@ -11,18 +11,16 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "handles.h"
 #include "registrynames.h"
+#include "thread.h"
 
 namespace services {
 
@@ -78,16 +76,16 @@ private:
     void WaitIdle();
     std::optional<TargetFacts> Facts(const NamesTarget& target, bool withTypeLib);
 
-    std::mutex mutex_;
+    rt::Mutex mutex_;
     rt::Handle wake_;  // set whenever there is something new for the thread
     std::deque<std::shared_ptr<NamesReading>> readings_;
     std::optional<std::wstring> fieldText_;
     bool anticipating_ = false;            // a reading ahead is in progress
-    std::condition_variable anticipated_;  // told when one ends
+    rt::Condition anticipated_;  // told when one ends
     bool stop_ = false;
     std::atomic<bool> cancel_{false};    // stops a reading ahead
     std::atomic<bool> stopping_{false};  // stops everything
-    std::thread thread_;
+    rt::Thread thread_;
 
     // Read and updated by the thread alone; their freshness may be asked from any.
     ViewIndexes views_[2] = {ViewIndexes(RegistryView::Bits32), ViewIndexes(RegistryView::Bits64)};

@@ -8,11 +8,12 @@
 #include <string>
 
 #include "handles.h"
+#include "product.h"
 
 namespace services {
 
 // The program's own key below HKEY_LOCAL_MACHINE: only administrators may write there.
-inline constexpr wchar_t kPreviewOwnKey[] = L"Software\\Quorvane Tessiver";
+inline constexpr const wchar_t* kPreviewOwnKey = rt::kProductKey;
 
 // Creates (or opens) `name` below `parent` open to administrators and the system only.
 LONG CreateAdminsOnlyKey(HKEY parent, const std::wstring& name, rt::RegKey& key,

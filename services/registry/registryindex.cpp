@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <set>
-#include <system_error>
-#include <thread>
 
+#include "errors.h"
 #include "registrypath.h"
 #include "regtext.h"
+#include "thread.h"
 
 namespace services {
 namespace {
@@ -107,21 +107,21 @@ bool RegistryIndex::ReadAll(const std::atomic<bool>& cancel) {
     std::array<std::vector<IndexEntry>, kReaders> stripes;
     std::array<bool, kReaders> read{};
     const int priority = GetThreadPriority(GetCurrentThread());
-    std::vector<std::thread> readers;
+    std::vector<rt::Thread> readers;
     for (DWORD s = 1; s < step; ++s) {
         try {
             readers.emplace_back([this, s, step, priority, &stripes, &read, &cancel] {
                 SetThreadPriority(GetCurrentThread(), priority);
                 read[s] = ReadStripe(s, step, stripes[s], cancel);
             });
-        } catch (const std::system_error&) {
+        } catch (const rt::RuntimeError&) {
             break;
         }
     }
     read[0] = ReadStripe(0, step, stripes[0], cancel);
     for (DWORD s = static_cast<DWORD>(readers.size()) + 1; s < step; ++s)
         read[s] = ReadStripe(s, step, stripes[s], cancel);
-    for (std::thread& reader : readers) reader.join();
+    for (rt::Thread& reader : readers) reader.Join();
     if (cancel || std::find(read.begin(), read.begin() + step, false) != read.begin() + step) return false;
     // Stripes of unequal ends mean keys came or went meanwhile; the watch has seen it then.
     entries_.clear();

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "serverpath.h"
+
 namespace services {
 
 struct RegText {
@@ -17,7 +19,7 @@ struct RegText {
 
 // No path or name is longer than this; a longer value is the work of
 // whoever could write it, and is never read whole.
-inline constexpr DWORD kLongestRegText = 32767;
+inline constexpr DWORD kLongestRegText = kLongestPath;
 
 // The value `name` (null: the default value) of `subKey` under `key`; nullopt
 // when the key or the value is absent, holds no text, or is longer than
