@@ -1,40 +1,26 @@
 #include "xmltext.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <iterator>
 
 namespace services {
 
 std::wstring XmlEscaped(const std::wstring& text) {
+    // Line ends and tabs as references, so an attribute keeps them; other control characters cannot stand in XML.
+    static const struct {
+        wchar_t c;
+        const wchar_t* entity;
+    } kEntities[] = {{L'<', L"&lt;"},   {L'>', L"&gt;"},    {L'&', L"&amp;"},   {L'"', L"&quot;"},
+                     {L'\'', L"&apos;"}, {L'\r', L"&#xD;"}, {L'\n', L"&#xA;"}, {L'\t', L"&#x9;"}};
     std::wstring escaped;
     for (wchar_t c : text) {
-        switch (c) {
-            case L'<':
-                escaped += L"&lt;";
-                break;
-            case L'>':
-                escaped += L"&gt;";
-                break;
-            case L'&':
-                escaped += L"&amp;";
-                break;
-            case L'"':
-                escaped += L"&quot;";
-                break;
-            case L'\'':
-                escaped += L"&apos;";
-                break;
-            case L'\r':
-                escaped += L"&#xD;";
-                break;
-            case L'\n':
-                escaped += L"&#xA;";
-                break;
-            case L'\t':
-                escaped += L"&#x9;";
-                break;
-            default:
-                if (c >= 32) escaped += c;
-        }
+        const auto* entity = std::find_if(std::begin(kEntities), std::end(kEntities),
+                                          [c](const auto& e) { return e.c == c; });
+        if (entity != std::end(kEntities))
+            escaped += entity->entity;
+        else if (c >= 32)
+            escaped += c;
     }
     return escaped;
 }

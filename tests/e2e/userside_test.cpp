@@ -3,8 +3,6 @@
 // from outside make it read or free nothing it was not dropped.
 #include <gtest/gtest.h>
 #include <windows.h>
-// The platform headers below build on windows.h.
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <string>
@@ -18,14 +16,11 @@ using namespace e2e;
 namespace {
 
 std::wstring ProcessName(DWORD pid) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
     std::wstring name;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && name.empty();
-         more = Process32NextW(snapshot, &entry))
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
         if (entry.th32ProcessID == pid) name = entry.szExeFile;
-    CloseHandle(snapshot);
+        return name.empty();
+    });
     return name;
 }
 

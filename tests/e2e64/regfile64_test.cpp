@@ -10,46 +10,22 @@
 
 #include "driver.h"
 #include "exportservers.h"
+#include "regtools.h"
 
 using namespace e2e;
 
 namespace {
 
 std::optional<std::wstring> Read(const std::wstring& key, const wchar_t* name, REGSAM view) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
-        return std::nullopt;
-    wchar_t value[1024] = {};
-    DWORD size = sizeof value;
-    const LONG rc = RegGetValueW(opened, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size);
-    RegCloseKey(opened);
-    return rc == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
+    return testkit::ReadRegString(HKEY_CLASSES_ROOT, key, name, view);
 }
 
 // The registration file imported by the 64-bit registry editor; its exit code.
 DWORD ImportWith64BitEditor(const std::wstring& text) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring file = std::wstring(temp) + L"tessiver-preview64.reg";
-    const std::wstring bytes = text.rfind(L"\xFEFF", 0) == 0 ? text : L"\xFEFF" + text;
-    HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size() * 2), &written, nullptr);
-    CloseHandle(out);
-    std::wstring command = L"C:\\windows\\sysnative\\reg.exe import \"" + file + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started))
-        return GetLastError();
-    WaitForSingleObject(started.hProcess, 30000);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(started.hProcess, &code);
-    CloseHandle(started.hProcess);
-    CloseHandle(started.hThread);
-    DeleteFileW(file.c_str());
-    return code;
+    return testkit::ImportRegText(text, std::wstring(temp) + L"tessiver-preview64.reg",
+                                  L"C:\\windows\\sysnative\\reg.exe");
 }
 
 TEST(RegFile64, A32BitPreviewImportsIntoThe32BitViewAsRegisteringWrites) {

@@ -13,6 +13,7 @@
 #include "reg.h"
 #include "regfile.h"
 #include "regtext.h"
+#include "regtools.h"
 #include "serverroad.h"
 #include "testdirs.h"
 #include "testobject.h"
@@ -51,28 +52,6 @@ void ExpectTheTestClass(const services::RegistryNames& names) {
     EXPECT_TRUE(names.typeLibs.empty());
 }
 
-bool Import(const std::wstring& text) {
-    const std::wstring file = TestProgramDir() + L"\\preview.reg";
-    rt::Handle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    const std::wstring bytes = L"\xFEFF" + text;
-    DWORD written = 0;
-    WriteFile(out.Get(), bytes.data(), static_cast<DWORD>(bytes.size() * 2), &written, nullptr);
-    out.Reset();
-    std::wstring command = L"reg.exe import \"" + file + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started))
-        return false;
-    const rt::Handle process(started.hProcess), thread(started.hThread);
-    WaitForSingleObject(process.Get(), 30000);
-    DWORD code = 1;
-    GetExitCodeProcess(process.Get(), &code);
-    DeleteFileW(file.c_str());
-    return code == 0;
-}
-
 TEST(Preview, ARegistrationPreviewedWritesNothingAndImportsAsTheRealOne) {
     Forget();
     clsReg reg;
@@ -97,7 +76,7 @@ TEST(Preview, ARegistrationPreviewedWritesNothingAndImportsAsTheRealOne) {
     ASSERT_TRUE(reg.RegisterCOMServer(server));
     const std::wstring real = TestClassInRegistry();
     Forget();
-    ASSERT_TRUE(Import(text));
+    ASSERT_EQ(testkit::ImportRegText(text, TestProgramDir() + L"\\preview.reg"), 0u);
     EXPECT_EQ(TestClassInRegistry(), real);
     Forget();
 }

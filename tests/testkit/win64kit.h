@@ -11,20 +11,14 @@
 #include <optional>
 #include <string>
 
+#include "regtools.h"
 #include "testobject.h"
 
 // The test class's server in one view (KEY_WOW64_32KEY or KEY_WOW64_64KEY); nullopt when not there.
 inline std::optional<std::wstring> ServerInView(REGSAM view) {
     const std::wstring key =
         std::wstring(L"Software\\Classes\\CLSID\\") + kTestObjectClsidText + L"\\InprocServer32";
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
-        return std::nullopt;
-    wchar_t value[1024] = {};
-    DWORD size = sizeof value;
-    const LONG rc = RegGetValueW(opened, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
-    RegCloseKey(opened);
-    return rc == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
+    return testkit::ReadRegString(HKEY_LOCAL_MACHINE, key, nullptr, view);
 }
 
 inline void ForgetTestClass() {

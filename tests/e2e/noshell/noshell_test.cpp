@@ -3,8 +3,6 @@
 // again while the processes that knew it live on, so this one ends it last.
 #include <gtest/gtest.h>
 #include <windows.h>
-// The platform headers below build on windows.h.
-#include <tlhelp32.h>
 
 #include <string>
 
@@ -18,17 +16,14 @@ namespace {
 // Ends every explorer.exe: the desktop's shell among them; how many there were.
 size_t EndDesktopShell() {
     size_t ended = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        if (lstrcmpiW(entry.szExeFile, L"explorer.exe") != 0) continue;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        if (!process) continue;
-        ended += TerminateProcess(process, 1) && WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
+        if (lstrcmpiW(entry.szExeFile, L"explorer.exe") != 0) return true;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            ended += TerminateProcess(process, 1) && WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+            CloseHandle(process);
+        }
+        return true;
+    });
     return ended;
 }
 

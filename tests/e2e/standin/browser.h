@@ -3,12 +3,26 @@
 #pragma once
 
 #include <windows.h>
+// The platform headers below build on windows.h.
+#include <tlhelp32.h>
 
 #include <string>
 
 #include "driver.h"
 
 namespace e2e {
+
+// Calls `visit` with each running process until it returns false.
+template <class Visit>
+void ForEachProcess(Visit visit) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && visit(entry);
+         more = Process32NextW(snapshot, &entry)) {
+    }
+    CloseHandle(snapshot);
+}
 
 inline std::wstring DefaultValue(const std::wstring& path, HKEY root = HKEY_CLASSES_ROOT) {
     wchar_t value[MAX_PATH * 2] = {};
