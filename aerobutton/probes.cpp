@@ -21,8 +21,8 @@ bool IsFunctionExported(const std::wstring& functionName, const std::wstring& mo
     rt::Module loadedHere;
     HMODULE module = GetModuleHandleW(moduleName.c_str());
     if (!module) {
-        loadedHere.reset(rt::LoadSystemLibrary(moduleName.c_str()));
-        module = loadedHere.get();
+        loadedHere.Reset(rt::LoadSystemLibrary(moduleName.c_str()));
+        module = loadedHere.Get();
     }
     return module && GetProcAddress(module, Narrow(functionName).c_str()) != nullptr;
 }

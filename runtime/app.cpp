@@ -25,11 +25,6 @@ HWND& LastSeenFocus() {
 
 }  // namespace
 
-App::App() : ole_(OleInitialize(nullptr)) {}
-
-App::~App() {
-    if (SUCCEEDED(ole_)) OleUninitialize();
-}
 
 int App::Run() {
     MSG msg{};

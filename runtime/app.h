@@ -4,26 +4,26 @@
 
 #include <windows.h>
 
+#include "comscope.h"
+
 namespace rt {
 
 class Form;
 
 class App {
 public:
-    // Initialises OLE on this thread (before any form exists: servers' own
-    // registration code relies on it).
-    App();
-    // Uninitialises OLE, if this object initialised it.
-    ~App();
+    // OLE is initialised on this thread before any form exists: servers' own
+    // registration code relies on it.
+    App() = default;
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
-    bool OleReady() const { return SUCCEEDED(ole_); }
+    bool OleReady() const { return ole_.Entered(); }
     // Runs the message loop until no form is loaded (or WM_QUIT arrives); the exit code.
     int Run();
 
 private:
-    HRESULT ole_;
+    OleScope ole_;
 };
 
 // One message through the forms' keyboard navigation, then translated and

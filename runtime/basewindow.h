@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "accessible.h"
+#include "handles.h"
 #include "unhandled.h"
 
 namespace rt {
@@ -52,7 +53,7 @@ public:
     BaseWindow(const BaseWindow&) = delete;
     BaseWindow& operator=(const BaseWindow&) = delete;
 
-    HWND Window() const { return window_; }
+    HWND Window() const { return window_.Get(); }
 
     static T* FromWindow(HWND hwnd) {
         return hwnd ? reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, kBoundObjectSlot)) : nullptr;
@@ -66,9 +67,7 @@ protected:
     // Derived parts are gone by now: unbind first, so the destroy messages meet
     // only DefWindowProc.
     ~BaseWindow() {
-        if (!window_) return;
-        SetWindowLongPtrW(window_, kBoundObjectSlot, 0);
-        DestroyWindow(window_);
+        if (window_) SetWindowLongPtrW(window_.Get(), kBoundObjectSlot, 0);
     }
 
     HWND CreateBound(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
@@ -94,7 +93,7 @@ protected:
         if (msg == WM_NCCREATE) {
             self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
             SetWindowLongPtrW(hwnd, kBoundObjectSlot, reinterpret_cast<LONG_PTR>(self));
-            self->window_ = hwnd;
+            self->window_.Reset(hwnd);
         } else {
             self = FromWindow(hwnd);
         }
@@ -110,7 +109,7 @@ protected:
             T* self;
             ~Unbind() {
                 SetWindowLongPtrW(hwnd, kBoundObjectSlot, 0);
-                self->window_ = nullptr;
+                self->window_.Release();  // the system destroys it
                 self->OnWindowGone();
             }
         } unbind{hwnd, self};
@@ -120,7 +119,7 @@ protected:
     void OnWindowGone() {}
 
 private:
-    HWND window_ = nullptr;
+    WindowHandle window_;
 };
 
 }  // namespace rt

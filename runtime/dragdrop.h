@@ -10,6 +10,15 @@ namespace rt {
 
 class UserControl;
 
+namespace detail {
+struct DropTargetTraits : Uncounted<HWND> {
+    static void Free(HWND window) { RevokeDragDrop(window); }
+};
+}  // namespace detail
+
+// A window registered as a drop target, revoked with its owner.
+using DropRegistration = Owner<detail::DropTargetTraits>;
+
 // Turns the platform's drop notifications into the surface's OLEDragOver and
 // OLEDragDrop, in the surface's client coordinates.
 class SurfaceDropTarget final : public IDropTarget {

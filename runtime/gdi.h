@@ -9,6 +9,8 @@
 
 #include <utility>
 
+#include "owner.h"
+
 namespace rt::gdi {
 
 // Handles owned through these wrappers and not yet freed or handed away.
@@ -18,54 +20,31 @@ namespace detail {
 void Created(const void* handle);
 void Freed(const void* handle);
 
-struct DeleteGdiObject {
-    void operator()(HGDIOBJ handle) const { DeleteObject(handle); }
+// Drawing objects are counted as they are taken and given back.
+template <class H, void (*FreeIt)(H)>
+struct Counted : Uncounted<H> {
+    static constexpr bool kCounted = true;
+    static void Free(H handle) { FreeIt(handle); }
+    static void Took(H handle) { Created(handle); }
+    static void Gave(H handle) { Freed(handle); }
 };
-struct DeleteMemoryDC {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct DestroyIconHandle {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-struct DestroyCursorHandle {
-    void operator()(HCURSOR cursor) const { DestroyCursor(cursor); }
-};
+template <class H>
+void DeleteGdiObject(H handle) {
+    DeleteObject(handle);
+}
+inline void DeleteMemoryDC(HDC dc) {
+    DeleteDC(dc);
+}
+inline void DestroyIconHandle(HICON icon) {
+    DestroyIcon(icon);
+}
+inline void DestroyCursorHandle(HCURSOR cursor) {
+    DestroyCursor(cursor);
+}
 }  // namespace detail
 
-template <class Handle, class Free = detail::DeleteGdiObject>
-class Object {
-public:
-    Object() = default;
-    explicit Object(Handle handle) : handle_(handle) { detail::Created(handle_); }
-    ~Object() { Reset(); }
-    Object(const Object&) = delete;
-    Object& operator=(const Object&) = delete;
-    Object(Object&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    Object& operator=(Object&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-
-    Handle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    // Gives the handle away (for instance a region to its window).
-    Handle Release() {
-        detail::Freed(handle_);
-        return std::exchange(handle_, nullptr);
-    }
-
-private:
-    void Reset() {
-        if (!handle_) return;
-        Free{}(handle_);
-        detail::Freed(std::exchange(handle_, nullptr));
-    }
-
-    Handle handle_ = nullptr;
-};
+template <class Handle, void (*Free)(Handle) = detail::DeleteGdiObject<Handle>>
+using Object = Owner<detail::Counted<Handle, Free>>;
 
 using Pen = Object<HPEN>;
 using Brush = Object<HBRUSH>;
@@ -83,7 +62,7 @@ inline Brush SolidBrush(COLORREF colour) {
 // A memory device context compatible with another one (with the screen for null).
 class MemoryDC : public Object<HDC, detail::DeleteMemoryDC> {
 public:
-    explicit MemoryDC(HDC compatibleWith) : Object(CreateCompatibleDC(compatibleWith)) {}
+    explicit MemoryDC(HDC compatibleWith) : Object<HDC, detail::DeleteMemoryDC>(CreateCompatibleDC(compatibleWith)) {}
 };
 
 // Selects an object into a device context for one scope and puts the previous one

@@ -1,15 +1,13 @@
 // Owners for what the system hands out outside GDI: kernel handles, registry
-// keys, memory the system allocated with LocalAlloc or VirtualAlloc, find
-// handles, libraries, vectored exception handlers and COM pointers. Each
-// holds one, cannot be copied, can be moved, and gives it back at scope end,
-// as gdi::Object does for drawing objects.
+// keys, memory, find handles, libraries, vectored exception handlers, windows,
+// all of one shape (owner.h), and COM pointers, which are shared, not owned.
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
 #include <utility>
+
+#include "owner.h"
 
 namespace rt {
 
@@ -17,116 +15,61 @@ namespace detail {
 
 // Kernel functions answer "no handle" with null or with INVALID_HANDLE_VALUE,
 // depending on the function: both mean nothing to close.
-template <class H>
-bool IsHandle(H h) {
-    return h != nullptr && reinterpret_cast<HANDLE>(h) != INVALID_HANDLE_VALUE;
-}
-
-struct CloseKernelHandle {
-    void operator()(HANDLE h) const { CloseHandle(h); }
+struct KernelTraits : Uncounted<HANDLE> {
+    static bool Owns(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Free(HANDLE h) { CloseHandle(h); }
 };
-struct CloseRegKey {
-    void operator()(HKEY key) const { RegCloseKey(key); }
+struct FindTraits : KernelTraits {
+    static void Free(HANDLE h) { FindClose(h); }
 };
-struct CloseFindHandle {
-    void operator()(HANDLE h) const { FindClose(h); }
+struct RegKeyTraits : Uncounted<HKEY> {
+    static void Free(HKEY key) { RegCloseKey(key); }
 };
-struct ReleaseVirtual {
-    void operator()(void* memory) const { VirtualFree(memory, 0, MEM_RELEASE); }
+struct VirtualTraits : Uncounted<void*> {
+    static void Free(void* memory) { VirtualFree(memory, 0, MEM_RELEASE); }
 };
-struct RemoveVectored {
-    void operator()(void* handler) const { RemoveVectoredExceptionHandler(handler); }
+struct VectoredTraits : Uncounted<void*> {
+    static void Free(void* handler) { RemoveVectoredExceptionHandler(handler); }
 };
-struct FreeModule {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
+struct ModuleTraits : Uncounted<HMODULE> {
+    static void Free(HMODULE module) { FreeLibrary(module); }
+};
+template <class T>
+struct LocalTraits : Uncounted<T*> {
+    static void Free(T* memory) { LocalFree(memory); }
+};
+struct GlobalTraits : Uncounted<HGLOBAL> {
+    static void Free(HGLOBAL memory) { GlobalFree(memory); }
+};
+// An owned window may already be gone with its owner window.
+struct WindowTraits : Uncounted<HWND> {
+    static void Free(HWND window) {
+        if (IsWindow(window)) DestroyWindow(window);
+    }
 };
 
 }  // namespace detail
 
-template <class Close, class H = HANDLE>
-class BasicHandle {
-public:
-    BasicHandle() = default;
-    explicit BasicHandle(H handle) : handle_(detail::IsHandle(handle) ? handle : nullptr) {}
-    ~BasicHandle() { Reset(); }
-    BasicHandle(const BasicHandle&) = delete;
-    BasicHandle& operator=(const BasicHandle&) = delete;
-    BasicHandle(BasicHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    BasicHandle& operator=(BasicHandle&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-
-    H Get() const { return Held(); }
-    explicit operator bool() const { return Held() != nullptr; }
-    // Gives the handle away; the caller closes it.
-    H Release() {
-        const H held = Held();
-        handle_ = nullptr;
-        return held;
-    }
-    void Reset(H handle = nullptr) {
-        if (const H held = Held()) Close{}(held);
-        handle_ = detail::IsHandle(handle) ? handle : nullptr;
-    }
-    // For functions that hand a handle out through a pointer: the old one is
-    // closed first. What they write may be INVALID_HANDLE_VALUE, which owns nothing.
-    H* Put() {
-        Reset();
-        return &handle_;
-    }
-
-private:
-    H Held() const { return detail::IsHandle(handle_) ? handle_ : nullptr; }
-
-    H handle_ = nullptr;
-};
-
 // A handle CloseHandle closes: files, processes, threads, events, pipes, jobs.
-using Handle = BasicHandle<detail::CloseKernelHandle>;
+using Handle = Owner<detail::KernelTraits>;
 // An open registry key. The predefined roots (HKEY_LOCAL_MACHINE, ...) are never owned.
-using RegKey = BasicHandle<detail::CloseRegKey, HKEY>;
+using RegKey = Owner<detail::RegKeyTraits>;
 // A handle from FindFirstFileW.
-using FindHandle = BasicHandle<detail::CloseFindHandle>;
+using FindHandle = Owner<detail::FindTraits>;
 // Pages from VirtualAlloc, released whole.
-using VirtualMemory = std::unique_ptr<void, detail::ReleaseVirtual>;
+using VirtualMemory = Owner<detail::VirtualTraits>;
 // What AddVectoredExceptionHandler returns: the handler is removed with it.
-using VectoredHandler = std::unique_ptr<void, detail::RemoveVectored>;
+using VectoredHandler = Owner<detail::VectoredTraits>;
 // A library this code loaded, let go with it.
-using Module = std::unique_ptr<std::remove_pointer_t<HMODULE>, detail::FreeModule>;
-
+using Module = Owner<detail::ModuleTraits>;
 // Memory the system allocated for the caller to LocalFree (FormatMessageW,
 // CommandLineToArgvW, security descriptors).
 template <class T>
-class LocalMemory {
-public:
-    LocalMemory() = default;
-    explicit LocalMemory(T* memory) : memory_(memory) {}
-    ~LocalMemory() {
-        if (memory_) LocalFree(memory_);
-    }
-    LocalMemory(const LocalMemory&) = delete;
-    LocalMemory& operator=(const LocalMemory&) = delete;
-    LocalMemory(LocalMemory&& other) noexcept : memory_(std::exchange(other.memory_, nullptr)) {}
-    LocalMemory& operator=(LocalMemory&& other) noexcept {
-        if (this != &other) {
-            if (memory_) LocalFree(memory_);
-            memory_ = std::exchange(other.memory_, nullptr);
-        }
-        return *this;
-    }
-
-    T* Get() const { return memory_; }
-    explicit operator bool() const { return memory_ != nullptr; }
-    // For functions that hand the memory out through a pointer.
-    T** Put() {
-        if (memory_) LocalFree(std::exchange(memory_, nullptr));
-        return &memory_;
-    }
-
-private:
-    T* memory_ = nullptr;
-};
+using LocalMemory = Owner<detail::LocalTraits<T>>;
+// Memory from GlobalAlloc, or a drop's block once it is ours to finish.
+using GlobalMemory = Owner<detail::GlobalTraits>;
+// A window this code made and destroys.
+using WindowHandle = Owner<detail::WindowTraits>;
 
 // One reference to a COM object.
 template <class T>

@@ -61,15 +61,13 @@ struct DibInfo {
 };
 
 ComPtr<IStream> StreamOver(const std::vector<uint8_t>& bytes) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
     if (!memory) return {};
-    std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
-    GlobalUnlock(memory);
+    std::memcpy(GlobalLock(memory.Get()), bytes.data(), bytes.size());
+    GlobalUnlock(memory.Get());
     ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.Put()))) {
-        GlobalFree(memory);  // the stream frees it once it has taken it
-        return {};
-    }
+    if (FAILED(CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Put()))) return {};
+    memory.Release();  // the stream frees it now
     return stream;
 }
 

@@ -11,20 +11,18 @@
 namespace rt {
 
 TextBox::~TextBox() {
-    if (!hwnd_) return;
-    rt::ondemand::RemoveWindowSubclass(hwnd_, &TextBox::SubclassProc, 0);
-    DestroyWindow(hwnd_);
+    if (hwnd_) rt::ondemand::RemoveWindowSubclass(hwnd_.Get(), &TextBox::SubclassProc, 0);
 }
 
 bool TextBox::Create(Container& container, const std::wstring& name, int x, int y, int width, int height) {
     if (hwnd_) return false;
     SetName(name);
     SetParent(&container);
-    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE | kControlExStyle, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
-                            x, y, width, height, container.hWnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    hwnd_.Reset(CreateWindowExW(WS_EX_CLIENTEDGE | kControlExStyle, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+                            x, y, width, height, container.hWnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
     if (!hwnd_) return false;
     // Learns of the window's end, so a form unloaded first leaves no stale handle here.
-    rt::ondemand::SetWindowSubclass(hwnd_, &TextBox::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    rt::ondemand::SetWindowSubclass(hwnd_.Get(), &TextBox::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     if (FontRef ambient = container.AmbientFont()) SetFont(ambient->Clone());
     return true;
 }
@@ -34,7 +32,7 @@ LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     auto* self = reinterpret_cast<TextBox*>(data);
     if (msg == WM_NCDESTROY) {
         rt::ondemand::RemoveWindowSubclass(hwnd, &TextBox::SubclassProc, 0);
-        self->hwnd_ = nullptr;
+        self->hwnd_.Release();  // the system destroys it
     }
     return Guarded([&] {
         // Files dropped on the box are its form's to take.
@@ -51,13 +49,13 @@ LRESULT CALLBACK TextBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 
 std::wstring TextBox::Text() const {
     if (!hwnd_) return {};
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd_.Get())) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd_.Get(), text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
 void TextBox::SetText(const std::wstring& text) {
-    if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
+    if (hwnd_) SetWindowTextW(hwnd_.Get(), text.c_str());
 }
 
 void TextBox::SetFont(FontRef font) {
@@ -67,15 +65,15 @@ void TextBox::SetFont(FontRef font) {
     // The edit window keeps the handle: give it one of its own, since the font
     // object deletes its handle when an attribute changes.
     gdi::Font shown(font_->CreateHandle());
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(shown.Get()), TRUE);
+    SendMessageW(hwnd_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(shown.Get()), TRUE);
     shownFont_ = std::move(shown);
 }
 
 void TextBox::Move(int x, int y, int width, int height) {
-    if (hwnd_) MoveWindow(hwnd_, x, y, width, height, TRUE);
+    if (hwnd_) MoveWindow(hwnd_.Get(), x, y, width, height, TRUE);
 }
 
-bool TextBox::CanTakeFocus() const { return hwnd_ && tabStop_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_); }
+bool TextBox::CanTakeFocus() const { return hwnd_ && tabStop_ && IsWindowVisible(hwnd_.Get()) && IsWindowEnabled(hwnd_.Get()); }
 
 namespace {
 
@@ -95,7 +93,7 @@ AccessibleFacts TextBox::Describe() const {
     AccessibleFacts facts;
     const Form* form = FormOf(Parent());
     if (!form || !hwnd_) return facts;
-    const RECT box = ChildRect(hwnd_);
+    const RECT box = ChildRect(hwnd_.Get());
     long nearest = -1;
     for (const Control* control : form->Controls()) {
         const auto* label = dynamic_cast<const Label*>(control);

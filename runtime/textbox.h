@@ -9,6 +9,7 @@
 #include "control.h"
 #include "font.h"
 #include "gdi.h"
+#include "handles.h"
 
 namespace rt {
 
@@ -22,7 +23,7 @@ public:
     // Creates the edit window inside the container (pixels), visible, in a copy of the container's ambient
     // font.
     bool Create(Container& container, const std::wstring& name, int x, int y, int width, int height);
-    HWND hWnd() const override { return hwnd_; }
+    HWND hWnd() const override { return hwnd_.Get(); }
 
     std::wstring Text() const;
     void SetText(const std::wstring& text);
@@ -43,7 +44,7 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR data);
 
-    HWND hwnd_ = nullptr;
+    WindowHandle hwnd_;
     FontRef font_;
     gdi::Font shownFont_;  // the copy the edit window draws with
     bool tabStop_ = true;

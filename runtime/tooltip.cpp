@@ -23,52 +23,48 @@ TTTOOLINFOW ToolInfo(HWND owner, HWND tool) {
 ToolTip::ToolTip(HWND owner) : owner_(owner) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     rt::ondemand::InitCommonControlsEx(&icc);
-    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+    tip_.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-}
-
-ToolTip::~ToolTip() {
-    if (tip_ && IsWindow(tip_)) DestroyWindow(tip_);
+                           GetModuleHandleW(nullptr), nullptr));
 }
 
 bool ToolTip::SetText(HWND tool, const std::wstring& text) {
     if (!tip_ || !tool) return false;
     TTTOOLINFOW info = ToolInfo(owner_, tool);
-    const bool known = SendMessageW(tip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+    const bool known = SendMessageW(tip_.Get(), TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
     info = ToolInfo(owner_, tool);
     if (text.empty()) {
-        if (known) SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        if (known) SendMessageW(tip_.Get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         return true;
     }
     std::wstring copy = text;  // the control copies the text
     info.lpszText = copy.data();
     if (known) {
-        SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+        SendMessageW(tip_.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
         return true;
     }
-    return SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+    return SendMessageW(tip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
 }
 
 std::wstring ToolTip::Text(HWND tool) const {
     if (!tip_) return {};
     TTTOOLINFOW info = ToolInfo(owner_, tool);
-    if (!SendMessageW(tip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info))) return {};
+    if (!SendMessageW(tip_.Get(), TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info))) return {};
     wchar_t buffer[512] = {};
     info = ToolInfo(owner_, tool);
     info.lpszText = buffer;
-    SendMessageW(tip_, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(tip_.Get(), TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&info));
     return buffer;
 }
 
 int ToolTip::Count() const {
-    return tip_ ? static_cast<int>(SendMessageW(tip_, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+    return tip_ ? static_cast<int>(SendMessageW(tip_.Get(), TTM_GETTOOLCOUNT, 0, 0)) : 0;
 }
 
 void ToolTip::SetDpi(int dpi) {
     gdi::Font font(CreateStatusFont(dpi));
     if (!tip_ || !font) return;
-    SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    SendMessageW(tip_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
     font_ = std::move(font);
 }
 

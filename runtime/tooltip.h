@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gdi.h"
+#include "handles.h"
 
 namespace rt {
 
@@ -14,11 +15,10 @@ class ToolTip {
 public:
     // The tip window is owned by `owner` (a form), so it stays above it.
     explicit ToolTip(HWND owner);
-    ~ToolTip();
     ToolTip(const ToolTip&) = delete;
     ToolTip& operator=(const ToolTip&) = delete;
 
-    HWND hWnd() const { return tip_; }
+    HWND hWnd() const { return tip_.Get(); }
     // Adds the tool or changes its text; an empty text removes it.
     bool SetText(HWND tool, const std::wstring& text);
     std::wstring Text(HWND tool) const;
@@ -28,7 +28,7 @@ public:
 
 private:
     HWND owner_;
-    HWND tip_ = nullptr;
+    WindowHandle tip_;  // owned by `owner_` too: may be gone with it
     gdi::Font font_;  // made by SetDpi; the tip window only borrows it
 };
 

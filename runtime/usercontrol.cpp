@@ -251,7 +251,7 @@ bool UserControl::OnKey(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void UserControl::OnDestroy() {
     press_.Free(Window());
-    if (dropTarget_) RevokeDragDrop(Window());
+    dropRegistration_.Reset();
     if (!live_) return;
     live_ = false;
     events_.Terminate();
@@ -271,13 +271,13 @@ void UserControl::SetOLEDropMode(short mode) {
     if (!Window()) return;
     if (mode)
         RegisterDropTarget();
-    else if (dropTarget_)
-        RevokeDragDrop(Window());
+    else
+        dropRegistration_.Reset();
 }
 
 void UserControl::RegisterDropTarget() {
     if (!dropTarget_) dropTarget_ = SurfaceDropTarget::Make(*this);
-    RegisterDragDrop(Window(), dropTarget_.Get());
+    if (SUCCEEDED(RegisterDragDrop(Window(), dropTarget_.Get()))) dropRegistration_.Reset(Window());
 }
 
 void UserControl::OLEDrag(IDataObject* data, DWORD allowedEffects) {

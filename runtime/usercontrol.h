@@ -14,6 +14,7 @@
 #include "basewindow.h"
 #include "control.h"
 #include "dibimage.h"
+#include "dragdrop.h"
 #include "font.h"
 #include "gdi.h"
 #include "handles.h"
@@ -207,7 +208,8 @@ private:
     PictureRef mouseIcon_;
     std::wstring accessKeys_;
     short oleDropMode_ = 0;
-    ComPtr<SurfaceDropTarget> dropTarget_;  // registered while drop handling is on
+    ComPtr<SurfaceDropTarget> dropTarget_;
+    DropRegistration dropRegistration_;  // while drop handling is on
     std::unique_ptr<DibImage> image_;
     // The surface's own copy of the font as last selected, and the attributes it
     // was made from, so a change to the shared font object is noticed.

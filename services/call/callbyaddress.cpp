@@ -39,20 +39,20 @@ CallThunk::CallThunk(uintptr_t address, std::span<const int32_t> args)
       code_(VirtualAlloc(nullptr, size_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
     if (!code_) throw std::bad_alloc();
     // Breakpoints behind the code, so a stray jump stops at once.
-    std::memset(code_.get(), 0xCC, size_);
+    std::memset(code_.Get(), 0xCC, size_);
     const auto code = BuildThunk(Entry(), address, args);
-    std::memcpy(code_.get(), code.data(), code.size());
+    std::memcpy(code_.Get(), code.data(), code.size());
     // Never writable and executable at once: the code is written first, then
     // the block becomes execute-read.
     DWORD old = 0;
-    if (!VirtualProtect(code_.get(), size_, PAGE_EXECUTE_READ, &old))
+    if (!VirtualProtect(code_.Get(), size_, PAGE_EXECUTE_READ, &old))
         throw std::runtime_error("VirtualProtect");
-    FlushInstructionCache(GetCurrentProcess(), code_.get(), size_);
+    FlushInstructionCache(GetCurrentProcess(), code_.Get(), size_);
 }
 
 uint32_t CallThunk::operator()() const {
     using Thunk = uint32_t(__stdcall*)();
-    return reinterpret_cast<Thunk>(code_.get())();
+    return reinterpret_cast<Thunk>(code_.Get())();
 }
 
 uint32_t CallByAddress(uintptr_t address, std::span<const int32_t> args) {

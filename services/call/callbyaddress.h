@@ -19,7 +19,7 @@ public:
     CallThunk(const CallThunk&) = delete;
     CallThunk& operator=(const CallThunk&) = delete;
 
-    uintptr_t Entry() const { return reinterpret_cast<uintptr_t>(code_.get()); }
+    uintptr_t Entry() const { return reinterpret_cast<uintptr_t>(code_.Get()); }
     uint32_t operator()() const;
 
 private:

@@ -39,6 +39,14 @@ TEST(GdiOwners, CountFollowsOwnershipThroughMovesAndHandOffs) {
         EXPECT_EQ(rt::gdi::LiveObjects(), start + 3);
         EXPECT_TRUE(PtInRegion(given, 1, 1));  // handed away, not deleted
         DeleteObject(given);
+
+        // Resetting to what it holds keeps it; to another ends the old one.
+        const HPEN held = moved.Get();
+        moved.Reset(held);
+        EXPECT_TRUE(GetObjectW(held, sizeof info, &info));
+        moved.Reset(CreatePen(PS_DASH, 1, 0));
+        EXPECT_FALSE(GetObjectW(held, sizeof info, &info));
+        EXPECT_EQ(rt::gdi::LiveObjects(), start + 3);
     }
     EXPECT_EQ(rt::gdi::LiveObjects(), start);
 }

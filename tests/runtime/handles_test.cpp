@@ -1,5 +1,7 @@
 #include "handles.h"
 
+#include "dragdrop.h"
+
 #include <gtest/gtest.h>
 #include <objidl.h>
 
@@ -100,9 +102,9 @@ TEST(HandleOwners, VirtualMemoryVectoredHandlerModuleAndRegKey) {
         return VirtualQuery(at, &info, sizeof info) ? info.State : 0;
     };
     rt::VirtualMemory pages(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    void* const at = pages.get();
+    void* const at = pages.Get();
     ASSERT_EQ(state(at), static_cast<DWORD>(MEM_COMMIT));
-    pages.reset();
+    pages.Reset();
     EXPECT_EQ(state(at), static_cast<DWORD>(MEM_FREE));
 
     // The last handler lets the test's own exception go on; the owned one only counts.
@@ -111,15 +113,15 @@ TEST(HandleOwners, VirtualMemoryVectoredHandlerModuleAndRegKey) {
     ASSERT_TRUE(last && counting);
     RaiseException(0xE0545356, 0, 0, nullptr);
     EXPECT_EQ(seen, 1);
-    counting.reset();
+    counting.Reset();
     RaiseException(0xE0545356, 0, 0, nullptr);
     EXPECT_EQ(seen, 1);
 
     // A library nothing else in the process holds leaves with its owner.
     rt::Module library(LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
     ASSERT_TRUE(library);
-    EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), library.get());
-    library.reset();
+    EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), library.Get());
+    library.Reset();
     EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), nullptr);
 
     rt::RegKey key;
@@ -129,6 +131,37 @@ TEST(HandleOwners, VirtualMemoryVectoredHandlerModuleAndRegKey) {
     EXPECT_EQ(RegQueryInfoKeyW(open, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                nullptr, nullptr, nullptr),
               ERROR_INVALID_HANDLE);
+}
+
+// A window may go with the window that owns it before its owner object ends.
+TEST(HandleOwners, WindowsAndDropRegistrationsAreGivenBackOnce) {
+    const auto make = [](HWND owner) {
+        return CreateWindowExW(0, L"STATIC", L"", owner ? WS_POPUP : WS_OVERLAPPED, 0, 0, 1, 1, owner, nullptr,
+                               nullptr, nullptr);
+    };
+    rt::WindowHandle top(make(nullptr));
+    rt::WindowHandle owned(make(top.Get()));
+    ASSERT_TRUE(top && owned);
+    const HWND ownedWindow = owned.Get();
+    top.Reset();
+    EXPECT_FALSE(IsWindow(ownedWindow));
+    owned.Reset();  // already gone: nothing to destroy, nothing else touched
+
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        rt::WindowHandle window(make(nullptr));
+        rt::ComPtr<IDropTarget> target;
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, reinterpret_cast<IStream**>(target.Put())), S_OK);
+        // Registration keeps only the pointer; the stream is never called here.
+        rt::DropRegistration registration;
+        ASSERT_EQ(RegisterDragDrop(window.Get(), target.Get()), S_OK);
+        registration.Reset(window.Get());
+        EXPECT_EQ(RegisterDragDrop(window.Get(), target.Get()), DRAGDROP_E_ALREADYREGISTERED);
+        registration.Reset();
+        EXPECT_EQ(RegisterDragDrop(window.Get(), target.Get()), S_OK);
+        registration.Reset(window.Get());
+    }
+    OleUninitialize();
 }
 
 // A real COM object's count, read without changing it.
