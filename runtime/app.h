@@ -23,7 +23,7 @@ public:
     int Run();
 
 private:
-    OleScope ole_;
+    ComScope ole_ = ComScope::Ole();
 };
 
 // One message through the forms' keyboard navigation, then translated and

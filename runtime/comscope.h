@@ -8,31 +8,21 @@ namespace rt {
 
 class ComScope {
 public:
-    explicit ComScope(DWORD model) : result_(CoInitializeEx(nullptr, model)) {}
+    explicit ComScope(DWORD model) : ComScope(CoInitializeEx(nullptr, model), &CoUninitialize) {}
+    // OLE too, which a thread with windows, drag and drop or the clipboard needs.
+    static ComScope Ole() { return ComScope(OleInitialize(nullptr), &OleUninitialize); }
     ~ComScope() {
-        if (SUCCEEDED(result_)) CoUninitialize();
+        if (SUCCEEDED(result_)) leave_();
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     bool Entered() const { return SUCCEEDED(result_); }
 
 private:
-    HRESULT result_;
-};
+    ComScope(HRESULT result, void(WINAPI* leave)()) : result_(result), leave_(leave) {}
 
-// The same for OLE, which a thread with windows, drag and drop or the clipboard needs.
-class OleScope {
-public:
-    OleScope() : result_(OleInitialize(nullptr)) {}
-    ~OleScope() {
-        if (SUCCEEDED(result_)) OleUninitialize();
-    }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    bool Entered() const { return SUCCEEDED(result_); }
-
-private:
     HRESULT result_;
+    void(WINAPI* leave_)();
 };
 
 }  // namespace rt
