@@ -2,6 +2,7 @@
 
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "serverpath.h"
 #include "serverroad.h"
@@ -12,14 +13,13 @@ namespace {
 constexpr UINT kAnswered = WM_APP + 1;
 const wchar_t kClassName[] = L"TessiverRoadScout";
 
-// A text that cannot be looked at (memory ran out) names no 64-bit server.
-bool NamesA64BitServer(const std::wstring& text) {
+// A text that cannot be looked at (memory ran out) gives nothing to read ahead.
+services::ServerFiles Resolve(const std::wstring& text) {
     try {
-        for (const std::wstring& path : services::SplitServerPaths(text))
-            if (services::ResolveServer(path).road == services::Road::Helper) return true;
+        return services::ResolveServers(services::SplitServerPaths(text));
     } catch (const std::bad_alloc&) {
+        return nullptr;
     }
-    return false;
 }
 
 }  // namespace
@@ -28,7 +28,8 @@ struct RoadScout::Shared {
     rt::Mutex lock;
     rt::Condition wake;
     std::optional<std::wstring> waiting;  // the latest text not yet looked at
-    std::optional<std::wstring> found;    // the latest text found to name a 64-bit server
+    // The latest text resolved, and its files.
+    std::optional<std::pair<std::wstring, services::ServerFiles>> resolved;
     HWND window = nullptr;
     bool stop = false;
 };
@@ -42,18 +43,18 @@ void RoadScout::Scout(Shared& shared) {
         std::optional<std::wstring> text;
         text.swap(shared.waiting);
         held.unlock();
-        const bool found = NamesA64BitServer(*text);
+        services::ServerFiles files = Resolve(*text);
         held.lock();
         // Posted under the lock: once stop is set, nothing more reaches the window.
-        if (found && !shared.stop) {
-            shared.found.swap(text);
+        if (files && !shared.stop) {
+            shared.resolved.emplace(std::move(*text), std::move(files));
             PostMessageW(shared.window, kAnswered, 0, 0);
         }
     }
 }
 
-RoadScout::RoadScout(std::function<void(const std::wstring& text)> found)
-    : found_(std::move(found)), shared_(std::make_shared<Shared>()) {
+RoadScout::RoadScout(Resolved resolved)
+    : resolved_(std::move(resolved)), shared_(std::make_shared<Shared>()) {
     RegisterOwnClass(kClassName, nullptr);
     shared_->window = CreateBound(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
     // Nothing may leave the thread: a throw there would end the process.
@@ -79,11 +80,11 @@ void RoadScout::Look(const std::wstring& text) {
 
 LRESULT RoadScout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != kAnswered) return DefWindowProcW(Window(), msg, wParam, lParam);
-    std::optional<std::wstring> found;
+    std::optional<std::pair<std::wstring, services::ServerFiles>> resolved;
     {
         const std::lock_guard<rt::Mutex> held(shared_->lock);
-        found.swap(shared_->found);
+        resolved.swap(shared_->resolved);
     }
-    if (found && found_) found_(*found);
+    if (resolved && resolved_) resolved_(resolved->first, resolved->second);
     return 0;
 }

@@ -40,8 +40,7 @@ TEST(ServerRoad, TheRegistrarTakesTheRoadTheRecordNames) {
         LoadProblem::Kind problem;
         bool bareName;
     } rows[] = {
-        {ServerPath(L"x64\\comserver64.dll"), rt::errnum::Needs64BitWindows, LoadProblem::Kind::Unknown,
-         false},
+        {ServerPath(L"x64\\comserver64.dll"), rt::errnum::Needs64BitWindows, LoadProblem::Kind::None, false},
         {L"no-such-tessiver-server.dll", rt::errnum::LibraryMissing, LoadProblem::Kind::NotFound, true},
         {ServerPath(L"no such server.dll"), rt::errnum::LibraryMissing, LoadProblem::Kind::NotFound, false},
         {ServersDir() + L"\\", rt::errnum::LibraryMissing, LoadProblem::Kind::Folder, false},
