@@ -304,17 +304,16 @@ void frmReg::cmdBrowse_Click() {
 // ready meanwhile, so that the click costs no process start. Which kind the
 // text names is found off the window thread; typing never waits on a disk.
 void frmReg::txtSource_Change() {
-    if (!scout_)
-        scout_ =
-            std::make_unique<RoadScout>([this](const std::wstring& text, const services::ServerFiles& files) {
+    if (!scout_) {
+        // What names the files in the registry is read ahead too, for the files as the scout resolved them.
+        services::NamesReader& names = Names();
+        scout_ = std::make_unique<RoadScout>(
+            [this](const std::wstring& text) {
                 // The user may have typed on meanwhile: only the text still in the field counts.
-                if (!form_.IsLoaded() || text != txtSource_->Text()) return;
-                // What names the files in the registry is read ahead too, off this thread.
-                Names().LookAhead(files);
-                if (std::any_of(files->begin(), files->end(),
-                                [](const auto& file) { return file.road == services::Road::Helper; }))
-                    registrar_->Helper().GetReady();
-            });
+                if (form_.IsLoaded() && text == txtSource_->Text()) registrar_->Helper().GetReady();
+            },
+            [&names](const services::ServerFiles& files) { names.LookAhead(files); });
+    }
     scout_->Look(txtSource_->Text());
 }
 

@@ -1,8 +1,8 @@
 #include "roadscout.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
-#include <utility>
 
 #include "serverpath.h"
 #include "serverroad.h"
@@ -13,7 +13,7 @@ namespace {
 constexpr UINT kAnswered = WM_APP + 1;
 const wchar_t kClassName[] = L"TessiverRoadScout";
 
-// A text that cannot be looked at (memory ran out) gives nothing to read ahead.
+// A text that cannot be looked at (memory ran out) names nothing to read ahead for.
 services::ServerFiles Resolve(const std::wstring& text) {
     try {
         return services::ResolveServers(services::SplitServerPaths(text));
@@ -22,14 +22,19 @@ services::ServerFiles Resolve(const std::wstring& text) {
     }
 }
 
+bool NamesA64BitServer(const services::ServerFiles& files) {
+    return files && std::any_of(files->begin(), files->end(),
+                                [](const auto& file) { return file.road == services::Road::Helper; });
+}
+
 }  // namespace
 
 struct RoadScout::Shared {
     rt::Mutex lock;
     rt::Condition wake;
     std::optional<std::wstring> waiting;  // the latest text not yet looked at
-    // The latest text resolved, and its files.
-    std::optional<std::pair<std::wstring, services::ServerFiles>> resolved;
+    std::optional<std::wstring> found;    // the latest text found to name a 64-bit server
+    RoadScout::Ahead ahead;
     HWND window = nullptr;
     bool stop = false;
 };
@@ -43,18 +48,22 @@ void RoadScout::Scout(Shared& shared) {
         std::optional<std::wstring> text;
         text.swap(shared.waiting);
         held.unlock();
-        services::ServerFiles files = Resolve(*text);
+        const services::ServerFiles files = Resolve(*text);
         held.lock();
-        // Posted under the lock: once stop is set, nothing more reaches the window.
-        if (files && !shared.stop) {
-            shared.resolved.emplace(std::move(*text), std::move(files));
+        // Told under the lock: once stop is set, nothing more reaches the window or the readers.
+        if (shared.stop) return;
+        // A text typed on meanwhile is read ahead for instead.
+        if (files && !shared.waiting && shared.ahead) shared.ahead(files);
+        if (NamesA64BitServer(files)) {
+            shared.found.swap(text);
             PostMessageW(shared.window, kAnswered, 0, 0);
         }
     }
 }
 
-RoadScout::RoadScout(Resolved resolved)
-    : resolved_(std::move(resolved)), shared_(std::make_shared<Shared>()) {
+RoadScout::RoadScout(Found found, Ahead ahead)
+    : found_(std::move(found)), shared_(std::make_shared<Shared>()) {
+    shared_->ahead = std::move(ahead);
     RegisterOwnClass(kClassName, nullptr);
     shared_->window = CreateBound(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
     // Nothing may leave the thread: a throw there would end the process.
@@ -80,11 +89,11 @@ void RoadScout::Look(const std::wstring& text) {
 
 LRESULT RoadScout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != kAnswered) return DefWindowProcW(Window(), msg, wParam, lParam);
-    std::optional<std::pair<std::wstring, services::ServerFiles>> resolved;
+    std::optional<std::wstring> found;
     {
         const std::lock_guard<rt::Mutex> held(shared_->lock);
-        resolved.swap(shared_->resolved);
+        found.swap(shared_->found);
     }
-    if (resolved && resolved_) resolved_(resolved->first, resolved->second);
+    if (found && found_) found_(*found);
     return 0;
 }
