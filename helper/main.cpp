@@ -5,7 +5,8 @@
 // before it is needed, with two handles named on its command line after its
 // own path, the request's and the answer's, and no standard handles, so what
 // a server prints reaches nobody. It makes itself ready (OLE included) and then
-// reads what to do: a HelperRequest, as serveroutcome.h encodes it.
+// reads what to do: a HelperRequest, as serveroutcome.h encodes it, whose
+// record the window resolved and whose headers it read.
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <objbase.h>
@@ -28,7 +29,7 @@ namespace {
 struct Job {
     rt::Handle requests;
     rt::Handle answers;
-    std::wstring path;
+    services::ServerFile server;
     services::ServerTask task;
     services::ServerOutcome outcome;
 };
@@ -67,7 +68,7 @@ bool ReadRequest(Job& job) {
     if (!ReadAll(in, bytes.data() + services::kRequestHead, static_cast<DWORD>(*body))) return false;
     std::optional<services::HelperRequest> request = services::DecodeRequest(bytes);
     if (!request) return false;
-    job.path = std::move(request->Path);
+    job.server = std::move(request->Server);
     job.task = std::move(request->Task);
     return true;
 }
@@ -110,7 +111,7 @@ DWORD WINAPI Work(void* data) {
     // A window that went away before asking anything ends the helper here.
     if (!ReadRequest(job)) ExitProcess(2);
     job.requests.Reset();
-    job.outcome = services::RunTask(services::ResolveServer(job.path), job.task, [](const char* exportName) {
+    job.outcome = services::RunTask(job.server, job.task, [](const char* exportName) {
         callingExport = exportName;
         InterlockedExchange(&calling, 1);
     });

@@ -122,16 +122,14 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     // or variables are read into it again.
     std::vector<std::wstring> paths;
     for (const std::wstring& file : command.Files) paths.push_back(ArgumentFile(file));
-    const std::wstring fieldText = FieldTextForFiles(paths);
     // A 64-bit server's helper starts while this process gets ready, and the
     // next one while the last works.
     services::Registrar registrar(module, res::Helper64);
-    std::vector<services::ServerFile> servers;
+    const services::ServerFiles files = services::ResolveServers(paths);
+    const std::vector<services::ServerFile>& servers = *files;
     std::vector<bool> inHelper;
-    for (const std::wstring& path : paths) {
-        servers.push_back(services::ResolveServer(path));
-        inHelper.push_back(servers.back().road == services::Road::Helper);
-    }
+    for (const services::ServerFile& server : servers)
+        inHelper.push_back(server.road == services::Road::Helper);
     if (const std::wstring fault = ExportFault(command, servers); !fault.empty()) {
         CommandLine mixed = command;
         mixed.Fault = fault;
@@ -143,7 +141,7 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     if (helperFrom(0)) registrar.Helper().GetReady();
     // What names each file is read ahead meanwhile, when anybody is to read it.
     std::optional<services::NamesReader> names;
-    if (!command.Task.Preview && (out.Redirected() || !command.Silent)) names.emplace().LookAhead(fieldText);
+    if (!command.Task.Preview && (out.Redirected() || !command.Silent)) names.emplace().LookAhead(files);
     // OLE, as the window has it: servers' registration code relies on it. The helper has its own.
     std::optional<rt::App> ole;
     if (std::find(inHelper.begin(), inHelper.end(), false) != inHelper.end() && !ole.emplace().OleReady()) {

@@ -163,7 +163,8 @@ std::wstring LoadFailureText(const services::RegistrationOutcome& outcome) {
                 return WithCode(
                     L"The file could not be loaded: it " + WrongKindText(problem, outcome.InHelper), code);
             return LoaderCodeText(ERROR_BAD_EXE_FORMAT);
-        case Kind::Unknown:
+        case Kind::None:
+        case Kind::Needs64BitWindows:  // told by its own error number, never as a problem
             break;
     }
     return LoaderCodeText(code);
@@ -303,14 +304,16 @@ void frmReg::cmdBrowse_Click() {
 // ready meanwhile, so that the click costs no process start. Which kind the
 // text names is found off the window thread; typing never waits on a disk.
 void frmReg::txtSource_Change() {
-    // What names the files in the registry is read ahead too, off this thread.
-    Names().LookAhead(txtSource_->Text());
-    if (!services::Is64BitWindows()) return;
-    if (!scout_)
-        scout_ = std::make_unique<RoadScout>([this](const std::wstring& text) {
-            // The user may have typed on meanwhile: only the text still in the field counts.
-            if (form_.IsLoaded() && text == txtSource_->Text()) registrar_->Helper().GetReady();
-        });
+    if (!scout_) {
+        // What names the files in the registry is read ahead too, for the files as the scout resolved them.
+        services::NamesReader& names = Names();
+        scout_ = std::make_unique<RoadScout>(
+            [this](const std::wstring& text) {
+                // The user may have typed on meanwhile: only the text still in the field counts.
+                if (form_.IsLoaded() && text == txtSource_->Text()) registrar_->Helper().GetReady();
+            },
+            [&names](const services::ServerFiles& files) { names.LookAhead(files); });
+    }
     scout_->Look(txtSource_->Text());
 }
 

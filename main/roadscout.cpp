@@ -1,5 +1,6 @@
 #include "roadscout.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -12,14 +13,18 @@ namespace {
 constexpr UINT kAnswered = WM_APP + 1;
 const wchar_t kClassName[] = L"TessiverRoadScout";
 
-// A text that cannot be looked at (memory ran out) names no 64-bit server.
-bool NamesA64BitServer(const std::wstring& text) {
+// A text that cannot be looked at (memory ran out) names nothing to read ahead for.
+services::ServerFiles Resolve(const std::wstring& text) {
     try {
-        for (const std::wstring& path : services::SplitServerPaths(text))
-            if (services::ResolveServer(path).road == services::Road::Helper) return true;
+        return services::ResolveServers(services::SplitServerPaths(text));
     } catch (const std::bad_alloc&) {
+        return nullptr;
     }
-    return false;
+}
+
+bool NamesA64BitServer(const services::ServerFiles& files) {
+    return files && std::any_of(files->begin(), files->end(),
+                                [](const auto& file) { return file.road == services::Road::Helper; });
 }
 
 }  // namespace
@@ -29,6 +34,7 @@ struct RoadScout::Shared {
     rt::Condition wake;
     std::optional<std::wstring> waiting;  // the latest text not yet looked at
     std::optional<std::wstring> found;    // the latest text found to name a 64-bit server
+    RoadScout::Ahead ahead;
     HWND window = nullptr;
     bool stop = false;
 };
@@ -42,18 +48,22 @@ void RoadScout::Scout(Shared& shared) {
         std::optional<std::wstring> text;
         text.swap(shared.waiting);
         held.unlock();
-        const bool found = NamesA64BitServer(*text);
+        const services::ServerFiles files = Resolve(*text);
         held.lock();
-        // Posted under the lock: once stop is set, nothing more reaches the window.
-        if (found && !shared.stop) {
+        // Told under the lock: once stop is set, nothing more reaches the window or the readers.
+        if (shared.stop) return;
+        // A text typed on meanwhile is read ahead for instead.
+        if (files && !shared.waiting && shared.ahead) shared.ahead(files);
+        if (NamesA64BitServer(files)) {
             shared.found.swap(text);
             PostMessageW(shared.window, kAnswered, 0, 0);
         }
     }
 }
 
-RoadScout::RoadScout(std::function<void(const std::wstring& text)> found)
+RoadScout::RoadScout(Found found, Ahead ahead)
     : found_(std::move(found)), shared_(std::make_shared<Shared>()) {
+    shared_->ahead = std::move(ahead);
     RegisterOwnClass(kClassName, nullptr);
     shared_->window = CreateBound(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
     // Nothing may leave the thread: a throw there would end the process.

@@ -47,7 +47,7 @@ HMODULE FindOrLoad(const ServerFile& server) {
         if (HMODULE loaded = GetModuleHandleW(server.given.c_str())) return loaded;
     if (server.loaded.empty()) RaiseLibraryMissing(ERROR_MOD_NOT_FOUND);
     if (HMODULE loaded = GetModuleHandleW(server.loaded.c_str())) return loaded;
-    return Load([&] { return LoadServerModule(server.loaded, NeededOutsideSystem(server.loaded)); });
+    return Load([&] { return LoadServerModule(server.loaded, NeededOutsideSystem(server)); });
 }
 
 }  // namespace

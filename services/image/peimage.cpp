@@ -12,9 +12,7 @@ constexpr uint16_t kMagicPe32 = 0x10B;
 constexpr uint16_t kMagicPe32Plus = 0x20B;
 constexpr uint32_t kImportDirectory = 1;
 constexpr uint32_t kComDescriptorDirectory = 14;
-constexpr uint32_t kMostSections = 96;   // the loader refuses more
-constexpr uint32_t kMostImports = 4096;  // far beyond any real table
-constexpr size_t kLongestDllName = 260;
+constexpr uint32_t kMostSections = 96;  // the loader refuses more
 
 // Little-endian reads that fail, rather than read past the end.
 class Bytes {

@@ -24,7 +24,13 @@ struct PeImage {
     std::wstring damage;                // for Damaged: what is wrong
     std::vector<std::wstring> imports;  // the DLLs its import table names, in order
     bool clr = false;                   // a .NET assembly: its COM descriptor (CLR header) directory is set
+
+    bool operator==(const PeImage&) const = default;
 };
+
+// The most a reading gives: a longer import table is damaged, a longer DLL name none.
+inline constexpr uint32_t kMostImports = 4096;  // far beyond any real table
+inline constexpr size_t kLongestDllName = 260;
 
 // Where the headers are read from: bytes in memory, or a file read a page at
 // a time as the reader asks, so that only the parts looked at are read.

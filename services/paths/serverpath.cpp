@@ -132,19 +132,19 @@ bool IsBareName(const std::wstring& path) {
 }
 
 PathCheck CheckPathForm(const std::wstring& path) {
-    if (path.size() > kLongestPath) return {PathFault::Malformed, L"it is longer than any path can be."};
+    if (path.size() > kLongestPath) return {ServerFault::Malformed, L"it is longer than any path can be."};
     const size_t start = FileNamespaceStart(path);
-    if (start == std::wstring::npos || IsDeviceName(path)) return {PathFault::Device, {}};
+    if (start == std::wstring::npos || IsDeviceName(path)) return {ServerFault::Device, {}};
     for (size_t i = start; i < path.size(); ++i) {
         const wchar_t c = path[i];
         if (c < 32)
-            return {PathFault::Malformed, L"it holds a control character, which no file name can hold."};
+            return {ServerFault::Malformed, L"it holds a control character, which no file name can hold."};
         if (wcschr(L"<>\"|?*", c))
-            return {PathFault::Malformed,
+            return {ServerFault::Malformed,
                     std::wstring(L"it holds the character ") + c + L", which no file name can hold."};
         const bool driveColon = c == L':' && i == start + 1 && IsDriveLetter(path[start]);
         if (c == L':' && !driveColon)
-            return {PathFault::Malformed, L"a colon may only follow the drive letter at its start."};
+            return {ServerFault::Malformed, L"a colon may only follow the drive letter at its start."};
     }
     return {};
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "serverfault.h"
+
 namespace services {
 
 // The longest path the system's wide functions accept, in characters.
@@ -29,10 +31,9 @@ std::wstring FieldTextForSelection(const std::wstring& dialogAnswer);
 // True when the path has no folder part, so the loader's own search finds it.
 bool IsBareName(const std::wstring& path);
 
-// Why a path cannot name a server file, judged from its text alone.
-enum class PathFault { None, Malformed, Device };
+// Why a path cannot name a server file, judged from its text alone: None, Malformed or Device.
 struct PathCheck {
-    PathFault Fault = PathFault::None;
+    ServerFault Fault = ServerFault::None;
     std::wstring Detail;  // for Malformed: what is wrong with it
 };
 PathCheck CheckPathForm(const std::wstring& path);

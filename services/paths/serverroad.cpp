@@ -4,9 +4,8 @@
 
 #include <iterator>
 
-#include "loaddiagnosis.h"
 #include "loadersearch.h"
-#include "peimage.h"
+#include "peread.h"
 #include "serverpath.h"
 
 namespace services {
@@ -31,10 +30,20 @@ std::wstring HelperView(const std::wstring& path) {
                                          : path;
 }
 
+// The file this process opens, its headers read once: every later step takes them from the record.
+void Open(ServerFile& server, const std::wstring& file, std::optional<PeImage> image) {
+    server.opened = file;
+    server.image = std::move(image);
+    server.kind = server.image ? server.image->kind : PeImage::Kind::NotPe;
+}
+
+void Open(ServerFile& server, const std::wstring& file) {
+    Open(server, file, ReadPeFile(file));
+}
+
 // The loader of this process's kind opens the file; a 64-bit one on a 32-bit
 // process's system goes to the helper, which names the system folder as its own.
-void TakeKind(ServerFile& server) {
-    server.kind = LibraryKind(server.opened);
+void TakeRoad(ServerFile& server) {
     if (server.kind == PeImage::Kind::X64 && server.kind != kLoadableKind) {
         server.shown = server.loaded = HelperView(server.opened);
         if (Is64BitWindows()) {
@@ -61,14 +70,18 @@ void ResolveBareName(ServerFile& server) {
     // A server of this process's kind of that name keeps the road it always had.
     server.opened = server.shown = server.loaded = FindBareName(name);
     if (!server.opened.empty()) {
-        TakeKind(server);
+        Open(server, server.opened);
+        TakeRoad(server);
         if (server.kind == kLoadableKind || server.road == Road::Needs64BitWindows) return;
     }
     const std::wstring file64 = Is64BitWindows() ? FindBareName64(name) : std::wstring();
-    if (!file64.empty() && LibraryKind(file64) == PeImage::Kind::X64) {
-        server.opened = file64;
+    std::optional<PeImage> image64 = file64.empty()            ? std::nullopt
+                                     : file64 == server.opened ? server.image
+                                                               : ReadPeFile(file64);
+    if (image64 && image64->kind == PeImage::Kind::X64) {
+        Open(server, file64, std::move(image64));
         server.road = Road::InProcess;
-        TakeKind(server);
+        TakeRoad(server);
         return;
     }
     if (server.opened.empty()) {
@@ -114,8 +127,8 @@ ServerFile ResolveServer(const std::wstring& given) {
         return server;
     }
     const PathCheck form = CheckPathForm(given);
-    if (form.Fault != PathFault::None) {
-        server.fault = form.Fault == PathFault::Device ? ServerFault::Device : ServerFault::Malformed;
+    if (form.Fault != ServerFault::None) {
+        server.fault = form.Fault;
         server.faultDetail = form.Detail;
         return server;
     }
@@ -129,21 +142,40 @@ ServerFile ResolveServer(const std::wstring& given) {
     server.shown = server.opened = server.loaded = loader;
     const std::wstring file = ShellView(loader);
     if (!IsFile(file)) {
-        if (!IsFile(loader))
+        // Only this process's view has it: the loader judges that file.
+        if (IsFile(loader))
+            server.image = ReadPeFile(loader);
+        else
             server.fault = IsFolder(FullPath(given)) ? ServerFault::Folder : ServerFault::NotFound;
         return server;
     }
-    server.opened = file;
-    server.kind = LibraryKind(file);
+    Open(server, file);
     // Loaded by the alias, the very file the shell shows is the one loaded; a
     // file of no loadable kind is left to the loader at the path given.
     if (server.kind == kLoadableKind) {
         server.loaded = file;
         return server;
     }
-    TakeKind(server);
-    if (server.road == Road::InProcess) server.opened = loader;
+    TakeRoad(server);
+    if (server.road == Road::InProcess && loader != file) {
+        server.opened = loader;
+        server.image = ReadPeFile(loader);
+    }
     return server;
+}
+
+ServerFiles ResolveServers(const std::vector<std::wstring>& paths) {
+    auto files = std::make_shared<std::vector<ServerFile>>();
+    for (const std::wstring& path : paths) files->push_back(ResolveServer(path));
+    return files;
+}
+
+ServerFile HelperRecord(const ServerFile& server) {
+    ServerFile helper;
+    helper.given = helper.shown = helper.opened = helper.loaded = server.loaded;
+    helper.kind = server.kind;
+    helper.image = server.image;
+    return helper;
 }
 
 }  // namespace services

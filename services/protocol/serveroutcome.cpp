@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "serverpath.h"
+#include "serverroad.h"
 
 namespace services {
 namespace {
@@ -12,9 +13,11 @@ namespace {
 constexpr uint32_t kMagic = 0x31565354;  // "TSV1"
 constexpr uint32_t kMostTexts = 1024;
 constexpr uint32_t kLongestText = 32768;
-// A request holds a path and DllInstall's text, each at most the longest path.
+// A request holds the server's record and DllInstall's text: seven texts of
+// at most the longest path, a dozen numbers and the DLLs its headers import.
 constexpr uint32_t kLongestRequestText = kLongestPath;
-constexpr uint32_t kLongestRequest = 4 * 4 + 2 * 2 * kLongestRequestText;
+constexpr uint32_t kLongestRequest =
+    7 * (4 + 2 * kLongestRequestText) + 12 * 4 + kMostImports * (4 + 2 * kLongestDllName);
 
 // The task's switches as the request carries them.
 constexpr uint32_t kCallRegistration = 1;
@@ -103,6 +106,64 @@ bool DecodePreview(Reader& r, ServerOutcome::PreviewResult& preview) {
     return r.U32(preview.NamesLeftOut);
 }
 
+void EncodeImage(Writer& w, const PeImage& image) {
+    w.U32(static_cast<uint32_t>(image.kind));
+    w.Text(image.damage);
+    w.U32(image.clr ? 1 : 0);
+    w.U32(static_cast<uint32_t>(image.imports.size()));
+    for (const std::wstring& dll : image.imports) w.Text(dll);
+}
+
+bool DecodeImage(Reader& r, PeImage& image) {
+    uint32_t kind = 0, clr = 0, imports = 0;
+    if (!r.U32(kind) || kind > static_cast<uint32_t>(PeImage::Kind::X64) ||
+        !r.Text(image.damage, kLongestRequestText) || !r.U32(clr) || clr > 1 || !r.U32(imports) ||
+        imports > kMostImports)
+        return false;
+    image.kind = static_cast<PeImage::Kind>(kind);
+    image.clr = clr == 1;
+    image.imports.resize(imports);
+    for (std::wstring& dll : image.imports)
+        if (!r.Text(dll, kLongestDllName)) return false;
+    return true;
+}
+
+void EncodeServer(Writer& w, const ServerFile& server) {
+    for (const std::wstring* text : {&server.given, &server.shown, &server.opened, &server.loaded})
+        w.Text(*text);
+    w.U32(server.bareName ? 1 : 0);
+    w.U32(static_cast<uint32_t>(server.kind));
+    w.U32(static_cast<uint32_t>(server.road));
+    w.U32(static_cast<uint32_t>(server.fault));
+    w.Text(server.faultDetail);
+    w.U32(server.image ? 1 : 0);
+    if (server.image) EncodeImage(w, *server.image);
+}
+
+bool DecodeServer(Reader& r, ServerFile& server) {
+    for (std::wstring* text : {&server.given, &server.shown, &server.opened, &server.loaded})
+        if (!r.Text(*text, kLongestRequestText)) return false;
+    uint32_t bare = 0, kind = 0, road = 0, fault = 0, image = 0;
+    if (!r.U32(bare) || bare > 1 || !r.U32(kind) || kind > static_cast<uint32_t>(PeImage::Kind::X64) ||
+        !r.U32(road) || road > static_cast<uint32_t>(Road::Needs64BitWindows) || !r.U32(fault) ||
+        fault > static_cast<uint32_t>(ServerFault::MissingDll) ||
+        !r.Text(server.faultDetail, kLongestRequestText) || !r.U32(image) || image > 1)
+        return false;
+    server.bareName = bare == 1;
+    server.kind = static_cast<PeImage::Kind>(kind);
+    server.road = static_cast<Road>(road);
+    server.fault = static_cast<ServerFault>(fault);
+    return !image || DecodeImage(r, server.image.emplace());
+}
+
+// What a helper may be handed: a 64-bit server's file, as HelperRecord makes
+// it, by a full path that names no device, its headers read.
+bool IsHelperRecord(const ServerFile& server) {
+    return server == HelperRecord(server) && !IsBareName(server.loaded) &&
+           CheckPathForm(server.loaded).Fault == ServerFault::None && server.kind == PeImage::Kind::X64 &&
+           server.image && server.image->kind == PeImage::Kind::X64;
+}
+
 // Keeps the first `most` names, classes first as the boxes list them, and counts the rest.
 void KeepNames(ServerOutcome::PreviewResult& preview, size_t most) {
     auto& classes = preview.Names.classes;
@@ -152,7 +213,7 @@ std::vector<uint8_t> EncodeRequest(const HelperRequest& request) {
     Writer w;
     w.U32(0);  // the body's length, once known
     w.U32(task.Registering ? 1 : 0);
-    w.Text(request.Path);
+    EncodeServer(w, request.Server);
     w.U32((task.RegistrationExport ? kCallRegistration : 0) | (task.Install ? kCallInstall : 0) |
           (task.HasInstallText ? kInstallText : 0) | (task.Preview ? kPreview : 0));
     w.Text(task.InstallText);
@@ -176,8 +237,8 @@ std::optional<HelperRequest> DecodeRequest(std::span<const uint8_t> bytes) {
     HelperRequest request;
     ServerTask& task = request.Task;
     uint32_t registering = 0, switches = 0;
-    if (!r.U32(registering) || registering > 1 || !r.Text(request.Path, kLongestRequestText) ||
-        request.Path.empty() || !r.U32(switches) ||
+    if (!r.U32(registering) || registering > 1 || !DecodeServer(r, request.Server) ||
+        !IsHelperRecord(request.Server) || !r.U32(switches) ||
         switches > (kCallRegistration | kCallInstall | kInstallText | kPreview) ||
         !r.Text(task.InstallText, kLongestRequestText) || !r.AtEnd())
         return std::nullopt;
@@ -214,13 +275,12 @@ std::optional<ServerOutcome> DecodeOutcome(std::span<const uint8_t> bytes) {
     uint32_t magic = 0, succeeded = 0, lastDllError = 0, kind = 0, links = 0;
     if (!r.U32(magic) || magic != kMagic || !r.U32(succeeded) || succeeded > 1 || !r.Long(o.Err.Number) ||
         !r.Text(o.Err.Source) || !r.Text(o.Err.Description) || !r.U32(lastDllError) ||
-        !r.Long(o.Err.HResult) || !r.U32(kind) ||
-        kind > static_cast<uint32_t>(LoadProblem::Kind::MissingDll) || !r.Text(o.Problem.detail) ||
-        !r.U32(links) || links > kMostTexts)
+        !r.Long(o.Err.HResult) || !r.U32(kind) || kind > static_cast<uint32_t>(ServerFault::MissingDll) ||
+        !r.Text(o.Problem.detail) || !r.U32(links) || links > kMostTexts)
         return std::nullopt;
     o.Succeeded = succeeded == 1;
     o.Err.LastDllError = lastDllError;
-    o.Problem.kind = static_cast<LoadProblem::Kind>(kind);
+    o.Problem.kind = static_cast<ServerFault>(kind);
     o.Problem.chain.resize(links);
     for (std::wstring& dll : o.Problem.chain)
         if (!r.Text(dll)) return std::nullopt;

@@ -48,9 +48,10 @@ std::wstring CutPreviewText(std::wstring text, size_t longest);
 // are cut, and the registration file is cut short as far as it must be.
 void FitAnswer(ServerOutcome& outcome);
 
-// What the window asks: one server file, the helper's own name for it, and what to call in it.
+// What the window asks: one server file, resolved as the helper takes it
+// (HelperRecord), and what to call in it.
 struct HelperRequest {
-    std::wstring Path;
+    ServerFile Server;
     ServerTask Task;
 
     bool operator==(const HelperRequest&) const = default;
@@ -62,7 +63,8 @@ inline constexpr size_t kRequestHead = 4;
 std::vector<uint8_t> EncodeRequest(const HelperRequest& request);
 // The bytes that follow a request's head; nullopt for one longer than any request.
 std::optional<size_t> RequestBodySize(std::span<const uint8_t> head);
-// Nullopt for bytes that are not a whole request (head included).
+// Nullopt for bytes that are not a whole request (head included), and for a
+// record no helper may be handed: the helper runs elevated and trusts no input.
 std::optional<HelperRequest> DecodeRequest(std::span<const uint8_t> bytes);
 
 std::vector<uint8_t> EncodeOutcome(const ServerOutcome& outcome);

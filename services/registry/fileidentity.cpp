@@ -7,7 +7,7 @@ namespace services {
 
 std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
     // Opening a device can block, and a pipe or console is no server anyway.
-    if (path.empty() || CheckPathForm(path).Fault != PathFault::None) return std::nullopt;
+    if (path.empty() || CheckPathForm(path).Fault != ServerFault::None) return std::nullopt;
     const rt::Handle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "errors.h"
-#include "serverpath.h"
 
 namespace services {
 namespace {
@@ -41,9 +40,10 @@ NamesReader::~NamesReader() {
     if (thread_.Joinable()) thread_.Join();
 }
 
-void NamesReader::LookAhead(const std::wstring& fieldText) {
+void NamesReader::LookAhead(ServerFiles files) {
+    if (!files) return;
     const std::lock_guard lock(mutex_);
-    fieldText_ = fieldText;
+    ahead_ = std::move(files);
     Start();
     SetEvent(wake_.Get());
 }
@@ -51,7 +51,7 @@ void NamesReader::LookAhead(const std::wstring& fieldText) {
 std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& target, AheadInProgress ahead) {
     std::unique_lock lock(mutex_);
     if (ahead == AheadInProgress::Finish && thread_.Joinable())
-        anticipated_.Wait(lock, [this] { return stop_ || (!anticipating_ && !fieldText_); });
+        anticipated_.Wait(lock, [this] { return stop_ || (!anticipating_ && !ahead_); });
     // A reading ahead now would read the export half done.
     cancel_ = true;
     ViewIndexes& view = views_[Slot(target.view)];
@@ -125,16 +125,16 @@ void NamesReader::Loop() {
                 views_[Slot(reading->target_.view)].Forget();
             }
             SetEvent(reading->Done());
-        } else if (fieldText_) {
-            const std::wstring text = std::move(*fieldText_);
-            fieldText_.reset();
+        } else if (ahead_) {
+            const ServerFiles files = std::move(ahead_);
             cancel_ = false;
             anticipating_ = true;
             lock.unlock();
             // Behind the window's own work; back to normal to wait, so that a reading starts at once.
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+            lastAhead_ = files;
             try {
-                Anticipate(text);
+                Anticipate(*files);
             } catch (...) {
                 for (ViewIndexes& view : views_) view.Forget();
             }
@@ -143,7 +143,7 @@ void NamesReader::Loop() {
             anticipating_ = false;
             anticipated_.NotifyAll();
             // Stopped by an export: taken up again once its reading is done.
-            if (cancel_ && !fieldText_) fieldText_ = text;
+            if (cancel_ && !ahead_) ahead_ = files;
         } else {
             lock.unlock();
             WaitIdle();
@@ -164,7 +164,7 @@ void NamesReader::WaitIdle() {
     if (woke == 0 || woke >= events.size()) return;
     WaitForSingleObject(wake_.Get(), kQuietMs);
     const std::lock_guard lock(mutex_);
-    if (!fieldText_) fieldText_ = lastText_;
+    if (!ahead_) ahead_ = lastAhead_;
 }
 
 // What identifies the file, and the type library it carries, is read while
@@ -185,12 +185,11 @@ void NamesReader::Serve(NamesReading& reading) {
     reading.result_ = view.Collect(reading.target_, *facts);
 }
 
-void NamesReader::Anticipate(const std::wstring& fieldText) {
-    lastText_ = fieldText;
+void NamesReader::Anticipate(const std::vector<ServerFile>& files) {
     watched_.clear();
-    for (const std::wstring& path : SplitServerPaths(fieldText)) {
+    for (const ServerFile& file : files) {
         if (cancel_) return;
-        const std::optional<NamesTarget> target = TargetOf(ResolveServer(path));
+        const std::optional<NamesTarget> target = TargetOf(file);
         // Only what the program's own readers read: the file's type library waits for a command.
         if (!target || !Facts(*target, false)) continue;
         const size_t slot = Slot(target->view);

@@ -20,6 +20,7 @@
 
 #include "handles.h"
 #include "registrynames.h"
+#include "serverroad.h"
 #include "thread.h"
 
 namespace services {
@@ -56,8 +57,8 @@ public:
     NamesReader(const NamesReader&) = delete;
     NamesReader& operator=(const NamesReader&) = delete;
 
-    // The path field now holds `fieldText`: read ahead for the files it names.
-    void LookAhead(const std::wstring& fieldText);
+    // The path field now names `files`, each resolved once: read ahead for them.
+    void LookAhead(ServerFiles files);
     // A server's export for the target is about to run: notes which of its
     // view's indexes still hold, after a reading ahead in progress stopped or
     // finished, and reads what identifies the file while the export runs.
@@ -72,15 +73,15 @@ private:
     void Run() noexcept;
     void Loop();
     void Serve(NamesReading& reading);
-    void Anticipate(const std::wstring& fieldText);
+    void Anticipate(const std::vector<ServerFile>& files);
     void WaitIdle();
     std::optional<TargetFacts> Facts(const NamesTarget& target, bool withTypeLib);
 
     rt::Mutex mutex_;
     rt::Handle wake_;  // set whenever there is something new for the thread
     std::deque<std::shared_ptr<NamesReading>> readings_;
-    std::optional<std::wstring> fieldText_;
-    bool anticipating_ = false;            // a reading ahead is in progress
+    ServerFiles ahead_;          // the files to read ahead for, once the thread gets to them
+    bool anticipating_ = false;  // a reading ahead is in progress
     rt::Condition anticipated_;  // told when one ends
     bool stop_ = false;
     std::atomic<bool> cancel_{false};    // stops a reading ahead
@@ -90,7 +91,7 @@ private:
     // Read and updated by the thread alone; their freshness may be asked from any.
     ViewIndexes views_[2] = {ViewIndexes(RegistryView::Bits32), ViewIndexes(RegistryView::Bits64)};
     std::map<std::wstring, TargetFacts> facts_;  // by the path opened, upper case
-    std::wstring lastText_;                      // the field's text as last read ahead
+    ServerFiles lastAhead_;                      // the files last read ahead for
     std::vector<size_t> watched_;                // the views of the files it names
 };
 

@@ -40,7 +40,7 @@ std::wstring NameKey(const std::wstring& spelledPath) {
 }
 
 std::wstring OpenablePath(const std::wstring& spelledPath, RegistryView view) {
-    if (spelledPath.empty() || CheckPathForm(spelledPath).Fault != PathFault::None) return {};
+    if (spelledPath.empty() || CheckPathForm(spelledPath).Fault != ServerFault::None) return {};
     if (IsBareName(spelledPath))
         return view == RegistryView::Bits64 ? FindBareName64(spelledPath) : FindBareName(spelledPath);
     const std::wstring full = LoaderPath(spelledPath);

@@ -79,8 +79,8 @@ HelperCall::~HelperCall() {
     StopReading();
 }
 
-bool HelperCall::Ask(const std::wstring& path, const ServerTask& task) {
-    const std::vector<uint8_t> request = EncodeRequest({path, task});
+bool HelperCall::Ask(const ServerFile& server, const ServerTask& task) {
+    const std::vector<uint8_t> request = EncodeRequest({server, task});
     DWORD written = 0;
     const bool sent =
         WriteFile(requests_.Get(), request.data(), static_cast<DWORD>(request.size()), &written, nullptr) &&
@@ -234,15 +234,15 @@ std::unique_ptr<HelperCall> Helper64::Launch(DWORD& error) {
                                         std::move(requests));
 }
 
-std::unique_ptr<HelperCall> Helper64::Start(const std::wstring& path, const ServerTask& task, DWORD& error) {
+std::unique_ptr<HelperCall> Helper64::Start(const ServerFile& server, const ServerTask& task, DWORD& error) {
     error = file_.Prepare(image_);
     if (error == 0) error = MakeJob();
     if (error != 0) return nullptr;
     std::unique_ptr<HelperCall> call = spare_ ? std::move(spare_) : Launch(error);
     // A ready helper that died meanwhile is replaced once.
-    if (call && !call->Ask(path, task)) {
+    if (call && !call->Ask(server, task)) {
         call = Launch(error);
-        if (call && !call->Ask(path, task)) {
+        if (call && !call->Ask(server, task)) {
             error = ERROR_BROKEN_PIPE;
             call.reset();
         }

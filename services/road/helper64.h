@@ -34,7 +34,7 @@ public:
     HelperCall& operator=(const HelperCall&) = delete;
 
     // Tells the waiting helper what to do; false when it is gone.
-    bool Ask(const std::wstring& path, const ServerTask& task);
+    bool Ask(const ServerFile& server, const ServerTask& task);
     // Signalled when the helper has ended.
     HANDLE Process() const { return process_.Get(); }
     // Signalled when answer bytes have come: time to Poll.
@@ -76,9 +76,9 @@ public:
     Helper64(const Helper64&) = delete;
     Helper64& operator=(const Helper64&) = delete;
 
-    // Sets a helper to work on the server at `path` (a full path); null with
-    // the system's error code when none could be written or started.
-    std::unique_ptr<HelperCall> Start(const std::wstring& path, const ServerTask& task, DWORD& error);
+    // Sets a helper to work on the server (its HelperRecord); null with the
+    // system's error code when none could be written or started.
+    std::unique_ptr<HelperCall> Start(const ServerFile& server, const ServerTask& task, DWORD& error);
     // Starts the next helper, to wait ready, unless one already does.
     void GetReady();
 

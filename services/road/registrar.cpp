@@ -1,7 +1,6 @@
 #include "registrar.h"
 
 #include "errors.h"
-#include "loaddiagnosis.h"
 #include "reg.h"
 
 namespace services {
@@ -25,7 +24,7 @@ RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const Serve
     switch (server.road) {
         case Road::Helper: {
             DWORD error = 0;
-            if (auto call = Helper().Start(server.loaded, task, error)) {
+            if (auto call = Helper().Start(HelperRecord(server), task, error)) {
                 wait(*call);
                 static_cast<ServerOutcome&>(outcome) = call->Outcome();
             } else {
@@ -45,7 +44,7 @@ RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const Serve
     outcome.BareName = server.bareName;
     // The usual cause of a missing export: the file is a .NET assembly.
     if (outcome.Err.Number == rt::errnum::NotExported)
-        outcome.DotNetAssembly = ReadLibrary(server.opened).clr;
+        outcome.DotNetAssembly = server.image && server.image->clr;
     return outcome;
 }
 

@@ -10,7 +10,9 @@
 #include "largefile.h"
 #include "pefile.h"
 #include "peimage.h"
+#include "peread.h"
 #include "runtimedlls.h"
+#include "serverroad.h"
 #include "testdirs.h"
 
 namespace {
@@ -71,7 +73,7 @@ TEST(PeImage, ReadsKindAndImportsAndSurvivesEveryTruncation) {
     for (const wchar_t* plain : {L"plain.dll", L"x64\\plain64.dll"}) {
         const std::wstring copy = TestProgramDir() + L"\\assembly.dll";
         ASSERT_TRUE(testkit::DotNetCopy(ServerPath(plain), copy));
-        EXPECT_TRUE(services::ReadLibrary(copy).clr) << plain;
+        EXPECT_TRUE(services::ReadPeFile(copy, false)->clr) << plain;
         DeleteFileW(copy.c_str());
     }
 }
@@ -95,14 +97,14 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
         // The server's folder comes first, so probemiddle.dll is found; probehelper.dll is nowhere.
         {ServerPath(L"probe\\probeserver.dll"), Kind::MissingDll, {L"probemiddle.dll", L"probehelper.dll"}},
         {large, Kind::MissingDll, {L"probemiddle.dll", L"probehelper.dll"}},
-        {ServerPath(L"beside\\needsdep.dll"), Kind::Unknown, {}},
-        {ServerPath(L"sfalsereg.dll"), Kind::Unknown, {}},
-        {ServerPath(L"sfalsereg"), Kind::Unknown, {}},            // the loader adds ".dll"
-        {ServerPath(L"john.doe\\sfalsereg"), Kind::Unknown, {}},  // a dot in a folder is no extension
-        {ServerPath(L"john.doe/sfalsereg"), Kind::Unknown, {}},
+        {ServerPath(L"beside\\needsdep.dll"), Kind::None, {}},
+        {ServerPath(L"sfalsereg.dll"), Kind::None, {}},
+        {ServerPath(L"sfalsereg"), Kind::None, {}},            // the loader adds ".dll"
+        {ServerPath(L"john.doe\\sfalsereg"), Kind::None, {}},  // a dot in a folder is no extension
+        {ServerPath(L"john.doe/sfalsereg"), Kind::None, {}},
         {ServerPath(L"john.doe\\sfalsereg."), Kind::NotFound, {}},  // a trailing dot: no extension at all
         {L"no-such-tessiver-server.dll", Kind::NotFound, {}},
-        {L"scrrun.dll", Kind::Unknown, {}},
+        {L"scrrun.dll", Kind::None, {}},
         {ServersDir() + L"\\", Kind::Folder, {}},
         {ServerPath(L"x64server.dll"), Kind::OtherMachine, {}},
         // A runtime DLL found nowhere, and a set of the C runtime that no schema resolves.
@@ -119,10 +121,22 @@ TEST(LoadFailure, NamesWhatKeepsTheLoaderFromLoading) {
         EXPECT_LT(GetTickCount64() - started, 700u) << row.path;
     }
     const ULONGLONG started = GetTickCount64();
-    EXPECT_EQ(services::LibraryKind(large), PeImage::Kind::X86);
+    EXPECT_EQ(services::ReadPeFile(large, false)->kind, PeImage::Kind::X86);
     EXPECT_LT(GetTickCount64() - started, 700u);
     DeleteFileW(damaged.c_str());
     DeleteFileW(large.c_str());
+}
+
+// The look takes the headers the resolution read: the file may be gone by then.
+TEST(LoadFailure, TakesTheHeadersTheRecordHolds) {
+    const std::wstring copy = ServerPath(L"probe\\probecopy.dll");
+    ASSERT_TRUE(CopyFileW(ServerPath(L"probe\\probeserver.dll").c_str(), copy.c_str(), FALSE));
+    const services::ServerFile server = services::ResolveServer(copy);
+    DeleteFileW(copy.c_str());
+    ASSERT_TRUE(server.image.has_value());
+    const LoadProblem problem = services::ExplainLoadFailure(server);
+    EXPECT_EQ(problem.kind, LoadProblem::Kind::MissingDll);
+    EXPECT_EQ(problem.chain, (std::vector<std::wstring>{L"probemiddle.dll", L"probehelper.dll"}));
 }
 
 // What a server needs from outside the system folder, deepest first, with
@@ -152,7 +166,7 @@ TEST(LoadFailure, NeededOutsideSystemFollowsOnlyTheAbsolutePath) {
     ASSERT_TRUE(SetCurrentDirectoryW(servers.c_str()));
     for (const auto& row : rows) {
         SetEnvironmentVariableW(L"PATH", (std::wstring(saved) + L";" + row.path).c_str());
-        EXPECT_EQ(services::NeededOutsideSystem(probe), row.needed) << row.path;
+        EXPECT_EQ(services::NeededOutsideSystem(services::ResolveServer(probe)), row.needed) << row.path;
     }
     SetEnvironmentVariableW(L"PATH", saved);
     SetCurrentDirectoryW(folder);

@@ -278,7 +278,7 @@ TEST(NamesReader, ALookAheadLeavesTheTypeLibraryUnread) {
     {
         const TypeLibLoaderWatch watch;
         services::NamesReader reader;
-        reader.LookAhead(L"\"" + server + L"\" " + ServerPath(L"testcomserver.dll"));
+        reader.LookAhead(services::ResolveServers({server, ServerPath(L"testcomserver.dll")}));
         const auto reading = reader.ExportStarts(*target, services::AheadInProgress::Finish);
         EXPECT_EQ(TypeLibLoaderWatch::calls, 0);
         reader.ExportEnded(*reading, true);

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "serverpath.h"
+#include "serverroad.h"
+#include "testdirs.h"
+
 namespace {
 
 using services::LoadProblem;
@@ -99,33 +103,89 @@ TEST(ServerOutcome, APreviewFitsAnAnswerAndCountsWhatItLeftOut) {
     }
 }
 
+// A 64-bit server's record as the window hands it to the helper.
+services::ServerFile Record64(const std::wstring& path) {
+    services::ServerFile server;
+    server.given = server.shown = server.opened = server.loaded = path;
+    server.kind = services::PeImage::Kind::X64;
+    server.image =
+        services::PeImage{services::PeImage::Kind::X64, L"", {L"KERNEL32.dll", L"m\u00EEddle.dll"}, true};
+    return server;
+}
+
 TEST(HelperRequest, CrossesWholeOrNotAtAll) {
-    services::HelperRequest registration{L"C:\\s\u00EEte\\server64.dll", services::RegistrationTask(true)};
-    services::HelperRequest install{L"C:\\x.dll", services::RegistrationTask(false)};
+    services::HelperRequest registration{Record64(L"C:\\s\u00EEte\\server64.dll"),
+                                         services::RegistrationTask(true)};
+    services::HelperRequest install{Record64(L"\\\\share\\x.dll"), services::RegistrationTask(false)};
     install.Task.Install = install.Task.HasInstallText = true;
     install.Task.InstallText = L"user";
-    services::HelperRequest installOnly{L"x.dll", services::RegistrationTask(true)};
+    services::HelperRequest installOnly{Record64(L"C:\\x."), services::RegistrationTask(true)};
     installOnly.Task.RegistrationExport = false;
     installOnly.Task.Install = true;
-    services::HelperRequest preview{L"p.dll", services::RegistrationTask(false)};
+    installOnly.Server.image->imports.clear();
+    // The record as this window resolves a 64-bit server: its headers read, its imports listed.
+    services::HelperRequest preview{
+        services::HelperRecord(services::ResolveServer(ServerPath(L"x64\\comserver64.dll"))),
+        services::RegistrationTask(false)};
     preview.Task.Preview = true;
+    ASSERT_TRUE(preview.Server.image.has_value());
+    EXPECT_FALSE(preview.Server.image->imports.empty());
     for (const auto& request : {registration, install, installOnly, preview}) {
         const std::vector<uint8_t> bytes = services::EncodeRequest(request);
         ASSERT_EQ(services::RequestBodySize(std::span(bytes.data(), services::kRequestHead)),
                   bytes.size() - services::kRequestHead);
         const auto back = services::DecodeRequest(bytes);
-        ASSERT_TRUE(back.has_value());
+        ASSERT_TRUE(back.has_value()) << request.Server.loaded;
         EXPECT_EQ(*back, request);
         for (size_t size = 0; size < bytes.size(); ++size)
             ASSERT_FALSE(services::DecodeRequest(std::span(bytes.data(), size)).has_value()) << size;
     }
-    // What no window asks: an empty path, a third way of registering, a head longer than any request.
-    EXPECT_FALSE(services::DecodeRequest(services::EncodeRequest({L"", services::RegistrationTask(true)})));
+    // The largest record there can be still crosses.
+    services::HelperRequest largest{Record64(L"C:\\" + std::wstring(services::kLongestPath - 3, L'a')),
+                                    services::RegistrationTask(true)};
+    largest.Server.image->imports.assign(services::kMostImports,
+                                         std::wstring(services::kLongestDllName, L'd'));
+    largest.Task.InstallText = largest.Server.loaded;
+    const auto back = services::DecodeRequest(services::EncodeRequest(largest));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(*back, largest);
+    // What no window asks: a third way of registering, a head longer than any request.
     std::vector<uint8_t> third = services::EncodeRequest(registration);
     third[services::kRequestHead] = 2;
     EXPECT_FALSE(services::DecodeRequest(third).has_value());
     const uint8_t huge[] = {0xFF, 0xFF, 0xFF, 0x7F};
     EXPECT_FALSE(services::RequestBodySize(huge).has_value());
+}
+
+// The helper runs elevated and the request is input: a record that is not
+// what the window makes for a 64-bit server is refused, whole as it came.
+TEST(HelperRequest, RefusesARecordNoWindowMakes) {
+    using services::ServerFile;
+    const struct {
+        const char* what;
+        void (*change)(ServerFile&);
+    } rows[] = {
+        {"an empty path", [](ServerFile& s) { s = Record64(L""); }},
+        {"a bare name", [](ServerFile& s) { s = Record64(L"x64server.dll"); }},
+        {"a device", [](ServerFile& s) { s = Record64(L"C:\\a\\nul.dll"); }},
+        {"a pipe", [](ServerFile& s) { s = Record64(L"\\\\.\\pipe\\x.dll"); }},
+        {"a stream", [](ServerFile& s) { s = Record64(L"C:\\a\\x.dll:s"); }},
+        {"another file opened", [](ServerFile& s) { s.opened = L"C:\\other.dll"; }},
+        {"another file named", [](ServerFile& s) { s.given = L"C:\\other.dll"; }},
+        {"a bare name's record", [](ServerFile& s) { s.bareName = true; }},
+        {"the window's road", [](ServerFile& s) { s.road = services::Road::Helper; }},
+        {"a fault", [](ServerFile& s) { s.fault = services::ServerFault::NotFound; }},
+        {"a fault's words", [](ServerFile& s) { s.faultDetail = L"x"; }},
+        {"a 32-bit server", [](ServerFile& s) { s.kind = s.image->kind = services::PeImage::Kind::X86; }},
+        {"headers of another kind", [](ServerFile& s) { s.image->kind = services::PeImage::Kind::Damaged; }},
+        {"no headers", [](ServerFile& s) { s.image.reset(); }},
+    };
+    for (const auto& row : rows) {
+        services::HelperRequest request{Record64(L"C:\\x64\\server.dll"), services::RegistrationTask(true)};
+        ASSERT_TRUE(services::DecodeRequest(services::EncodeRequest(request)).has_value());
+        row.change(request.Server);
+        EXPECT_FALSE(services::DecodeRequest(services::EncodeRequest(request)).has_value()) << row.what;
+    }
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST(ServerPaths, FieldTextBecomesTheFilesItNames) {
 }
 
 TEST(ServerPaths, FormsThatNameNoFile) {
-    using services::PathFault;
+    using PathFault = services::ServerFault;
     const struct {
         const wchar_t* path;
         PathFault fault;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "peread.h"
 #include "registrar.h"
 #include "testdirs.h"
 
@@ -31,6 +32,35 @@ TEST(ServerRoad, On32BitWindowsOnly32BitServersLoad) {
               std::wstring(system) + L"\\ole32.dll");
 }
 
+// The record holds the headers of the very file it opens, read as it was
+// resolved, on every road; none where no file is opened or it is loaded already.
+TEST(ServerRoad, TheRecordHoldsTheHeadersOfTheFileItOpens) {
+    using Kind = services::PeImage::Kind;
+    const struct {
+        std::wstring path;
+        bool read;
+        Kind kind;
+    } rows[] = {
+        {ServerPath(L"testcomserver.dll"), true, Kind::X86},
+        {ServerPath(L"x64\\comserver64.dll"), true, Kind::X64},
+        {ServerPath(L"notadll.ocx"), true, Kind::NotPe},
+        {L"kernel32.dll", false, Kind::X86},  // loaded already: nothing to read
+        {L"no-such-tessiver-server.dll", false, Kind::NotPe},
+        {ServerPath(L"no such server.dll"), false, Kind::NotPe},
+        {ServersDir() + L"\\", false, Kind::NotPe},
+        {L"nul.dll", false, Kind::NotPe},
+    };
+    for (const auto& row : rows) {
+        const services::ServerFile server = services::ResolveServer(row.path);
+        EXPECT_EQ(server.kind, row.kind) << row.path;
+        EXPECT_EQ(server.image.has_value(), row.read) << row.path;
+        if (row.read) {
+            EXPECT_EQ(server.image, services::ReadPeFile(server.opened)) << row.path;
+            EXPECT_EQ(server.image->kind, row.kind) << row.path;
+        }
+    }
+}
+
 // Each road, as the window and the command line take it, with the path's fault told once.
 TEST(ServerRoad, TheRegistrarTakesTheRoadTheRecordNames) {
     services::Registrar registrar(nullptr, L"none");
@@ -40,8 +70,7 @@ TEST(ServerRoad, TheRegistrarTakesTheRoadTheRecordNames) {
         LoadProblem::Kind problem;
         bool bareName;
     } rows[] = {
-        {ServerPath(L"x64\\comserver64.dll"), rt::errnum::Needs64BitWindows, LoadProblem::Kind::Unknown,
-         false},
+        {ServerPath(L"x64\\comserver64.dll"), rt::errnum::Needs64BitWindows, LoadProblem::Kind::None, false},
         {L"no-such-tessiver-server.dll", rt::errnum::LibraryMissing, LoadProblem::Kind::NotFound, true},
         {ServerPath(L"no such server.dll"), rt::errnum::LibraryMissing, LoadProblem::Kind::NotFound, false},
         {ServersDir() + L"\\", rt::errnum::LibraryMissing, LoadProblem::Kind::Folder, false},
