@@ -48,13 +48,18 @@ TEST(Messages, EveryFailureHasItsOwnWordsItsExitCodeAndItsReading) {
         {f::LibraryMissing, Reached::NotLoaded, kExitNotLoaded},
         {static_cast<long>(E_ACCESSDENIED), Reached::ExportCalled, kExitExportFailed},
     };
-    const std::wstring generic[] = {RegistrationFailureText(services::RegistrationOutcome{}, true),
-                                    RegistrationFailureText(services::RegistrationOutcome{}, false)};
+    // What a number nobody explains gets: the general words.
+    const auto failed = [](long number) {
+        services::RegistrationOutcome outcome;
+        outcome.Err = {number, L"clsReg", L"why", ERROR_ACCESS_DENIED, number < 0 ? number : 0};
+        return outcome;
+    };
+    const std::wstring generic[] = {RegistrationFailureText(failed(1), true),
+                                    RegistrationFailureText(failed(1), false)};
     std::set<std::wstring> seen;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.number);
-        services::RegistrationOutcome outcome;
-        outcome.Err = {row.number, L"clsReg", L"why", ERROR_ACCESS_DENIED, row.number < 0 ? row.number : 0};
+        const services::RegistrationOutcome outcome = failed(row.number);
         EXPECT_EQ(services::failure::ReachedBy(row.number), row.reached);
         EXPECT_EQ(ExitCodeOf(outcome), row.code);
         EXPECT_EQ(services::ExportRan(outcome), row.reached == Reached::ExportCalled);
