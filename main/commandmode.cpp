@@ -79,40 +79,6 @@ int RefuseOrExplain(const CommandLine& command, const Output& out) {
     return kExitWrongCommandLine;
 }
 
-}  // namespace
-
-ExitCode ExitCodeOf(const services::RegistrationOutcome& outcome) {
-    if (outcome.Succeeded) return kExitDone;
-    switch (services::failure::ReachedBy(outcome.Err.Number)) {
-        case services::failure::Reached::NotLoaded:
-            return kExitNotLoaded;
-        case services::failure::Reached::NoExport:
-            return kExitNoExport;
-        case services::failure::Reached::ExportCalled:
-            break;
-    }
-    return kExitExportFailed;
-}
-
-std::wstring OutputLine(const services::RegistrationOutcome& outcome, const services::ServerTask& task) {
-    const std::wstring text =
-        outcome.Succeeded ? RegistrationDoneText(task) : RegistrationFailureText(outcome, task);
-    // An empty or blank-edged path in quotes: a line never starts with a blank
-    // unless it belongs to the file above it.
-    const std::wstring& path = outcome.Path;
-    const bool edged = path.empty() || iswspace(path.front()) || iswspace(path.back());
-    std::wstring line = (edged ? L'"' + Escaped(path) + L'"' : Escaped(path)) + L": ";
-    for (wchar_t c : text) {
-        if (c != L'\r' && c != L'\n')
-            line += c;
-        else if (line.back() != L' ')
-            line += L' ';
-    }
-    return line;
-}
-
-namespace {
-
 // True when a file from the `from`th on takes the road of the helper.
 bool HelperFrom(const std::vector<services::ServerFile>& servers, size_t from) {
     return std::any_of(servers.begin() + static_cast<ptrdiff_t>(std::min(from, servers.size())),
@@ -162,6 +128,36 @@ int RegisterFiles(const CommandLine& command, const std::vector<services::Server
 }
 
 }  // namespace
+
+ExitCode ExitCodeOf(const services::RegistrationOutcome& outcome) {
+    if (outcome.Succeeded) return kExitDone;
+    switch (services::failure::ReachedBy(outcome.Err.Number)) {
+        case services::failure::Reached::NotLoaded:
+            return kExitNotLoaded;
+        case services::failure::Reached::NoExport:
+            return kExitNoExport;
+        case services::failure::Reached::ExportCalled:
+            break;
+    }
+    return kExitExportFailed;
+}
+
+std::wstring OutputLine(const services::RegistrationOutcome& outcome, const services::ServerTask& task) {
+    const std::wstring text =
+        outcome.Succeeded ? RegistrationDoneText(task) : RegistrationFailureText(outcome, task);
+    // An empty or blank-edged path in quotes: a line never starts with a blank
+    // unless it belongs to the file above it.
+    const std::wstring& path = outcome.Path;
+    const bool edged = path.empty() || iswspace(path.front()) || iswspace(path.back());
+    std::wstring line = (edged ? L'"' + Escaped(path) + L'"' : Escaped(path)) + L": ";
+    for (wchar_t c : text) {
+        if (c != L'\r' && c != L'\n')
+            line += c;
+        else if (line.back() != L' ')
+            line += L' ';
+    }
+    return line;
+}
 
 int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     Output out;
