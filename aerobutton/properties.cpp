@@ -7,6 +7,7 @@
 #include "aerobutton.h"
 #include "colour.h"
 #include "errors.h"
+#include "propertynames.h"
 #include "units.h"
 
 namespace aero {
@@ -47,7 +48,7 @@ void AeroButton::SetBackColor(long colour) {
     s_.BackColor = colour;
     RefreshColors();
     Repaint(*this);
-    PropertyChanged(L"BackColor");
+    PropertyChanged(prop::BackColor);
 }
 
 long AeroButton::ButtonShape() const {
@@ -56,7 +57,7 @@ long AeroButton::ButtonShape() const {
 void AeroButton::SetButtonShape(long shape) {
     s_.ButtonShape = shape;
     Refresh();
-    PropertyChanged(L"ButtonShape");
+    PropertyChanged(prop::ButtonShape);
 }
 
 std::wstring AeroButton::TipText() const {
@@ -64,7 +65,7 @@ std::wstring AeroButton::TipText() const {
 }
 void AeroButton::SetTipText(const std::wstring& text) {
     s_.TipText = text;
-    PropertyChanged(L"TipText");
+    PropertyChanged(prop::TipText);
     Refresh();
 }
 
@@ -76,7 +77,7 @@ void AeroButton::SetCaption(const std::wstring& caption) {
     SetAccessKeys(GetAccessKey(caption));
     Refresh();
     rt::NotifyAccessibility(hWnd(), EVENT_OBJECT_NAMECHANGE);
-    PropertyChanged(L"Caption");
+    PropertyChanged(prop::Caption);
 }
 
 bool AeroButton::CheckBoxMode() const {
@@ -87,23 +88,23 @@ void AeroButton::SetCheckBoxMode(bool on) {
     // A push button cannot stay checked.
     if (!on && s_.Value) {
         s_.Value = false;
-        PropertyChanged(L"Value");
+        PropertyChanged(prop::Value);
     }
     Repaint(*this);
-    PropertyChanged(L"CheckBox");
+    PropertyChanged(prop::CheckBox);
 }
 
 void AeroButton::SetEnabled(bool enabled) {
     s_.Enabled = enabled;
     SetWindowEnabled(enabled);
     Redraw(!enabled ? Disabled : s_.bIsHot ? Hot : Normal, false);
-    PropertyChanged(L"Enabled");
+    PropertyChanged(prop::Enabled);
 }
 
 void AeroButton::SetFont(rt::FontRef font) {
     SetSurfaceFont(std::move(font));
     Refresh();
-    PropertyChanged(L"Font");
+    PropertyChanged(prop::Font);
 }
 
 // The font's parts change the shared font object; the surface notices the
@@ -161,7 +162,7 @@ void AeroButton::SetForeColor(long colour) {
         RefreshColors();
         Repaint(*this);
     }
-    PropertyChanged(L"ForeColor");
+    PropertyChanged(prop::ForeColor);
 }
 
 bool AeroButton::HandPointer() const {
@@ -169,7 +170,7 @@ bool AeroButton::HandPointer() const {
 }
 void AeroButton::SetHandPointer(bool on) {
     s_.HandPointer = on;
-    PropertyChanged(L"HandPointer");
+    PropertyChanged(prop::HandPointer);
 }
 
 long AeroButton::MaskColor() const {
@@ -179,14 +180,14 @@ void AeroButton::SetMaskColor(long colour) {
     s_.MaskColor = colour;
     s_.palette.clrMask = rt::TranslateColor(colour);
     Repaint(*this);
-    PropertyChanged(L"MaskColor");
+    PropertyChanged(prop::MaskColor);
 }
 
 void AeroButton::SetMouseIcon(rt::PictureRef icon) {
     const bool none = !icon;
     SetSurfaceMouseIcon(std::move(icon));
     SetMousePointer(none ? 0 : kCustomPointer);
-    PropertyChanged(L"MouseIcon");
+    PropertyChanged(prop::MouseIcon);
 }
 
 void AeroButton::SetMousePointer(long pointer) {
@@ -194,7 +195,7 @@ void AeroButton::SetMousePointer(long pointer) {
     if (pointer != kCustomPointer && s_.HandPointer) SetHandPointer(false);
     if (pointer < SHRT_MIN || pointer > SHRT_MAX) rt::Raise(rt::errnum::Overflow, L"AeroButton", L"Overflow");
     SetSurfacePointer(pointer);
-    PropertyChanged(L"MousePointer");
+    PropertyChanged(prop::MousePointer);
 }
 
 long AeroButton::PictureAlignment() const {
@@ -203,7 +204,7 @@ long AeroButton::PictureAlignment() const {
 void AeroButton::SetPictureAlignment(long alignment) {
     s_.PictureAlignment = alignment;
     Refresh();
-    PropertyChanged(L"PicAlign");
+    PropertyChanged(prop::PicAlign);
 }
 
 // The normal picture is the anchor: the down and hot pictures only exist beside
@@ -222,8 +223,8 @@ void AeroButton::SetPictureNormal(rt::PictureRef picture) {
     s_.PictureNormal = std::move(picture);
     SetPictureSize(s_.PictureSize);
     Refresh();
-    PropertyChanged(L"PicNormal");
-    PropertyChanged(L"PicOpacity");
+    PropertyChanged(prop::PicNormal);
+    PropertyChanged(prop::PicOpacity);
 }
 
 rt::PictureRef AeroButton::PictureDown() const {
@@ -233,7 +234,7 @@ void AeroButton::SetPictureDown(rt::PictureRef picture) {
     if (!KeepBesideNormal(*this, picture)) return;
     s_.PictureDown = std::move(picture);
     if (s_.bIsDown) Repaint(*this);
-    PropertyChanged(L"PicDown");
+    PropertyChanged(prop::PicDown);
 }
 
 rt::PictureRef AeroButton::PictureHot() const {
@@ -243,7 +244,7 @@ void AeroButton::SetPictureHot(rt::PictureRef picture) {
     if (!KeepBesideNormal(*this, picture)) return;
     s_.PictureHot = std::move(picture);
     if (s_.bIsHot) Repaint(*this);
-    PropertyChanged(L"PicHot");
+    PropertyChanged(prop::PicHot);
 }
 
 long AeroButton::PictureOpacity() const {
@@ -255,7 +256,7 @@ void AeroButton::SetPictureOpacity(long percent) {
     if (value < 10.0f) value = 10.0f;
     s_.PictureOpacity = value / 100.0f;
     Repaint(*this);
-    PropertyChanged(L"PicOpacity");
+    PropertyChanged(prop::PicOpacity);
 }
 
 long AeroButton::PictureSize() const {
@@ -292,9 +293,9 @@ void AeroButton::SetPictureSize(long mode) {
         }
     }
     Refresh();
-    PropertyChanged(L"PicSize");
-    PropertyChanged(L"PicSizeH");
-    PropertyChanged(L"PicSizeW");
+    PropertyChanged(prop::PicSize);
+    PropertyChanged(prop::PicSizeH);
+    PropertyChanged(prop::PicSizeW);
 }
 
 // A dimension set by hand makes the drawn size custom.
@@ -302,7 +303,7 @@ void AeroButton::SetPictureDimension(long AeroButtonState::*dimension, long pixe
     s_.PictureSize = Custom;
     s_.*dimension = pixels;
     Refresh();
-    PropertyChanged(L"PicSize");
+    PropertyChanged(prop::PicSize);
     PropertyChanged(key);
 }
 
@@ -326,7 +327,7 @@ bool AeroButton::UseMaskColor() const {
 void AeroButton::SetUseMaskColor(bool on) {
     s_.UseMaskColor = on;
     Repaint(*this);
-    PropertyChanged(L"UseMask");
+    PropertyChanged(prop::UseMask);
 }
 
 bool AeroButton::Value() const {
@@ -345,7 +346,7 @@ void AeroButton::SetValue(bool value) {
     } else {
         Repaint(*this);
     }
-    PropertyChanged(L"Value");
+    PropertyChanged(prop::Value);
 }
 
 const wchar_t* AeroButton::Description(const std::wstring& member) {

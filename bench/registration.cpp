@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
+#include "clsreg.h"
 #include "launch.h"
-#include "reg.h"
 
 namespace bench {
 namespace {

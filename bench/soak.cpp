@@ -9,12 +9,12 @@
 #include <string>
 
 #include "app.h"
+#include "clsreg.h"
 #include "errors.h"
 #include "gdi.h"
 #include "input.h"
 #include "launch.h"
 #include "mainwindow.h"
-#include "reg.h"
 #include "stats.h"
 
 namespace {

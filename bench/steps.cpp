@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app.h"
+#include "clsreg.h"
 #include "dlg.h"
 #include "dpi.h"
 #include "errors.h"
@@ -25,7 +26,6 @@
 #include "modfunctions.h"
 #include "os.h"
 #include "picturebox.h"
-#include "reg.h"
 #include "resource_names.h"
 #include "skin.h"
 #include "textbox.h"
@@ -122,7 +122,7 @@ std::vector<Step> StartUp() {
     // Form_Load
     clock.Lap();
     const auto dlg = std::make_unique<clsDlg>();
-    const auto reg = std::make_unique<clsReg>();
+    const auto reg = std::make_unique<clsReg>(module, res::Helper64);
     steps.push_back({"services", clock.Lap()});
     form.SetOuterSize(kOuterWidthTwips, OuterHeightTwips(os->WindowsID()));
     steps.push_back({"outer size (unchanged)", clock.Lap()});

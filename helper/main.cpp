@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "failure.h"
 #include "guardedcall.h"
 #include "handles.h"
 #include "latebound.h"
@@ -121,8 +122,8 @@ DWORD WINAPI Work(void* data) {
 
 // An exception that ended the server's code, as the window reports it.
 rt::ErrorInfo Escaped(const services::Fault& what, const services::FaultSite& where) {
-    return {calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException, services::kSource,
-            services::DescribeFault(what, where), 0, static_cast<long>(what.Code)};
+    return {calling ? services::failure::ServerException : services::failure::ServerLoadException,
+            services::kSource, services::DescribeFault(what, where), 0, static_cast<long>(what.Code)};
 }
 
 // The export that was running when the server's code ended; empty while it loaded.
@@ -153,11 +154,11 @@ int wmain() {
     } else if (!done && !job.outcome.Err.IsSet()) {
         // The thread ended without returning: the system ended it for its overflow, or the server did.
         job.outcome.Succeeded = false;
-        job.outcome.Err =
-            overflowed
-                ? Escaped(overflow, services::LocateFault(overflow.Address))
-                : rt::ErrorInfo{calling ? rt::errnum::ServerException : rt::errnum::ServerLoadException,
-                                services::kSource, L"the thread that ran it ended without returning", 0, 0};
+        job.outcome.Err = overflowed ? Escaped(overflow, services::LocateFault(overflow.Address))
+                                     : rt::ErrorInfo{calling ? services::failure::ServerException
+                                                             : services::failure::ServerLoadException,
+                                                     services::kSource,
+                                                     L"the thread that ran it ended without returning", 0, 0};
         job.outcome.Export = Running();
     }
     // A large preview is told in what an answer holds, not cut off as a server writing into it.

@@ -5,36 +5,9 @@
 #include <cwchar>
 #include <cwctype>
 
-namespace {
+#include "messages.h"
 
-const wchar_t kUsage[] =
-    L"Usage: tessiver [/u] [/s] [/i[:text]] [/n] [/c] [/preview | /manifest[:Name] | /wix] file ...\r\n"
-    L"\r\n"
-    L"Registers each in-process COM server file in turn, 32-bit and 64-bit alike.\r\n"
-    L"/u  Unregister: DllUnregisterServer instead of DllRegisterServer.\r\n"
-    L"/s  Silent: no message box.\r\n"
-    L"/i  DllInstall(TRUE, text) after a successful DllRegisterServer; with /u, DllInstall(FALSE, text) "
-    L"before DllUnregisterServer. /i alone passes no text. Quote a text with blanks: /i:\"a b\".\r\n"
-    L"/n  No DllRegisterServer or DllUnregisterServer; only with /i.\r\n"
-    L"/c  Accepted and ignored.\r\n"
-    L"/preview  Runs the exports against a scratch copy of the registry and tells what they would write "
-    L"(with /u: delete), as a .reg file when the output is redirected. The server's code runs with "
-    L"administrator rights: only what it writes through the registry's root keys is caught; the files, "
-    L"services and other processes it touches are real.\r\n"
-    L"/manifest  Previews the files and writes a side-by-side assembly manifest of their classes, type "
-    L"libraries and interfaces, for using them unregistered: tessiver /manifest[:Name] a.ocx > app.manifest. "
-    L"Files of one kind only.\r\n"
-    L"/wix  Previews the files and writes an installer fragment (WiX v3) that installs each file with its "
-    L"registration: tessiver /wix a.ocx > a.wxs.\r\n"
-    L"/?  This text.\r\n"
-    L"Switches may start with - too, in any case, anywhere among the files. Without any switch the files "
-    L"wait in the window's path field.\r\n"
-    L"\r\n"
-    L"Exit code: 0 every file succeeded; 1 the command line is wrong, or asked for this text; 2 OLE could "
-    L"not "
-    L"be started; 3 a file "
-    L"could not be loaded; 4 the export is missing; 5 the export failed, crashed or was ended. With several "
-    L"files, the code of the last one that failed.";
+namespace {
 
 bool IsSwitch(const std::wstring& arg) {
     return !arg.empty() && (arg[0] == L'/' || arg[0] == L'-');
@@ -69,8 +42,7 @@ bool TakeExportSwitch(const std::wstring& arg, CommandLine& command) {
     const bool manifest = Named(arg, L"manifest", true);
     if (!manifest && !Named(arg, L"wix")) return false;
     const ExportForm form = manifest ? ExportForm::Manifest : ExportForm::Wix;
-    if (command.Export != ExportForm::None && command.Export != form)
-        command.Fault = L"/manifest and /wix each write the whole output: give one of them.";
+    if (command.Export != ExportForm::None && command.Export != form) command.Fault = msg::kTwoDocuments;
     command.Export = form;
     command.Task.Preview = true;
     if (manifest && arg.size() > 9) command.AssemblyName = arg.substr(10);
@@ -132,19 +104,19 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
     }
     if (!command.Switched || command.Usage) return command;
     if (!unknown.empty())
-        command.Fault = L"Unknown switch: " + unknown;
+        command.Fault = msg::kUnknownSwitch + unknown;
     else if (!command.Fault.empty())
         return command;
     else if (command.Export != ExportForm::None &&
              (!command.Task.Registering || command.Task.Install || !command.Task.RegistrationExport))
-        command.Fault = L"/manifest and /wix tell what a registration writes: not with /u, /i or /n.";
+        command.Fault = msg::kExportWithChanges;
     else if (!command.Task.RegistrationExport && !command.Task.Install)
-        command.Fault = L"/n needs /i: without either there is nothing to call.";
+        command.Fault = msg::kNothingToCall;
     else if (command.Files.empty())
-        command.Fault = kNoFileFault;
+        command.Fault = msg::kNoFileFault;
     return command;
 }
 
 std::wstring UsageText(const CommandLine& command) {
-    return command.Fault.empty() ? kUsage : command.Fault + L"\r\n\r\n" + kUsage;
+    return command.Fault.empty() ? msg::kUsage : command.Fault + L"\r\n\r\n" + msg::kUsage;
 }

@@ -23,8 +23,6 @@ struct CommandLine {
     std::wstring Fault;                    // what is wrong with the line; empty when nothing
 };
 
-inline constexpr wchar_t kNoFileFault[] = L"No file was given.";
-
 // Reads the arguments after the program's name, as the system split them.
 // A switch starts with '/' or '-', in any case, before, between or after the
 // files, and one argument may hold several ("/s/u"). Every other argument is

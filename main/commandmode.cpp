@@ -2,17 +2,20 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <functional>
 #include <optional>
 
 #include "app.h"
+#include "clsreg.h"
 #include "commandoutput.h"
 #include "exportmode.h"
-#include "frmreg.h"
-#include "handles.h"
+#include "failure.h"
+#include "messages.h"
 #include "msgbox.h"
 #include "namesreader.h"
 #include "product.h"
 #include "regfile.h"
+#include "registerflow.h"
 #include "resource_names.h"
 #include "serverpath.h"
 #include "serverroad.h"
@@ -23,31 +26,34 @@ namespace {
 // How often a wait looks at the helper's answer, so that a long one never fills its pipe.
 constexpr DWORD kPollMs = 50;
 
-// True once the helper has ended, false when `deadline` came first.
-bool EndedBy(services::HelperCall& call, ULONGLONG deadline) {
-    while (!call.Poll()) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
-        WaitForSingleObject(call.Process(), static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kPollMs)));
-    }
-    return true;
-}
+// A script's wait: no window to paint. Silent, a server that does not answer
+// in a minute is ended; otherwise the window's question comes as a box every
+// ten seconds.
+class ScriptWait final : public WaitPolicy {
+public:
+    ScriptWait(bool silent, std::function<void()> helperStarted)
+        : silent_(silent), helperStarted_(std::move(helperStarted)) {}
 
-// Silent, a server that does not answer in a minute is ended; otherwise the
-// window's question comes as a box every ten seconds. An answer that came
-// meanwhile wins.
-void AwaitHelper(services::HelperCall& call, const std::wstring& path, const services::ServerTask& task,
-                 bool silent) {
-    const ULONGLONG started = GetTickCount64();
-    ULONGLONG deadline = started + (silent ? kSilentPatienceMs : kPatienceMs);
-    while (!EndedBy(call, deadline)) {
-        const bool end =
-            silent || rt::MsgBox(NotAnsweringQuestion(path, task, GetTickCount64() - started),
-                                 rt::MsgBoxExclamation | rt::MsgBoxYesNo, rt::kErrorTitle) == IDYES;
-        if (end && !call.Poll()) call.End();
-        deadline = GetTickCount64() + kPatienceMs;
+    bool Wait(const HANDLE* handles, DWORD count, ULONGLONG until) override {
+        const ULONGLONG now = GetTickCount64();
+        if (now < until)
+            WaitForMultipleObjects(count, handles, FALSE,
+                                   static_cast<DWORD>(std::min<ULONGLONG>(until - now, kPollMs)));
+        return true;
     }
-}
+    DWORD Patience() const override { return silent_ ? kSilentPatienceMs : kPatienceMs; }
+    Answer EndIt(const std::wstring& question) override {
+        if (silent_) return Answer::End;
+        return rt::MsgBox(question, rt::MsgBoxExclamation | rt::MsgBoxYesNo, rt::kErrorTitle) == IDYES
+                   ? Answer::End
+                   : Answer::Wait;
+    }
+    void HelperStarted() override { helperStarted_(); }
+
+private:
+    bool silent_;
+    std::function<void()> helperStarted_;
+};
 
 // The box's lines on what names the file, each set in by two blanks, so that
 // a script tells them from the lines that begin with a file.
@@ -62,14 +68,6 @@ std::wstring SetIn(const std::wstring& text) {
     return lines;
 }
 
-// What names one file once its export ran, read by `names` and waited for.
-void NoteRegistryNames(services::NamesReader& names, services::NamesReading& reading,
-                       services::RegistrationOutcome& outcome) {
-    names.ExportEnded(reading, services::ExportRan(outcome));
-    WaitForSingleObject(reading.Done(), INFINITE);
-    outcome.Names = reading.Result();
-}
-
 // The usage, asked for or not: either way nothing was registered, as the system's tool has it.
 int RefuseOrExplain(const CommandLine& command, const Output& out) {
     const bool wrong = !command.Fault.empty();
@@ -81,21 +79,67 @@ int RefuseOrExplain(const CommandLine& command, const Output& out) {
     return kExitWrongCommandLine;
 }
 
+// True when a file from the `from`th on takes the road of the helper.
+bool HelperFrom(const std::vector<services::ServerFile>& servers, size_t from) {
+    return std::any_of(servers.begin() + static_cast<ptrdiff_t>(std::min(from, servers.size())),
+                       servers.end(), [](const auto& s) { return s.road == services::Road::Helper; });
+}
+
+int NoOle(const CommandLine& command, const Output& out) {
+    out.Write(msg::kNoOle);
+    if (!command.Silent) rt::MsgBox(msg::kNoOle, rt::MsgBoxExclamation, rt::kErrorTitle);
+    return kExitNoOle;
+}
+
+// One file's line, what names it, and its part of a registration file.
+void WriteOutcome(const services::RegistrationOutcome& outcome, const services::ServerTask& task,
+                  const Output& out) {
+    out.Write(OutputLine(outcome, task));
+    if (const std::wstring text = RegistryNamesText(outcome, task.Registering); !text.empty())
+        out.Write(SetIn(text));
+    out.WriteRegistrationPart(OutputLine(outcome, task),
+                              outcome.Preview ? outcome.Preview->RegText : services::kRegFileHeader);
+}
+
+// Each file in turn, the next one's helper made ready while the last works;
+// the exit code of the last that failed.
+int RegisterFiles(const CommandLine& command, const std::vector<services::ServerFile>& servers, clsReg& reg,
+                  services::NamesReader* names, Output& out,
+                  std::vector<services::RegistrationOutcome>& outcomes) {
+    if (command.Export != ExportForm::None)
+        out.HoldForDocument();
+    else if (command.Task.Preview)
+        out.StartRegistrationFile();
+    int code = kExitDone;
+    for (size_t i = 0; i < servers.size(); ++i) {
+        ScriptWait wait(command.Silent, [&] {
+            if (HelperFrom(servers, i + 1)) reg.Helper().GetReady();
+        });
+        services::RegistrationOutcome outcome = RegisterFile(
+            {wait, names, services::AheadInProgress::Finish}, servers[i], command.Task,
+            [&](const clsReg::HelperWait& helper) { return reg.Run(servers[i], command.Task, helper); });
+        if (command.Silent && outcome.Err.Number == services::failure::NotAnswering)
+            outcome.EndedAfterSeconds = kSilentPatienceMs / 1000;
+        WriteOutcome(outcome, command.Task, out);
+        if (!outcome.Succeeded) code = ExitCodeOf(outcome);
+        outcomes.push_back(std::move(outcome));
+    }
+    return code;
+}
+
 }  // namespace
 
 ExitCode ExitCodeOf(const services::RegistrationOutcome& outcome) {
     if (outcome.Succeeded) return kExitDone;
-    switch (outcome.Err.Number) {
-        case rt::errnum::LibraryMissing:
-        case rt::errnum::Needs64BitWindows:
-        case rt::errnum::ServerLoadException:
-        case rt::errnum::HelperUnavailable:
+    switch (services::failure::ReachedBy(outcome.Err.Number)) {
+        case services::failure::Reached::NotLoaded:
             return kExitNotLoaded;
-        case rt::errnum::NotExported:
+        case services::failure::Reached::NoExport:
             return kExitNoExport;
-        default:
-            return kExitExportFailed;
+        case services::failure::Reached::ExportCalled:
+            break;
     }
+    return kExitExportFailed;
 }
 
 std::wstring OutputLine(const services::RegistrationOutcome& outcome, const services::ServerTask& task) {
@@ -122,74 +166,30 @@ int RunCommandMode(HINSTANCE module, const CommandLine& command) {
     // or variables are read into it again.
     std::vector<std::wstring> paths;
     for (const std::wstring& file : command.Files) paths.push_back(ArgumentFile(file));
-    // A 64-bit server's helper starts while this process gets ready, and the
-    // next one while the last works.
-    services::Registrar registrar(module, res::Helper64);
     const services::ServerFiles files = services::ResolveServers(paths);
     const std::vector<services::ServerFile>& servers = *files;
-    std::vector<bool> inHelper;
-    for (const services::ServerFile& server : servers)
-        inHelper.push_back(server.road == services::Road::Helper);
     if (const std::wstring fault = ExportFault(command, servers); !fault.empty()) {
         CommandLine mixed = command;
         mixed.Fault = fault;
         return RefuseOrExplain(mixed, out);
     }
-    const auto helperFrom = [&](size_t i) {
-        return std::find(inHelper.begin() + i, inHelper.end(), true) != inHelper.end();
-    };
-    if (helperFrom(0)) registrar.Helper().GetReady();
+    // A 64-bit server's helper starts while this process gets ready.
+    clsReg reg(module, res::Helper64);
+    if (HelperFrom(servers, 0)) reg.Helper().GetReady();
     // What names each file is read ahead meanwhile, when anybody is to read it.
     std::optional<services::NamesReader> names;
     if (!command.Task.Preview && (out.Redirected() || !command.Silent)) names.emplace().LookAhead(files);
     // OLE, as the window has it: servers' registration code relies on it. The helper has its own.
     std::optional<rt::App> ole;
-    if (std::find(inHelper.begin(), inHelper.end(), false) != inHelper.end() && !ole.emplace().OleReady()) {
-        const std::wstring text = L"OLE could not be started, so no server was registered.";
-        out.Write(text);
-        if (!command.Silent) rt::MsgBox(text, rt::MsgBoxExclamation, rt::kErrorTitle);
-        return kExitNoOle;
-    }
+    const bool anyHere = std::any_of(servers.begin(), servers.end(),
+                                     [](const auto& s) { return s.road != services::Road::Helper; });
+    if (anyHere && !ole.emplace().OleReady()) return NoOle(command, out);
     std::vector<services::RegistrationOutcome> outcomes;
-    int code = kExitDone;
-    if (command.Export != ExportForm::None)
-        out.HoldForDocument();
-    else if (command.Task.Preview)
-        out.StartRegistrationFile();
-    for (size_t i = 0; i < paths.size(); ++i) {
-        const std::wstring& path = paths[i];
-        const auto target = names ? services::TargetOf(servers[i]) : std::nullopt;
-        const auto reading =
-            target ? names->ExportStarts(*target, services::AheadInProgress::Finish) : nullptr;
-        services::RegistrationOutcome outcome =
-            registrar.RegisterOne(servers[i], command.Task, [&](services::HelperCall& call) {
-                if (helperFrom(i + 1)) registrar.Helper().GetReady();
-                AwaitHelper(call, path, command.Task, command.Silent);
-            });
-        if (reading) NoteRegistryNames(*names, *reading, outcome);
-        if (command.Silent && outcome.Err.Number == rt::errnum::NotAnswering)
-            outcome.EndedAfterSeconds = kSilentPatienceMs / 1000;
-        out.Write(OutputLine(outcome, command.Task));
-        if (const std::wstring text = RegistryNamesText(outcome, command.Task.Registering); !text.empty())
-            out.Write(SetIn(text));
-        out.WriteRegistrationPart(OutputLine(outcome, command.Task),
-                                  outcome.Preview ? outcome.Preview->RegText : services::kRegFileHeader);
-        if (!outcome.Succeeded) code = ExitCodeOf(outcome);
-        outcomes.push_back(std::move(outcome));
-    }
-    registrar.EndHelpers();
-    if (command.Export != ExportForm::None && code == kExitDone) {
+    const int code = RegisterFiles(command, servers, reg, names ? &*names : nullptr, out, outcomes);
+    reg.EndHelpers();
+    if (command.Export != ExportForm::None && code == kExitDone)
         WriteExport(command, servers, outcomes, out);
-        return code;
-    }
-    if (!command.Silent) {
-        const bool allDone = code == kExitDone;
-        const bool warn = std::any_of(outcomes.begin(), outcomes.end(), [&](const auto& o) {
-            return RegistryNamesWarn(o, command.Task.Registering);
-        });
-        rt::MsgBox(RegistrationReport(outcomes, command.Task),
-                   allDone && !warn ? rt::MsgBoxInformation : rt::MsgBoxExclamation,
-                   allDone ? kSuccessTitle : rt::kErrorTitle);
-    }
+    else if (!command.Silent)
+        ShowReport(outcomes, command.Task);
     return code;
 }

@@ -8,6 +8,7 @@
 #include "errors.h"
 #include "handles.h"
 #include "latebound.h"
+#include "messages.h"
 
 namespace modFunctions {
 namespace {
@@ -97,7 +98,7 @@ private:
 HRESULT DesktopShellOpen(const std::wstring& file, const std::wstring& parameters,
                          const std::wstring& directory) {
     const Com<IShellDispatch2> shell = DesktopDispatch();
-    if (!shell) rt::Raise(rt::errnum::NoDesktopShell, L"OpenURL", L"No desktop shell answered.");
+    if (!shell) rt::Raise(kNoDesktopShell, L"OpenURL", msg::kNoDesktopShell);
     const TextArgument what(file), arguments(parameters), folder(directory), verb(L"Open");
     if (what.Get().vt != VT_BSTR) return E_OUTOFMEMORY;
     VARIANT show{};

@@ -9,6 +9,9 @@
 
 namespace modFunctions {
 
+// The run-time error raised when no desktop shell answered to open a page for the user.
+inline constexpr long kNoDesktopShell = 989;
+
 // Asks the desktop shell, in its own process with the user's own rights, to
 // open `file`; the shell's answer (S_OK: it started something). Raises when no
 // desktop shell answers: nothing is started then.

@@ -3,20 +3,15 @@
 #include <windows.h>
 
 #include "manifest.h"
+#include "messages.h"
 #include "msgbox.h"
 #include "product.h"
 #include "wixfragment.h"
 
 namespace {
 
-
 bool Bits64(const services::ServerFile& server) {
     return server.kind == services::PeImage::Kind::X64;
-}
-
-// "1 file", "2 files".
-std::wstring Count(size_t n, const wchar_t* one, const wchar_t* many) {
-    return std::to_wstring(n) + L" " + (n == 1 ? one : many);
 }
 
 std::wstring FileName(const std::wstring& path) {
@@ -62,9 +57,7 @@ std::wstring Manifest(const CommandLine& command, const std::vector<services::Se
         classes += files.back().Registration.Classes.size();
         libraries += files.back().Registration.TypeLibs.size();
     }
-    summary = L"The manifest holds " + Count(classes, L"class", L"classes") + L" and " +
-              Count(libraries, L"type library", L"type libraries") + L" of " +
-              Count(files.size(), L"file", L"files") + L".";
+    summary = msg::ManifestSummary(classes, libraries, files.size());
     return services::ManifestText(identity, files);
 }
 
@@ -78,8 +71,7 @@ std::wstring Fragment(const std::vector<services::ServerFile>& servers,
                               Bits64(s), Captured(outcomes[i])});
         for (const services::CapturedKey& key : components.back().Keys) values += key.Values.size();
     }
-    summary = L"The installer fragment holds " + Count(components.size(), L"component", L"components") +
-              L" with " + Count(values, L"registry value", L"registry values") + L".";
+    summary = msg::FragmentSummary(components.size(), values);
     return services::WixFragmentText(components);
 }
 
@@ -89,8 +81,7 @@ std::wstring ExportFault(const CommandLine& command, const std::vector<services:
     if (command.Export != ExportForm::Manifest) return L"";
     for (const services::ServerFile& server : servers)
         if (Bits64(server) != Bits64(servers[0]))
-            return L"One manifest holds servers of one kind: " + FileName(servers[0].shown) + L" and " +
-                   FileName(server.shown) + L" are one 32-bit, one 64-bit. Make a manifest for each kind.";
+            return msg::MixedKindsFault(FileName(servers[0].shown), FileName(server.shown));
     return L"";
 }
 
@@ -102,10 +93,6 @@ void WriteExport(const CommandLine& command, const std::vector<services::ServerF
         manifest ? Manifest(command, servers, outcomes, summary) : Fragment(servers, outcomes, summary);
     out.WriteDocument(text);
     if (command.Silent) return;
-    // As every command ends unless silent: one box, here with how to keep what it made.
-    const std::wstring how =
-        manifest ? L"tessiver /manifest a.ocx b.dll > app.manifest" : L"tessiver /wix a.ocx > a.wxs";
-    rt::MsgBox(summary + L"\r\n\r\nNothing was registered." +
-                   (out.Redirected() ? L"" : L" To write it to a file, redirect the output:\r\n" + how),
-               rt::MsgBoxInformation, rt::kProductName);
+    rt::MsgBox(msg::ExportDoneText(summary, manifest, out.Redirected()), rt::MsgBoxInformation,
+               rt::kProductName);
 }

@@ -84,7 +84,6 @@ frmReg::~frmReg() = default;
 
 void frmReg::Load(HINSTANCE module) {
     module_ = module;
-    registrar_ = std::make_unique<services::Registrar>(module, res::Helper64);
     rt::FormEvents& events = form_.Events();
     events.Initialize = [this] { Form_Initialize(); };
     events.Load = [this] {
@@ -151,7 +150,7 @@ void frmReg::Form_Initialize() {
 
 void frmReg::Form_Load() {
     dlg_ = std::make_unique<clsDlg>();
-    reg_ = std::make_unique<clsReg>();
+    reg_ = std::make_unique<clsReg>(module_, res::Helper64);
     os_ = std::make_unique<clsOS>();
     os_->GetSystemOS();
     FitToScale();
@@ -172,9 +171,10 @@ void frmReg::Form_MouseMove(short button, short, float, float) {
 void frmReg::Form_Unload() {
     // A helper still at work ends with the window; no answer about the field is awaited.
     scout_.reset();
-    registrar_->EndHelpers();
+    if (reg_) reg_->EndHelpers();
     rt::Suppress([this] { dlg_.reset(); });
-    rt::Suppress([this] { reg_.reset(); });
+    // A registration still under way lets go of the service once it returns.
+    if (!registrationRunning_) rt::Suppress([this] { reg_.reset(); });
     rt::Suppress([this] { os_.reset(); });
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "aerobutton.h"
+#include "clsreg.h"
 #include "dlg.h"
 #include "errors.h"
 #include "form.h"
@@ -20,23 +21,16 @@
 #include "imagezone.h"
 #include "label.h"
 #include "loaddiagnosis.h"
+#include "messages.h"
 #include "namesreader.h"
 #include "os.h"
 #include "picturebox.h"
-#include "reg.h"
-#include "registrar.h"
 #include "registrynames.h"
 #include "roadscout.h"
 #include "serveroutcome.h"
 #include "serverroad.h"
 #include "servertask.h"
 #include "textbox.h"
-
-// The maker's home page; the community page is this followed by "/forum/".
-#ifndef TESSIVER_HOME_PAGE
-#define TESSIVER_HOME_PAGE L"https://www.quorvane.example"
-#endif
-inline constexpr const wchar_t* kHomePage = TESSIVER_HOME_PAGE;
 
 // Outer height in twips: the shorter frame of "WinVista", else the taller one.
 long OuterHeightTwips(const std::wstring& windowsId);
@@ -51,48 +45,6 @@ rt::PictureRef LinkCursor(HINSTANCE module);
 // `windowsId` (clsOS::WindowsID). Raises a run-time error when it is absent or
 // malformed.
 rt::StoredObject StoredMainWindow(HINSTANCE module, const std::wstring& windowsId);
-
-// Why one file did not succeed, from the error the registration service
-// recorded and, for a file that would not load, what a look at the files found.
-std::wstring RegistrationFailureText(const services::RegistrationOutcome& outcome,
-                                     const services::ServerTask& task);
-inline std::wstring RegistrationFailureText(const services::RegistrationOutcome& outcome, bool registering) {
-    return RegistrationFailureText(outcome, services::RegistrationTask(registering));
-}
-// The text of the one box a command shows for all its files: the success text
-// exactly when every file succeeded; else each failure's path and cause.
-std::wstring RegistrationReport(const std::vector<services::RegistrationOutcome>& outcomes,
-                                const services::ServerTask& task);
-inline std::wstring RegistrationReport(const std::vector<services::RegistrationOutcome>& outcomes,
-                                       bool registering) {
-    return RegistrationReport(outcomes, services::RegistrationTask(registering));
-}
-inline const wchar_t* RegistrationDoneText(const services::ServerTask& task) {
-    if (task.Preview) return L"Preview done: nothing was written to the registry.";
-    return task.Registering ? L"Registered successfully" : L"Unregistered successfully";
-}
-// What names the file in the registry once its export ran, to follow the
-// first line of its box; empty when nothing was read (namestext.cpp).
-std::wstring RegistryNamesText(const services::RegistrationOutcome& outcome, bool registering);
-// A name as a report shows it: control characters as \r, \n, \t, \xNN or
-// \uNNNN, so that no name starts a line of its own.
-std::wstring Escaped(const std::wstring& text);
-// What a preview found the exports would write (or delete), to follow the first line of its box.
-std::wstring PreviewText(const services::RegistrationOutcome& outcome, bool registering);
-// The same in one line, for a file among several.
-std::wstring RegistryNamesLine(const services::RegistrationOutcome& outcome, bool registering);
-// True when the registry belies the export's success: a registered file that
-// nothing names, an unregistered one that something still names.
-bool RegistryNamesWarn(const services::RegistrationOutcome& outcome, bool registering);
-// The title of the boxes that say a command went well; rt::kErrorTitle for the others.
-inline constexpr wchar_t kSuccessTitle[] = L"Success!";
-
-// How long a 64-bit server may run before the user is asked whether to end it, and the question.
-inline constexpr DWORD kPatienceMs = 10000;
-std::wstring NotAnsweringQuestion(const std::wstring& path, const services::ServerTask& task,
-                                  ULONGLONG waitedMs);
-// What the user is told when the desktop shell did not open a page: its answer, read where it has one.
-std::wstring PageRefusalText(const std::wstring& address, HRESULT shellAnswer);
 
 class frmReg {
 public:
@@ -121,8 +73,7 @@ public:
     static std::wstring file(const std::wstring& path);
 
     // One file of Register or Unregister, on the road its kind asks for: in
-    // this process, or in the 64-bit helper while the window waits and answers
-    // (helperwait.cpp).
+    // this process, or in the 64-bit helper while the window waits and answers.
     services::RegistrationOutcome RegisterOne(const std::wstring& path, bool registering);
 
 private:
@@ -159,19 +110,15 @@ private:
     void RunRegistration(bool registering);
     // What names the file once its export ran, read while the window answers (namesreading.cpp).
     services::NamesReader& Names();
-    void NoteRegistryNames(services::RegistrationOutcome& outcome, services::NamesReading& reading);
-    std::optional<services::RegistryNames> WaitForNames(const services::NamesReading& reading);
-    bool WaitForHelper(services::HelperCall& call, const std::wstring& path, bool registering);
     void OpenPage(const std::wstring& address);
 
     rt::Form form_;
     HINSTANCE module_ = nullptr;
 
     std::unique_ptr<clsDlg> dlg_;
+    // The registration service; its end ends every helper.
     std::unique_ptr<clsReg> reg_;
     std::unique_ptr<clsOS> os_;
-    // The roads of the files; its end ends every helper.
-    std::unique_ptr<services::Registrar> registrar_;
     // Made when a file is first named; its end stops its thread.
     std::unique_ptr<services::NamesReader> names_;
     // Looks at the field's text off the window thread; made on 64-bit Windows at the first change.

@@ -4,6 +4,7 @@
 #include "desktopshell.h"
 #include "dpi.h"
 #include "gdi.h"
+#include "messages.h"
 #include "units.h"
 
 namespace modFunctions {
@@ -60,7 +61,7 @@ void DragWindow(HWND window) {
 }
 
 std::wstring OpenUrlResultText(HRESULT shellAnswer) {
-    return shellAnswer == E_OUTOFMEMORY ? L"Insufficent system memory or corrupt program file" : L"";
+    return shellAnswer == E_OUTOFMEMORY ? msg::kOpenUrlFailed : L"";
 }
 
 std::wstring OpenURL(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory,

@@ -2,7 +2,7 @@
 // registry once its export has run.
 #include <string>
 
-#include "frmreg.h"
+#include "messages.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "frmreg.h"
 #include "latebound.h"
+#include "messages.h"
 #include "msgbox.h"
 #include "shellfiles.h"
 
@@ -24,8 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         window.Load(instance);
     } catch (const rt::RuntimeError& e) {
         // Only a damaged executable gets here; say so rather than vanish.
-        rt::MsgBox(L"The main window could not be built: " + e.Info().Description, rt::MsgBoxExclamation,
-                   rt::kErrorTitle);
+        rt::MsgBox(msg::kWindowNotBuilt + e.Info().Description, rt::MsgBoxExclamation, rt::kErrorTitle);
         return 1;
     }
     // Files given as arguments wait in the path field for a command.

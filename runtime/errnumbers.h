@@ -1,5 +1,6 @@
-// The run-time error numbers the program raises and tests for, in one list, so
-// that a raise and the check that explains it can never drift apart.
+// The run-time error numbers the runtime raises and tests for, in one list, so
+// that a raise and the check that explains it can never drift apart. The
+// registration's own numbers live with its outcome (services/call/failure.h).
 #pragma once
 
 namespace rt::errnum {
@@ -13,16 +14,5 @@ constexpr long Internal = 51;               // an error that is not a run-time e
 constexpr long InvalidPropertyValue = 380;  // "Invalid property value", also a malformed description
 constexpr long UnknownControlType = 711;    // the description names a control type nobody registered
 constexpr long CannotLoad = 745;            // a form, control or resource could not be made
-constexpr long NoDesktopShell = 989;        // no desktop shell answered to open a page for the user
-constexpr long PreviewUnavailable = 990;    // no scratch copy of the registry could be made
-constexpr long Needs64BitWindows = 991;     // a 64-bit server on 32-bit Windows
-constexpr long AnswerTooLong = 992;         // a server wrote into the 64-bit helper's answer
-constexpr long HelperUnavailable = 993;     // the 64-bit helper could not be written or started
-constexpr long NotAnswering = 994;          // a server that did not answer was ended
-constexpr long HelperEnded = 995;           // the 64-bit helper ended without an answer
-constexpr long ServerLoadException = 996;   // an exception escaped a server's DllMain while it loaded
-constexpr long ServerException = 997;       // an exception escaped a server's export
-constexpr long NotExported = 998;           // "not a exported function!"
-constexpr long LibraryMissing = 999;        // "library missing!"
 
 }  // namespace rt::errnum

@@ -1,13 +1,12 @@
 #include "reg.h"
 
 #include <windows.h>
-// The platform headers below build on windows.h.
-#include <objbase.h>
 
 #include <cstring>
 #include <functional>
 
 #include "errors.h"
+#include "failure.h"
 #include "guardedcall.h"
 #include "loaddiagnosis.h"
 #include "loadersearch.h"
@@ -23,7 +22,7 @@ namespace services {
 namespace {
 
 [[noreturn]] void RaiseLibraryMissing(DWORD loaderCode) {
-    rt::Raise(rt::errnum::LibraryMissing, kSource, L"library missing!", loaderCode);
+    rt::Raise(failure::LibraryMissing, kSource, L"library missing!", loaderCode);
 }
 
 // A crash in the server's DllMain is told apart from a file that would not load.
@@ -31,7 +30,7 @@ HMODULE Load(const std::function<HMODULE()>& load) {
     LoadCrash crash;
     HMODULE module = LoadWatched(load, crash);
     if (crash.Happened)
-        rt::Raise(rt::errnum::ServerLoadException, kSource, crash.Description, GetLastError(),
+        rt::Raise(failure::ServerLoadException, kSource, crash.Description, GetLastError(),
                   static_cast<long>(crash.Code));
     if (!module) RaiseLibraryMissing(GetLastError());
     return module;
@@ -55,30 +54,11 @@ HMODULE FindOrLoad(const ServerFile& server) {
 uintptr_t ResolveExport(const ServerFile& server, const char* exportName) {
     HMODULE module = FindOrLoad(server);
     FARPROC proc = GetProcAddress(module, exportName);
-    if (!proc) rt::Raise(rt::errnum::NotExported, kSource, L"not a exported function!", GetLastError());
+    if (!proc) rt::Raise(failure::NotExported, kSource, L"not a exported function!", GetLastError());
     return reinterpret_cast<uintptr_t>(proc);
 }
 
 }  // namespace services
-
-bool clsReg::IsProgIDRegistered(const std::wstring& progId) {
-    CLSID clsid{};
-    return CLSIDFromProgID(progId.c_str(), &clsid) == S_OK;
-}
-
-bool clsReg::RegisterCOMServer(const std::wstring& path) {
-    return CallServerExport(path, true);
-}
-
-bool clsReg::UnregisterCOMServer(const std::wstring& path) {
-    return CallServerExport(path, false);
-}
-
-bool clsReg::CallServerExport(const std::wstring& path, bool registering) {
-    std::wstring failedExport;
-    return services::CallTask(services::ResolveServer(path), services::RegistrationTask(registering),
-                              failedExport);
-}
 
 namespace services {
 namespace {
@@ -87,7 +67,7 @@ namespace {
 bool Judge(bool returned, uint32_t result, const Fault& fault, const char* exportName) {
     if (!returned) {
         rt::RecordErr(
-            {rt::errnum::ServerException, kSource, DescribeFault(fault), 0, static_cast<long>(fault.Code)});
+            {failure::ServerException, kSource, DescribeFault(fault), 0, static_cast<long>(fault.Code)});
         return false;
     }
     const auto hr = static_cast<HRESULT>(result);

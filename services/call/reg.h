@@ -1,16 +1,16 @@
-// clsReg: registers and unregisters an in-process COM server by calling its
-// self-registration export inside this process.
+// Finding and calling a server's exports inside this process, for clsReg and the 64-bit helper.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "failure.h"
 #include "serverroad.h"
 
-// Errors raised while finding an export (rt::errnum::LibraryMissing, with the
-// loader's code as LastDllError, and rt::errnum::NotExported); the public
+// Errors raised while finding an export (services::failure::LibraryMissing, with the
+// loader's code as LastDllError, and services::failure::NotExported); clsReg's public
 // operations suppress them and leave them in rt::Err() for the caller to explain.
-// An exception that escapes the export leaves rt::errnum::ServerException, with
+// An exception that escapes the export leaves services::failure::ServerException, with
 // its code, name, module and offset as the description (DescribeFault) and its
 // code as HResult. An export that returns a failure HRESULT leaves an error
 // whose Number and HResult are that HRESULT.
@@ -34,18 +34,3 @@ bool CallResolvedExport(uintptr_t address, const char* exportName);
 // The same for DllInstall(install, commandLine); a null commandLine is passed as NULL.
 bool CallResolvedInstall(uintptr_t address, bool install, const wchar_t* commandLine);
 }  // namespace services
-
-class clsReg {
-public:
-    // True exactly when the ProgID resolves to a class identifier with S_OK.
-    bool IsProgIDRegistered(const std::wstring& progId);
-    // True when DllRegisterServer was found, called and returned a success code.
-    // An exception escaping the export is caught at the call: False, with
-    // ServerException recorded.
-    bool RegisterCOMServer(const std::wstring& path);
-    // True when DllUnregisterServer was found, called and returned a success code.
-    bool UnregisterCOMServer(const std::wstring& path);
-
-private:
-    bool CallServerExport(const std::wstring& path, bool registering);
-};

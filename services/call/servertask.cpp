@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "errors.h"
+#include "failure.h"
 #include "previewtask.h"
 #include "quietoutput.h"
 #include "reg.h"
@@ -42,7 +43,7 @@ bool CallTask(const ServerFile& server, const ServerTask& task, std::wstring& fa
     for (const char* name : names) {
         uintptr_t address = 0;
         if (rt::Suppress([&] { address = ResolveExport(server, name); })) {
-            if (rt::Err().Number == rt::errnum::NotExported) failedExport = Wide(name);
+            if (rt::Err().Number == failure::NotExported) failedExport = Wide(name);
             return false;
         }
         addresses.push_back(address);
@@ -66,7 +67,7 @@ ServerOutcome RunTask(const ServerFile& server, const ServerTask& task, const Be
     ServerOutcome outcome;
     outcome.Succeeded = CallTask(server, task, outcome.Export, before);
     outcome.Err = rt::Err();
-    if (outcome.Err.Number == rt::errnum::LibraryMissing) outcome.Problem = ExplainLoadFailure(server);
+    if (outcome.Err.Number == failure::LibraryMissing) outcome.Problem = ExplainLoadFailure(server);
     return outcome;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "comkeys.h"
+
 namespace services {
 namespace {
 
@@ -39,7 +41,7 @@ T& Entry(std::vector<T>& list, std::wstring T::*field, const std::wstring& id) {
 void ReadClassKey(ComClass& c, const Parts& p, const CapturedKey& key) {
     const std::wstring text = CapturedText(key);
     if (p.size() == 2) c.Description = text;
-    if (p.size() == 3 && Is(p[2], L"InprocServer32")) {
+    if (p.size() == 3 && Is(p[2], kInprocServerKey)) {
         c.Server = text;
         c.ThreadingModel = CapturedText(key, L"ThreadingModel");
     }

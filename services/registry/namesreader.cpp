@@ -17,9 +17,6 @@ size_t Slot(RegistryView view) {
 // letter names many that are not, so the memory is kept short.
 constexpr size_t kMostFacts = 32;
 
-// Another program's changes come in bursts: the view is read again once they have paused this long.
-constexpr DWORD kQuietMs = 250;
-
 }  // namespace
 
 NamesReading::NamesReading(NamesTarget target, std::array<bool, ViewIndexes::kCount> freshBefore)

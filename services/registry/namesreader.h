@@ -25,6 +25,11 @@
 
 namespace services {
 
+// The names readers' quiet time: a reader reads the registry again once its
+// changes have paused this long, and the window says what it waits for once a
+// reading has taken this long.
+inline constexpr DWORD kQuietMs = 250;
+
 // One reading around an export: Done is signalled once Result holds the answer.
 class NamesReading {
 public:

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "comkeys.h"
 #include "preview.h"
 
 namespace services {
@@ -51,7 +52,7 @@ RegistryNames NamesInPreview(const RegTree& keys, RegistryView view, const std::
             c.clsid = id;
             if (rest.empty()) c.name = Text(key, L"");
             if (SameRegName(rest, L"ProgID")) c.progId = Text(key, L"");
-            if (SameRegName(rest, L"InprocServer32")) {
+            if (SameRegName(rest, kInprocServerKey)) {
                 c.threadingModel = Text(key, L"ThreadingModel");
                 inProcess[id] = true;
             }

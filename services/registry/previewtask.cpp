@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cwctype>
 
+#include "failure.h"
 #include "preview.h"
 #include "previewnames.h"
 #include "reg.h"
@@ -62,8 +63,7 @@ ServerOutcome RunPreview(const ServerFile& server, const ServerTask& task, const
         RegistryPreview preview(!task.Registering && target ? KeysNamingFile(*target)
                                                             : std::vector<std::wstring>{});
         if (const LONG error = preview.Error()) {
-            outcome.Err = {rt::errnum::PreviewUnavailable, kSource, L"", static_cast<unsigned long>(error),
-                           0};
+            outcome.Err = {failure::PreviewUnavailable, kSource, L"", static_cast<unsigned long>(error), 0};
             return outcome;
         }
         outcome = RunTask(server, plain, before);

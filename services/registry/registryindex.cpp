@@ -4,6 +4,7 @@
 #include <array>
 #include <set>
 
+#include "comkeys.h"
 #include "errors.h"
 #include "registrypath.h"
 #include "regtext.h"
@@ -227,7 +228,7 @@ IndexEntry RegistryIndex::ReadEntry(const std::wstring& name) const {
 
 void RegistryIndex::ReadClassPaths(IndexEntry& entry) const {
     bool tooLong = false;
-    const auto value = ReadRegText(key_.Get(), entry.name + L"\\InprocServer32", nullptr, &tooLong);
+    const auto value = ReadRegText(key_.Get(), entry.name + L"\\" + kInprocServerKey, nullptr, &tooLong);
     entry.skipped += tooLong;
     if (!value) return;
     const std::wstring spelled = SpelledPath(value->text, value->type, view_);

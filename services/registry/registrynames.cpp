@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "comkeys.h"
 #include "loadersearch.h"
 #include "registrypath.h"
 #include "regtext.h"
@@ -69,7 +70,7 @@ NamedClass ClassNamed(HKEY classes, const std::wstring& clsid, bool detailed, si
     named.progId = Text(classes, clsid + L"\\ProgID", skipped);
     if (named.progId.empty()) named.progId = Text(classes, clsid + L"\\VersionIndependentProgID", skipped);
     named.name = Text(classes, clsid, skipped);
-    named.threadingModel = Text(classes, clsid + L"\\InprocServer32", skipped, L"ThreadingModel");
+    named.threadingModel = Text(classes, clsid + L"\\" + kInprocServerKey, skipped, L"ThreadingModel");
     return named;
 }
 

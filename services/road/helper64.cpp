@@ -1,5 +1,6 @@
 #include "helper64.h"
 
+#include "failure.h"
 #include "reg.h"
 
 // The platform headers below build on windows.h.
@@ -150,15 +151,14 @@ void HelperCall::End() {
 ServerOutcome HelperCall::Outcome() const {
     ServerOutcome outcome;
     if (ended_ == Ended::AnswerTooLong) {
-        outcome.Err = {rt::errnum::AnswerTooLong, kSource, L"", 0, 0};
+        outcome.Err = {failure::AnswerTooLong, kSource, L"", 0, 0};
         return outcome;
     }
     if (auto answer = DecodeOutcome(answer_)) return *answer;
     DWORD code = 0;
     GetExitCodeProcess(process_.Get(), &code);
-    outcome.Err = ended_ == Ended::NotAnswering
-                      ? rt::ErrorInfo{rt::errnum::NotAnswering, kSource, L"", 0, 0}
-                      : rt::ErrorInfo{rt::errnum::HelperEnded, kSource, L"", code, 0};
+    outcome.Err = ended_ == Ended::NotAnswering ? rt::ErrorInfo{failure::NotAnswering, kSource, L"", 0, 0}
+                                                : rt::ErrorInfo{failure::HelperEnded, kSource, L"", code, 0};
     return outcome;
 }
 

@@ -1,21 +1,13 @@
 #include "registrar.h"
 
 #include "errors.h"
+#include "failure.h"
 #include "reg.h"
 
 namespace services {
 
 bool ExportRan(const RegistrationOutcome& outcome) {
-    switch (outcome.Succeeded ? 0 : outcome.Err.Number) {
-        case rt::errnum::LibraryMissing:
-        case rt::errnum::Needs64BitWindows:
-        case rt::errnum::NotExported:
-        case rt::errnum::ServerLoadException:
-        case rt::errnum::HelperUnavailable:
-            return false;
-        default:
-            return true;
-    }
+    return outcome.Succeeded || failure::ReachedBy(outcome.Err.Number) == failure::Reached::ExportCalled;
 }
 
 RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const ServerTask& task,
@@ -28,13 +20,13 @@ RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const Serve
                 wait(*call);
                 static_cast<ServerOutcome&>(outcome) = call->Outcome();
             } else {
-                outcome.Err = {rt::errnum::HelperUnavailable, kSource, L"", error, 0};
+                outcome.Err = {failure::HelperUnavailable, kSource, L"", error, 0};
             }
             outcome.InHelper = true;
             break;
         }
         case Road::Needs64BitWindows:
-            outcome.Err = {rt::errnum::Needs64BitWindows, kSource, L"", ERROR_BAD_EXE_FORMAT, 0};
+            outcome.Err = {failure::Needs64BitWindows, kSource, L"", ERROR_BAD_EXE_FORMAT, 0};
             break;
         case Road::InProcess:
             static_cast<ServerOutcome&>(outcome) = RunTask(server, task);
@@ -43,8 +35,7 @@ RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const Serve
     outcome.Path = server.given;
     outcome.BareName = server.bareName;
     // The usual cause of a missing export: the file is a .NET assembly.
-    if (outcome.Err.Number == rt::errnum::NotExported)
-        outcome.DotNetAssembly = server.image && server.image->clr;
+    if (outcome.Err.Number == failure::NotExported) outcome.DotNetAssembly = server.image && server.image->clr;
     return outcome;
 }
 

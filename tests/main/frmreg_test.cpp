@@ -10,6 +10,7 @@
 
 #include "dibimage.h"
 #include "dpi.h"
+#include "failure.h"
 #include "gdi.h"
 #include "leftobjects.h"
 #include "pefile.h"
@@ -48,9 +49,9 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
         o.Problem = std::move(problem);
         return o;
     };
-    const rt::ErrorInfo missing{rt::errnum::LibraryMissing, L"clsReg", L"library missing!",
+    const rt::ErrorInfo missing{services::failure::LibraryMissing, L"clsReg", L"library missing!",
                                 ERROR_MOD_NOT_FOUND, 0};
-    const rt::ErrorInfo badFormat{rt::errnum::LibraryMissing, L"clsReg", L"library missing!",
+    const rt::ErrorInfo badFormat{services::failure::LibraryMissing, L"clsReg", L"library missing!",
                                   ERROR_BAD_EXE_FORMAT, 0};
     const struct {
         services::RegistrationOutcome outcome;
@@ -61,8 +62,8 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
         // to end.
         {outcome(missing), true,
          L"The file could not be loaded: a DLL it depends on was not found. (error 126)"},
-        {outcome({rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0}), true,
-         L"(error 5)"},
+        {outcome({services::failure::LibraryMissing, L"clsReg", L"library missing!", ERROR_ACCESS_DENIED, 0}),
+         true, L"(error 5)"},
         {outcome(badFormat, {Kind::Damaged, L"its section table lies beyond its end", {}}), true,
          L"The file could not be loaded: it is damaged: its section table lies beyond its end. (error 193)"},
         {outcome(missing, {Kind::OtherMachine, {}, {L"a.dll", L"b.dll"}}), true,
@@ -72,22 +73,22 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
          false, L"DllUnregisterServer reported failure 0x8000FFFF"},
         {outcome({}), true, L"could not be registered"},
         // What only the 64-bit road meets, in the same box.
-        {outcome({rt::errnum::Needs64BitWindows, L"clsReg", L"", ERROR_BAD_EXE_FORMAT, 0}), true,
+        {outcome({services::failure::Needs64BitWindows, L"clsReg", L"", ERROR_BAD_EXE_FORMAT, 0}), true,
          L"The file is a 64-bit server: only 64-bit Windows can load it, and this system is 32-bit."},
-        {outcome({rt::errnum::ServerLoadException, L"clsReg",
+        {outcome({services::failure::ServerLoadException, L"clsReg",
                   L"C0000005 (access violation) in x.dll at offset 0x10", ERROR_NOACCESS,
                   static_cast<long>(0xC0000005)}),
          false,
          L"The server crashed while it was being loaded, in its DllMain, before its DllUnregisterServer "
          L"could "
          L"run: C0000005 (access violation) in x.dll at offset 0x10."},
-        {outcome({rt::errnum::HelperEnded, L"clsReg", L"", 0xC0000374, 0}), true,
+        {outcome({services::failure::HelperEnded, L"clsReg", L"", 0xC0000374, 0}), true,
          L"The server ended the process that ran it (exit code 0xC0000374) before its DllRegisterServer "
          L"answered."},
-        {outcome({rt::errnum::HelperEnded, L"clsReg", L"", 7, 0}), true, L"(exit code 7)"},
-        {outcome({rt::errnum::NotAnswering, L"clsReg", L"", 0, 0}), true,
+        {outcome({services::failure::HelperEnded, L"clsReg", L"", 7, 0}), true, L"(exit code 7)"},
+        {outcome({services::failure::NotAnswering, L"clsReg", L"", 0, 0}), true,
          L"The server's DllRegisterServer did not answer and was ended."},
-        {outcome({rt::errnum::HelperUnavailable, L"clsReg", L"", ERROR_ACCESS_DENIED, 0}), true,
+        {outcome({services::failure::HelperUnavailable, L"clsReg", L"", ERROR_ACCESS_DENIED, 0}), true,
          L"The program's 64-bit helper, which runs 64-bit servers, could not be started."},
     };
     for (const auto& c : cases) {
@@ -113,8 +114,8 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
         RegistrationFailureText(outcome(missing, {Kind::MissingDll, {}, {L"vcruntime140d.dll"}}), true)
             .find(L"belongs to a debug build of the Visual C++ runtime, which only Visual Studio installs"),
         std::wstring::npos);
-    services::RegistrationOutcome assembly =
-        outcome({rt::errnum::NotExported, L"clsReg", L"not a exported function!", ERROR_PROC_NOT_FOUND, 0});
+    services::RegistrationOutcome assembly = outcome(
+        {services::failure::NotExported, L"clsReg", L"not a exported function!", ERROR_PROC_NOT_FOUND, 0});
     assembly.DotNetAssembly = true;
     EXPECT_NE(RegistrationFailureText(assembly, false).find(L"unregister it with regasm /u"),
               std::wstring::npos);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "clsreg.h"
 #include "containobjects.h"
 #include "handles.h"
 #include "previewnames.h"

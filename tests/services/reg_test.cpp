@@ -1,4 +1,4 @@
-#include "reg.h"
+#include "clsreg.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "errors.h"
+#include "failure.h"
 #include "latebound.h"
 #include "loaddiagnosis.h"
 #include "selfhandled.h"
@@ -225,7 +226,7 @@ TEST_F(ClsReg, ExceptionsThatEscapeTheExportAreCaughtAtTheCall) {
             SCOPED_TRACE(testing::Message() << row.file << " round " << round);
             const std::wstring path = ServerPath(row.file);
             EXPECT_FALSE(row.registering ? reg.RegisterCOMServer(path) : reg.UnregisterCOMServer(path));
-            EXPECT_EQ(rt::Err().Number, rt::errnum::ServerException);
+            EXPECT_EQ(rt::Err().Number, services::failure::ServerException);
             EXPECT_EQ(static_cast<DWORD>(rt::Err().HResult), row.code);
             EXPECT_EQ(rt::Err().Description.rfind(row.described, 0), 0u) << rt::Err().Description;
             EXPECT_EQ(HandlerChain(), chain);
@@ -251,7 +252,7 @@ TEST_F(ClsReg, ACrashInDllMainIsToldApartFromAFileThatWillNotLoad) {
     const std::wstring path = ServerPath(L"dllmaincrash.dll");
     for (bool registering : {true, false}) {
         EXPECT_FALSE(registering ? reg.RegisterCOMServer(path) : reg.UnregisterCOMServer(path));
-        EXPECT_EQ(rt::Err().Number, rt::errnum::ServerLoadException);
+        EXPECT_EQ(rt::Err().Number, services::failure::ServerLoadException);
         EXPECT_EQ(static_cast<DWORD>(rt::Err().HResult), EXCEPTION_ACCESS_VIOLATION);
         EXPECT_EQ(
             rt::Err().Description.rfind(
@@ -263,7 +264,42 @@ TEST_F(ClsReg, ACrashInDllMainIsToldApartFromAFileThatWillNotLoad) {
     }
     // An exception the loader never saw is no crash in DllMain.
     EXPECT_FALSE(reg.RegisterCOMServer(ServerPath(L"no such server.dll")));
-    EXPECT_EQ(rt::Err().Number, rt::errnum::LibraryMissing);
+    EXPECT_EQ(rt::Err().Number, services::failure::LibraryMissing);
+}
+
+// The window's service takes each file's road; without the helper it carries, a 64-bit server is
+// refused there as the window refuses it, and what a file met is readable afterwards either way.
+TEST_F(ClsReg, WithAHelperModuleEachFileTakesItsRoad) {
+    clsReg running(GetModuleHandleW(nullptr), L"no such helper");
+    const long refused =
+        services::Is64BitWindows() ? services::failure::HelperUnavailable : services::failure::Needs64BitWindows;
+    const struct {
+        const wchar_t* file;
+        bool result;
+        long number;
+    } rows[] = {
+        {L"x64server.dll", false, refused},
+        {L"sfalsereg.dll", true, 0},
+        {L"plain.dll", false, services::failure::NotExported},
+        {L"failreg.dll", false, static_cast<long>(E_ACCESSDENIED)},
+    };
+    for (const auto& row : rows) {
+        for (bool registering : {true, false}) {
+            SCOPED_TRACE(testing::Message() << row.file << (registering ? " register" : " unregister"));
+            const std::wstring path = ServerPath(row.file);
+            EXPECT_EQ(registering ? running.RegisterCOMServer(path) : running.UnregisterCOMServer(path),
+                      row.result);
+            EXPECT_EQ(rt::Err().Number, row.number);
+            const services::RegistrationOutcome outcome =
+                running.Run(services::ResolveServer(path), services::RegistrationTask(registering), {});
+            EXPECT_EQ(outcome.Succeeded, row.result);
+            EXPECT_EQ(outcome.Err.Number, row.number);
+            EXPECT_EQ(outcome.Path, path);
+        }
+    }
+    if (!services::Is64BitWindows()) {
+        EXPECT_FALSE(running.HasHelper());
+    }
 }
 
 TEST_F(ClsReg, EmptyPathIsAMissingLibrary) {

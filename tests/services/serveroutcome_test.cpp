@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "failure.h"
 #include "serverpath.h"
 #include "serverroad.h"
 #include "testdirs.h"
@@ -29,10 +30,10 @@ bool Same(const ServerOutcome& a, const ServerOutcome& b) {
 
 TEST(ServerOutcome, CrossesWholeOrNotAtAll) {
     ServerOutcome missing;
-    missing.Err = {rt::errnum::LibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0};
+    missing.Err = {services::failure::LibraryMissing, L"clsReg", L"library missing!", ERROR_MOD_NOT_FOUND, 0};
     missing.Problem = {LoadProblem::Kind::MissingDll, L"", {L"m\u00EEddle.dll", L"helper.dll"}};
     ServerOutcome crashed;
-    crashed.Err = {rt::errnum::ServerException, L"clsReg",
+    crashed.Err = {services::failure::ServerException, L"clsReg",
                    L"C0000005 (access violation) in x.dll at offset 0x10", 0, static_cast<long>(0xC0000005)};
     crashed.Export = L"DllInstall";
     ServerOutcome done;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "failure.h"
 #include "peread.h"
 #include "registrar.h"
 #include "testdirs.h"
@@ -70,12 +71,15 @@ TEST(ServerRoad, TheRegistrarTakesTheRoadTheRecordNames) {
         LoadProblem::Kind problem;
         bool bareName;
     } rows[] = {
-        {ServerPath(L"x64\\comserver64.dll"), rt::errnum::Needs64BitWindows, LoadProblem::Kind::None, false},
-        {L"no-such-tessiver-server.dll", rt::errnum::LibraryMissing, LoadProblem::Kind::NotFound, true},
-        {ServerPath(L"no such server.dll"), rt::errnum::LibraryMissing, LoadProblem::Kind::NotFound, false},
-        {ServersDir() + L"\\", rt::errnum::LibraryMissing, LoadProblem::Kind::Folder, false},
-        {L"nul.dll", rt::errnum::LibraryMissing, LoadProblem::Kind::Device, false},
-        {ServerPath(L"notadll.ocx"), rt::errnum::LibraryMissing, LoadProblem::Kind::NotPe, false},
+        {ServerPath(L"x64\\comserver64.dll"), services::failure::Needs64BitWindows,
+         LoadProblem::Kind::None, false},
+        {L"no-such-tessiver-server.dll", services::failure::LibraryMissing, LoadProblem::Kind::NotFound,
+         true},
+        {ServerPath(L"no such server.dll"), services::failure::LibraryMissing, LoadProblem::Kind::NotFound,
+         false},
+        {ServersDir() + L"\\", services::failure::LibraryMissing, LoadProblem::Kind::Folder, false},
+        {L"nul.dll", services::failure::LibraryMissing, LoadProblem::Kind::Device, false},
+        {ServerPath(L"notadll.ocx"), services::failure::LibraryMissing, LoadProblem::Kind::NotPe, false},
     };
     for (const auto& row : rows) {
         const services::RegistrationOutcome outcome =

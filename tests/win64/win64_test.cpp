@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "failure.h"
 #include "frmreg.h"
 #include "largefile.h"
 #include "leftobjects.h"
@@ -125,24 +126,24 @@ TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
         const wchar_t* says;
     } rows[] = {
         {L"failreg64.dll", true, static_cast<long>(E_ACCESSDENIED), L"reported failure 0x80070005"},
-        {L"plain64.dll", false, rt::errnum::NotExported,
+        {L"plain64.dll", false, services::failure::NotExported,
          L"The file is not a self-registering COM server: it has no DllUnregisterServer export."},
-        {L"crashserver64.dll", true, rt::errnum::ServerException,
+        {L"crashserver64.dll", true, services::failure::ServerException,
          L"failed with an exception: C0000005 (access violation writing address 0x00000000) in "
          L"crashserver64.dll "
          L"at offset 0x"},
-        {L"crashserver64.dll", false, rt::errnum::ServerException,
+        {L"crashserver64.dll", false, services::failure::ServerException,
          L"failed with an exception: C00000FD (stack overflow) in crashserver64.dll at offset 0x"},
-        {L"dllmaincrash64.dll", true, rt::errnum::ServerLoadException,
+        {L"dllmaincrash64.dll", true, services::failure::ServerLoadException,
          L"crashed while it was being loaded, in its DllMain, before its DllRegisterServer could run: "
          L"C0000005 "
          L"(access violation writing address 0x00000000) in dllmaincrash64.dll at offset 0x"},
-        {L"probe\\probeserver.dll", true, rt::errnum::LibraryMissing,
+        {L"probe\\probeserver.dll", true, services::failure::LibraryMissing,
          L"it needs probemiddle.dll, which needs probehelper.dll, which was not found"},
-        {L"hangserver64.dll", false, rt::errnum::HelperEnded,
+        {L"hangserver64.dll", false, services::failure::HelperEnded,
          L"The server ended the process that ran it (exit code 3) before its DllUnregisterServer answered."},
         // Writing without end into every pipe it holds, the helper's answer among them.
-        {L"chattyserver64.dll", false, rt::errnum::AnswerTooLong,
+        {L"chattyserver64.dll", false, services::failure::AnswerTooLong,
          L"The server's DllUnregisterServer wrote into the 64-bit helper's answer, more than any answer "
          L"holds, "
          L"and was ended."},
@@ -155,7 +156,7 @@ TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
         EXPECT_EQ(outcome.Err.Number, row.number);
         const std::wstring text = RegistrationFailureText(outcome, row.registering);
         EXPECT_NE(text.find(row.says), std::wstring::npos) << testing::PrintToString(text);
-        if (row.number == rt::errnum::LibraryMissing) {
+        if (row.number == services::failure::LibraryMissing) {
             EXPECT_EQ(outcome.Problem.kind, Kind::MissingDll);
         }
     }
@@ -182,7 +183,7 @@ TEST_F(Win64, AServerThatNeverAnswersIsEndedWhenTheUserSaysSo) {
     answer.join();
     ASSERT_NE(question, nullptr);
     EXPECT_GE(took, 10000u);
-    EXPECT_EQ(outcome.Err.Number, rt::errnum::NotAnswering);
+    EXPECT_EQ(outcome.Err.Number, services::failure::NotAnswering);
     EXPECT_NE(RegistrationFailureText(outcome, true).find(L"DllRegisterServer did not answer and was ended"),
               std::wstring::npos);
     EXPECT_FALSE(HelperRunning());
