@@ -1,8 +1,8 @@
 // What an accessibility client reads of an AeroButton, and its default action.
 #include "accesskey.h"
 #include "aerobutton.h"
-#include "form.h"
-#include "tooltip.h"
+#include "runtime/form.h"
+#include "runtime/tooltip.h"
 
 namespace aero {
 namespace {

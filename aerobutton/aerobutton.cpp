@@ -5,7 +5,7 @@
 #include "layout.h"
 #include "paint.h"
 #include "picture_draw.h"
-#include "units.h"
+#include "runtime/units.h"
 
 namespace aero {
 namespace {

@@ -17,8 +17,8 @@
 #include "hook.h"
 #include "primitives.h"
 #include "probes.h"
+#include "runtime/usercontrol.h"
 #include "state.h"
-#include "usercontrol.h"
 
 namespace aero {
 

@@ -1,7 +1,7 @@
 #include "colourmath.h"
 
-#include "colour.h"  // rt::TranslateColor
-#include "units.h"
+#include "runtime/colour.h"  // rt::TranslateColor
+#include "runtime/units.h"
 
 namespace aero {
 namespace {

@@ -1,7 +1,7 @@
 // The AeroButton as a control type of the form loader: made at its stored
 // place, then handed its own stored keys, like any user control.
 #include "aerobutton.h"
-#include "formload.h"
+#include "runtime/formload.h"
 
 namespace aero {
 namespace {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "basewindow.h"
-#include "errors.h"
-#include "ondemand.h"
-#include "unhandled.h"
+#include "runtime/basewindow.h"
+#include "runtime/errors.h"
+#include "runtime/ondemand.h"
+#include "runtime/unhandled.h"
 
 namespace aero {
 

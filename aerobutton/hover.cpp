@@ -1,7 +1,7 @@
 // Hover tracking and the host form's activation, observed through window hooks.
 #include "aerobutton.h"
-#include "errors.h"
-#include "form.h"
+#include "runtime/errors.h"
+#include "runtime/form.h"
 
 namespace aero {
 namespace {

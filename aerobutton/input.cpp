@@ -2,7 +2,7 @@
 // the button's press logic, its repaints and the events its host sees.
 #include "aerobutton.h"
 
-#include "form.h"
+#include "runtime/form.h"
 
 namespace aero {
 namespace {

@@ -1,7 +1,7 @@
 #include "paint.h"
 
 #include "colourmath.h"
-#include "units.h"
+#include "runtime/units.h"
 
 namespace aero {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "gdi.h"
 #include "primitives.h"
+#include "runtime/gdi.h"
 #include "state.h"
 
 namespace aero {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "colourmath.h"
-#include "gdi.h"
-#include "units.h"
+#include "runtime/gdi.h"
+#include "runtime/units.h"
 
 namespace aero {
 namespace {

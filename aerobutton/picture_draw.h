@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "picture.h"
 #include "primitives.h"
+#include "runtime/picture.h"
 
 namespace aero {
 

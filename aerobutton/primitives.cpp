@@ -1,8 +1,8 @@
 #include "primitives.h"
 
 #include "colourmath.h"
-#include "gdi.h"
-#include "units.h"
+#include "runtime/gdi.h"
+#include "runtime/units.h"
 
 namespace aero {
 

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "handles.h"
-#include "latebound.h"
-#include "sysversion.h"
+#include "runtime/handles.h"
+#include "runtime/latebound.h"
+#include "runtime/sysversion.h"
 
 namespace aero {
 namespace {

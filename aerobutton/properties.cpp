@@ -5,10 +5,10 @@
 
 #include "accesskey.h"
 #include "aerobutton.h"
-#include "colour.h"
-#include "errors.h"
 #include "propertynames.h"
-#include "units.h"
+#include "runtime/colour.h"
+#include "runtime/errors.h"
+#include "runtime/units.h"
 
 namespace aero {
 namespace {

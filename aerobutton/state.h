@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "picture.h"
+#include "runtime/picture.h"
 
 namespace aero {
 

@@ -7,15 +7,15 @@
 #include <cstring>
 #include <string>
 
-#include "app.h"
-#include "errors.h"
-#include "gdi.h"
 #include "launch.h"
 #include "mainwindow.h"
 #include "painting.h"
 #include "register64.h"
 #include "registration.h"
 #include "reportclick.h"
+#include "runtime/app.h"
+#include "runtime/errors.h"
+#include "runtime/gdi.h"
 #include "stats.h"
 #include "table.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "handles.h"
+#include "runtime/handles.h"
 
 namespace bench {
 namespace {

@@ -4,11 +4,11 @@
 // The platform headers below build on windows.h.
 #include <commctrl.h>
 
-#include "app.h"
-#include "errors.h"
-#include "formload.h"
-#include "frmreg.h"
 #include "launch.h"
+#include "main/frmreg.h"
+#include "runtime/app.h"
+#include "runtime/errors.h"
+#include "runtime/formload.h"
 
 namespace bench {
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "aerobutton.h"
-#include "form.h"
+#include "aerobutton/aerobutton.h"
+#include "runtime/form.h"
 
 namespace bench {
 

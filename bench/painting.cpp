@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "gdi.h"
 #include "launch.h"
+#include "runtime/gdi.h"
 
 namespace bench {
 namespace {

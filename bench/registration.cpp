@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "clsreg.h"
 #include "launch.h"
+#include "registration/clsreg.h"
 
 namespace bench {
 namespace {

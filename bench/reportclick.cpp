@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "handles.h"
 #include "launch.h"
 #include "registration.h"
+#include "runtime/handles.h"
 #include "windowdrive.h"
 
 namespace bench {

@@ -8,13 +8,13 @@
 #include <functional>
 #include <string>
 
-#include "app.h"
-#include "clsreg.h"
-#include "errors.h"
-#include "gdi.h"
 #include "input.h"
 #include "launch.h"
 #include "mainwindow.h"
+#include "registration/clsreg.h"
+#include "runtime/app.h"
+#include "runtime/errors.h"
+#include "runtime/gdi.h"
 #include "stats.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "handles.h"
+#include "runtime/handles.h"
 
 namespace bench {
 

@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "failure.h"
-#include "guardedcall.h"
-#include "handles.h"
-#include "latebound.h"
-#include "reg.h"
-#include "serveroutcome.h"
-#include "servertask.h"
+#include "call/guardedcall.h"
+#include "call/reg.h"
+#include "outcome/failure.h"
+#include "protocol/serveroutcome.h"
+#include "runtime/handles.h"
+#include "runtime/latebound.h"
+#include "task/servertask.h"
 
 namespace {
 
@@ -108,6 +108,8 @@ LONG WINAPI OnUnhandled(EXCEPTION_POINTERS* info) {
 DWORD WINAPI Work(void* data) {
     Job& job = *static_cast<Job*>(data);
     // Many self-registration exports expect an OLE apartment, as on the window thread.
+    // Never left: the process ends with the task, and leaving would run the
+    // server's code again (its objects' release) after its answer was made.
     OleInitialize(nullptr);
     // A window that went away before asking anything ends the helper here.
     if (!ReadRequest(job)) ExitProcess(2);

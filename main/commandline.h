@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "servertask.h"
+#include "task/servertask.h"
 
 // What the previews turn into, instead of a registration file.
 enum class ExportForm { None, Manifest, Wix };

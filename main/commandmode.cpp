@@ -5,20 +5,20 @@
 #include <functional>
 #include <optional>
 
-#include "app.h"
-#include "clsreg.h"
 #include "commandoutput.h"
 #include "exportmode.h"
-#include "failure.h"
 #include "messages.h"
-#include "msgbox.h"
-#include "namesreader.h"
-#include "product.h"
-#include "regfile.h"
+#include "outcome/failure.h"
+#include "paths/serverpath.h"
+#include "paths/serverroad.h"
+#include "preview/regfile.h"
 #include "registerflow.h"
+#include "registration/clsreg.h"
+#include "registry/namesreader.h"
 #include "resource_names.h"
-#include "serverpath.h"
-#include "serverroad.h"
+#include "runtime/app.h"
+#include "runtime/msgbox.h"
+#include "runtime/product.h"
 #include "shellfiles.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "commandline.h"
-#include "registrar.h"
+#include "registration/registrar.h"
 
 enum ExitCode : int {
     kExitDone = 0,

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "regfile.h"
+#include "preview/regfile.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 
 #include <vector>
 
-#include "failure.h"
 #include "frmreg.h"
 #include "messages.h"
 #include "modfunctions.h"
-#include "msgbox.h"
+#include "outcome/failure.h"
+#include "paths/serverpath.h"
+#include "paths/serverroad.h"
 #include "registerflow.h"
-#include "serverpath.h"
-#include "serverroad.h"
+#include "runtime/msgbox.h"
 #include "windowwait.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
-#include "errors.h"
-#include "handles.h"
-#include "latebound.h"
 #include "messages.h"
+#include "runtime/errors.h"
+#include "runtime/handles.h"
+#include "runtime/latebound.h"
 
 namespace modFunctions {
 namespace {

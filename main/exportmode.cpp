@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "manifest.h"
+#include "export/manifest.h"
+#include "export/wixfragment.h"
 #include "messages.h"
-#include "msgbox.h"
-#include "product.h"
-#include "wixfragment.h"
+#include "runtime/msgbox.h"
+#include "runtime/product.h"
 
 namespace {
 

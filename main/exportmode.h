@@ -8,7 +8,7 @@
 
 #include "commandline.h"
 #include "commandoutput.h"
-#include "registrar.h"
+#include "registration/registrar.h"
 
 // What stops the form before anything runs (files of both kinds in one manifest); empty when nothing.
 std::wstring ExportFault(const CommandLine& command, const std::vector<services::ServerFile>& servers);

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "failure.h"
-#include "handles.h"
-#include "loaddiagnosis.h"
+#include "image/runtimedlls.h"
 #include "messages.h"
-#include "runtimedlls.h"
+#include "outcome/failure.h"
+#include "paths/loaddiagnosis.h"
+#include "runtime/handles.h"
 
 namespace {
 

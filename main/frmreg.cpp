@@ -4,12 +4,12 @@
 // The platform headers below build on windows.h.
 #include <commctrl.h>
 
-#include "dpi.h"
-#include "filedrop.h"
 #include "modfunctions.h"
-#include "ondemand.h"
-#include "picture.h"
 #include "resource_names.h"
+#include "runtime/dpi.h"
+#include "runtime/filedrop.h"
+#include "runtime/ondemand.h"
+#include "runtime/picture.h"
 #include "skin.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // The main window at the display's scale: its outer size, shape and skin, set
 // at load and again when it moves to a screen of another scale. Its icons come
 // with the window at load, and again at a change of scale.
-#include "dpi.h"
 #include "frmreg.h"
 #include "modfunctions.h"
 #include "resource_names.h"
+#include "runtime/dpi.h"
 #include "skin.h"
 
 rt::PictureRef LinkCursor(HINSTANCE module) {

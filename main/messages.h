@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "registrar.h"
-#include "servertask.h"
+#include "registration/registrar.h"
+#include "task/servertask.h"
 
 // The maker's home page, set by the build; the community page is this followed by kForumPath.
 inline constexpr const wchar_t* kHomePage = TESSIVER_HOME_PAGE;

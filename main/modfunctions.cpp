@@ -1,11 +1,11 @@
 #include "modfunctions.h"
 
-#include "colour.h"
 #include "desktopshell.h"
-#include "dpi.h"
-#include "gdi.h"
 #include "messages.h"
-#include "units.h"
+#include "runtime/colour.h"
+#include "runtime/dpi.h"
+#include "runtime/gdi.h"
+#include "runtime/units.h"
 
 namespace modFunctions {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "loadersearch.h"
 #include "messages.h"
-#include "msgbox.h"
+#include "paths/loadersearch.h"
+#include "runtime/msgbox.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "clsreg.h"
-#include "namesreader.h"
+#include "registration/clsreg.h"
+#include "registry/namesreader.h"
 
 // How a command waits: the window pumps its messages and keeps painting, a script just waits.
 class WaitPolicy {

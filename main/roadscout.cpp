@@ -4,9 +4,9 @@
 #include <new>
 #include <optional>
 
-#include "serverpath.h"
-#include "serverroad.h"
-#include "thread.h"
+#include "paths/serverpath.h"
+#include "paths/serverroad.h"
+#include "runtime/thread.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "basewindow.h"
-#include "serverroad.h"
+#include "paths/serverroad.h"
+#include "runtime/basewindow.h"
 
 class RoadScout : private rt::BaseWindow<RoadScout> {
 public:

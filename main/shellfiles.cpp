@@ -7,9 +7,9 @@
 #include <cwchar>
 
 #include "frmreg.h"
-#include "handles.h"
-#include "latebound.h"
-#include "serverpath.h"
+#include "paths/serverpath.h"
+#include "runtime/handles.h"
+#include "runtime/latebound.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "windowwait.h"
 
-#include "app.h"
-#include "msgbox.h"
+#include "runtime/app.h"
+#include "runtime/msgbox.h"
 
 bool WindowWait::Wait(const HANDLE* handles, DWORD count, ULONGLONG until) {
     const ULONGLONG now = GetTickCount64();

@@ -3,10 +3,10 @@
 // and is the one that sets and restores what the window says meanwhile.
 #pragma once
 
-#include "form.h"
-#include "label.h"
 #include "messages.h"
 #include "registerflow.h"
+#include "runtime/form.h"
+#include "runtime/label.h"
 
 class WindowWait final : public WaitPolicy {
 public:

@@ -1,13 +1,13 @@
 #include <windows.h>
 
-#include "app.h"
 #include "commandline.h"
 #include "commandmode.h"
-#include "errors.h"
 #include "frmreg.h"
-#include "latebound.h"
 #include "messages.h"
-#include "msgbox.h"
+#include "runtime/app.h"
+#include "runtime/errors.h"
+#include "runtime/latebound.h"
+#include "runtime/msgbox.h"
 #include "shellfiles.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

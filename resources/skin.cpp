@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "dpi.h"
-#include "gdi.h"
-#include "units.h"
+#include "runtime/dpi.h"
+#include "runtime/gdi.h"
+#include "runtime/units.h"
 
 namespace skin {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "picture.h"
+#include "runtime/picture.h"
 
 namespace skin {
 

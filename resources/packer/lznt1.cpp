@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "packedformat.h"
+#include "helper64/packedformat.h"
 
 namespace packer {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "handles.h"
+#include "runtime/handles.h"
 
 namespace services {
 

@@ -1,8 +1,8 @@
 #include "loadwatch.h"
 
 #include "guardedcall.h"
-#include "handles.h"
-#include "latebound.h"
+#include "runtime/handles.h"
+#include "runtime/latebound.h"
 
 namespace services {
 namespace {

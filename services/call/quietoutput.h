@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "handles.h"
+#include "runtime/handles.h"
 
 namespace services {
 

@@ -5,14 +5,13 @@
 #include <cstring>
 #include <functional>
 
-#include "errors.h"
-#include "failure.h"
 #include "guardedcall.h"
-#include "loaddiagnosis.h"
-#include "loadersearch.h"
 #include "loadwatch.h"
-#include "serverpath.h"
-#include "servertask.h"
+#include "outcome/failure.h"
+#include "paths/loaddiagnosis.h"
+#include "paths/loadersearch.h"
+#include "paths/serverpath.h"
+#include "runtime/errors.h"
 #if defined(_M_IX86) || defined(__i386__)
 #include "callbyaddress.h"
 #endif

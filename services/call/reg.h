@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "failure.h"
-#include "serverroad.h"
+#include "outcome/failure.h"
+#include "paths/serverroad.h"
 
 // Errors raised while finding an export (services::failure::LibraryMissing, with the
 // loader's code as LastDllError, and services::failure::NotExported); clsReg's public
@@ -15,6 +15,8 @@
 // code as HResult. An export that returns a failure HRESULT leaves an error
 // whose Number and HResult are that HRESULT.
 namespace services {
+
+inline constexpr char kInstallExport[] = "DllInstall";
 
 // The source every error of a registration carries.
 inline constexpr wchar_t kSource[] = L"clsReg";

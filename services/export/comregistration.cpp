@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "comkeys.h"
+#include "registry/comkeys.h"
 
 namespace services {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "regtree.h"
+#include "preview/regtree.h"
 
 namespace services {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "handles.h"
+#include "runtime/handles.h"
 
 namespace services {
 namespace {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <set>
 
-#include "handles.h"
+#include "image/peread.h"
 #include "loadersearch.h"
-#include "peread.h"
+#include "runtime/handles.h"
 #include "serverpath.h"
 
 namespace services {

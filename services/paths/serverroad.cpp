@@ -4,8 +4,8 @@
 
 #include <iterator>
 
+#include "image/peread.h"
 #include "loadersearch.h"
-#include "peread.h"
 #include "serverpath.h"
 
 namespace services {

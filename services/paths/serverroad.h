@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "peimage.h"
+#include "image/peimage.h"
 #include "serverfault.h"
 
 namespace services {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "serverpath.h"
-#include "serverroad.h"
+#include "paths/serverpath.h"
+#include "paths/serverroad.h"
 
 namespace services {
 namespace {
@@ -25,7 +25,6 @@ constexpr uint32_t kCallInstall = 2;
 constexpr uint32_t kInstallText = 4;
 constexpr uint32_t kPreview = 8;
 
-const wchar_t kCutShort[] = L"\r\n; ... cut short here: the rest is longer than the program can carry.\r\n";
 // A name longer than this is cut when the answer is short of room: no box shows more.
 constexpr size_t kLongestFittedName = 1024;
 
@@ -185,14 +184,6 @@ void CutNames(RegistryNames& names) {
 }
 
 }  // namespace
-
-std::wstring CutPreviewText(std::wstring text, size_t longest) {
-    if (text.size() <= longest) return text;
-    text.resize(longest - std::min(longest, wcslen(kCutShort)));
-    const size_t line = text.rfind(L"\r\n");
-    if (line != std::wstring::npos) text.resize(line);
-    return text + kCutShort;
-}
 
 void FitAnswer(ServerOutcome& outcome) {
     if (!outcome.Preview) return;

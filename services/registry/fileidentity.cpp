@@ -1,7 +1,7 @@
 #include "fileidentity.h"
 
-#include "handles.h"
-#include "serverpath.h"
+#include "paths/serverpath.h"
+#include "runtime/handles.h"
 
 namespace services {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "errors.h"
+#include "runtime/errors.h"
 
 namespace services {
 namespace {

@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "handles.h"
+#include "paths/serverroad.h"
 #include "registrynames.h"
-#include "serverroad.h"
-#include "thread.h"
+#include "runtime/handles.h"
+#include "runtime/thread.h"
 
 namespace services {
 

@@ -4,8 +4,8 @@
 // The platform headers below build on windows.h.
 #include <oleauto.h>
 
-#include "handles.h"
-#include "ondemand.h"
+#include "runtime/handles.h"
+#include "runtime/ondemand.h"
 
 namespace services {
 namespace {

@@ -5,10 +5,10 @@
 #include <set>
 
 #include "comkeys.h"
-#include "errors.h"
 #include "registrypath.h"
 #include "regtext.h"
-#include "thread.h"
+#include "runtime/errors.h"
+#include "runtime/thread.h"
 
 namespace services {
 namespace {

@@ -16,8 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "handles.h"
 #include "registryview.h"
+#include "runtime/handles.h"
 
 namespace services {
 

@@ -5,10 +5,10 @@
 #include <set>
 
 #include "comkeys.h"
-#include "loadersearch.h"
+#include "paths/loadersearch.h"
+#include "paths/serverpath.h"
 #include "registrypath.h"
 #include "regtext.h"
-#include "serverpath.h"
 
 namespace services {
 namespace {

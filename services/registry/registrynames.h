@@ -11,9 +11,9 @@
 
 #include "fileidentity.h"
 #include "owntypelib.h"
+#include "paths/serverroad.h"
 #include "registryindex.h"
 #include "registryview.h"
-#include "serverroad.h"
 
 namespace services {
 

@@ -1,8 +1,8 @@
 #include "registrypath.h"
 
-#include "loadersearch.h"
-#include "serverpath.h"
-#include "serverroad.h"
+#include "paths/loadersearch.h"
+#include "paths/serverpath.h"
+#include "paths/serverroad.h"
 
 namespace services {
 namespace {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "serverpath.h"
+#include "paths/serverpath.h"
 
 namespace services {
 

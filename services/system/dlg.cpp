@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "latebound.h"
+#include "runtime/latebound.h"
 
 namespace services {
 namespace {

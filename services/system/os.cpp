@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "sysversion.h"
+#include "runtime/sysversion.h"
 
 namespace services {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "variant.h"
+#include "runtime/variant.h"
 
 namespace services {
 

@@ -1,4 +1,4 @@
-#include "colourmath.h"
+#include "aerobutton/colourmath.h"
 
 #include <gtest/gtest.h>
 

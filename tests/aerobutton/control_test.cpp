@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "caption.h"
-#include "colourmath.h"
-#include "gdi.h"
-#include "paint.h"
+#include "aerobutton/caption.h"
+#include "aerobutton/colourmath.h"
+#include "aerobutton/paint.h"
 #include "face_rules.h"
+#include "runtime/gdi.h"
 #include "test_host.h"
 #include "test_image.h"
 

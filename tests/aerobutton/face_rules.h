@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
-#include "paint.h"
-#include "state.h"
+#include "aerobutton/paint.h"
+#include "aerobutton/state.h"
 #include "test_image.h"
 
 namespace aerotest {

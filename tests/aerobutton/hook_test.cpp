@@ -1,7 +1,7 @@
 // The window hook facility on real windows, both a foreign one (subclassed) and
 // one of the runtime's own (filtered): message tables, refusals, chains of
 // several facilities on one window, and release from inside a nested message.
-#include "hook.h"
+#include "aerobutton/hook.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "basewindow.h"
-#include "errors.h"
-#include "unhandled.h"
+#include "runtime/basewindow.h"
+#include "runtime/errors.h"
+#include "runtime/unhandled.h"
 #include "window.h"
 
 namespace {

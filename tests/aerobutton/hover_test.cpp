@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "aerobutton/aerobutton.h"
+#include "aerobutton/probes.h"
 #include "pump.h"
-#include "aerobutton.h"
-#include "form.h"
-#include "app.h"
-#include "picturebox.h"
-#include "probes.h"
+#include "runtime/app.h"
+#include "runtime/form.h"
+#include "runtime/picturebox.h"
 #include "test_host.h"
 #include "test_image.h"
 

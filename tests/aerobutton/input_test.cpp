@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "aerobutton/aerobutton.h"
 #include "input.h"
 #include "pump.h"
-#include "aerobutton.h"
-#include "form.h"
-#include "app.h"
+#include "runtime/app.h"
+#include "runtime/form.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "layout.h"
+#include "aerobutton/layout.h"
 
 #include <gtest/gtest.h>
 

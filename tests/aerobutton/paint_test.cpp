@@ -1,4 +1,4 @@
-#include "paint.h"
+#include "aerobutton/paint.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "aerobutton.h"
-#include "formtext.h"
+#include "aerobutton/aerobutton.h"
+#include "runtime/formtext.h"
 #include "test_host.h"
 
 namespace {

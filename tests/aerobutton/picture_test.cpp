@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "colourmath.h"
-#include "gdi.h"
-#include "picture_draw.h"
+#include "aerobutton/colourmath.h"
+#include "aerobutton/picture_draw.h"
+#include "runtime/gdi.h"
 #include "test_host.h"
 #include "test_image.h"
 

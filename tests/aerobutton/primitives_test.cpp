@@ -1,8 +1,8 @@
-#include "primitives.h"
+#include "aerobutton/primitives.h"
 
 #include <gtest/gtest.h>
 
-#include "gdi.h"
+#include "runtime/gdi.h"
 #include "test_image.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "accesskey.h"
-#include "aerobutton.h"
-#include "errors.h"
+#include "aerobutton/accesskey.h"
+#include "aerobutton/aerobutton.h"
+#include "runtime/errors.h"
 #include "test_host.h"
 
 namespace {

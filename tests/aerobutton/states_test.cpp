@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "face_rules.h"
-#include "gdi.h"
+#include "runtime/gdi.h"
 #include "test_host.h"
 #include "test_image.h"
 

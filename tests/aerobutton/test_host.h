@@ -7,10 +7,10 @@
 
 #include <memory>
 
-#include "aerobutton.h"
-#include "control.h"
-#include "form.h"
+#include "aerobutton/aerobutton.h"
 #include "pictures.h"
+#include "runtime/control.h"
+#include "runtime/form.h"
 
 namespace aerotest {
 

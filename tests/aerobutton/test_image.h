@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "gdi.h"
-#include "primitives.h"
+#include "aerobutton/primitives.h"
+#include "runtime/gdi.h"
 
 namespace aerotest {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "handles.h"
 #include "input.h"
+#include "runtime/handles.h"
 #include "testdirs.h"
 
 #ifndef TESSIVER_EXE_FROM_TEST

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "driver.h"
-#include "os.h"
 #include "selfhandled.h"
 #include "standin/browser.h"
+#include "system/os.h"
 #include "testobject.h"
 
 using namespace e2e;

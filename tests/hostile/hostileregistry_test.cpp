@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "driver.h"
-#include "handles.h"
+#include "runtime/handles.h"
 
 using namespace e2e;
 

@@ -1,5 +1,5 @@
 // The switches scripts use, wherever and however they are written.
-#include "commandline.h"
+#include "main/commandline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,23 +1,23 @@
 // The main window as built from the description embedded in this test
 // program: its layout, host tool tips, link label, strip pictures and the
 // texts the commands show.
-#include "frmreg.h"
+#include "main/frmreg.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "dibimage.h"
-#include "dpi.h"
-#include "failure.h"
-#include "gdi.h"
 #include "leftobjects.h"
+#include "outcome/failure.h"
 #include "pefile.h"
 #include "pump.h"
+#include "runtime/dibimage.h"
+#include "runtime/dpi.h"
+#include "runtime/gdi.h"
+#include "runtime/tooltip.h"
 #include "testdirs.h"
 #include "testobject.h"
-#include "tooltip.h"
 
 namespace {
 

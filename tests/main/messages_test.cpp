@@ -1,18 +1,18 @@
 // The words the window and the command line say, all at once, and how far each
 // of the registration's own failures got: what it makes of the exit code, and
 // whether the registry is read after it.
-#include "messages.h"
+#include "main/messages.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
-#include "commandline.h"
-#include "commandmode.h"
-#include "failure.h"
-#include "frmreg.h"
-#include "windowwait.h"
+#include "main/commandline.h"
+#include "main/commandmode.h"
+#include "main/frmreg.h"
+#include "main/windowwait.h"
+#include "outcome/failure.h"
 
 namespace {
 

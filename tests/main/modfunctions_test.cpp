@@ -1,4 +1,4 @@
-#include "modfunctions.h"
+#include "main/modfunctions.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,11 +8,11 @@
 #include <fstream>
 #include <string>
 
-#include "colour.h"
-#include "gdi.h"
 #include "input.h"
 #include "pump.h"
 #include "resource_names.h"
+#include "runtime/colour.h"
+#include "runtime/gdi.h"
 #include "window.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Files handed over by the shell: the arguments the program starts with, and
 // real WM_DROPFILES drops on the window and on its path field.
-#include "shellfiles.h"
+#include "main/shellfiles.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "aerobutton.h"
-#include "frmreg.h"
+#include "aerobutton/aerobutton.h"
+#include "main/frmreg.h"
 #include "pump.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "app.h"
+#include "runtime/app.h"
 
 #include <ole2.h>
 
 #include <gtest/gtest.h>
 
-#include "form.h"
 #include "form_testkit.h"
+#include "runtime/form.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "colour.h"
-#include "form.h"
 #include "form_testkit.h"
-#include "gdi.h"
-#include "imagezone.h"
-#include "label.h"
-#include "picturebox.h"
-#include "textbox.h"
-#include "tooltip.h"
+#include "runtime/colour.h"
+#include "runtime/form.h"
+#include "runtime/gdi.h"
+#include "runtime/imagezone.h"
+#include "runtime/label.h"
+#include "runtime/picturebox.h"
+#include "runtime/textbox.h"
+#include "runtime/tooltip.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "decimal.h"
+#include "runtime/decimal.h"
 
 #include <gtest/gtest.h>
 

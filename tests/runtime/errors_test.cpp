@@ -1,5 +1,5 @@
-#include "errors.h"
-#include "units.h"
+#include "runtime/errors.h"
+#include "runtime/units.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "filedrop.h"
+#include "runtime/filedrop.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "font.h"
+#include "runtime/font.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,18 @@
-#include "formload.h"
+#include "runtime/formload.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 // The platform headers below build on windows.h.
 #include <commctrl.h>
 
-#include "app.h"
-#include "errors.h"
 #include "form_testkit.h"
-#include "imagezone.h"
-#include "label.h"
-#include "picturebox.h"
-#include "textbox.h"
-#include "tooltip.h"
+#include "runtime/app.h"
+#include "runtime/errors.h"
+#include "runtime/imagezone.h"
+#include "runtime/label.h"
+#include "runtime/picturebox.h"
+#include "runtime/textbox.h"
+#include "runtime/tooltip.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "navigation.h"
+#include "runtime/navigation.h"
 
 #include <gtest/gtest.h>
 

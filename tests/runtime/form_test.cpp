@@ -1,13 +1,13 @@
-#include "form.h"
+#include "runtime/form.h"
 
 #include <gtest/gtest.h>
 
-#include "app.h"
-#include "colour.h"
 #include "form_testkit.h"
-#include "label.h"
-#include "textbox.h"
-#include "units.h"
+#include "runtime/app.h"
+#include "runtime/colour.h"
+#include "runtime/label.h"
+#include "runtime/textbox.h"
+#include "runtime/units.h"
 
 namespace {
 

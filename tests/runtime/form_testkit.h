@@ -11,10 +11,11 @@
 #include "input.h"
 #include "pictures.h"
 #include "pump.h"
-#include "control.h"
-#include "gdi.h"
-#include "app.h"
-#include "picture.h"
+#include "runtime/app.h"
+#include "runtime/control.h"
+#include "runtime/form.h"
+#include "runtime/gdi.h"
+#include "runtime/picture.h"
 
 namespace formtest {
 

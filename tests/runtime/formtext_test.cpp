@@ -1,13 +1,13 @@
-#include "formtext.h"
+#include "runtime/formtext.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
-#include "errors.h"
-#include "gdi.h"
 #include "pictures.h"
+#include "runtime/errors.h"
+#include "runtime/gdi.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gdi.h"
+#include "runtime/gdi.h"
 
 #include <gtest/gtest.h>
 

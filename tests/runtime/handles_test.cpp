@@ -1,6 +1,6 @@
-#include "handles.h"
+#include "runtime/handles.h"
 
-#include "dragdrop.h"
+#include "runtime/dragdrop.h"
 
 #include <gtest/gtest.h>
 #include <objidl.h>

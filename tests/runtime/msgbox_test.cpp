@@ -1,12 +1,12 @@
-#include "msgbox.h"
+#include "runtime/msgbox.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "form.h"
 #include "form_testkit.h"
+#include "runtime/form.h"
 
 namespace {
 

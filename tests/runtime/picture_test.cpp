@@ -1,11 +1,11 @@
-#include "picture.h"
+#include "runtime/picture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "gdi.h"
 #include "pictures.h"
+#include "runtime/gdi.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "propertybag.h"
+#include "runtime/propertybag.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "thread.h"
+#include "runtime/thread.h"
 
 #include <gtest/gtest.h>
 

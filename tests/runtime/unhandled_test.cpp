@@ -1,11 +1,11 @@
-#include "unhandled.h"
+#include "runtime/unhandled.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include <stdexcept>
-#include "form.h"
+#include "runtime/form.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "usercontrol.h"
+#include "runtime/usercontrol.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
-#include "cursors.h"
-#include "errors.h"
-#include "form.h"
-#include "gdi.h"
 #include "input.h"
-#include "picture.h"
 #include "pump.h"
+#include "runtime/app.h"
+#include "runtime/cursors.h"
+#include "runtime/errors.h"
+#include "runtime/form.h"
+#include "runtime/gdi.h"
+#include "runtime/picture.h"
 #include "window.h"
 
 namespace {

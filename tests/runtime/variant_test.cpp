@@ -1,8 +1,8 @@
-#include "variant.h"
+#include "runtime/variant.h"
 
 #include <gtest/gtest.h>
 
-#include "errors.h"
+#include "runtime/errors.h"
 
 namespace {
 

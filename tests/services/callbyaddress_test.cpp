@@ -1,4 +1,4 @@
-#include "callbyaddress.h"
+#include "call/callbyaddress.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "reg.h"
+#include "call/reg.h"
 #include "testdirs.h"
 
 #ifdef _MSC_VER

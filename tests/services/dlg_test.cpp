@@ -1,4 +1,4 @@
-#include "dlg.h"
+#include "system/dlg.h"
 
 #include <dlgs.h>
 #include <gtest/gtest.h>

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "manifest.h"
-#include "regcapture.h"
-#include "regfile.h"
-#include "wixfragment.h"
+#include "export/manifest.h"
+#include "export/regcapture.h"
+#include "export/wixfragment.h"
+#include "preview/regfile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "loaddiagnosis.h"
+#include "paths/loaddiagnosis.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "image/peimage.h"
+#include "image/peread.h"
+#include "image/runtimedlls.h"
 #include "largefile.h"
+#include "paths/serverroad.h"
 #include "pefile.h"
-#include "peimage.h"
-#include "peread.h"
-#include "runtimedlls.h"
-#include "serverroad.h"
 #include "testdirs.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "os.h"
+#include "system/os.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

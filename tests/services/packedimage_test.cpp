@@ -1,6 +1,6 @@
 // The build's packer against the system's own decompressor: what the packer
 // writes unpacks to the same bytes, and a damaged packed image fails cleanly.
-#include "packedimage.h"
+#include "helper64/packedimage.h"
 
 #include <gtest/gtest.h>
 

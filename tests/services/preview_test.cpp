@@ -1,21 +1,21 @@
-#include "preview.h"
+#include "preview/preview.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
-#include "clsreg.h"
+#include "call/reg.h"
 #include "containobjects.h"
-#include "handles.h"
-#include "previewnames.h"
-#include "previewscratch.h"
-#include "previewtask.h"
-#include "reg.h"
-#include "regfile.h"
-#include "regtext.h"
+#include "paths/serverroad.h"
+#include "preview/previewnames.h"
+#include "preview/previewscratch.h"
+#include "preview/regfile.h"
+#include "registration/clsreg.h"
+#include "registry/regtext.h"
 #include "regtools.h"
-#include "serverroad.h"
+#include "runtime/handles.h"
+#include "task/previewtask.h"
 #include "testdirs.h"
 #include "testobject.h"
 

@@ -1,4 +1,4 @@
-#include "clsreg.h"
+#include "registration/clsreg.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "errors.h"
-#include "failure.h"
-#include "latebound.h"
-#include "loaddiagnosis.h"
+#include "outcome/failure.h"
+#include "paths/loaddiagnosis.h"
+#include "runtime/errors.h"
+#include "runtime/latebound.h"
 #include "selfhandled.h"
 #include "testdirs.h"
 #include "testobject.h"

@@ -1,7 +1,7 @@
 // What names a server file in the prefix's real registry: told by the file's
 // identity however the path is spelt, and kept current after an export by
 // reading only what can have changed.
-#include "registrynames.h"
+#include "registry/registrynames.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "handles.h"
-#include "namesreader.h"
 #include "pefile.h"
-#include "registryindex.h"
-#include "regtext.h"
+#include "registry/namesreader.h"
+#include "registry/registryindex.h"
+#include "registry/regtext.h"
+#include "runtime/handles.h"
 #include "testdirs.h"
 #include "typelibfile.h"
 

@@ -1,11 +1,11 @@
-#include "serveroutcome.h"
+#include "protocol/serveroutcome.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "failure.h"
-#include "serverpath.h"
-#include "serverroad.h"
+#include "outcome/failure.h"
+#include "paths/serverpath.h"
+#include "paths/serverroad.h"
 #include "testdirs.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "serverpath.h"
+#include "paths/serverpath.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "loadersearch.h"
+#include "paths/loadersearch.h"
 
 namespace {
 

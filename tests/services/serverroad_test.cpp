@@ -1,11 +1,11 @@
-#include "serverroad.h"
+#include "paths/serverroad.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "failure.h"
-#include "peread.h"
-#include "registrar.h"
+#include "image/peread.h"
+#include "outcome/failure.h"
+#include "registration/registrar.h"
 #include "testdirs.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "dib.h"
-#include "gdi.h"
-#include "picture.h"
+#include "runtime/gdi.h"
+#include "runtime/picture.h"
 
 namespace testkit {
 

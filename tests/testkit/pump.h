@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app.h"
+#include "runtime/app.h"
 
 inline void Pump(DWORD milliseconds = 150) {
     const DWORD end = GetTickCount() + milliseconds;

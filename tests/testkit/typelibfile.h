@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "handles.h"
 #include "pefile.h"
+#include "runtime/handles.h"
 
 namespace testkit {
 

@@ -12,13 +12,13 @@
 #include <thread>
 #include <vector>
 
-#include "failure.h"
-#include "frmreg.h"
 #include "largefile.h"
 #include "leftobjects.h"
+#include "main/frmreg.h"
+#include "outcome/failure.h"
+#include "paths/serverroad.h"
 #include "pefile.h"
 #include "pump.h"
-#include "serverroad.h"
 #include "testdirs.h"
 #include "testobject.h"
 #include "win64kit.h"

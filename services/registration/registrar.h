@@ -11,11 +11,11 @@
 #include <optional>
 #include <string>
 
-#include "helper64.h"
-#include "registrynames.h"
-#include "serveroutcome.h"
-#include "serverroad.h"
-#include "servertask.h"
+#include "helper64/helper64.h"
+#include "paths/serverroad.h"
+#include "protocol/serveroutcome.h"
+#include "registry/registrynames.h"
+#include "task/servertask.h"
 
 namespace services {
 

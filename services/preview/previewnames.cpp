@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "comkeys.h"
 #include "preview.h"
+#include "registry/comkeys.h"
 
 namespace services {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "errors.h"
-#include "failure.h"
+#include "call/quietoutput.h"
+#include "call/reg.h"
+#include "outcome/failure.h"
+#include "outcome/outcome.h"
 #include "previewtask.h"
-#include "quietoutput.h"
-#include "reg.h"
-#include "serveroutcome.h"
+#include "runtime/errors.h"
 
 namespace services {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "serveroutcome.h"
-#include "serverroad.h"
+#include "outcome/outcome.h"
+#include "paths/serverroad.h"
 #include "servertask.h"
 
 namespace services {

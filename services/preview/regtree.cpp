@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <map>
 
-#include "handles.h"
-#include "latebound.h"
+#include "runtime/handles.h"
+#include "runtime/latebound.h"
 
 namespace services {
 namespace {

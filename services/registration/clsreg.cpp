@@ -4,8 +4,8 @@
 // The platform headers below build on windows.h.
 #include <objbase.h>
 
-#include "errors.h"
-#include "serverpath.h"
+#include "paths/serverpath.h"
+#include "runtime/errors.h"
 
 clsReg::clsReg(HINSTANCE module, const wchar_t* helperResource) {
     registrar_.emplace(module, helperResource);

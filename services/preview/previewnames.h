@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "registrynames.h"
+#include "registry/registrynames.h"
 #include "regtree.h"
 
 namespace services {

@@ -1,8 +1,8 @@
 #include "preview.h"
 
-#include "latebound.h"
 #include "previewscratch.h"
 #include "regfile.h"
+#include "runtime/latebound.h"
 
 namespace services {
 namespace {

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "handles.h"
-#include "product.h"
+#include "runtime/handles.h"
+#include "runtime/product.h"
 
 namespace services {
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "serverroad.h"
+#include "call/reg.h"
+#include "paths/serverroad.h"
 
 namespace services {
 
@@ -32,7 +33,6 @@ inline ServerTask RegistrationTask(bool registering) {
     return task;
 }
 
-inline constexpr char kInstallExport[] = "DllInstall";
 
 // The exports in the order they are called: DllRegisterServer, then
 // DllInstall(TRUE); DllInstall(FALSE), then DllUnregisterServer.

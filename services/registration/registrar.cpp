@@ -1,8 +1,8 @@
 #include "registrar.h"
 
-#include "errors.h"
-#include "failure.h"
-#include "reg.h"
+#include "call/reg.h"
+#include "outcome/failure.h"
+#include "runtime/errors.h"
 
 namespace services {
 

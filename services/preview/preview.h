@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "handles.h"
 #include "regtree.h"
+#include "runtime/handles.h"
 
 namespace services {
 

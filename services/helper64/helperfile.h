@@ -16,8 +16,8 @@
 #include <span>
 #include <string>
 
-#include "handles.h"
-#include "thread.h"
+#include "runtime/handles.h"
+#include "runtime/thread.h"
 
 namespace services {
 

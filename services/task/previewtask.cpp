@@ -4,11 +4,11 @@
 #include <atomic>
 #include <cwctype>
 
-#include "failure.h"
-#include "preview.h"
-#include "previewnames.h"
-#include "reg.h"
-#include "regtext.h"
+#include "call/reg.h"
+#include "outcome/failure.h"
+#include "preview/preview.h"
+#include "preview/previewnames.h"
+#include "registry/regtext.h"
 
 namespace services {
 namespace {

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "handles.h"
 #include "helperfile.h"
-#include "serveroutcome.h"
-#include "servertask.h"
+#include "protocol/serveroutcome.h"
+#include "runtime/handles.h"
+#include "task/servertask.h"
 
 namespace services {
 

@@ -1,7 +1,7 @@
 #include "helper64.h"
 
-#include "failure.h"
-#include "reg.h"
+#include "call/reg.h"
+#include "outcome/failure.h"
 
 // The platform headers below build on windows.h.
 #include <sddl.h>
