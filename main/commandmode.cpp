@@ -147,7 +147,7 @@ std::wstring OutputLine(const services::RegistrationOutcome& outcome, const serv
         outcome.Succeeded ? RegistrationDoneText(task) : RegistrationFailureText(outcome, task);
     // An empty or blank-edged path in quotes: a line never starts with a blank
     // unless it belongs to the file above it.
-    const std::wstring& path = outcome.Path;
+    const std::wstring& path = outcome.Path();
     const bool edged = path.empty() || iswspace(path.front()) || iswspace(path.back());
     std::wstring line = (edged ? L'"' + Escaped(path) + L'"' : Escaped(path)) + L": ";
     for (wchar_t c : text) {

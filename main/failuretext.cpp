@@ -94,7 +94,7 @@ std::wstring LoadFailureText(const services::RegistrationOutcome& outcome) {
     const unsigned long code = outcome.Err.LastDllError;
     switch (problem.kind) {
         case Kind::NotFound:
-            if (!outcome.BareName) return L"The file does not exist.";
+            if (!outcome.Server.bareName) return L"The file does not exist.";
             return L"No file of that name was found where the system looks for DLLs: the program's folder, "
                    L"the system folders and the folders on the PATH.";
         case Kind::Folder:
@@ -108,18 +108,18 @@ std::wstring LoadFailureText(const services::RegistrationOutcome& outcome) {
                        L"The file could not be loaded: " + NeedsChain(problem.chain) +
                            L"which was not found in the server's folder or where the system looks for DLLs.",
                        code) +
-                   RuntimeAdvice(problem, outcome.InHelper);
+                   RuntimeAdvice(problem, outcome.InHelper());
         case Kind::NotPe:
         case Kind::OtherMachine:
         case Kind::Damaged:
             if (!problem.chain.empty())
                 return WithCode(L"The file could not be loaded: " + NeedsChain(problem.chain) + L"which " +
-                                    WrongKindText(problem, outcome.InHelper),
+                                    WrongKindText(problem, outcome.InHelper()),
                                 code) +
-                       RuntimeAdvice(problem, outcome.InHelper);
+                       RuntimeAdvice(problem, outcome.InHelper());
             if (problem.kind == Kind::Damaged)
                 return WithCode(
-                    L"The file could not be loaded: it " + WrongKindText(problem, outcome.InHelper), code);
+                    L"The file could not be loaded: it " + WrongKindText(problem, outcome.InHelper()), code);
             return LoaderCodeText(ERROR_BAD_EXE_FORMAT);
         case Kind::None:
         case Kind::Needs64BitWindows:  // told by its own error number, never as a problem
@@ -215,7 +215,7 @@ std::wstring RegistrationReport(const std::vector<services::RegistrationOutcome>
         const services::RegistrationOutcome& o = outcomes[0];
         const std::wstring names = then(namesText(o), L"\r\n\r\n");
         if (o.Succeeded) return done + names;
-        return o.Path + L"\r\n\r\n" + RegistrationFailureText(o, task) + names;
+        return o.Path() + L"\r\n\r\n" + RegistrationFailureText(o, task) + names;
     }
     const bool anyNames =
         std::any_of(outcomes.begin(), outcomes.end(), [](const auto& o) { return o.Names || o.Preview; });
@@ -230,7 +230,7 @@ std::wstring RegistrationReport(const std::vector<services::RegistrationOutcome>
         const services::RegistrationOutcome& o = outcomes[i];
         // Where every file succeeded, the first line has said so for each.
         const std::wstring outcome = o.Succeeded ? (allDone ? L"" : done) : RegistrationFailureText(o, task);
-        text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path + then(outcome, L"\r\n") +
+        text += L"\r\n\r\n" + std::to_wstring(i + 1) + L". " + o.Path() + then(outcome, L"\r\n") +
                 then(namesLine(o), L"\r\n");
     }
     return text;

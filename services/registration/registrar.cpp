@@ -22,7 +22,6 @@ RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const Serve
             } else {
                 outcome.Err = {failure::HelperUnavailable, kSource, L"", error, 0};
             }
-            outcome.InHelper = true;
             break;
         }
         case Road::Needs64BitWindows:
@@ -32,8 +31,7 @@ RegistrationOutcome Registrar::RegisterOne(const ServerFile& server, const Serve
             static_cast<ServerOutcome&>(outcome) = RunTask(server, task);
             break;
     }
-    outcome.Path = server.given;
-    outcome.BareName = server.bareName;
+    outcome.Server = server;
     // The usual cause of a missing export: the file is a .NET assembly.
     if (outcome.Err.Number == failure::NotExported) outcome.DotNetAssembly = server.image && server.image->clr;
     return outcome;

@@ -21,9 +21,10 @@ namespace services {
 
 // One file and how it went.
 struct RegistrationOutcome : ServerOutcome {
-    std::wstring Path;
-    bool BareName = false;           // found, or not, where the loader looks for a DLL
-    bool InHelper = false;           // run by the 64-bit helper, whose loader wants 64-bit DLLs
+    ServerFile Server;  // the file as it was resolved for this registration
+    const std::wstring& Path() const { return Server.given; }
+    // Run by the 64-bit helper, whose loader wants 64-bit DLLs.
+    bool InHelper() const { return Server.road == Road::Helper; }
     unsigned EndedAfterSeconds = 0;  // ended unasked for not answering in that time
     bool DotNetAssembly = false;     // for a missing export: the file has a .NET header
     // Once its export ran: what names the file in the registry of its kind.

@@ -44,7 +44,7 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
     using Kind = services::LoadProblem::Kind;
     const auto outcome = [](rt::ErrorInfo err, services::LoadProblem problem = {}) {
         services::RegistrationOutcome o;
-        o.Path = L"C:\\x\\server.ocx";
+        o.Server.given = L"C:\\x\\server.ocx";
         o.Err = std::move(err);
         o.Problem = std::move(problem);
         return o;
@@ -93,18 +93,18 @@ TEST(FrmRegRules, EveryRefusalIsExplained) {
     };
     for (const auto& c : cases) {
         const std::wstring text = RegistrationReport({c.outcome}, c.registering);
-        EXPECT_EQ(text.rfind(c.outcome.Path + L"\r\n\r\n", 0), 0u) << "the path leads the message";
+        EXPECT_EQ(text.rfind(c.outcome.Path() + L"\r\n\r\n", 0), 0u) << "the path leads the message";
         EXPECT_NE(text.find(c.expected), std::wstring::npos) << testing::PrintToString(text);
     }
     // A DLL on the way is judged by the loader that met it.
     services::RegistrationOutcome inHelper = outcome(missing, {Kind::OtherMachine, {}, {L"a.dll"}});
-    inHelper.InHelper = true;
+    inHelper.Server.road = services::Road::Helper;
     EXPECT_NE(RegistrationFailureText(inHelper, true).find(L"it needs a.dll, which is not a 64-bit DLL."),
               std::wstring::npos);
 
     // Real servers meet the commonest runtime DLLs; a debug build's and one of the wrong kind only here.
     services::RegistrationOutcome runtime = outcome(missing, {Kind::OtherMachine, {}, {L"MSVCR120.dll"}});
-    runtime.InHelper = true;
+    runtime.Server.road = services::Road::Helper;
     EXPECT_NE(
         RegistrationFailureText(runtime, true)
             .find(L"which is not a 64-bit DLL. (error 126)\r\nMSVCR120.dll comes with the Microsoft Visual "
@@ -160,7 +160,7 @@ services::RegistryNames Names(size_t classes, size_t typeLibs) {
 TEST(FrmRegRules, WhatTheRegistryHoldsFollowsTheFirstLine) {
     const auto outcome = [](bool succeeded, std::optional<services::RegistryNames> names) {
         services::RegistrationOutcome o;
-        o.Path = L"C:\\x\\server.ocx";
+        o.Server.given = L"C:\\x\\server.ocx";
         o.Succeeded = succeeded;
         if (!succeeded) o.Err = {static_cast<long>(E_FAIL), L"clsReg", L"", 0, static_cast<long>(E_FAIL)};
         o.Names = std::move(names);

@@ -294,7 +294,7 @@ TEST_F(ClsReg, WithAHelperModuleEachFileTakesItsRoad) {
                 running.Run(services::ResolveServer(path), services::RegistrationTask(registering), {});
             EXPECT_EQ(outcome.Succeeded, row.result);
             EXPECT_EQ(outcome.Err.Number, row.number);
-            EXPECT_EQ(outcome.Path, path);
+            EXPECT_EQ(outcome.Path(), path);
         }
     }
     if (!services::Is64BitWindows()) {

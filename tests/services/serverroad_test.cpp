@@ -88,9 +88,9 @@ TEST(ServerRoad, TheRegistrarTakesTheRoadTheRecordNames) {
         EXPECT_FALSE(outcome.Succeeded) << row.path;
         EXPECT_EQ(outcome.Err.Number, row.number) << row.path;
         EXPECT_EQ(outcome.Problem.kind, row.problem) << row.path;
-        EXPECT_EQ(outcome.BareName, row.bareName) << row.path;
-        EXPECT_EQ(outcome.Path, row.path);
-        EXPECT_FALSE(outcome.InHelper) << row.path;
+        EXPECT_EQ(outcome.Server.bareName, row.bareName) << row.path;
+        EXPECT_EQ(outcome.Path(), row.path);
+        EXPECT_FALSE(outcome.InHelper()) << row.path;
     }
     EXPECT_FALSE(registrar.HasHelper());
 }

@@ -58,7 +58,7 @@ TEST_F(Win64, EachKindRegistersInItsOwnViewFromOneSelection) {
     for (const std::wstring& path : {server64, server32}) {
         const services::RegistrationOutcome done = window.RegisterOne(path, true);
         EXPECT_TRUE(done.Succeeded) << RegistrationFailureText(done, true);
-        EXPECT_EQ(done.InHelper, path == server64);
+        EXPECT_EQ(done.InHelper(), path == server64);
     }
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), server64));
     EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_32KEY), server32));
@@ -152,7 +152,7 @@ TEST_F(Win64, EveryFailureOfA64BitServerIsExplained) {
         SCOPED_TRACE(testing::Message() << row.file);
         const services::RegistrationOutcome outcome = window.RegisterOne(Server64(row.file), row.registering);
         EXPECT_FALSE(outcome.Succeeded);
-        EXPECT_TRUE(outcome.InHelper);
+        EXPECT_TRUE(outcome.InHelper());
         EXPECT_EQ(outcome.Err.Number, row.number);
         const std::wstring text = RegistrationFailureText(outcome, row.registering);
         EXPECT_NE(text.find(row.says), std::wstring::npos) << testing::PrintToString(text);
@@ -257,7 +257,7 @@ TEST_F(Win64, LinksPlantedUnderLeftoversNamesLeadTheProgramNowhere) {
     ASSERT_TRUE(
         CopyFileW(Server64(L"failreg64.dll").c_str(), (leftover + L"\\tessiver64.exe").c_str(), FALSE));
 
-    EXPECT_TRUE(window.RegisterOne(Server64(L"failreg64.dll"), true).InHelper);
+    EXPECT_TRUE(window.RegisterOne(Server64(L"failreg64.dll"), true).InHelper());
     EXPECT_TRUE(GoneWithin(leftover, 10000));
     EXPECT_NE(GetFileAttributesW(precious.c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -277,7 +277,7 @@ TEST_F(Win64, LinksPlantedUnderLeftoversNamesLeadTheProgramNowhere) {
 TEST_F(Win64, LookAlikesInTheTemporaryFolderDelayNoAnswer) {
     const auto timedRegistration = [](frmReg& form) {
         const ULONGLONG started = GetTickCount64();
-        EXPECT_TRUE(form.RegisterOne(Server64(L"failreg64.dll"), true).InHelper);
+        EXPECT_TRUE(form.RegisterOne(Server64(L"failreg64.dll"), true).InHelper());
         return GetTickCount64() - started;
     };
     ULONGLONG calm = 0;
@@ -326,7 +326,7 @@ TEST_F(Win64, APathIntoTheSystemFolderMeansTheShellsFile) {
         SCOPED_TRACE(testing::Message() << given);
         const services::RegistrationOutcome done = window.RegisterOne(given, true);
         EXPECT_TRUE(done.Succeeded) << RegistrationFailureText(done, true);
-        EXPECT_TRUE(done.InHelper);
+        EXPECT_TRUE(done.InHelper());
         EXPECT_TRUE(SamePath(ServerInView(KEY_WOW64_64KEY), path));
         EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), std::nullopt);
         // Read from here, the system folder the value names is the 64-bit one, where the file is.
@@ -342,7 +342,7 @@ TEST(Win64End, NothingIsLeftOnceTheWindowIsGone) {
     {
         frmReg window;
         window.Load(GetModuleHandleW(nullptr));
-        EXPECT_TRUE(window.RegisterOne(Server64(L"failreg64.dll"), true).InHelper);
+        EXPECT_TRUE(window.RegisterOne(Server64(L"failreg64.dll"), true).InHelper());
         EXPECT_EQ(TempFoldersLeft(), 1);
     }
     EXPECT_EQ(TempFoldersLeft(), 0);
