@@ -78,6 +78,12 @@ NamedTypeLib TypeLibNamed(HKEY typeLibs, const std::wstring& libid, const std::w
     return {libid, version, detailed ? Text(typeLibs, libid + L"\\" + version, skipped) : std::wstring()};
 }
 
+// What an export is likely to have rewritten in place: its type library's classes, or the library itself.
+std::vector<std::wstring> Rewritten(const RegistryIndex& index, const TargetFacts& facts) {
+    if (index.What() == IndexedKey::TypeLibs) return {facts.typeLib.libid};
+    return facts.typeLib.classes;
+}
+
 }  // namespace
 
 std::optional<NamesTarget> TargetOf(const ServerFile& server) {
@@ -135,10 +141,18 @@ bool ViewIndexes::AfterExport(const std::array<bool, kCount>& freshBefore, const
             if (!index.Rebuild(cancel)) return false;
             continue;
         }
-        std::vector<std::wstring> again = facts.typeLib.classes;
-        if (index.What() == IndexedKey::TypeLibs) again = {facts.typeLib.libid};
-        if (!index.Update(again, facts.nameKeys, cancel)) return false;
+        if (!index.Update(Rewritten(index, facts), facts.nameKeys, cancel)) return false;
     }
+    return true;
+}
+
+bool ViewIndexes::Settle(ULONGLONG since, const TargetFacts& facts, const std::atomic<bool>& cancel) {
+    // A file with other names (hard links) may be named by any path: only a whole reading finds them.
+    const bool anyName = facts.identity.links != 1;
+    for (RegistryIndex& index : indexes_)
+        if (!(anyName ? index.Rebuild(cancel)
+                      : index.Settle(since, Rewritten(index, facts), facts.nameKeys, cancel)))
+            return false;
     return true;
 }
 

@@ -83,6 +83,10 @@ public:
     // are then read whole next time, as they are after Forget.
     bool AfterExport(const std::array<bool, kCount>& freshBefore, const TargetFacts& facts,
                      const std::atomic<bool>& cancel);
+    // After an export that ran beside the reading of the indexes: each is
+    // settled, what was written from `since` on read again (Settle). False
+    // when `cancel` stopped a reading, as for AfterExport.
+    bool Settle(ULONGLONG since, const TargetFacts& facts, const std::atomic<bool>& cancel);
     void Forget();
     // What names the target, with the details of the first kDetailedNames.
     RegistryNames Collect(const NamesTarget& target, const TargetFacts& facts) const;
