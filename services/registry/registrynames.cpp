@@ -4,10 +4,12 @@
 #include <map>
 #include <set>
 
+#include "errors.h"
 #include "loadersearch.h"
 #include "registrypath.h"
 #include "regtext.h"
 #include "serverpath.h"
+#include "thread.h"
 
 namespace services {
 namespace {
@@ -126,8 +128,33 @@ ViewIndexes::ViewIndexes(RegistryView view)
                 {HKEY_LOCAL_MACHINE, IndexedKey::TypeLibs, view}}} {}
 
 bool ViewIndexes::Refresh(const std::atomic<bool>& cancel) {
-    for (RegistryIndex& index : indexes_)
-        if (!index.Fresh() && !index.Rebuild(cancel)) return false;
+    // The type libraries are read beside the classes: each is a chain of a
+    // dozen round trips to the registry, which waits far more than it works.
+    std::atomic<bool> libraries{false};
+    const int priority = GetThreadPriority(GetCurrentThread());
+    rt::Thread beside;
+    try {
+        beside = rt::Thread([this, &libraries, &cancel, priority] {
+            SetThreadPriority(GetCurrentThread(), priority);
+            libraries = RefreshPart(2, cancel);
+        });
+    } catch (const rt::RuntimeError&) {
+        libraries = RefreshPart(2, cancel);
+    }
+    const bool classes = RefreshPart(0, cancel);
+    if (beside.Joinable()) beside.Join();
+    return classes && libraries;
+}
+
+// The two indexes from `first` (the user's and the machine's); false when one
+// failed or was stopped. It may run on a thread of its own, where nothing may be thrown.
+bool ViewIndexes::RefreshPart(size_t first, const std::atomic<bool>& cancel) noexcept {
+    try {
+        for (size_t i = first; i < first + 2; ++i)
+            if (!indexes_[i].Fresh() && !indexes_[i].Rebuild(cancel)) return false;
+    } catch (...) {
+        return false;
+    }
     return true;
 }
 

@@ -93,6 +93,7 @@ public:
 
 private:
     bool Overridden(const RegistryIndex& index, const IndexEntry& entry) const;
+    bool RefreshPart(size_t first, const std::atomic<bool>& cancel) noexcept;
 
     RegistryView view_;
     // The user's classes, the machine's, the user's type libraries, the machine's.
