@@ -162,6 +162,11 @@ int Bench(const Options& options) {
         return 0;
     }
     if (options.commandOnly) {
+        Row other{"other build /s, to a log", "ms", {}, "this build", {}, 1};
+        if (!options.other.empty() &&
+            !bench::MeasureWholeProcesses(runs, options.other, product, L"/s \"" + server + L"\"", 0, other))
+            return 1;
+        if (!options.other.empty()) rows.push_back(std::move(other));
         if (!MeasureCommandMode(runs, product, server, rows)) return 1;
         bench::PrintTable("make bench-command: " + std::to_string(runs) + " runs each, alternating", rows);
         return 0;
