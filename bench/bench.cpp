@@ -131,6 +131,21 @@ bool MeasureCommandMode(int runs, const std::wstring& product, const std::wstrin
     return true;
 }
 
+// The bench's own servers are unregistered once it ends, so that the tests
+// after it find the prefix as they left it.
+class Unregistering {
+public:
+    void Add(const std::wstring& tool, const std::wstring& server) {
+        commands_.push_back(L"\"" + tool + L"\" /u /s \"" + server + L"\"");
+    }
+    ~Unregistering() {
+        for (const std::wstring& command : commands_) bench::RunToEnd(command);
+    }
+
+private:
+    std::vector<std::wstring> commands_;
+};
+
 struct Options {
     int runs = 15;
     bool startupOnly = false;
@@ -146,10 +161,13 @@ int Bench(const Options& options) {
                        bare = Beside(L"bare.exe");
     std::vector<Row> rows;
     const std::wstring server = Beside(SERVERS_FROM_BENCH L"/testcomserver.dll");
+    Unregistering unregistering;
+    unregistering.Add(bench::SystemFolder() + L"regsvr32.exe", server);
     if (options.register64) {
         // Most users' system: a 32-bit server goes through the 32-bit view there.
         if (!MeasureCommandMode(runs, product, server, rows, true)) return 1;
         const std::wstring server64 = Beside(SERVERS_FROM_BENCH L"/x64/comserver64.dll");
+        unregistering.Add(bench::RegistrationTool64(), server64);
         Row silent64{"tessiver.exe /s, 64-bit server, to a log", "ms", {},
                      "64-bit regsvr32 /s, whole process",        {},   1};
         if (!options.commandOnly && !bench::MeasureRegister64(runs, product, server64, rows)) return 1;

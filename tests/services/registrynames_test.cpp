@@ -8,6 +8,7 @@
 // The platform headers below build on windows.h.
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -362,6 +363,39 @@ TEST(NamesReader, ALookAheadLeavesTheTypeLibraryUnread) {
         EXPECT_EQ(TypeLibLoaderWatch::calls, 1);
     }
     DeleteFileW(server.c_str());
+}
+
+// A script's export runs beside the reading ahead, whenever in it the export
+// writes: its answer is what a reading after the export finds.
+TEST(NamesReader, AnExportBesideTheReadingAheadIsAnsweredAsAfterIt) {
+    const std::wstring server = ServerPath(L"testcomserver.dll"), other = ServerPath(L"okreg.dll");
+    const auto target = services::TargetOf(services::ResolveServer(server));
+    ASSERT_TRUE(target);
+    const auto clsid = [](int n) { return TestClsid(n, L"7E55A0"); };
+    for (const DWORD writesAfterMs : {0, 5, 20, 80}) {
+        SCOPED_TRACE(writesAfterMs);
+        ForgetClasses(L"7E55A0");
+        PutClass(clsid(1), server);  // a class left behind, which the export removes
+        PutClass(clsid(2), other);   // one the export takes over
+        services::NamesReader reader;
+        reader.LookAhead(server);
+        const auto reading = reader.ExportStarts(*target, services::AheadInProgress::Finish);
+        Sleep(writesAfterMs);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(clsid(1)).c_str());
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ClassKey(clsid(2)).c_str(), nullptr, REG_SZ, L"Taken", 12);
+        PutClass(clsid(2), server);
+        PutClass(clsid(3), server);
+        reader.ExportEnded(*reading, true);
+        ASSERT_EQ(WaitForSingleObject(reading->Done(), 60000), WAIT_OBJECT_0);
+        ASSERT_TRUE(reading->Result());
+        std::vector<std::wstring> found;
+        for (const auto& named : reading->Result()->classes) found.push_back(named.clsid);
+        EXPECT_EQ(found, ClassesNaming(server));
+        EXPECT_EQ(std::count(found.begin(), found.end(), clsid(1)), 0);
+        EXPECT_EQ(std::count(found.begin(), found.end(), clsid(2)), 1);
+        EXPECT_EQ(std::count(found.begin(), found.end(), clsid(3)), 1);
+    }
+    ForgetClasses(L"7E55A0");
 }
 
 // A class's name longer than any path is skipped and counted; one as long is shown.
