@@ -151,6 +151,7 @@ struct Options {
     bool startupOnly = false;
     bool register64 = false;   // the rows of a 64-bit system, in a 64-bit prefix
     bool commandOnly = false;  // command mode's rows alone
+    bool clicksOnly = false;   // the reported clicks' rows alone
     std::wstring other;        // another build of the program, started in the same rounds
 };
 
@@ -177,6 +178,15 @@ int Bench(const Options& options) {
         rows.push_back(std::move(silent64));
         bench::PrintTable(
             "make bench, in the 64-bit prefix: " + std::to_string(runs) + " runs each, alternating", rows);
+        return 0;
+    }
+    if (options.clicksOnly) {
+        if (!bench::MeasureReportedClicks(runs, product, server, rows)) return 1;
+        const size_t ours = rows.size();
+        if (!options.other.empty() && !bench::MeasureReportedClicks(runs, options.other, server, rows))
+            return 1;
+        for (size_t i = ours; i < rows.size(); ++i) rows[i].measure = "other build: " + rows[i].measure;
+        bench::PrintTable("make bench, clicks: " + std::to_string(runs) + " runs each, alternating", rows);
         return 0;
     }
     if (options.commandOnly) {
@@ -233,6 +243,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--startup") == 0) options.startupOnly = true;
         if (std::strcmp(argv[i], "--register64") == 0) options.register64 = true;
         if (std::strcmp(argv[i], "--command") == 0) options.commandOnly = true;
+        if (std::strcmp(argv[i], "--clicks") == 0) options.clicksOnly = true;
         if (std::strcmp(argv[i], "--compare") == 0 && i + 1 < argc) {
             // A Unix path is reached through Wine's drive Z:.
             const std::string path = argv[++i];
