@@ -107,11 +107,52 @@ std::string AddFootprintRows(const Starts& product, const Starts& floor, double 
     return notes;
 }
 
+// Command mode as a script meets it: a whole process, against the system's own
+// tool (the 32-bit one, also on a 64-bit system). To a log it says what names
+// the file, which costs a reading of the registry; to nowhere it reads none.
+bool MeasureCommandMode(int runs, const std::wstring& product, const std::wstring& server,
+                        std::vector<Row>& rows, bool logOnly = false) {
+    const std::wstring tool = bench::SystemFolder() + L"regsvr32.exe", file = L"/s \"" + server + L"\"";
+    const char* reference = "regsvr32 /s, whole process";
+    Row silent{"tessiver.exe /s, 32-bit server, to a log", "ms", {}, reference, {}, 1};
+    Row unread{"... output to nowhere", "ms", {}, reference, {}, 1};
+    Row missing{"... a missing file (start, OLE, end)", "ms", {}, reference, {}, 1};
+    Row usage{"... /s /? (start and end)", "ms", {}, "regsvr32 /s /?, whole process", {}, 1};
+    if (!bench::MeasureWholeProcesses(runs, product, tool, file, 0, silent)) return false;
+    rows.push_back(std::move(silent));
+    if (logOnly) return true;
+    if (!bench::MeasureWholeProcesses(runs, product, tool, file, 0, unread, false) ||
+        !bench::MeasureWholeProcesses(runs, product, tool, L"/s no-such-server.dll", 3, missing) ||
+        !bench::MeasureWholeProcesses(runs, product, tool, L"/s /?", 1, usage))
+        return false;
+    rows.push_back(std::move(unread));
+    rows.push_back(std::move(missing));
+    rows.push_back(std::move(usage));
+    return true;
+}
+
+// The bench's own servers are unregistered once it ends, so that the tests
+// after it find the prefix as they left it.
+class Unregistering {
+public:
+    void Add(const std::wstring& tool, const std::wstring& server) {
+        commands_.push_back(L"\"" + tool + L"\" /u /s \"" + server + L"\"");
+    }
+    ~Unregistering() {
+        for (const std::wstring& command : commands_) bench::RunToEnd(command);
+    }
+
+private:
+    std::vector<std::wstring> commands_;
+};
+
 struct Options {
     int runs = 15;
     bool startupOnly = false;
-    bool register64 = false;  // the 64-bit server's row alone, in a 64-bit prefix
-    std::wstring other;       // another build of the program, started in the same rounds
+    bool register64 = false;   // the rows of a 64-bit system, in a 64-bit prefix
+    bool commandOnly = false;  // command mode's rows alone
+    bool clicksOnly = false;   // the reported clicks' rows alone
+    std::wstring other;        // another build of the program, started in the same rounds
 };
 
 int Bench(const Options& options) {
@@ -120,17 +161,42 @@ int Bench(const Options& options) {
     const std::wstring product = Beside(TESSIVER_EXE_FROM_BENCH), floor = Beside(L"floor.exe"),
                        bare = Beside(L"bare.exe");
     std::vector<Row> rows;
+    const std::wstring server = Beside(SERVERS_FROM_BENCH L"/testcomserver.dll");
+    Unregistering unregistering;
+    unregistering.Add(bench::SystemFolder() + L"regsvr32.exe", server);
     if (options.register64) {
+        // Most users' system: a 32-bit server goes through the 32-bit view there.
+        if (!MeasureCommandMode(runs, product, server, rows, true)) return 1;
         const std::wstring server64 = Beside(SERVERS_FROM_BENCH L"/x64/comserver64.dll");
+        unregistering.Add(bench::RegistrationTool64(), server64);
         Row silent64{"tessiver.exe /s, 64-bit server, to a log", "ms", {},
                      "64-bit regsvr32 /s, whole process",        {},   1};
-        if (!bench::MeasureRegister64(runs, product, server64, rows) ||
-            !bench::MeasureWholeProcesses(runs, product, bench::RegistrationTool64(),
+        if (!options.commandOnly && !bench::MeasureRegister64(runs, product, server64, rows)) return 1;
+        if (!bench::MeasureWholeProcesses(runs, product, bench::RegistrationTool64(),
                                           L"/s \"" + server64 + L"\"", 0, silent64))
             return 1;
         rows.push_back(std::move(silent64));
         bench::PrintTable(
             "make bench, in the 64-bit prefix: " + std::to_string(runs) + " runs each, alternating", rows);
+        return 0;
+    }
+    if (options.clicksOnly) {
+        if (!bench::MeasureReportedClicks(runs, product, server, rows)) return 1;
+        const size_t ours = rows.size();
+        if (!options.other.empty() && !bench::MeasureReportedClicks(runs, options.other, server, rows))
+            return 1;
+        for (size_t i = ours; i < rows.size(); ++i) rows[i].measure = "other build: " + rows[i].measure;
+        bench::PrintTable("make bench, clicks: " + std::to_string(runs) + " runs each, alternating", rows);
+        return 0;
+    }
+    if (options.commandOnly) {
+        Row other{"other build /s, to a log", "ms", {}, "this build", {}, 1};
+        if (!options.other.empty() &&
+            !bench::MeasureWholeProcesses(runs, options.other, product, L"/s \"" + server + L"\"", 0, other))
+            return 1;
+        if (!options.other.empty()) rows.push_back(std::move(other));
+        if (!MeasureCommandMode(runs, product, server, rows)) return 1;
+        bench::PrintTable("make bench-command: " + std::to_string(runs) + " runs each, alternating", rows);
         return 0;
     }
 
@@ -148,26 +214,10 @@ int Bench(const Options& options) {
         return 0;
     }
 
-    const std::vector<std::wstring> servers = {Beside(SERVERS_FROM_BENCH L"/testcomserver.dll"),
-                                               bench::SystemFolder() + L"quartz.dll"};
+    const std::vector<std::wstring> servers = {server, bench::SystemFolder() + L"quartz.dll"};
     if (!bench::MeasureRegistration(runs, servers, rows)) return 1;
     if (!bench::MeasureReportedClicks(runs, product, servers[0], rows)) return 1;
-    // Command mode as a script meets it: a whole process, against the system's own tool.
-    const std::wstring tool = bench::SystemFolder() + L"regsvr32.exe";
-    // To a log it says what names the file, which costs a reading of the registry; to nowhere it reads none.
-    Row silent{"tessiver.exe /s, 32-bit server, to a log", "ms", {}, "regsvr32 /s, whole process", {}, 1};
-    Row unread{"... output to nowhere", "ms", {}, "regsvr32 /s, whole process", {}, 1};
-    Row missing{"... a missing file (start, OLE, end)", "ms", {}, "regsvr32 /s, whole process", {}, 1};
-    Row usage{"... /s /? (start and end)", "ms", {}, "regsvr32 /s /?, whole process", {}, 1};
-    if (!bench::MeasureWholeProcesses(runs, product, tool, L"/s \"" + servers[0] + L"\"", 0, silent) ||
-        !bench::MeasureWholeProcesses(runs, product, tool, L"/s \"" + servers[0] + L"\"", 0, unread, false) ||
-        !bench::MeasureWholeProcesses(runs, product, tool, L"/s no-such-server.dll", 3, missing) ||
-        !bench::MeasureWholeProcesses(runs, product, tool, L"/s /?", 1, usage))
-        return 1;
-    rows.push_back(std::move(silent));
-    rows.push_back(std::move(unread));
-    rows.push_back(std::move(missing));
-    rows.push_back(std::move(usage));
+    if (!MeasureCommandMode(runs, product, servers[0], rows)) return 1;
 
     bench::MainWindow window;
     const long liveObjects = rt::gdi::LiveObjects();
@@ -192,6 +242,8 @@ int main(int argc, char** argv) {
             options.runs = std::max(1, std::atoi(argv[++i]));
         if (std::strcmp(argv[i], "--startup") == 0) options.startupOnly = true;
         if (std::strcmp(argv[i], "--register64") == 0) options.register64 = true;
+        if (std::strcmp(argv[i], "--command") == 0) options.commandOnly = true;
+        if (std::strcmp(argv[i], "--clicks") == 0) options.clicksOnly = true;
         if (std::strcmp(argv[i], "--compare") == 0 && i + 1 < argc) {
             // A Unix path is reached through Wine's drive Z:.
             const std::string path = argv[++i];

@@ -1,9 +1,8 @@
 #include "namesreader.h"
 
-#include <objbase.h>
-
 #include <algorithm>
 
+#include "runtime/comscope.h"
 #include "runtime/errors.h"
 
 namespace services {
@@ -16,6 +15,16 @@ size_t Slot(RegistryView view) {
 // Files named ahead are remembered for their names; a field typed letter by
 // letter names many that are not, so the memory is kept short.
 constexpr size_t kMostFacts = 32;
+
+// Keys written this shortly before an export began count as its own: the
+// registry stamps a write with the system's clock, whose tick may be coarser.
+constexpr ULONGLONG kClockSlack = 10'000'000;  // one second, in the clock's 100 ns units
+
+ULONGLONG Now() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
 
 }  // namespace
 
@@ -47,14 +56,20 @@ void NamesReader::LookAhead(ServerFiles files) {
 
 std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& target, AheadInProgress ahead) {
     std::unique_lock lock(mutex_);
-    if (ahead == AheadInProgress::Finish && thread_.Joinable())
-        anticipated_.Wait(lock, [this] { return stop_ || (!anticipating_ && !ahead_); });
-    // A reading ahead now would read the export half done.
-    cancel_ = true;
-    ViewIndexes& view = views_[Slot(target.view)];
     std::array<bool, ViewIndexes::kCount> fresh{};
-    for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = view[i].Fresh();
+    std::optional<ULONGLONG> since;
+    if (ahead == AheadInProgress::Finish) {
+        // Once the reading ahead is under way, this reading comes after it.
+        if (thread_.Joinable()) anticipated_.Wait(lock, [this] { return stop_ || !ahead_; });
+        since = Now() - kClockSlack;
+    } else {
+        // A reading ahead now would read the export half done.
+        cancel_ = true;
+        ViewIndexes& view = views_[Slot(target.view)];
+        for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = view[i].Fresh();
+    }
     auto reading = std::make_shared<NamesReading>(target, fresh);
+    reading->since_ = since;
     // Without a thread nobody reads: the reading ends at once, without a result.
     if (stop_ || !Start()) {
         SetEvent(reading->Done());
@@ -66,8 +81,11 @@ std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& targe
 }
 
 void NamesReader::ExportEnded(NamesReading& reading, bool ran) {
+    std::optional<TargetFacts> facts;
+    if (ran && reading.since_) facts = FactsOf(reading.target_, nullptr, true);
     {
         const std::lock_guard lock(mutex_);
+        reading.facts_ = std::move(facts);
         reading.ended_ = true;
         reading.ran_ = ran;
     }
@@ -89,7 +107,7 @@ bool NamesReader::Start() {
 // reading ends at once without a result.
 void NamesReader::Run() noexcept {
     // Type libraries are read through OLE.
-    const HRESULT ole = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const rt::ComScope ole(COINIT_MULTITHREADED);
     try {
         Loop();
     } catch (...) {
@@ -97,10 +115,8 @@ void NamesReader::Run() noexcept {
         stop_ = true;
         for (const auto& reading : readings_) SetEvent(reading->Done());
         readings_.clear();
-        anticipating_ = false;
         anticipated_.NotifyAll();
     }
-    if (SUCCEEDED(ole)) CoUninitialize();
 }
 
 // What there is to do is in the queues; the wake event only says that there is something.
@@ -125,7 +141,7 @@ void NamesReader::Loop() {
         } else if (ahead_) {
             const ServerFiles files = std::move(ahead_);
             cancel_ = false;
-            anticipating_ = true;
+            anticipated_.NotifyAll();
             lock.unlock();
             // Behind the window's own work; back to normal to wait, so that a reading starts at once.
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
@@ -137,7 +153,6 @@ void NamesReader::Loop() {
             }
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
             lock.lock();
-            anticipating_ = false;
             anticipated_.NotifyAll();
             // Stopped by an export: taken up again once its reading is done.
             if (cancel_ && !ahead_) ahead_ = files;
@@ -167,7 +182,7 @@ void NamesReader::WaitIdle() {
 // What identifies the file, and the type library it carries, is read while
 // the export runs; the registry once it has returned.
 void NamesReader::Serve(NamesReading& reading) {
-    const std::optional<TargetFacts> facts = Facts(reading.target_, true);
+    std::optional<TargetFacts> facts = reading.since_ ? std::nullopt : Facts(reading.target_, true);
     for (;;) {
         {
             const std::lock_guard lock(mutex_);
@@ -176,9 +191,12 @@ void NamesReader::Serve(NamesReading& reading) {
         }
         WaitForSingleObject(wake_.Get(), INFINITE);
     }
+    if (reading.since_) facts = std::move(reading.facts_);
     if (!facts) return;
     ViewIndexes& view = views_[Slot(reading.target_.view)];
-    if (!view.AfterExport(reading.freshBefore_, *facts, stopping_)) return;
+    const bool read = reading.since_ ? view.Settle(*reading.since_, *facts, stopping_)
+                                     : view.AfterExport(reading.freshBefore_, *facts, stopping_);
+    if (!read) return;
     reading.result_ = view.Collect(reading.target_, *facts);
 }
 
@@ -187,12 +205,19 @@ void NamesReader::Anticipate(const std::vector<ServerFile>& files) {
     for (const ServerFile& file : files) {
         if (cancel_) return;
         const std::optional<NamesTarget> target = TargetOf(file);
-        // Only what the program's own readers read: the file's type library waits for a command.
-        if (!target || !Facts(*target, false)) continue;
+        if (!target) continue;
         const size_t slot = Slot(target->view);
         if (std::find(watched_.begin(), watched_.end(), slot) == watched_.end()) watched_.push_back(slot);
         views_[slot].Refresh(cancel_);
+        // Only what the program's own readers read, for a command to come: the file's type library
+        // waits for it, and an export already waiting reads its own.
+        if (!ExportWaiting()) Facts(*target, false);
     }
+}
+
+bool NamesReader::ExportWaiting() {
+    const std::lock_guard lock(mutex_);
+    return !readings_.empty();
 }
 
 std::optional<TargetFacts> NamesReader::Facts(const NamesTarget& target, bool withTypeLib) {

@@ -43,8 +43,10 @@ private:
     friend class NamesReader;
     NamesTarget target_;
     std::array<bool, ViewIndexes::kCount> freshBefore_;
-    bool ended_ = false;  // the export has returned
-    bool ran_ = false;    // and was called, so the registry may have changed
+    std::optional<ULONGLONG> since_;    // the export ran beside a reading: what was written from then on
+    std::optional<TargetFacts> facts_;  // then read by the caller once the export ended
+    bool ended_ = false;                // the export has returned
+    bool ran_ = false;                  // and was called, so the registry may have changed
     std::optional<RegistryNames> result_;
     rt::Handle done_;
 };
@@ -52,7 +54,8 @@ private:
 // What an export's start does to a reading ahead still in progress: the
 // window stops it, not to keep the click waiting, and reads the whole view
 // after the export; the command line, which named its files a moment before,
-// lets it finish, for then only what the export changed is read after it.
+// lets it go on beside the export, and after it reads again only the keys
+// written since the export began (and what may name the file).
 enum class AheadInProgress { Stop, Finish };
 
 class NamesReader {
@@ -70,7 +73,9 @@ public:
     std::shared_ptr<NamesReading> ExportStarts(const NamesTarget& target,
                                                AheadInProgress ahead = AheadInProgress::Stop);
     // The export has returned; `ran`: it was called, so what names the file is
-    // read now. Otherwise the reading ends at once without a result.
+    // read now. Otherwise the reading ends at once without a result. Beside a
+    // reading ahead (AheadInProgress::Finish), what identifies the file is
+    // read here, while the reader still reads the registry.
     void ExportEnded(NamesReading& reading, bool ran);
 
 private:
@@ -80,14 +85,14 @@ private:
     void Serve(NamesReading& reading);
     void Anticipate(const std::vector<ServerFile>& files);
     void WaitIdle();
+    bool ExportWaiting();
     std::optional<TargetFacts> Facts(const NamesTarget& target, bool withTypeLib);
 
     rt::Mutex mutex_;
     rt::Handle wake_;  // set whenever there is something new for the thread
     std::deque<std::shared_ptr<NamesReading>> readings_;
     ServerFiles ahead_;          // the files to read ahead for, once the thread gets to them
-    bool anticipating_ = false;  // a reading ahead is in progress
-    rt::Condition anticipated_;  // told when one ends
+    rt::Condition anticipated_;  // told when a reading ahead starts or ends
     bool stop_ = false;
     std::atomic<bool> cancel_{false};    // stops a reading ahead
     std::atomic<bool> stopping_{false};  // stops everything

@@ -84,12 +84,13 @@ bool RegistryIndex::Rebuild(const std::atomic<bool>& cancel) {
 // Every `step`-th key from `first`, in order, until the keys end. It runs on
 // a thread of its own, where nothing may be thrown: false when it failed.
 bool RegistryIndex::ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>& stripe,
-                               const std::atomic<bool>& cancel) const noexcept {
+                               const std::atomic<bool>& cancel, const Keep* keep) const noexcept {
     try {
         for (DWORD i = first; !cancel; i += step) {
-            const auto name = SubkeyAt(key_.Get(), i);
+            ULONGLONG written = 0;
+            const auto name = SubkeyAt(key_.Get(), i, &written);
             if (!name) return true;
-            stripe.push_back(ReadEntry(*name));
+            stripe.push_back(EntryAt(*name, written, keep));
         }
     } catch (...) {
         stripe.clear();
@@ -102,7 +103,7 @@ bool RegistryIndex::ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>&
 // (the caller reads the first, and any a thread could not be made for), and
 // then put together in the registry's own order. A key of one entry or none
 // is read by the caller alone.
-bool RegistryIndex::ReadAll(const std::atomic<bool>& cancel) {
+bool RegistryIndex::ReadAll(const std::atomic<bool>& cancel, const Keep* keep) {
     DWORD count = 0;
     const DWORD step = Counted(count) ? std::clamp<DWORD>(count, 1, kReaders) : 1;
     std::array<std::vector<IndexEntry>, kReaders> stripes;
@@ -111,17 +112,17 @@ bool RegistryIndex::ReadAll(const std::atomic<bool>& cancel) {
     std::vector<rt::Thread> readers;
     for (DWORD s = 1; s < step; ++s) {
         try {
-            readers.emplace_back([this, s, step, priority, &stripes, &read, &cancel] {
+            readers.emplace_back([this, s, step, priority, &stripes, &read, &cancel, keep] {
                 SetThreadPriority(GetCurrentThread(), priority);
-                read[s] = ReadStripe(s, step, stripes[s], cancel);
+                read[s] = ReadStripe(s, step, stripes[s], cancel, keep);
             });
         } catch (const rt::RuntimeError&) {
             break;
         }
     }
-    read[0] = ReadStripe(0, step, stripes[0], cancel);
+    read[0] = ReadStripe(0, step, stripes[0], cancel, keep);
     for (DWORD s = static_cast<DWORD>(readers.size()) + 1; s < step; ++s)
-        read[s] = ReadStripe(s, step, stripes[s], cancel);
+        read[s] = ReadStripe(s, step, stripes[s], cancel, keep);
     for (rt::Thread& reader : readers) reader.Join();
     if (cancel || std::find(read.begin(), read.begin() + step, false) != read.begin() + step) return false;
     // Stripes of unequal ends mean keys came or went meanwhile; the watch has seen it then.
@@ -138,11 +139,7 @@ bool RegistryIndex::Update(const std::vector<std::wstring>& again, const std::ve
     Watch();
     DWORD count = 0;
     if (!Counted(count)) return Rebuild(cancel);
-    std::set<std::wstring> names;
-    for (const std::wstring& name : again)
-        if (!name.empty()) names.insert(Upper(name));
-    for (size_t at : Holding(nameKeys)) names.insert(Upper(entries_[at].name));
-
+    const std::set<std::wstring> names = Named(again, nameKeys);
     if (count > entries_.size()) {
         std::vector<std::pair<DWORD, std::wstring>> added;
         const bool found = FindAdded(count, added, cancel);
@@ -154,6 +151,43 @@ bool RegistryIndex::Update(const std::vector<std::wstring>& again, const std::ve
         return false;
     }
     return placesKnown && entries_.size() == count ? true : Rename(cancel);
+}
+
+bool RegistryIndex::Settle(ULONGLONG since, const std::vector<std::wstring>& again,
+                           const std::vector<std::wstring>& nameKeys, const std::atomic<bool>& cancel) {
+    if (!read_ || !key_) return Rebuild(cancel);
+    // Watched since before the reading began: quiet, nothing read can have changed.
+    if (watching_ && WaitForSingleObject(changed_.Get(), 0) == WAIT_TIMEOUT) return true;
+    Watch();
+    const std::set<std::wstring> names = Named(again, nameKeys);
+    const Keep keep{since, names};
+    const bool read = ReadAll(cancel, &keep);
+    if (!read) {
+        read_ = false;
+        entries_.clear();
+    }
+    Reindex();
+    return read;
+}
+
+// A key keeps what was read of it unless it was written since, or is named again.
+IndexEntry RegistryIndex::EntryAt(const std::wstring& name, ULONGLONG written, const Keep* keep) const {
+    if (keep && written < keep->since) {
+        const std::wstring upper = Upper(name);
+        const auto known = at_.find(upper);
+        if (known != at_.end() && keep->again.count(upper) == 0) return entries_[known->second];
+    }
+    return ReadEntry(name);
+}
+
+// The names in `again` and those of the entries holding a path of `nameKeys`, upper case.
+std::set<std::wstring> RegistryIndex::Named(const std::vector<std::wstring>& again,
+                                            const std::vector<std::wstring>& nameKeys) const {
+    std::set<std::wstring> names;
+    for (const std::wstring& name : again)
+        if (!name.empty()) names.insert(Upper(name));
+    for (size_t at : Holding(nameKeys)) names.insert(Upper(entries_[at].name));
+    return names;
 }
 
 // The named entries read again, those gone taken out; false when a name is

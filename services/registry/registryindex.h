@@ -55,6 +55,14 @@ public:
     // stopped it; it is then stale.
     bool Update(const std::vector<std::wstring>& again, const std::vector<std::wstring>& nameKeys,
                 const std::atomic<bool>& cancel);
+    // After an export that ran while it was being read (or after it was
+    // read): what changed since the reading began is read again, told by the
+    // keys' write times: the keys written from `since` on, new ones, and those
+    // named in `again` or holding a path of one of `nameKeys`; the others keep
+    // what was read of them. Nothing is read when nothing changed. False when
+    // `cancel` stopped it; it is then empty and stale.
+    bool Settle(ULONGLONG since, const std::vector<std::wstring>& again,
+                const std::vector<std::wstring>& nameKeys, const std::atomic<bool>& cancel);
     // Read again whole next time: a reading broke off half done.
     void Forget() { read_ = false; }
 
@@ -75,9 +83,17 @@ private:
     bool Open();
     void Watch();
     bool Counted(DWORD& count) const;
-    bool ReadAll(const std::atomic<bool>& cancel);
-    bool ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>& stripe,
-                    const std::atomic<bool>& cancel) const noexcept;
+    // What a settling keeps: entries written before `since` and not named in `again` (upper case).
+    struct Keep {
+        ULONGLONG since;
+        const std::set<std::wstring>& again;
+    };
+    bool ReadAll(const std::atomic<bool>& cancel, const Keep* keep = nullptr);
+    bool ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>& stripe, const std::atomic<bool>& cancel,
+                    const Keep* keep) const noexcept;
+    IndexEntry EntryAt(const std::wstring& name, ULONGLONG written, const Keep* keep) const;
+    std::set<std::wstring> Named(const std::vector<std::wstring>& again,
+                                 const std::vector<std::wstring>& nameKeys) const;
     IndexEntry ReadEntry(const std::wstring& name) const;
     void ReadClassPaths(IndexEntry& entry) const;
     void ReadTypeLibPaths(IndexEntry& entry) const;

@@ -9,6 +9,8 @@
 #include "paths/serverpath.h"
 #include "registrypath.h"
 #include "regtext.h"
+#include "runtime/errors.h"
+#include "runtime/thread.h"
 
 namespace services {
 namespace {
@@ -79,6 +81,12 @@ NamedTypeLib TypeLibNamed(HKEY typeLibs, const std::wstring& libid, const std::w
     return {libid, version, detailed ? Text(typeLibs, libid + L"\\" + version, skipped) : std::wstring()};
 }
 
+// What an export is likely to have rewritten in place: its type library's classes, or the library itself.
+std::vector<std::wstring> Rewritten(const RegistryIndex& index, const TargetFacts& facts) {
+    if (index.What() == IndexedKey::TypeLibs) return {facts.typeLib.libid};
+    return facts.typeLib.classes;
+}
+
 }  // namespace
 
 std::optional<NamesTarget> TargetOf(const ServerFile& server) {
@@ -121,8 +129,33 @@ ViewIndexes::ViewIndexes(RegistryView view)
                 {HKEY_LOCAL_MACHINE, IndexedKey::TypeLibs, view}}} {}
 
 bool ViewIndexes::Refresh(const std::atomic<bool>& cancel) {
-    for (RegistryIndex& index : indexes_)
-        if (!index.Fresh() && !index.Rebuild(cancel)) return false;
+    // The type libraries are read beside the classes: each is a chain of a
+    // dozen round trips to the registry, which waits far more than it works.
+    std::atomic<bool> libraries{false};
+    const int priority = GetThreadPriority(GetCurrentThread());
+    rt::Thread beside;
+    try {
+        beside = rt::Thread([this, &libraries, &cancel, priority] {
+            SetThreadPriority(GetCurrentThread(), priority);
+            libraries = RefreshPart(2, cancel);
+        });
+    } catch (const rt::RuntimeError&) {
+        libraries = RefreshPart(2, cancel);
+    }
+    const bool classes = RefreshPart(0, cancel);
+    if (beside.Joinable()) beside.Join();
+    return classes && libraries;
+}
+
+// The two indexes from `first` (the user's and the machine's); false when one
+// failed or was stopped. It may run on a thread of its own, where nothing may be thrown.
+bool ViewIndexes::RefreshPart(size_t first, const std::atomic<bool>& cancel) noexcept {
+    try {
+        for (size_t i = first; i < first + 2; ++i)
+            if (!indexes_[i].Fresh() && !indexes_[i].Rebuild(cancel)) return false;
+    } catch (...) {
+        return false;
+    }
     return true;
 }
 
@@ -136,10 +169,18 @@ bool ViewIndexes::AfterExport(const std::array<bool, kCount>& freshBefore, const
             if (!index.Rebuild(cancel)) return false;
             continue;
         }
-        std::vector<std::wstring> again = facts.typeLib.classes;
-        if (index.What() == IndexedKey::TypeLibs) again = {facts.typeLib.libid};
-        if (!index.Update(again, facts.nameKeys, cancel)) return false;
+        if (!index.Update(Rewritten(index, facts), facts.nameKeys, cancel)) return false;
     }
+    return true;
+}
+
+bool ViewIndexes::Settle(ULONGLONG since, const TargetFacts& facts, const std::atomic<bool>& cancel) {
+    // A file with other names (hard links) may be named by any path: only a whole reading finds them.
+    const bool anyName = facts.identity.links != 1;
+    for (RegistryIndex& index : indexes_)
+        if (!(anyName ? index.Rebuild(cancel)
+                      : index.Settle(since, Rewritten(index, facts), facts.nameKeys, cancel)))
+            return false;
     return true;
 }
 

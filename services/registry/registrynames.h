@@ -83,12 +83,17 @@ public:
     // are then read whole next time, as they are after Forget.
     bool AfterExport(const std::array<bool, kCount>& freshBefore, const TargetFacts& facts,
                      const std::atomic<bool>& cancel);
+    // After an export that ran beside the reading of the indexes: each is
+    // settled, what was written from `since` on read again (Settle). False
+    // when `cancel` stopped a reading, as for AfterExport.
+    bool Settle(ULONGLONG since, const TargetFacts& facts, const std::atomic<bool>& cancel);
     void Forget();
     // What names the target, with the details of the first kDetailedNames.
     RegistryNames Collect(const NamesTarget& target, const TargetFacts& facts) const;
 
 private:
     bool Overridden(const RegistryIndex& index, const IndexEntry& entry) const;
+    bool RefreshPart(size_t first, const std::atomic<bool>& cancel) noexcept;
 
     RegistryView view_;
     // The user's classes, the machine's, the user's type libraries, the machine's.

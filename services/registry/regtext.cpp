@@ -24,11 +24,13 @@ std::optional<RegText> ReadRegText(HKEY key, const std::wstring& subKey, const w
     }
 }
 
-std::optional<std::wstring> SubkeyAt(HKEY key, DWORD index) {
+std::optional<std::wstring> SubkeyAt(HKEY key, DWORD index, ULONGLONG* written) {
     wchar_t name[256];  // the longest key name the registry allows, and its end
     DWORD length = static_cast<DWORD>(std::size(name));
-    if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    FILETIME time{};
+    if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, &time) != ERROR_SUCCESS)
         return std::nullopt;
+    if (written) *written = (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     return std::wstring(name, length);
 }
 

@@ -27,7 +27,9 @@ inline constexpr DWORD kLongestRegText = kLongestPath;
 std::optional<RegText> ReadRegText(HKEY key, const std::wstring& subKey, const wchar_t* name = nullptr,
                                    bool* tooLong = nullptr);
 
-// The subkey at `index` of `key`, in the registry's own order; nullopt past the last one.
-std::optional<std::wstring> SubkeyAt(HKEY key, DWORD index);
+// The subkey at `index` of `key`, in the registry's own order; nullopt past
+// the last one. `written`, when given, gets its last-write time, which the
+// enumeration returns anyway.
+std::optional<std::wstring> SubkeyAt(HKEY key, DWORD index, ULONGLONG* written = nullptr);
 
 }  // namespace services

@@ -8,6 +8,7 @@
 // The platform headers below build on windows.h.
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -196,6 +197,81 @@ TEST(RegistryIndex, AnUpdateAfterAnExportFindsWhatAWholeReadingFinds) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(L"{FFFFFFFF-7E55-4000-8000-000000000000}").c_str());
 }
 
+ULONGLONG Now() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// After an export that ran beside a reading, the keys written since it began
+// are read again, with new ones and those that may name the file; a key
+// written before keeps what was read of it, even where its server changed.
+TEST(RegistryIndex, ASettlingReadsAgainWhatWasWrittenSinceTheExportBegan) {
+    const std::wstring server = ServerPath(L"testcomserver.dll"), other = ServerPath(L"okreg.dll");
+    const auto clsid = [](int n) { return TestClsid(n, L"7E55D0"); };
+    // As a registrar writes a class: its name, then its server.
+    const auto rewrite = [&](int n) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ClassKey(clsid(n)).c_str(), nullptr, REG_SZ, L"Renamed", 16);
+        PutClass(clsid(n), server);
+    };
+    const struct {
+        const char* change;
+        bool before;  // made before the export began
+        std::function<void()> apply;
+        std::vector<std::wstring> again;  // what the file's own type library names
+        bool asWhole;                     // the settled index equals a whole reading
+    } rows[] = {
+        {"classes added",
+         false,
+         [&] {
+             for (int n = 1; n < 64; n += 2) PutClass(clsid(n), server);
+         },
+         {},
+         true},
+        {"a class's name and server rewritten", false, [&] { rewrite(16); }, {}, true},
+        {"the same, before the export began", true, [&] { rewrite(16); }, {}, false},
+        {"servers changed in place: the file's own class away, its type library's class here",
+         false,
+         [&] {
+             PutClass(clsid(8), other);
+             PutClass(clsid(12), server);
+         },
+         {clsid(12)},
+         true},
+        {"a class of the file's removed",
+         false,
+         [&] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(clsid(8)).c_str()); },
+         {},
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.change);
+        ForgetClasses(L"7E55D0");
+        for (int n = 0; n < 64; n += 4) PutClass(clsid(n), n == 8 ? server : other);
+        services::RegistryIndex index(HKEY_LOCAL_MACHINE, services::IndexedKey::Classes,
+                                      RegistryView::Bits32);
+        ASSERT_TRUE(index.Rebuild(kGoOn));
+        if (row.before) row.apply();
+        // Clear of the clock's tick on either side.
+        Sleep(50);
+        const ULONGLONG since = Now();
+        Sleep(50);
+        if (!row.before) row.apply();
+        EXPECT_TRUE(index.Settle(since, row.again, {L"testcomserver.dll"}, kGoOn));
+        EXPECT_TRUE(index.Fresh()) << "watched again";
+        services::RegistryIndex whole(HKEY_LOCAL_MACHINE, services::IndexedKey::Classes,
+                                      RegistryView::Bits32);
+        ASSERT_TRUE(whole.Rebuild(kGoOn));
+        EXPECT_EQ(Flat(index) == Flat(whole), row.asWhole);
+        const auto* kept = index.Find(clsid(16));
+        ASSERT_TRUE(kept && kept->paths.size() == 1);
+        if (row.before) {
+            EXPECT_EQ(kept->paths[0].spelled, other) << "taken as it was read";
+        }
+    }
+    ForgetClasses(L"7E55D0");
+}
+
 // A type library made here and put into a copy of a server: the classes it
 // names are read again after the export, wherever they pointed before.
 TEST(RegistryNames, ClassesOfTheServersOwnTypeLibraryAreReadAgain) {
@@ -287,6 +363,39 @@ TEST(NamesReader, ALookAheadLeavesTheTypeLibraryUnread) {
         EXPECT_EQ(TypeLibLoaderWatch::calls, 1);
     }
     DeleteFileW(server.c_str());
+}
+
+// A script's export runs beside the reading ahead, whenever in it the export
+// writes: its answer is what a reading after the export finds.
+TEST(NamesReader, AnExportBesideTheReadingAheadIsAnsweredAsAfterIt) {
+    const std::wstring server = ServerPath(L"testcomserver.dll"), other = ServerPath(L"okreg.dll");
+    const auto target = services::TargetOf(services::ResolveServer(server));
+    ASSERT_TRUE(target);
+    const auto clsid = [](int n) { return TestClsid(n, L"7E55A0"); };
+    for (const DWORD writesAfterMs : {0, 5, 20, 80}) {
+        SCOPED_TRACE(writesAfterMs);
+        ForgetClasses(L"7E55A0");
+        PutClass(clsid(1), server);  // a class left behind, which the export removes
+        PutClass(clsid(2), other);   // one the export takes over
+        services::NamesReader reader;
+        reader.LookAhead(services::ResolveServers({server}));
+        const auto reading = reader.ExportStarts(*target, services::AheadInProgress::Finish);
+        Sleep(writesAfterMs);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(clsid(1)).c_str());
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ClassKey(clsid(2)).c_str(), nullptr, REG_SZ, L"Taken", 12);
+        PutClass(clsid(2), server);
+        PutClass(clsid(3), server);
+        reader.ExportEnded(*reading, true);
+        ASSERT_EQ(WaitForSingleObject(reading->Done(), 60000), WAIT_OBJECT_0);
+        ASSERT_TRUE(reading->Result());
+        std::vector<std::wstring> found;
+        for (const auto& named : reading->Result()->classes) found.push_back(named.clsid);
+        EXPECT_EQ(found, ClassesNaming(server));
+        EXPECT_EQ(std::count(found.begin(), found.end(), clsid(1)), 0);
+        EXPECT_EQ(std::count(found.begin(), found.end(), clsid(2)), 1);
+        EXPECT_EQ(std::count(found.begin(), found.end(), clsid(3)), 1);
+    }
+    ForgetClasses(L"7E55A0");
 }
 
 // A class's name longer than any path is skipped and counted; one as long is shown.
