@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "form_testkit.h"
+#include "runtime/comscope.h"
 #include "runtime/form.h"
 
 namespace {
@@ -27,6 +28,24 @@ TEST(App, InitialisesOleOnTheWindowThreadForItsLifetime) {
     // Uninitialised again at the end: the thread is free to choose another apartment.
     HRESULT after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     EXPECT_EQ(after, S_OK);
+    if (SUCCEEDED(after)) CoUninitialize();
+}
+
+// A scope leaves COM only when it entered it: a refused entry must not end the apartment around it.
+TEST(ComScope, LeavesOnlyWhatItEntered) {
+    {
+        const rt::ComScope outer(COINIT_MULTITHREADED);
+        ASSERT_TRUE(outer.Entered());
+        {
+            const rt::ComScope refused(COINIT_APARTMENTTHREADED);
+            EXPECT_FALSE(refused.Entered());
+        }
+        const HRESULT still = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        EXPECT_EQ(still, S_FALSE);  // the outer apartment is still there
+        if (SUCCEEDED(still)) CoUninitialize();
+    }
+    const HRESULT after = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    EXPECT_EQ(after, S_OK);  // and gone with the outer scope
     if (SUCCEEDED(after)) CoUninitialize();
 }
 
