@@ -1,30 +1,10 @@
 #include "shellfiles.h"
 
 #include <windows.h>
-// The platform headers below build on windows.h.
-#include <shellapi.h>
 
-#include <cwchar>
-
+#include "arguments.h"
 #include "frmreg.h"
 #include "paths/serverpath.h"
-#include "runtime/handles.h"
-#include "runtime/latebound.h"
-
-namespace {
-
-// The text after the program's own name: up to the closing quote when the
-// name is quoted, else up to the first blank, as the system reads it.
-const wchar_t* AfterProgramName(const wchar_t* line) {
-    if (*line == L'"') {
-        const wchar_t* close = wcschr(line + 1, L'"');
-        return close ? close + 1 : line + wcslen(line);
-    }
-    while (*line && *line != L' ' && *line != L'\t') ++line;
-    return line;
-}
-
-}  // namespace
 
 std::wstring ArgumentFile(const std::wstring& path) {
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -37,15 +17,7 @@ std::wstring ArgumentFile(const std::wstring& path) {
 }
 
 std::vector<std::wstring> CommandArguments(const wchar_t* commandLine) {
-    std::vector<std::wstring> arguments;
-    const wchar_t* rest = AfterProgramName(commandLine);
-    // Most starts have none: the shell's DLL stays out of them.
-    if (rest[wcsspn(rest, L" \t")] == L'\0') return arguments;
-    static auto* split = rt::LateBound<decltype(CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
-    int count = 0;
-    const rt::LocalMemory<wchar_t*> args(split ? split(commandLine, &count) : nullptr);
-    for (int i = 1; args && i < count; ++i) arguments.emplace_back(args.Get()[i]);
-    return arguments;
+    return SplitArguments(AfterProgramName(commandLine));
 }
 
 std::vector<std::wstring> ArgumentFiles(const std::vector<std::wstring>& args) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 // The arguments after the program on `commandLine` (the whole line, program
-// first), split as the system splits them. A line with no arguments costs no DLL load.
+// first), split as the system splits them.
 std::vector<std::wstring> CommandArguments(const wchar_t* commandLine);
 
 // One argument as a file: a relative path that names a file or folder from
