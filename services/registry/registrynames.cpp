@@ -10,6 +10,7 @@
 #include "registrypath.h"
 #include "regtext.h"
 #include "runtime/errors.h"
+#include "runtime/handles.h"
 #include "runtime/thread.h"
 
 namespace services {
@@ -28,13 +29,15 @@ std::wstring Text(HKEY key, const std::wstring& subKey, size_t& skipped, const w
     return value ? value->text : std::wstring();
 }
 
-// The other spellings of a path's last part: its long and its short (8.3) name.
-std::wstring Respelt(DWORD(WINAPI* respell)(LPCWSTR, LPWSTR, DWORD), const std::wstring& path) {
-    const DWORD n = respell(path.c_str(), nullptr, 0);
-    if (n == 0) return {};
-    std::wstring other(n, L'\0');
-    other.resize(respell(path.c_str(), other.data(), n));
-    return other;
+// The file's own long and short (8.3) names, from one look into its folder:
+// a name key is made of the last part alone, so the folders above it need no
+// respelling (which costs a look into each of them).
+std::vector<std::wstring> OwnNames(const std::wstring& path) {
+    WIN32_FIND_DATAW found{};
+    const rt::FindHandle find(
+        FindFirstFileExW(path.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
+    if (!find) return {};
+    return {found.cFileName, found.cAlternateFileName};
 }
 
 // Tells paths that lead to the target, opening each file once.
@@ -111,8 +114,9 @@ std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts*
         return facts;
     }
     TargetFacts facts{*identity, {}, withTypeLib ? ReadOwnTypeLib(target.opened) : OwnTypeLib{}, withTypeLib};
-    for (const std::wstring& spelling : {target.opened, Respelt(&GetLongPathNameW, target.opened),
-                                         Respelt(&GetShortPathNameW, target.opened)}) {
+    std::vector<std::wstring> spellings = OwnNames(target.opened);
+    spellings.insert(spellings.begin(), target.opened);
+    for (const std::wstring& spelling : spellings) {
         const std::wstring key = spelling.empty() ? std::wstring() : NameKey(spelling);
         if (!key.empty() &&
             std::find(facts.nameKeys.begin(), facts.nameKeys.end(), key) == facts.nameKeys.end())
