@@ -81,11 +81,8 @@ std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& targe
 }
 
 void NamesReader::ExportEnded(NamesReading& reading, bool ran) {
-    std::optional<TargetFacts> facts;
-    if (ran && reading.since_) facts = FactsOf(reading.target_, nullptr, true);
     {
         const std::lock_guard lock(mutex_);
-        reading.facts_ = std::move(facts);
         reading.ended_ = true;
         reading.ran_ = ran;
     }
@@ -180,7 +177,9 @@ void NamesReader::WaitIdle() {
 }
 
 // What identifies the file, and the type library it carries, is read while
-// the export runs; the registry once it has returned.
+// the export runs; the registry once it has returned. Beside a reading ahead,
+// the file's facts are read once the export returned, from what that reading
+// knew of the file: its other spellings cost the most, and are kept.
 void NamesReader::Serve(NamesReading& reading) {
     std::optional<TargetFacts> facts = reading.since_ ? std::nullopt : Facts(reading.target_, true);
     for (;;) {
@@ -191,7 +190,7 @@ void NamesReader::Serve(NamesReading& reading) {
         }
         WaitForSingleObject(wake_.Get(), INFINITE);
     }
-    if (reading.since_) facts = std::move(reading.facts_);
+    if (reading.since_) facts = Facts(reading.target_, true);
     if (!facts) return;
     ViewIndexes& view = views_[Slot(reading.target_.view)];
     const bool read = reading.since_ ? view.Settle(*reading.since_, *facts, stopping_)

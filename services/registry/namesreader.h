@@ -43,10 +43,9 @@ private:
     friend class NamesReader;
     NamesTarget target_;
     std::array<bool, ViewIndexes::kCount> freshBefore_;
-    std::optional<ULONGLONG> since_;    // the export ran beside a reading: what was written from then on
-    std::optional<TargetFacts> facts_;  // then read by the caller once the export ended
-    bool ended_ = false;                // the export has returned
-    bool ran_ = false;                  // and was called, so the registry may have changed
+    std::optional<ULONGLONG> since_;  // the export ran beside a reading: what was written from then on
+    bool ended_ = false;              // the export has returned
+    bool ran_ = false;                // and was called, so the registry may have changed
     std::optional<RegistryNames> result_;
     rt::Handle done_;
 };
@@ -73,9 +72,7 @@ public:
     std::shared_ptr<NamesReading> ExportStarts(const NamesTarget& target,
                                                AheadInProgress ahead = AheadInProgress::Stop);
     // The export has returned; `ran`: it was called, so what names the file is
-    // read now. Otherwise the reading ends at once without a result. Beside a
-    // reading ahead (AheadInProgress::Finish), what identifies the file is
-    // read here, while the reader still reads the registry.
+    // read now. Otherwise the reading ends at once without a result.
     void ExportEnded(NamesReading& reading, bool ran);
 
 private:
