@@ -176,6 +176,13 @@ int Bench(const Options& options) {
                                           L"/s \"" + server64 + L"\"", 0, silent64))
             return 1;
         rows.push_back(std::move(silent64));
+        Row other64{"other build /s, 64-bit server, to a log", "ms", {}, "this build", {}, 1};
+        if (!options.other.empty()) {
+            if (!bench::MeasureWholeProcesses(runs, options.other, product, L"/s \"" + server64 + L"\"", 0,
+                                              other64))
+                return 1;
+            rows.push_back(std::move(other64));
+        }
         bench::PrintTable(
             "make bench, in the 64-bit prefix: " + std::to_string(runs) + " runs each, alternating", rows);
         return 0;
