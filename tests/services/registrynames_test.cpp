@@ -103,6 +103,7 @@ TEST(RegistryNames, TheSameFileIsFoundHoweverThePathIsSpelt) {
         PutClass(TestClsid(n), rows[n].spelt, rows[n].type);
         if (rows[n].names) expected.push_back(TestClsid(n));
     }
+    EXPECT_EQ(ClassesNaming(shortPath), expected) << "the file opened by its short name";
     // The user's own classes count, and replace the machine's of the same identifier for the user.
     const std::wstring userClasses = L"Software\\Classes\\CLSID\\";
     const auto putUserClass = [&](const std::wstring& clsid, const std::wstring& path) {
