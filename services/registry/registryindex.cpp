@@ -29,6 +29,9 @@ bool IsLocale(const std::wstring& name) {
 // the time (a quarter, with four, among the few hundred classes of a fresh
 // system).
 constexpr DWORD kReaders = 4;
+// A reader more is worth its thread only for this many keys: fewer (a type
+// library key, a user's few classes) are read by the caller alone.
+constexpr DWORD kKeysPerReader = 64;
 
 }  // namespace
 
@@ -101,11 +104,10 @@ bool RegistryIndex::ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>&
 
 // The stripes are read at once, each on a thread of the caller's priority
 // (the caller reads the first, and any a thread could not be made for), and
-// then put together in the registry's own order. A key of one entry or none
-// is read by the caller alone.
+// then put together in the registry's own order.
 bool RegistryIndex::ReadAll(const std::atomic<bool>& cancel, const Keep* keep) {
     DWORD count = 0;
-    const DWORD step = Counted(count) ? std::clamp<DWORD>(count, 1, kReaders) : 1;
+    const DWORD step = Counted(count) ? std::clamp<DWORD>(count / kKeysPerReader, 1, kReaders) : 1;
     std::array<std::vector<IndexEntry>, kReaders> stripes;
     std::array<bool, kReaders> read{};
     const int priority = GetThreadPriority(GetCurrentThread());
