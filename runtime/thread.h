@@ -33,6 +33,13 @@ private:
     Handle handle_;
 };
 
+// Runs body(0) to body(count - 1) at once and returns when all have: the
+// first on the caller's thread, the others on the system's thread pool, whose
+// idle threads serve again (a new thread costs a reading more than a few
+// registry keys), each at the caller's priority. Any the pool does not take
+// runs on the caller afterwards. `body` must not throw.
+void RunTogether(DWORD count, const std::function<void(DWORD)>& body);
+
 // An exclusive lock. The lower-case names are the ones std::lock_guard and
 // std::unique_lock call, so they hold it as they hold a std::mutex.
 class Mutex {
