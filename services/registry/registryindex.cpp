@@ -7,7 +7,6 @@
 #include "comkeys.h"
 #include "registrypath.h"
 #include "regtext.h"
-#include "runtime/errors.h"
 #include "runtime/thread.h"
 
 namespace services {
@@ -102,30 +101,13 @@ bool RegistryIndex::ReadStripe(DWORD first, DWORD step, std::vector<IndexEntry>&
     return true;
 }
 
-// The stripes are read at once, each on a thread of the caller's priority
-// (the caller reads the first, and any a thread could not be made for), and
-// then put together in the registry's own order.
+// The stripes are read at once (RunTogether), then put together in the registry's own order.
 bool RegistryIndex::ReadAll(const std::atomic<bool>& cancel, const Keep* keep) {
     DWORD count = 0;
     const DWORD step = Counted(count) ? std::clamp<DWORD>(count / kKeysPerReader, 1, kReaders) : 1;
     std::array<std::vector<IndexEntry>, kReaders> stripes;
     std::array<bool, kReaders> read{};
-    const int priority = GetThreadPriority(GetCurrentThread());
-    std::vector<rt::Thread> readers;
-    for (DWORD s = 1; s < step; ++s) {
-        try {
-            readers.emplace_back([this, s, step, priority, &stripes, &read, &cancel, keep] {
-                SetThreadPriority(GetCurrentThread(), priority);
-                read[s] = ReadStripe(s, step, stripes[s], cancel, keep);
-            });
-        } catch (const rt::RuntimeError&) {
-            break;
-        }
-    }
-    read[0] = ReadStripe(0, step, stripes[0], cancel, keep);
-    for (DWORD s = static_cast<DWORD>(readers.size()) + 1; s < step; ++s)
-        read[s] = ReadStripe(s, step, stripes[s], cancel, keep);
-    for (rt::Thread& reader : readers) reader.Join();
+    rt::RunTogether(step, [&](DWORD s) { read[s] = ReadStripe(s, step, stripes[s], cancel, keep); });
     if (cancel || std::find(read.begin(), read.begin() + step, false) != read.begin() + step) return false;
     // Stripes of unequal ends mean keys came or went meanwhile; the watch has seen it then.
     entries_.clear();

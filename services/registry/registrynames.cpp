@@ -9,7 +9,6 @@
 #include "paths/serverpath.h"
 #include "registrypath.h"
 #include "regtext.h"
-#include "runtime/errors.h"
 #include "runtime/handles.h"
 #include "runtime/thread.h"
 
@@ -135,20 +134,9 @@ ViewIndexes::ViewIndexes(RegistryView view)
 bool ViewIndexes::Refresh(const std::atomic<bool>& cancel) {
     // The type libraries are read beside the classes: each is a chain of a
     // dozen round trips to the registry, which waits far more than it works.
-    std::atomic<bool> libraries{false};
-    const int priority = GetThreadPriority(GetCurrentThread());
-    rt::Thread beside;
-    try {
-        beside = rt::Thread([this, &libraries, &cancel, priority] {
-            SetThreadPriority(GetCurrentThread(), priority);
-            libraries = RefreshPart(2, cancel);
-        });
-    } catch (const rt::RuntimeError&) {
-        libraries = RefreshPart(2, cancel);
-    }
-    const bool classes = RefreshPart(0, cancel);
-    if (beside.Joinable()) beside.Join();
-    return classes && libraries;
+    std::array<bool, 2> read{};
+    rt::RunTogether(2, [&](DWORD part) { read[part] = RefreshPart(part * 2, cancel); });
+    return read[0] && read[1];
 }
 
 // The two indexes from `first` (the user's and the machine's); false when one
