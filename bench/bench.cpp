@@ -115,16 +115,21 @@ bool MeasureCommandMode(int runs, const std::wstring& product, const std::wstrin
     const std::wstring tool = bench::SystemFolder() + L"regsvr32.exe", file = L"/s \"" + server + L"\"";
     const char* reference = "regsvr32 /s, whole process";
     Row silent{"tessiver.exe /s, 32-bit server, to a log", "ms", {}, reference, {}, 1};
+    Row first{"... a first registration", "ms", {}, reference, {}, 1};
     Row unread{"... output to nowhere", "ms", {}, reference, {}, 1};
     Row missing{"... a missing file (start, OLE, end)", "ms", {}, reference, {}, 1};
     Row usage{"... /s /? (start and end)", "ms", {}, "regsvr32 /s /?, whole process", {}, 1};
     if (!bench::MeasureWholeProcesses(runs, product, tool, file, 0, silent)) return false;
     rows.push_back(std::move(silent));
     if (logOnly) return true;
-    if (!bench::MeasureWholeProcesses(runs, product, tool, file, 0, unread, false) ||
+    // A script's usual case: the server was not registered before (the rows above register it again).
+    if (!bench::MeasureWholeProcesses(runs, product, tool, file, 0, first, true,
+                                      L"\"" + tool + L"\" /u /s \"" + server + L"\"") ||
+        !bench::MeasureWholeProcesses(runs, product, tool, file, 0, unread, false) ||
         !bench::MeasureWholeProcesses(runs, product, tool, L"/s no-such-server.dll", 3, missing) ||
         !bench::MeasureWholeProcesses(runs, product, tool, L"/s /?", 1, usage))
         return false;
+    rows.push_back(std::move(first));
     rows.push_back(std::move(unread));
     rows.push_back(std::move(missing));
     rows.push_back(std::move(usage));

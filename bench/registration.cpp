@@ -21,14 +21,18 @@ std::string FileName(const std::wstring& path) {
 }  // namespace
 
 bool MeasureWholeProcesses(int runs, const std::wstring& program, const std::wstring& tool,
-                           const std::wstring& arguments, DWORD expectedExit, Row& row, bool logged) {
+                           const std::wstring& arguments, DWORD expectedExit, Row& row, bool logged,
+                           const std::wstring& before) {
     const std::wstring ours = L"\"" + program + L"\" " + arguments,
                        theirs = L"\"" + tool + L"\" " + arguments;
+    const auto run = [&](const std::wstring& command) {
+        return before.empty() || RunToEnd(before) >= 0 ? RunToEnd(command, expectedExit, logged) : -1.0;
+    };
     // The first of each loads what later runs find in the system's file cache.
-    bool ok = RunToEnd(ours, expectedExit, logged) >= 0 && RunToEnd(theirs, expectedExit, logged) >= 0;
+    bool ok = run(ours) >= 0 && run(theirs) >= 0;
     for (int i = 0; ok && i < runs; ++i) {
-        row.program.push_back(RunToEnd(ours, expectedExit, logged));
-        row.baseline.push_back(RunToEnd(theirs, expectedExit, logged));
+        row.program.push_back(run(ours));
+        row.baseline.push_back(run(theirs));
         ok = row.program.back() >= 0 && row.baseline.back() >= 0;
     }
     if (!ok) std::fprintf(stderr, "bench: %s did not end as expected\n", row.measure.c_str());

@@ -18,9 +18,11 @@ bool MeasureRegistration(int runs, const std::vector<std::wstring>& servers, std
 // `program` and `tool` run as whole processes with `arguments` (the same for
 // both), `runs` times each, alternating, after one unmeasured run of each;
 // each must end with `expectedExit`. Into `row`; false on any other end.
-// `logged`: their output goes to a log, else to nowhere.
+// `logged`: their output goes to a log, else to nowhere. `before`, when not
+// empty, is a command run to its end, unmeasured, before every run of either.
 bool MeasureWholeProcesses(int runs, const std::wstring& program, const std::wstring& tool,
-                           const std::wstring& arguments, DWORD expectedExit, Row& row, bool logged = true);
+                           const std::wstring& arguments, DWORD expectedExit, Row& row, bool logged = true,
+                           const std::wstring& before = {});
 
 // The folder of this system's own DLLs and tools, with a trailing backslash.
 std::wstring SystemFolder();
