@@ -5,8 +5,6 @@
 #include <atomic>
 #include <vector>
 
-#include "runtime/handles.h"
-
 namespace {
 
 TEST(Thread, JoinWaitsForTheBodyWhicheverWayTheThreadGoes) {
@@ -52,50 +50,33 @@ TEST(Thread, ConditionWakesOnNotifyAndGivesUpAtItsLimit) {
         held, [&] { return told; }, 5000));
 }
 
-struct PoolSeen {
-    int priority = THREAD_PRIORITY_ERROR_RETURN;
-    rt::Handle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-};
-
-void CALLBACK SeePriority(PTP_CALLBACK_INSTANCE, void* context) {
-    auto& seen = *static_cast<PoolSeen*>(context);
-    seen.priority = GetThreadPriority(GetCurrentThread());
-    SetEvent(seen.done.Get());
+void CALLBACK SeePriority(PTP_CALLBACK_INSTANCE, void* seen) {
+    *static_cast<std::atomic<int>*>(seen) = GetThreadPriority(GetCurrentThread());
 }
 
 // The parts run at once (each waits until all have begun, which parts run one
 // after another never reach), each once, at the caller's priority, and the
-// call returns only after the last; the pool's threads keep their own priority.
+// call returns only after the last; the pool's threads get their own priority back.
 TEST(Thread, RunTogetherRunsEveryPartAtOnceAndWaitsForTheLast) {
-    for (DWORD count : {1u, 2u, 4u}) {
-        std::atomic<DWORD> begun{0}, ended{0};
-        std::vector<int> runs(count), priorities(count);
-        std::vector<DWORD> threads(count);
-        std::atomic<bool> allMet{true};
-        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-        rt::RunTogether(count, [&](DWORD part) {
-            ++runs[part];
-            priorities[part] = GetThreadPriority(GetCurrentThread());
-            threads[part] = GetCurrentThreadId();
-            ++begun;
-            const ULONGLONG until = GetTickCount64() + 5000;
-            while (begun < count && GetTickCount64() < until) Sleep(1);
-            if (begun < count) allMet = false;
-            Sleep(20);
-            ++ended;
-        });
-        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
-        EXPECT_TRUE(allMet) << count;
-        EXPECT_EQ(ended, count) << "returned before the last part ended";
-        EXPECT_EQ(runs, std::vector<int>(count, 1));
-        EXPECT_EQ(priorities, std::vector<int>(count, THREAD_PRIORITY_BELOW_NORMAL));
-        EXPECT_EQ(threads[0], GetCurrentThreadId()) << "the first part is the caller's";
-    }
-    // The pool's next work, on a thread that ran a part, runs at the pool's own priority.
-    PoolSeen seen;
-    ASSERT_TRUE(TrySubmitThreadpoolCallback(&SeePriority, &seen, nullptr));
-    ASSERT_EQ(WaitForSingleObject(seen.done.Get(), 5000), WAIT_OBJECT_0);
-    EXPECT_EQ(seen.priority, THREAD_PRIORITY_NORMAL);
+    constexpr DWORD kParts = 4;
+    std::atomic<DWORD> begun{0}, ended{0};
+    std::vector<int> priorities(kParts, THREAD_PRIORITY_ERROR_RETURN);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    rt::RunTogether(kParts, [&](DWORD part) {
+        priorities[part] = GetThreadPriority(GetCurrentThread());
+        ++begun;
+        const ULONGLONG until = GetTickCount64() + 5000;
+        while (begun < kParts && GetTickCount64() < until) Sleep(1);
+        Sleep(20);
+        if (begun == kParts) ++ended;
+    });
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+    EXPECT_EQ(ended, kParts) << "parts not run at once, or the call returned before the last ended";
+    EXPECT_EQ(priorities, std::vector<int>(kParts, THREAD_PRIORITY_BELOW_NORMAL));
+    std::atomic<int> pool{THREAD_PRIORITY_ERROR_RETURN};
+    ASSERT_TRUE(TrySubmitThreadpoolCallback(&SeePriority, &pool, nullptr));
+    for (int wait = 0; wait < 500 && pool == THREAD_PRIORITY_ERROR_RETURN; ++wait) Sleep(10);
+    EXPECT_EQ(pool, THREAD_PRIORITY_NORMAL);
 }
 
 }  // namespace
