@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "driver.h"
 #include "standin/browser.h"
@@ -27,15 +28,39 @@ size_t EndDesktopShell() {
     return ended;
 }
 
+using Titles = std::pair<DWORD, std::wstring>;  // a process, and its windows' titles
+
+BOOL CALLBACK AddTitle(HWND window, LPARAM param) {
+    auto* seen = reinterpret_cast<Titles*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t title[128] = {};
+    if (owner == seen->first && IsWindowVisible(window) && GetWindowTextW(window, title, 128))
+        seen->second += L"[" + std::wstring(title) + L"] ";
+    return TRUE;
+}
+
+// The titles of the process's visible top-level windows, for a failure's message.
+std::wstring WindowTitles(DWORD pid) {
+    Titles seen{pid, L""};
+    EnumWindows(&AddTitle, reinterpret_cast<LPARAM>(&seen));
+    return seen.second;
+}
+
 TEST(WebPages, WithoutADesktopShellTheAddressIsShownAndNothingStarts) {
     StandInBrowser browser;
+    // Ended before the program starts: the shell's end then cannot move the
+    // program's focus, and no shell it knew can answer it.
+    GetDesktopWindow();  // the shell starts with the desktop's first user
+    ASSERT_GT(EndDesktopShell(), 0u) << "no desktop shell ran";
     RunningApp app;
     ASSERT_TRUE(app.Start());
-    ASSERT_GT(EndDesktopShell(), 0u) << "no desktop shell ran";
+    ASSERT_TRUE(app.Activate());
 
     Click(ClientToScreenPoint(app.Main(), 300, 148));
-    HWND box = app.WaitForBox(L"Error!");
-    ASSERT_NE(box, nullptr);
+    HWND box = app.WaitForBox(L"Error!", 30000);
+    ASSERT_NE(box, nullptr) << "windows: " << testing::PrintToString(WindowTitles(app.ProcessId()))
+                            << ", browser: " << testing::PrintToString(browser.Take(0));
     EXPECT_EQ(BoxText(box),
               L"An error has occured while trying to connect to the internet\r\n"
               L"Please ensure that your internet connection is functioning correctly and try again."
@@ -43,6 +68,7 @@ TEST(WebPages, WithoutADesktopShellTheAddressIsShownAndNothingStarts) {
     EXPECT_NE(BoxIcon(box), nullptr);
     EXPECT_TRUE(PressOk(box));
     EXPECT_EQ(browser.Take(3000), L"") << "a browser was started";
+    EXPECT_EQ(EndDesktopShell(), 0u) << "a desktop shell started again";
 }
 
 }  // namespace
