@@ -20,12 +20,6 @@ constexpr size_t kMostFacts = 32;
 // registry stamps a write with the system's clock, whose tick may be coarser.
 constexpr ULONGLONG kClockSlack = 10'000'000;  // one second, in the clock's 100 ns units
 
-ULONGLONG Now() {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 }  // namespace
 
 NamesReading::NamesReading(NamesTarget target, std::array<bool, ViewIndexes::kCount> freshBefore)
@@ -61,7 +55,7 @@ std::shared_ptr<NamesReading> NamesReader::ExportStarts(const NamesTarget& targe
     if (ahead == AheadInProgress::Finish) {
         // Once the reading ahead is under way, this reading comes after it.
         if (thread_.Joinable()) anticipated_.Wait(lock, [this] { return stop_ || !ahead_; });
-        since = Now() - kClockSlack;
+        since = RegistryClockNow() - kClockSlack;
     } else {
         // A reading ahead now would read the export half done.
         cancel_ = true;

@@ -35,6 +35,9 @@ struct IndexEntry {
 
 enum class IndexedKey { Classes, TypeLibs };
 
+// The system's clock as the registry stamps a key's writes, for a settling's `since`.
+ULONGLONG RegistryClockNow();
+
 class RegistryIndex {
 public:
     RegistryIndex(HKEY root, IndexedKey what, RegistryView view)

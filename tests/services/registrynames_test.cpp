@@ -198,12 +198,6 @@ TEST(RegistryIndex, AnUpdateAfterAnExportFindsWhatAWholeReadingFinds) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(L"{FFFFFFFF-7E55-4000-8000-000000000000}").c_str());
 }
 
-ULONGLONG Now() {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 // After an export that ran beside a reading, the keys written since it began
 // are read again, with new ones and those that may name the file; a key
 // written before keeps what was read of it, even where its server changed.
@@ -211,10 +205,18 @@ TEST(RegistryIndex, ASettlingReadsAgainWhatWasWrittenSinceTheExportBegan) {
     const std::wstring server = ServerPath(L"testcomserver.dll"), other = ServerPath(L"okreg.dll");
     const auto clsid = [](int n) { return TestClsid(n, L"7E55D0"); };
     // As a registrar writes a class: its name, then its server.
-    const auto rewrite = [&](int n) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ClassKey(clsid(n)).c_str(), nullptr, REG_SZ, L"Renamed", 16);
-        PutClass(clsid(n), server);
+    const auto rewrite = [&] {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ClassKey(clsid(16)).c_str(), nullptr, REG_SZ, L"Renamed", 16);
+        PutClass(clsid(16), server);
     };
+    const auto add = [&] {
+        for (int n = 1; n < 64; n += 2) PutClass(clsid(n), server);
+    };
+    const auto move = [&] {  // the file's own class away, its type library's class here
+        PutClass(clsid(8), other);
+        PutClass(clsid(12), server);
+    };
+    const auto remove = [&] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(clsid(8)).c_str()); };
     const struct {
         const char* change;
         bool before;  // made before the export began
@@ -222,28 +224,11 @@ TEST(RegistryIndex, ASettlingReadsAgainWhatWasWrittenSinceTheExportBegan) {
         std::vector<std::wstring> again;  // what the file's own type library names
         bool asWhole;                     // the settled index equals a whole reading
     } rows[] = {
-        {"classes added",
-         false,
-         [&] {
-             for (int n = 1; n < 64; n += 2) PutClass(clsid(n), server);
-         },
-         {},
-         true},
-        {"a class's name and server rewritten", false, [&] { rewrite(16); }, {}, true},
-        {"the same, before the export began", true, [&] { rewrite(16); }, {}, false},
-        {"servers changed in place: the file's own class away, its type library's class here",
-         false,
-         [&] {
-             PutClass(clsid(8), other);
-             PutClass(clsid(12), server);
-         },
-         {clsid(12)},
-         true},
-        {"a class of the file's removed",
-         false,
-         [&] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(clsid(8)).c_str()); },
-         {},
-         true},
+        {"classes added", false, add, {}, true},
+        {"a class's name and server rewritten", false, rewrite, {}, true},
+        {"the same, before the export began", true, rewrite, {}, false},
+        {"servers changed in place", false, move, {clsid(12)}, true},
+        {"a class of the file's removed", false, remove, {}, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.change);
@@ -255,7 +240,7 @@ TEST(RegistryIndex, ASettlingReadsAgainWhatWasWrittenSinceTheExportBegan) {
         if (row.before) row.apply();
         // Clear of the clock's tick on either side.
         Sleep(50);
-        const ULONGLONG since = Now();
+        const ULONGLONG since = services::RegistryClockNow();
         Sleep(50);
         if (!row.before) row.apply();
         EXPECT_TRUE(index.Settle(since, row.again, {L"testcomserver.dll"}, kGoOn));
