@@ -36,17 +36,12 @@ TEST(ComScope, LeavesOnlyWhatItEntered) {
     {
         const rt::ComScope outer(COINIT_MULTITHREADED);
         ASSERT_TRUE(outer.Entered());
-        {
-            const rt::ComScope refused(COINIT_APARTMENTTHREADED);
-            EXPECT_FALSE(refused.Entered());
-        }
-        const HRESULT still = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        EXPECT_EQ(still, S_FALSE);  // the outer apartment is still there
-        if (SUCCEEDED(still)) CoUninitialize();
+        EXPECT_FALSE(rt::ComScope(COINIT_APARTMENTTHREADED).Entered());
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);  // the outer one is still there
+        CoUninitialize();
     }
-    const HRESULT after = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    EXPECT_EQ(after, S_OK);  // and gone with the outer scope
-    if (SUCCEEDED(after)) CoUninitialize();
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);  // and gone with the outer scope
+    CoUninitialize();
 }
 
 TEST(App, AQuitMessageEndsTheLoopAndDoEventsLeavesItThere) {

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 
 #include "driver.h"
 #include "standin/browser.h"
@@ -28,25 +27,6 @@ size_t EndDesktopShell() {
     return ended;
 }
 
-using Titles = std::pair<DWORD, std::wstring>;  // a process, and its windows' titles
-
-BOOL CALLBACK AddTitle(HWND window, LPARAM param) {
-    auto* seen = reinterpret_cast<Titles*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t title[128] = {};
-    if (owner == seen->first && IsWindowVisible(window) && GetWindowTextW(window, title, 128))
-        seen->second += L"[" + std::wstring(title) + L"] ";
-    return TRUE;
-}
-
-// The titles of the process's visible top-level windows, for a failure's message.
-std::wstring WindowTitles(DWORD pid) {
-    Titles seen{pid, L""};
-    EnumWindows(&AddTitle, reinterpret_cast<LPARAM>(&seen));
-    return seen.second;
-}
-
 TEST(WebPages, WithoutADesktopShellTheAddressIsShownAndNothingStarts) {
     StandInBrowser browser;
     // Ended before the program starts: the shell's end then cannot move the
@@ -59,8 +39,7 @@ TEST(WebPages, WithoutADesktopShellTheAddressIsShownAndNothingStarts) {
 
     Click(ClientToScreenPoint(app.Main(), 300, 148));
     HWND box = app.WaitForBox(L"Error!", 30000);
-    ASSERT_NE(box, nullptr) << "windows: " << testing::PrintToString(WindowTitles(app.ProcessId()))
-                            << ", browser: " << testing::PrintToString(browser.Take(0));
+    ASSERT_NE(box, nullptr) << "the browser's note: " << testing::PrintToString(browser.Take(0));
     EXPECT_EQ(BoxText(box),
               L"An error has occured while trying to connect to the internet\r\n"
               L"Please ensure that your internet connection is functioning correctly and try again."
