@@ -1,5 +1,6 @@
 #include "runtime/handles.h"
 
+#include "runtime/comscope.h"
 #include "runtime/dragdrop.h"
 
 #include <gtest/gtest.h>
@@ -135,22 +136,20 @@ TEST(HandleOwners, VirtualMemoryVectoredHandlerModuleAndRegKey) {
 
 // A drop registration is revoked once, when its owner lets it go.
 TEST(HandleOwners, DropRegistrationsAreRevokedWithTheirOwner) {
-    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    {
-        rt::WindowHandle window(
-            CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
-        rt::ComPtr<IDropTarget> target;
-        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, reinterpret_cast<IStream**>(target.Put())), S_OK);
-        // Registration keeps only the pointer; the stream is never called here.
-        rt::DropRegistration registration;
-        ASSERT_EQ(RegisterDragDrop(window.Get(), target.Get()), S_OK);
-        registration.Reset(window.Get());
-        EXPECT_EQ(RegisterDragDrop(window.Get(), target.Get()), DRAGDROP_E_ALREADYREGISTERED);
-        registration.Reset();
-        EXPECT_EQ(RegisterDragDrop(window.Get(), target.Get()), S_OK);
-        registration.Reset(window.Get());
-    }
-    OleUninitialize();
+    const rt::ComScope ole = rt::ComScope::Ole();
+    ASSERT_TRUE(ole.Entered());
+    rt::WindowHandle window(
+        CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    rt::ComPtr<IDropTarget> target;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, reinterpret_cast<IStream**>(target.Put())), S_OK);
+    // Registration keeps only the pointer; the stream is never called here.
+    rt::DropRegistration registration;
+    ASSERT_EQ(RegisterDragDrop(window.Get(), target.Get()), S_OK);
+    registration.Reset(window.Get());
+    EXPECT_EQ(RegisterDragDrop(window.Get(), target.Get()), DRAGDROP_E_ALREADYREGISTERED);
+    registration.Reset();
+    EXPECT_EQ(RegisterDragDrop(window.Get(), target.Get()), S_OK);
+    registration.Reset(window.Get());
 }
 
 // A real COM object's count, read without changing it.
