@@ -34,12 +34,6 @@ constexpr DWORD kKeysPerReader = 64;
 
 }  // namespace
 
-ULONGLONG RegistryClockNow() {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 bool RegistryIndex::Open() {
     const wchar_t* path =
         what_ == IndexedKey::Classes ? L"Software\\Classes\\CLSID" : L"Software\\Classes\\TypeLib";

@@ -36,7 +36,11 @@ struct IndexEntry {
 enum class IndexedKey { Classes, TypeLibs };
 
 // The system's clock as the registry stamps a key's writes, for a settling's `since`.
-ULONGLONG RegistryClockNow();
+inline ULONGLONG RegistryClockNow() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
 
 class RegistryIndex {
 public:
