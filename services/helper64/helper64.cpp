@@ -239,8 +239,9 @@ std::unique_ptr<HelperCall> Helper64::Start(const ServerFile& server, const Serv
     if (error == 0) error = MakeJob();
     if (error != 0) return nullptr;
     std::unique_ptr<HelperCall> call = spare_ ? std::move(spare_) : Launch(error);
-    // A ready helper that died meanwhile is replaced once.
-    if (call && !call->Ask(server, task)) {
+    // A ready helper that died meanwhile is replaced once, and so is one that
+    // died while the system started it (Wine then says "internal error").
+    if (!call || !call->Ask(server, task)) {
         call = Launch(error);
         if (call && !call->Ask(server, task)) {
             error = ERROR_BROKEN_PIPE;
