@@ -111,10 +111,16 @@ bool RunningApp::Start(const Launch& launch) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = launch.output;
     }
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, launch.output != nullptr, 0,
-                        nullptr, launch.folder.empty() ? nullptr : launch.folder.c_str(), &startup,
-                        &process_))
-        return false;
+    // Under Wine a process now and then dies while the system starts it, before
+    // its first instruction, and the start says "internal error": not the program's doing.
+    BOOL started = FALSE;
+    for (int attempt = 0; !started && attempt < 2; ++attempt) {
+        started = CreateProcessW(
+            program.c_str(), commandLine.data(), nullptr, nullptr, launch.output != nullptr, 0, nullptr,
+            launch.folder.empty() ? nullptr : launch.folder.c_str(), &startup, &process_);
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+    }
+    if (!started) return false;
     if (launch.command) return true;
     WaitUntil([this] {
         main_ = FindTopLevel(process_.dwProcessId, L"TessiverForm", kMainTitle);
