@@ -28,15 +28,15 @@ std::wstring Text(HKEY key, const std::wstring& subKey, size_t& skipped, const w
     return value ? value->text : std::wstring();
 }
 
-// The file's own long and short (8.3) names, from one look into its folder:
-// a name key is made of the last part alone, so the folders above it need no
-// respelling (which costs a look into each of them).
-std::vector<std::wstring> OwnNames(const std::wstring& path) {
+// The path as opened, then the file's own long and short (8.3) names, from one
+// look into its folder: a name key is made of the last part alone, so the
+// folders above it need no respelling (which costs a look into each of them).
+std::vector<std::wstring> Spellings(const std::wstring& path) {
     WIN32_FIND_DATAW found{};
     const rt::FindHandle find(
         FindFirstFileExW(path.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
-    if (!find) return {};
-    return {found.cFileName, found.cAlternateFileName};
+    if (!find) return {path};
+    return {path, found.cFileName, found.cAlternateFileName};
 }
 
 // Tells paths that lead to the target, opening each file once.
@@ -113,9 +113,7 @@ std::optional<TargetFacts> FactsOf(const NamesTarget& target, const TargetFacts*
         return facts;
     }
     TargetFacts facts{*identity, {}, withTypeLib ? ReadOwnTypeLib(target.opened) : OwnTypeLib{}, withTypeLib};
-    std::vector<std::wstring> spellings = OwnNames(target.opened);
-    spellings.insert(spellings.begin(), target.opened);
-    for (const std::wstring& spelling : spellings) {
+    for (const std::wstring& spelling : Spellings(target.opened)) {
         const std::wstring key = spelling.empty() ? std::wstring() : NameKey(spelling);
         if (!key.empty() &&
             std::find(facts.nameKeys.begin(), facts.nameKeys.end(), key) == facts.nameKeys.end())
